@@ -1,0 +1,35 @@
+#pragma once
+
+#include "common/result_words.h"
+
+#include <QString>
+
+namespace common {
+
+// Checks that a full path names a file that the suite may read or create:
+// no colon, none of \ , * ? < > |, no device name ("CON", "PRN", "AUX",
+// "CLOCK$", "NUL", "COM0".."COM9", "LPT0".."LPT9", in any case and with any
+// extension) as the name, and either an existing readable file or a missing
+// file in an existing folder. Answers "OK" or "NG".
+QString CheckFileName(const QString& path);
+
+struct PathParts {
+    QString folder; // up to and including the last separator; empty without one
+    QString name;   // the rest
+};
+
+struct NameParts {
+    QString folder;    // as PathParts::folder
+    QString base;      // the name before its last "."
+    QString extension; // after the last "."; empty without one (the dot belongs to neither)
+};
+
+// Splits at the last "/": the folder keeps its trailing separator.
+PathParts SplitPath(const QString& path);
+NameParts SplitExtension(const QString& path);
+
+// "ARI" when the file can be opened for reading, "NAS" otherwise (missing,
+// unreadable, a folder, a missing folder).
+QString FileExists(const QString& path);
+
+} // namespace common

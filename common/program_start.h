@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace common {
+
+// Starting other programs, ending this one and opening documents go through
+// this seam, so that tests see the command lines instead of real processes.
+class ProcessLauncher {
+public:
+    virtual ~ProcessLauncher() = default;
+    // Starts `program` (a resolved path) without waiting; true when started.
+    virtual bool StartDetached(const QString& program, const QStringList& args,
+                               const QString& workingFolder) = 0;
+    // Ends the running program. The product implementation does not return.
+    virtual void EndProcess(int code) = 0;
+};
+
+// Installs the launcher; the caller keeps ownership. nullptr restores the
+// product implementation (QProcess::startDetached and a clean process exit).
+void SetProcessLauncher(ProcessLauncher* launcher);
+
+// Opens a file or web address with its associated program.
+class DocumentOpener {
+public:
+    virtual ~DocumentOpener() = default;
+    virtual bool Open(const QString& target, const QString& parameters,
+                      const QString& workingFolder) = 0;
+};
+
+// Installs the opener; the caller keeps ownership. Without one, documents are
+// opened with xdg-open.
+void SetDocumentOpener(DocumentOpener* opener);
+
+// Finds the executable of a program: a name with a separator is taken as a
+// path; a bare name is looked for in this program's own folder, then on PATH.
+// Empty when there is none.
+QString FindProgram(const QString& name);
+
+// The message shown when a program to start is not found.
+QString NotFoundMessage(const QString& command);
+
+// Starts a command line (a bare program identifier such as "HUBMENU", or a
+// program followed by arguments, quoted where they hold blanks) and ends this
+// program. An empty command, or a start that fails otherwise, returns
+// silently and the caller goes on. A program that is not found is reported
+// with "ｴﾗｰ53:<command>がありません" and this program ends as well.
+void StartAndEnd(const QString& command);
+
+// As StartAndEnd, but returns to the caller after the start. Answers true
+// when the program was started.
+bool StartProgram(const QString& command);
+
+// Starts `program` with the given arguments, none of them re-parsed (for a
+// spreadsheet file path with blanks, for instance); otherwise as StartProgram.
+bool StartCommand(const QString& program, const QStringList& args);
+
+// Ends this program through the seam (a clean process exit in the product).
+void EndProgram(int code = 0);
+
+// Opens a file or web address with its associated program; true when the
+// opener took it. The callers do not need the answer.
+bool OpenDocument(const QString& target, const QString& parameters = QString(),
+                  const QString& workingFolder = QString());
+
+} // namespace common

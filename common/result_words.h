@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+namespace common {
+
+// The short words with which the checks of this library answer; callers
+// compare them.
+inline const QString kOk = QStringLiteral("OK");
+inline const QString kNg = QStringLiteral("NG");
+inline const QString kAri = QStringLiteral("ARI"); // the file exists
+inline const QString kNas = QStringLiteral("NAS"); // the file does not
+
+} // namespace common

@@ -1,0 +1,86 @@
+#include "common/paths.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace common;
+
+namespace {
+void Touch(const QString& path) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("x");
+}
+} // namespace
+
+TEST(CheckFileName, RefusesNamesAShareCouldNotHold) {
+    QTemporaryDir temp;
+    ASSERT_TRUE(temp.isValid());
+    const QString dir = temp.path() + QLatin1Char('/');
+    EXPECT_EQ(CheckFileName(dir + QStringLiteral("con.xls")), kNg);
+    EXPECT_EQ(CheckFileName(dir + QStringLiteral("COM1")), kNg);
+    EXPECT_EQ(CheckFileName(dir + QStringLiteral("Lpt9.a.b")), kNg);
+    EXPECT_EQ(CheckFileName(dir + QStringLiteral("clock$.txt")), kNg);
+    EXPECT_EQ(CheckFileName(dir + QStringLiteral("a,b.xls")), kNg);
+    EXPECT_EQ(CheckFileName(dir + QStringLiteral("a?.xls")), kNg);
+    EXPECT_EQ(CheckFileName(dir + QStringLiteral("a\\b.xls")), kNg);
+    EXPECT_EQ(CheckFileName(dir + QStringLiteral("a|b.xls")), kNg);
+    EXPECT_EQ(CheckFileName(dir + QStringLiteral("a:b.xls")), kNg);
+    EXPECT_EQ(CheckFileName(dir), kNg); // no name at all
+    EXPECT_EQ(CheckFileName(QString()), kNg);
+
+    // Names that merely resemble device names pass.
+    EXPECT_EQ(CheckFileName(dir + QStringLiteral("LPT10.xls")), kOk);
+    EXPECT_EQ(CheckFileName(dir + QStringLiteral("console.xls")), kOk);
+    EXPECT_EQ(CheckFileName(dir + QStringLiteral("COM１.xls")), kOk); // full-width digit
+}
+
+TEST(CheckFileName, AcceptsExistingFilesAndNewFilesInExistingFolders) {
+    QTemporaryDir temp;
+    ASSERT_TRUE(temp.isValid());
+    const QString dir = temp.path() + QLatin1Char('/');
+    EXPECT_EQ(CheckFileName(dir + QStringLiteral("new.xls")), kOk);
+    EXPECT_EQ(CheckFileName(dir + QStringLiteral("missing/new.xls")), kNg);
+    Touch(dir + QStringLiteral("売上 2024.xls"));
+    EXPECT_EQ(CheckFileName(dir + QStringLiteral("売上 2024.xls")), kOk);
+    ASSERT_TRUE(QDir().mkdir(dir + QStringLiteral("sub.xls")));
+    EXPECT_EQ(CheckFileName(dir + QStringLiteral("sub.xls")), kNg); // a folder
+}
+
+TEST(SplitPath, FolderKeepsItsSeparatorAndExtensionSplitsAtLastDot) {
+    PathParts p = SplitPath(QStringLiteral("/a/b.xls"));
+    EXPECT_EQ(p.folder, QStringLiteral("/a/"));
+    EXPECT_EQ(p.name, QStringLiteral("b.xls"));
+    p = SplitPath(QStringLiteral("b.xls"));
+    EXPECT_EQ(p.folder, QString());
+    EXPECT_EQ(p.name, QStringLiteral("b.xls"));
+    p = SplitPath(QStringLiteral("/a/"));
+    EXPECT_EQ(p.folder, QStringLiteral("/a/"));
+    EXPECT_EQ(p.name, QString());
+
+    NameParts n = SplitExtension(QStringLiteral("/a.d/b.c.xls"));
+    EXPECT_EQ(n.folder, QStringLiteral("/a.d/"));
+    EXPECT_EQ(n.base, QStringLiteral("b.c"));
+    EXPECT_EQ(n.extension, QStringLiteral("xls"));
+    n = SplitExtension(QStringLiteral("/a.d/README"));
+    EXPECT_EQ(n.folder, QStringLiteral("/a.d/"));
+    EXPECT_EQ(n.base, QStringLiteral("README"));
+    EXPECT_EQ(n.extension, QString());
+    n = SplitExtension(QStringLiteral("x."));
+    EXPECT_EQ(n.base, QStringLiteral("x"));
+    EXPECT_EQ(n.extension, QString());
+}
+
+TEST(FileExists, AnswersAriOnlyForReadableFiles) {
+    QTemporaryDir temp;
+    ASSERT_TRUE(temp.isValid());
+    const QString file = temp.filePath(QStringLiteral("a.xls"));
+    EXPECT_EQ(FileExists(file), kNas);
+    Touch(file);
+    EXPECT_EQ(FileExists(file), kAri);
+    EXPECT_EQ(FileExists(temp.path()), kNas);
+    EXPECT_EQ(FileExists(temp.filePath(QStringLiteral("no/a.xls"))), kNas);
+    EXPECT_EQ(FileExists(QString()), kNas);
+}

@@ -1,0 +1,121 @@
+#include "common/messages.h"
+#include "common/program_start.h"
+#include "common/sort.h"
+#include "support/fake_process.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace common;
+
+namespace {
+
+class RecordingSink : public MessageSink {
+public:
+    RecordingSink() { SetMessageSink(this); }
+    ~RecordingSink() override { SetMessageSink(nullptr); }
+    MsgAnswer Show(const QString&, const QString& text, MsgIcon, MsgButtons buttons) override {
+        texts.append(text);
+        this->buttons.append(buttons);
+        return MsgAnswer::Ok;
+    }
+    QStringList texts;
+    QList<MsgButtons> buttons;
+};
+
+// Puts an executable of the given name into a folder on PATH for the test.
+class ProgramOnPath {
+public:
+    explicit ProgramOnPath(const QString& name) : oldPath_(qgetenv("PATH")) {
+        path = dir_.filePath(name);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("#!/bin/sh\n");
+        file.close();
+        file.setPermissions(file.permissions() | QFile::ExeOwner);
+        qputenv("PATH", QFile::encodeName(dir_.path()) + ':' + oldPath_);
+    }
+    ~ProgramOnPath() { qputenv("PATH", oldPath_); }
+    QString path;
+
+private:
+    QTemporaryDir dir_;
+    QByteArray oldPath_;
+};
+
+} // namespace
+
+TEST(StartAndEnd, StartsTheBareIdentifierFromPathAndEnds) {
+    testing_support::FakeProcess fake;
+    RecordingSink sink;
+    ProgramOnPath hub(QStringLiteral("TAMRAHUB"));
+
+    StartAndEnd(QStringLiteral("TAMRAHUB"));
+    ASSERT_EQ(fake.starts.size(), 1);
+    EXPECT_EQ(fake.starts[0].program, hub.path);
+    EXPECT_TRUE(fake.starts[0].args.isEmpty());
+    EXPECT_EQ(fake.ends, QList<int>{0});
+    EXPECT_TRUE(sink.texts.isEmpty());
+
+    // StartProgram stays; a program with a quoted argument keeps it whole.
+    EXPECT_TRUE(StartProgram(QStringLiteral("TAMRAHUB \"/tmp/a b.xls\"")));
+    ASSERT_EQ(fake.starts.size(), 2);
+    EXPECT_EQ(fake.starts[1].args, QStringList{QStringLiteral("/tmp/a b.xls")});
+    EXPECT_TRUE(StartCommand(hub.path, {QStringLiteral("/tmp/c d.xls")}));
+    EXPECT_EQ(fake.starts[2].args, QStringList{QStringLiteral("/tmp/c d.xls")});
+    EXPECT_EQ(fake.ends.size(), 1);
+}
+
+TEST(StartAndEnd, MissingProgramIsErrorFiftyThreeAndEndsOtherFailuresAreSilent) {
+    testing_support::FakeProcess fake;
+    RecordingSink sink;
+
+    StartAndEnd(QStringLiteral("NOSUCHPG"));
+    EXPECT_TRUE(fake.starts.isEmpty());
+    EXPECT_EQ(sink.texts, QStringList{QStringLiteral("ｴﾗｰ53:NOSUCHPGがありません")});
+    EXPECT_EQ(sink.buttons, QList<MsgButtons>{MsgButtons::Ok});
+    EXPECT_EQ(fake.ends.size(), 1);
+
+    EXPECT_FALSE(StartProgram(QStringLiteral("NOSUCHPG")));
+    EXPECT_EQ(fake.ends.size(), 2);
+
+    // Empty commands and failing starts leave the caller running, silently.
+    sink.texts.clear();
+    StartAndEnd(QString());
+    StartAndEnd(QStringLiteral("  "));
+    ProgramOnPath prog(QStringLiteral("TAMRAFAIL"));
+    fake.startSucceeds = false;
+    EXPECT_FALSE(StartProgram(QStringLiteral("TAMRAFAIL")));
+    StartAndEnd(QStringLiteral("TAMRAFAIL"));
+    EXPECT_TRUE(sink.texts.isEmpty());
+    EXPECT_EQ(fake.ends.size(), 2);
+}
+
+TEST(OpenDocument, PassesTargetThroughTheOpener) {
+    testing_support::FakeProcess fake;
+    EXPECT_TRUE(OpenDocument(QStringLiteral("/opt/suite/HELP1.HTM")));
+    EXPECT_FALSE(OpenDocument(QString()));
+    ASSERT_EQ(fake.opened.size(), 1);
+    EXPECT_EQ(fake.opened[0].target, QStringLiteral("/opt/suite/HELP1.HTM"));
+}
+
+TEST(SortPairsDescending, OrdersKeysDescendingWithTheirCompanions) {
+    QStringList keys = {QStringLiteral("a"), QStringLiteral("c"), QStringLiteral("b")};
+    QStringList comp = {QStringLiteral("1"), QStringLiteral("3"), QStringLiteral("2")};
+    SortPairsDescending(keys, comp);
+    EXPECT_EQ(keys, (QStringList{"c", "b", "a"}));
+    EXPECT_EQ(comp, (QStringList{"3", "2", "1"}));
+
+    keys = {QStringLiteral("2023/12/31 23:59:59"), QStringLiteral("2024/01/02 10:00:00")};
+    comp = {QStringLiteral("old"), QStringLiteral("new")};
+    SortPairsDescending(keys, comp);
+    EXPECT_EQ(comp, (QStringList{"new", "old"}));
+
+    // Ordinal: "B" < "a"; equal keys keep their order; count limits the range.
+    keys = {QStringLiteral("B"), QStringLiteral("a"), QStringLiteral("a"), QStringLiteral("z")};
+    comp = {QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")};
+    SortPairsDescending(keys, comp, 3);
+    EXPECT_EQ(keys, (QStringList{"a", "a", "B", "z"}));
+    EXPECT_EQ(comp, (QStringList{"1", "2", "0", "3"}));
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "common/program_start.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace testing_support {
+
+// Records program starts, ends and opened documents instead of doing them.
+// Installed for the lifetime of the object.
+class FakeProcess : public common::ProcessLauncher, public common::DocumentOpener {
+public:
+    struct Started {
+        QString program;
+        QStringList args;
+        QString workingFolder;
+    };
+    struct Opened {
+        QString target;
+        QString parameters;
+        QString workingFolder;
+    };
+
+    FakeProcess() {
+        common::SetProcessLauncher(this);
+        common::SetDocumentOpener(this);
+    }
+    ~FakeProcess() override {
+        common::SetProcessLauncher(nullptr);
+        common::SetDocumentOpener(nullptr);
+    }
+
+    bool StartDetached(const QString& program, const QStringList& args,
+                       const QString& workingFolder) override {
+        starts.append({program, args, workingFolder});
+        return startSucceeds;
+    }
+    void EndProcess(int code) override { ends.append(code); }
+    bool Open(const QString& target, const QString& parameters,
+              const QString& workingFolder) override {
+        opened.append({target, parameters, workingFolder});
+        return openSucceeds;
+    }
+
+    bool startSucceeds = true;
+    bool openSucceeds = true;
+    QList<Started> starts;
+    QList<int> ends;
+    QList<Opened> opened;
+};
+
+} // namespace testing_support
