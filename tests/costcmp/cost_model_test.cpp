@@ -1,0 +1,165 @@
+#include <gtest/gtest.h>
+
+#include "costcmp/cost_model.h"
+#include "costcmp/sample_params.h"
+
+using namespace costcmp;
+
+TEST(CostModel, SampleSetConvertsAndTotals) {
+    const CostParams p = ConvertParams(SampleTexts());
+    EXPECT_EQ(p.SA, Yen(80000));
+    EXPECT_EQ(p.JA, Yen(1'000'000));
+    EXPECT_EQ(p.JB, Yen(6'000'000));
+    EXPECT_EQ(p.CB, Yen(600'000));
+    EXPECT_EQ(p.JD.Raw(), 500); // 5 % as the fraction 0.05
+    EXPECT_EQ(p.JC.Raw(), 0);
+    EXPECT_EQ(SaasTotal(p), Yen(5'780'000));
+    EXPECT_EQ(InhouseTotal(p), Yen(11'800'000));
+    EXPECT_EQ(SaasYearCost(p, 1), Yen(2'180'000));
+    EXPECT_EQ(SaasYearCost(p, 2), Yen(900'000));
+    EXPECT_EQ(SaasYearCost(p, 7), Yen(900'000));
+    EXPECT_EQ(InhouseYearCost(p, 1), Yen(10'600'000));
+    EXPECT_EQ(InhouseYearCost(p, 3), Yen(300'000));
+    // The yearly costs summed over the period give the totals.
+    Fixed4 saas, inhouse;
+    for (int y = 1; y <= 5; ++y) {
+        saas += SaasYearCost(p, y);
+        inhouse += InhouseYearCost(p, y);
+    }
+    EXPECT_EQ(saas, SaasTotal(p));
+    EXPECT_EQ(inhouse, InhouseTotal(p));
+}
+
+TEST(CostModel, SolversOnTheSampleSet) {
+    const CostParams p = ConvertParams(SampleTexts());
+    const CostParams before = p;
+
+    CostResult r = SolveUsers(p);
+    EXPECT_EQ(r.value, Yen(12));
+    EXPECT_EQ(r.inhouseCost, Yen(11'800'000));
+    CostParams eleven = p;
+    eleven.SC = Yen(11);
+    EXPECT_EQ(SaasTotal(eleven), Yen(11'180'000));
+
+    r = SolvePeriod(p);
+    EXPECT_EQ(r.value, Yen(16));
+    EXPECT_EQ(r.inhouseCost, Yen(15'100'000));
+
+    r = SolveDevCost(p);
+    EXPECT_EQ(r.value, Yen(980'000));
+    EXPECT_EQ(r.inhouseCost, Yen(5'776'000));
+
+    r = SolveMonthlyFee(p);
+    EXPECT_EQ(r.value, Yen(35'067));
+    EXPECT_EQ(r.inhouseCost, Yen(11'800'000));
+
+    r = SolveMaintRate(p);
+    EXPECT_EQ(r.value, Yen(0));
+    EXPECT_EQ(r.inhouseCost, Yen(0));
+    EXPECT_FALSE(r.overflow);
+
+    // The solvers search on a copy: the caller's parameters stay as they were.
+    EXPECT_EQ(p.SC, before.SC);
+    EXPECT_EQ(p.JB, before.JB);
+    EXPECT_EQ(p.JD, before.JD);
+}
+
+TEST(CostModel, SolversWithTwentyUsers) {
+    const CostParams p = ConvertParams(SampleTexts(QStringLiteral("20")));
+    EXPECT_EQ(SaasTotal(p), Yen(19'280'000));
+
+    CostResult r = SolveMaintRate(p);
+    EXPECT_EQ(r.value.Raw(), 100); // 1 %
+    EXPECT_EQ(r.inhouseCost, Yen(10'840'000));
+
+    r = SolveDevCost(p);
+    EXPECT_EQ(r.value, Yen(12'230'000));
+
+    r = SolvePeriod(p);
+    EXPECT_EQ(r.value, Yen(3));
+    EXPECT_EQ(r.inhouseCost, Yen(11'200'000));
+}
+
+TEST(CostModel, EqualityAtACandidateCountsAsBreakEven) {
+    // In-house: JB 1,000,000 over one year; SaaS: 12 x SB per user.
+    CostParams p;
+    p.JB = Yen(1'200'000);
+    p.CA = Yen(1);
+    p.SB = Yen(10'000);
+    CostResult r = SolveUsers(p);
+    EXPECT_EQ(r.value, Yen(10)); // 12 x 10,000 x 10 = 1,200,000 exactly
+    EXPECT_EQ(r.inhouseCost, Yen(1'200'000));
+
+    p.SC = Yen(2);
+    r = SolveMonthlyFee(p); // 12 x 2 x 50,000 = 1,200,000 exactly
+    EXPECT_EQ(r.value, Yen(50'000));
+}
+
+TEST(CostModel, PeriodOfOneOrZeroYears) {
+    CostParams p = ConvertParams(SampleTexts());
+    p.CA = Yen(1);
+    const Fixed4 atOne = InhouseTotal(p);
+    p.JD = Fixed4::FromDouble(0.9);
+    EXPECT_EQ(InhouseTotal(p), atOne); // JD plays no part in a single year
+    EXPECT_EQ(atOne, Yen(10'600'000));
+
+    // CA 0 is used as it is: CA - 1 becomes -1 and the maintenance is taken off.
+    p = ConvertParams(SampleTexts());
+    p.CA = Yen(0);
+    EXPECT_EQ(InhouseTotal(p), Yen(10'600'000 - 300'000));
+    EXPECT_EQ(SaasTotal(p), Yen(1'280'000));
+}
+
+TEST(CostModel, OverflowIsReportedAsAFailedCalculation) {
+    ParamTexts texts = SampleTexts();
+    texts[1] = QStringLiteral("900,000,000,000,000"); // SB: 12 x SC x SB x CA overflows
+    Calculation c = Calculate(texts, 1);
+    EXPECT_FALSE(c.ok);
+    EXPECT_TRUE(c.result.overflow);
+    EXPECT_EQ(c.message, OverflowMessage());
+    EXPECT_EQ(c.result.value, Yen(0));
+
+    // JB in 万円 overflows already when converted to yen.
+    texts = SampleTexts();
+    texts[5] = QStringLiteral("900,000,000,000");
+    c = Calculate(texts, 2);
+    EXPECT_FALSE(c.ok);
+    EXPECT_EQ(c.message, OverflowMessage());
+
+    // The same figures without a solution chosen still fail: they cannot be
+    // held at all. A sane set succeeds.
+    EXPECT_FALSE(Calculate(texts, 0).ok);
+    c = Calculate(SampleTexts(), 0);
+    EXPECT_TRUE(c.ok);
+    EXPECT_TRUE(c.message.isEmpty());
+    EXPECT_EQ(c.result.value, Yen(0));
+}
+
+TEST(CostModel, UnparseableInputsCountAsZero) {
+    ParamTexts texts = SampleTexts();
+    texts[0] = QStringLiteral("abc");
+    texts[7] = QString();
+    const CostParams p = ConvertParams(texts);
+    EXPECT_EQ(p.SA, Yen(0));
+    EXPECT_EQ(p.JD, Yen(0));
+}
+
+TEST(CostModel, AnswerSentencesAndTotalLine) {
+    auto result = [](Fixed4 v, Fixed4 cost) { return CostResult{v, cost, false}; };
+    EXPECT_EQ(AnswerSentence(1, result(Yen(12), Yen(0))),
+              QStringLiteral("自社開発が安くなるユーザ数は、12 人です。"));
+    EXPECT_EQ(AnswerSentence(2, result(Yen(16), Yen(0))),
+              QStringLiteral("自社開発が安くなる使用期間は、16 年です。"));
+    EXPECT_EQ(AnswerSentence(3, result(Yen(12'230'000), Yen(0))),
+              QStringLiteral("自社開発が安くなるシステム開発費用は、1,223 万円です。"));
+    EXPECT_EQ(AnswerSentence(4, result(Yen(35'067), Yen(0))),
+              QStringLiteral(
+                  "自社開発が安くなるＳＡＡＳの月額使用料は、35,067 （１ユーザ／月・円）です。"));
+    EXPECT_EQ(AnswerSentence(5, result(Fixed4::FromRaw(100), Yen(0))),
+              QStringLiteral("自社開発が安くなる２年目以降保守料金の％/年額は、1  ％/年です。"));
+    EXPECT_EQ(AnswerSentence(0, CostResult{}), QString());
+    EXPECT_EQ(InhouseTotalLine(result(Yen(1), Yen(11'800'000))),
+              QStringLiteral("この場合の自社系費用総額は、11,800,000 円です。"));
+    EXPECT_EQ(InhouseTotalLine(CostResult{}),
+              QStringLiteral("この場合の自社系費用総額は、0 円です。"));
+}
