@@ -1,0 +1,22 @@
+#pragma once
+
+#include "common/program_start.h"
+
+#include <QUrl>
+
+namespace ui {
+
+// Opens files and web addresses with the desktop's associated program.
+// A relative path is taken relative to the working folder; the parameters
+// cannot be passed to the associated program and are left out.
+class DesktopDocumentOpener : public common::DocumentOpener {
+public:
+    bool Open(const QString& target, const QString& parameters,
+              const QString& workingFolder) override;
+};
+
+// The URL opened for a target: an address with a scheme as it is, anything
+// else as a local file (relative to the working folder when one is given).
+QUrl DocumentUrl(const QString& target, const QString& workingFolder);
+
+} // namespace ui

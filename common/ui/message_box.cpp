@@ -1,0 +1,89 @@
+#include "common/ui/message_box.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace ui {
+
+namespace {
+
+QMessageBox::Icon ToQtIcon(common::MsgIcon icon) {
+    switch (icon) {
+    case common::MsgIcon::Information:
+        return QMessageBox::Information;
+    case common::MsgIcon::Exclamation:
+        return QMessageBox::Warning;
+    case common::MsgIcon::Critical:
+        return QMessageBox::Critical;
+    case common::MsgIcon::Question:
+        return QMessageBox::Question;
+    case common::MsgIcon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+} // namespace
+
+QString MessageDisplayText(const QString& text) {
+    QString out = text;
+    out.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    out.replace(QChar(u'\r'), QChar(u'\n'));
+    while (out.endsWith(QChar(u'\n')))
+        out.chop(1);
+    return out;
+}
+
+common::MsgAnswer MessageBoxSink::Show(const QString& title, const QString& text,
+                                       common::MsgIcon icon, common::MsgButtons buttons) {
+    QWidget* owner = QApplication::activeModalWidget();
+    if (!owner)
+        owner = QApplication::activeWindow();
+    QMessageBox box(ToQtIcon(icon), title, MessageDisplayText(text), QMessageBox::NoButton, owner);
+    box.setTextFormat(Qt::PlainText);
+
+    // Standard buttons keep their roles (Esc, Enter); the captions are Japanese.
+    auto add = [&box](QMessageBox::StandardButton which, const QString& caption) {
+        box.addButton(which)->setText(caption);
+    };
+    switch (buttons) {
+    case common::MsgButtons::Ok:
+        add(QMessageBox::Ok, QStringLiteral("OK"));
+        break;
+    case common::MsgButtons::OkCancel:
+        add(QMessageBox::Ok, QStringLiteral("OK"));
+        add(QMessageBox::Cancel, QStringLiteral("キャンセル"));
+        break;
+    case common::MsgButtons::YesNo:
+        add(QMessageBox::Yes, QStringLiteral("はい(&Y)"));
+        add(QMessageBox::No, QStringLiteral("いいえ(&N)"));
+        break;
+    case common::MsgButtons::YesNoCancel:
+        add(QMessageBox::Yes, QStringLiteral("はい(&Y)"));
+        add(QMessageBox::No, QStringLiteral("いいえ(&N)"));
+        add(QMessageBox::Cancel, QStringLiteral("キャンセル"));
+        break;
+    }
+
+    const auto answer = static_cast<QMessageBox::StandardButton>(box.exec());
+    switch (answer) {
+    case QMessageBox::Ok:
+        return common::MsgAnswer::Ok;
+    case QMessageBox::Yes:
+        return common::MsgAnswer::Yes;
+    case QMessageBox::No:
+        return common::MsgAnswer::No;
+    default:
+        break;
+    }
+    // Closed by Esc or the frame: the negative answer of the box's buttons.
+    if (buttons == common::MsgButtons::Ok)
+        return common::MsgAnswer::Ok;
+    if (buttons == common::MsgButtons::YesNo)
+        return common::MsgAnswer::No;
+    return common::MsgAnswer::Cancel;
+}
+
+} // namespace ui

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "common/messages.h"
+
+#include <QString>
+
+namespace ui {
+
+// The text of a message as a box shows it: the lines joined with carriage
+// returns become separate lines; line breaks at the very end are dropped.
+QString MessageDisplayText(const QString& text);
+
+// Shows the suite's messages as modal message boxes owned by the active
+// window: title = program identifier, the given icon and buttons.
+class MessageBoxSink : public common::MessageSink {
+public:
+    common::MsgAnswer Show(const QString& title, const QString& text, common::MsgIcon icon,
+                           common::MsgButtons buttons) override;
+};
+
+} // namespace ui
