@@ -53,7 +53,7 @@ StartResult Start(const QString& program, const QStringList& args) {
     LetEventsRun(1);
     if (TrimBlanks(program).isEmpty())
         return StartResult::Failed;
-    const QString path = FindProgram(program);
+    const QString path = g_launcher->Locate(program);
     if (path.isEmpty())
         return StartResult::NotFound;
     if (!g_launcher->StartDetached(path, args, QFileInfo(path).absolutePath()))
@@ -81,12 +81,24 @@ StartResult StartLine(const QString& command) {
 
 } // namespace
 
+QString ProcessLauncher::Locate(const QString& name) {
+    return FindProgram(name);
+}
+
 void SetProcessLauncher(ProcessLauncher* launcher) {
     g_launcher = launcher ? launcher : &g_systemLauncher;
 }
 
 void SetDocumentOpener(DocumentOpener* opener) {
     g_opener = opener ? opener : &g_xdgOpener;
+}
+
+ProcessLauncher* CurrentProcessLauncher() {
+    return g_launcher;
+}
+
+DocumentOpener* CurrentDocumentOpener() {
+    return g_opener;
 }
 
 QString FindProgram(const QString& name) {

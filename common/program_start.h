@@ -10,6 +10,9 @@ namespace common {
 class ProcessLauncher {
 public:
     virtual ~ProcessLauncher() = default;
+    // The executable to start for a program name, empty when there is none.
+    // The product implementation is FindProgram below.
+    virtual QString Locate(const QString& name);
     // Starts `program` (a resolved path) without waiting; true when started.
     virtual bool StartDetached(const QString& program, const QStringList& args,
                                const QString& workingFolder) = 0;
@@ -20,6 +23,7 @@ public:
 // Installs the launcher; the caller keeps ownership. nullptr restores the
 // product implementation (QProcess::startDetached and a clean process exit).
 void SetProcessLauncher(ProcessLauncher* launcher);
+ProcessLauncher* CurrentProcessLauncher();
 
 // Opens a file or web address with its associated program.
 class DocumentOpener {
@@ -32,6 +36,7 @@ public:
 // Installs the opener; the caller keeps ownership. Without one, documents are
 // opened with xdg-open.
 void SetDocumentOpener(DocumentOpener* opener);
+DocumentOpener* CurrentDocumentOpener();
 
 // Finds the executable of a program: a name with a separator is taken as a
 // path; a bare name is looked for in this program's own folder, then on PATH.
@@ -49,7 +54,8 @@ QString NotFoundMessage(const QString& command);
 void StartAndEnd(const QString& command);
 
 // As StartAndEnd, but returns to the caller after the start. Answers true
-// when the program was started.
+// when the program was started. Programs run in their own folder, so file
+// arguments are given as absolute paths.
 bool StartProgram(const QString& command);
 
 // Starts `program` with the given arguments, none of them re-parsed (for a

@@ -3,6 +3,7 @@
 #include "common/sort.h"
 #include "support/fake_process.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -48,6 +49,7 @@ private:
 
 TEST(StartAndEnd, StartsTheBareIdentifierFromPathAndEnds) {
     testing_support::FakeProcess fake;
+    fake.realLookup = true;
     RecordingSink sink;
     ProgramOnPath hub(QStringLiteral("TAMRAHUB"));
 
@@ -69,6 +71,7 @@ TEST(StartAndEnd, StartsTheBareIdentifierFromPathAndEnds) {
 
 TEST(StartAndEnd, MissingProgramIsErrorFiftyThreeAndEndsOtherFailuresAreSilent) {
     testing_support::FakeProcess fake;
+    fake.realLookup = true;
     RecordingSink sink;
 
     StartAndEnd(QStringLiteral("NOSUCHPG"));
@@ -89,6 +92,38 @@ TEST(StartAndEnd, MissingProgramIsErrorFiftyThreeAndEndsOtherFailuresAreSilent) 
     EXPECT_FALSE(StartProgram(QStringLiteral("TAMRAFAIL")));
     StartAndEnd(QStringLiteral("TAMRAFAIL"));
     EXPECT_TRUE(sink.texts.isEmpty());
+    EXPECT_EQ(fake.ends.size(), 2);
+}
+
+TEST(FindProgram, LooksInTheOwnFolderThenOnPath) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString own = QCoreApplication::applicationDirPath() + QStringLiteral("/TAMRAOWN");
+    QFile file(own);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    EXPECT_EQ(FindProgram(QStringLiteral("TAMRAOWN")), QString()); // not executable
+    file.setPermissions(file.permissions() | QFile::ExeOwner);
+    EXPECT_EQ(FindProgram(QStringLiteral("TAMRAOWN")), own);
+    {
+        ProgramOnPath onPath(QStringLiteral("TAMRAOWN"));
+        EXPECT_EQ(FindProgram(QStringLiteral("TAMRAOWN")), own);
+        EXPECT_EQ(FindProgram(onPath.path), onPath.path);
+    }
+    file.remove();
+    EXPECT_EQ(FindProgram(QStringLiteral("TAMRAOWN")), QString());
+    EXPECT_EQ(FindProgram(dir.filePath(QStringLiteral("none"))), QString());
+}
+
+TEST(StartAndEnd, FakeFindsEveryProgramExceptTheMissingOnes) {
+    testing_support::FakeProcess fake;
+    RecordingSink sink;
+    fake.missing = QStringList{QStringLiteral("SHTLIST")};
+    StartAndEnd(QStringLiteral("COSTCMP"));
+    StartAndEnd(QStringLiteral("SHTLIST"));
+    ASSERT_EQ(fake.starts.size(), 1);
+    EXPECT_EQ(fake.starts[0].program, QStringLiteral("COSTCMP"));
+    EXPECT_EQ(sink.texts, QStringList{QStringLiteral("ｴﾗｰ53:SHTLISTがありません")});
     EXPECT_EQ(fake.ends.size(), 2);
 }
 

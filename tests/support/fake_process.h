@@ -23,15 +23,24 @@ public:
         QString workingFolder;
     };
 
-    FakeProcess() {
+    FakeProcess()
+        : previousLauncher_(common::CurrentProcessLauncher()),
+          previousOpener_(common::CurrentDocumentOpener()) {
         common::SetProcessLauncher(this);
         common::SetDocumentOpener(this);
     }
     ~FakeProcess() override {
-        common::SetProcessLauncher(nullptr);
-        common::SetDocumentOpener(nullptr);
+        common::SetProcessLauncher(previousLauncher_);
+        common::SetDocumentOpener(previousOpener_);
     }
 
+    // Every program is found under its own name, except those listed in
+    // `missing`; with `realLookup` the product lookup is used.
+    QString Locate(const QString& name) override {
+        if (realLookup)
+            return common::FindProgram(name);
+        return missing.contains(name) ? QString() : name;
+    }
     bool StartDetached(const QString& program, const QStringList& args,
                        const QString& workingFolder) override {
         starts.append({program, args, workingFolder});
@@ -44,11 +53,17 @@ public:
         return openSucceeds;
     }
 
+    bool realLookup = false;
+    QStringList missing;
     bool startSucceeds = true;
     bool openSucceeds = true;
     QList<Started> starts;
     QList<int> ends;
     QList<Opened> opened;
+
+private:
+    common::ProcessLauncher* previousLauncher_;
+    common::DocumentOpener* previousOpener_;
 };
 
 } // namespace testing_support
