@@ -16,69 +16,49 @@ Fixed4 F(double v) {
     return Fixed4::FromDouble(v);
 }
 
+const Fixed4 kMax = Fixed4::FromRaw(std::numeric_limits<std::int64_t>::max());
+
 } // namespace
 
-TEST(Fixed4, ProductsRoundToFourPlacesHalfAwayFromZero) {
-    EXPECT_EQ((F(0.0001) * F(0.5)).Raw(), 1);   // 0.00005 -> 0.0001
-    EXPECT_EQ((F(-0.0001) * F(0.5)).Raw(), -1); // -0.00005 -> -0.0001
+TEST(Fixed4, ProductsRoundHalfAwayFromZeroWithoutIntermediateOverflow) {
+    EXPECT_EQ((F(0.0001) * F(0.5)).Raw(), 1);
+    EXPECT_EQ((F(-0.0001) * F(0.5)).Raw(), -1);
     EXPECT_EQ((F(0.0001) * F(0.4999)).Raw(), 0);
-    EXPECT_EQ((F(1.2345) * F(2)).Raw(), 24690);
-    EXPECT_EQ((F(600e4) * F(0.05)).Raw(), 300000LL * 10000);
-    // A product whose intermediate exceeds 64 bits but whose result fits.
-    const Fixed4 big = Fixed4::FromInt(900'000'000'000);
-    EXPECT_FALSE((big * F(0.5)).Overflowed());
-    EXPECT_EQ((big * F(0.5)).Raw(), 450'000'000'000LL * 10000);
-}
-
-TEST(Fixed4, OverflowIsStickyAndNeverWraps) {
-    const Fixed4 max = Fixed4::FromRaw(std::numeric_limits<std::int64_t>::max());
-    EXPECT_TRUE((max + Fixed4::FromRaw(1)).Overflowed());
-    EXPECT_TRUE((-max - Fixed4::FromRaw(2)).Overflowed());
-    EXPECT_TRUE((max * Fixed4::FromInt(2)).Overflowed());
-    EXPECT_TRUE(Fixed4::FromInt(1'000'000'000'000'000).Overflowed());
-    EXPECT_TRUE(Fixed4::FromDouble(1e300).Overflowed());
-    EXPECT_TRUE(Fixed4::FromDouble(std::numeric_limits<double>::quiet_NaN()).Overflowed());
-    // Once overflowed, every later result stays overflowed.
-    const Fixed4 bad = max * max;
-    EXPECT_TRUE((bad - max + Fixed4::FromInt(1) * Fixed4()).Overflowed());
-    EXPECT_FALSE((max - Fixed4::FromInt(1)).Overflowed());
-}
-
-TEST(Fixed4, DoubleConversionRoundsToFourPlaces) {
-    EXPECT_EQ(F(5 / 100.0).Raw(), 500);
-    EXPECT_EQ(F(0.07).Raw(), 700);
     EXPECT_EQ(F(-1.23456).Raw(), -12346);
-    EXPECT_EQ(F(2.5).RoundToWhole(), 3);
     EXPECT_EQ(F(-2.5).RoundToWhole(), -3);
-    EXPECT_EQ(F(2.4999).RoundToWhole(), 2);
+    // The raw product exceeds 64 bits; the rounded result fits.
+    const Fixed4 half = Fixed4::FromInt(900'000'000'000) * F(0.5);
+    EXPECT_FALSE(half.Overflowed());
+    EXPECT_EQ(half, Fixed4::FromInt(450'000'000'000));
 }
 
-TEST(ParseAmount, AcceptsGroupedSignedDecimalTexts) {
+TEST(Fixed4, OverflowIsDetectedAndSticky) {
+    EXPECT_TRUE((kMax + Fixed4::FromRaw(1)).Overflowed());
+    EXPECT_TRUE((-kMax - Fixed4::FromRaw(2)).Overflowed());
+    EXPECT_TRUE((kMax * Fixed4::FromInt(2)).Overflowed());
+    EXPECT_TRUE(Fixed4::FromInt(1'000'000'000'000'000).Overflowed());
+    EXPECT_TRUE(F(1e300).Overflowed());
+    EXPECT_TRUE(F(std::numeric_limits<double>::quiet_NaN()).Overflowed());
+    EXPECT_TRUE(((kMax * kMax) - kMax + Fixed4::FromInt(1)).Overflowed());
+    EXPECT_FALSE((kMax - Fixed4::FromInt(1)).Overflowed());
+}
+
+TEST(ParseAmount, AcceptsWhatUsersType) {
     EXPECT_EQ(ParseAmount("80,000"), Fixed4::FromInt(80000));
-    EXPECT_EQ(ParseAmount("  1,234.5 "), F(1234.5));
-    EXPECT_EQ(ParseAmount("-5"), Fixed4::FromInt(-5));
-    EXPECT_EQ(ParseAmount("+7"), Fixed4::FromInt(7));
+    EXPECT_EQ(ParseAmount("  -1,234.5 "), F(-1234.5));
     EXPECT_EQ(ParseAmount(".25"), F(0.25));
-    EXPECT_EQ(ParseAmount("3."), Fixed4::FromInt(3));
-    EXPECT_EQ(ParseAmount("\t12\r\n"), Fixed4::FromInt(12));
+    EXPECT_EQ(ParseAmount("\t+12\r\n"), Fixed4::FromInt(12));
     EXPECT_EQ(ParseAmount(QString::fromUtf16(u"\u3000"
                                              u"12\0",
                                              4)),
               Fixed4::FromInt(12));
     EXPECT_EQ(ParseAmount("¥1,000"), Fixed4::FromInt(1000));
-    EXPECT_EQ(ParseAmount("1.23456"), F(1.2346));
     EXPECT_EQ(ParseAmount("-1.23455"), F(-1.2346));
-    EXPECT_EQ(ParseAmount("922,337,203,685,477.5807").Raw(),
-              std::numeric_limits<std::int64_t>::max());
-}
-
-TEST(ParseAmount, FullWidthInputCountsAsTheNumber) {
-    EXPECT_EQ(ParseAmount("１００"), Fixed4::FromInt(100));
+    EXPECT_EQ(ParseAmount("922,337,203,685,477.5807"), kMax);
+    // Full-width forms from a Japanese input method.
     EXPECT_EQ(ParseAmount("８０，０００"), Fixed4::FromInt(80000));
-    EXPECT_EQ(ParseAmount("１２．５"), F(12.5));
-    EXPECT_EQ(ParseAmount("－３"), Fixed4::FromInt(-3));
+    EXPECT_EQ(ParseAmount("－１２．５"), F(-12.5));
     EXPECT_EQ(ParseAmount("\u22123"), Fixed4::FromInt(-3));
-    EXPECT_EQ(ParseAmount("　５　"), Fixed4::FromInt(5));
 }
 
 TEST(ParseAmount, TextsThatDoNotConvertGiveZero) {
@@ -90,38 +70,26 @@ TEST(ParseAmount, TextsThatDoNotConvertGiveZero) {
     }
 }
 
-TEST(FormatNumber, WholeNumberPatterns) {
+TEST(FormatNumber, PatternsGroupPadAndRoundHalfAwayFromZero) {
     EXPECT_EQ(FormatNumber(Fixed4::FromInt(1234567), "#,##0"), "1,234,567");
-    EXPECT_EQ(FormatNumber(Fixed4::FromInt(0), "#,##0"), "0");
-    EXPECT_EQ(FormatNumber(Fixed4::FromInt(999), "##,##0"), "999");
-    EXPECT_EQ(FormatNumber(Fixed4::FromInt(1000), "##,##0"), "1,000");
-    EXPECT_EQ(FormatNumber(Fixed4::FromInt(0), "##,###"), "");
-    EXPECT_EQ(FormatNumber(1234.0, "##,###"), "1,234");
-    EXPECT_EQ(FormatNumber(7.0, "#0"), "7");
+    EXPECT_EQ(FormatNumber(Fixed4(), "#,##0"), "0");
+    EXPECT_EQ(FormatNumber(Fixed4(), "##,###"), "");
+    EXPECT_EQ(FormatNumber(1000.0, "##,##0"), "1,000");
     EXPECT_EQ(FormatNumber(0.0, "#0"), "0");
-    EXPECT_EQ(FormatNumber(Fixed4::FromInt(5), "##0"), "5");
     EXPECT_EQ(FormatNumber(Fixed4::FromInt(-1234), "#,##0"), "-1,234");
     EXPECT_EQ(FormatNumber(Fixed4::FromRaw(std::numeric_limits<std::int64_t>::min()), "#,##0"),
               "-922,337,203,685,478");
-}
-
-TEST(FormatNumber, RoundsHalfAwayFromZero) {
     EXPECT_EQ(FormatNumber(0.5, "#,##0"), "1");
-    EXPECT_EQ(FormatNumber(1.5, "#,##0"), "2");
     EXPECT_EQ(FormatNumber(2.5, "#,##0"), "3");
     EXPECT_EQ(FormatNumber(-2.5, "#,##0"), "-3");
     EXPECT_EQ(FormatNumber(-0.4, "#,##0"), "0");
-    EXPECT_EQ(FormatNumber(F(0.4999), "##0"), "0");
     EXPECT_EQ(FormatNumber(F(12.5), "##0"), "13");
-    EXPECT_EQ(FormatNumber(F(0.5), "##,###"), "1");
+    EXPECT_EQ(FormatNumber(F(0.4999), "##0"), "0");
 }
 
 TEST(FormatRightAligned, PadsToThePatternButNeverCuts) {
     EXPECT_EQ(FormatRightAligned(5.0, "0000"), "0005");
     EXPECT_EQ(FormatRightAligned(Fixed4::FromInt(12), "###,##0"), "     12");
-    EXPECT_EQ(FormatRightAligned(Fixed4::FromInt(80000), "###,##0"), " 80,000");
     EXPECT_EQ(FormatRightAligned(Fixed4::FromInt(12345678), "###,##0"), "12,345,678");
-    EXPECT_EQ(FormatRightAligned(Fixed4::FromInt(1234567), "###,##0"), "1,234,567");
     EXPECT_EQ(FormatRightAligned(Fixed4(), "##,###"), "      ");
-    EXPECT_EQ(FormatRightAligned(900.0, "0000"), "0900");
 }

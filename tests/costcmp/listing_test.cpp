@@ -39,10 +39,7 @@ TEST(Listing, SampleSetWithSolutionOne) {
              << QStringLiteral("計算結果：0となる場合は解がありません")
              << QStringLiteral("自社開発が安くなるユーザ数は、12 人です。")
              << QStringLiteral("この場合の自社系費用総額は、11,800,000 円です。");
-    const QStringList lines = BuildListing(SampleTexts(), 1);
-    EXPECT_EQ(lines.size(), 20);
-    for (int i = 0; i < qMin(lines.size(), expected.size()); ++i)
-        EXPECT_EQ(lines[i], expected[i]) << "line " << i + 1;
+    EXPECT_EQ(BuildListing(SampleTexts(), 1), expected);
 }
 
 TEST(Listing, SampleSetWithSolutionThreeBlanksTheDevelopmentCost) {
@@ -63,18 +60,14 @@ TEST(Listing, NoSolutionChosenGivesEighteenLines) {
     EXPECT_EQ(BuildListing(SampleTexts(), 0), expected);
 }
 
-TEST(Listing, OtherSolutionsBlankTheirParameterAndWideValuesShift) {
+TEST(Listing, SoughtParametersBlankedAndWideValuesShift) {
     ParamTexts texts = SampleTexts();
     texts[0] = QStringLiteral("1,234,567");
     const QStringList two = BuildListing(texts, 2);
     EXPECT_EQ(two[1], QStringLiteral("1,234,567      SA:初期費用（円）"));
     EXPECT_EQ(two[12], QStringLiteral("             CA:使用期間（年）"));
-    EXPECT_EQ(two[15], QStringLiteral("解2:使用期間"));
     EXPECT_TRUE(BuildListing(texts, 4)[2].startsWith(QStringLiteral("             SB:")));
-    const QStringList five = BuildListing(texts, 5);
-    EXPECT_TRUE(five[9].startsWith(QStringLiteral("             JD:")));
-    EXPECT_EQ(five[18],
-              QStringLiteral("自社開発が安くなる２年目以降保守料金の％/年額は、0  ％/年です。"));
+    EXPECT_TRUE(BuildListing(texts, 5)[9].startsWith(QStringLiteral("             JD:")));
 }
 
 TEST(Listing, FailedCalculationShowsTheReasonInsteadOfAnAnswer) {
@@ -92,8 +85,6 @@ TEST(Listing, ExportIsCp932WithCrLfPerEntry) {
     EXPECT_EQ(bytes.count("\r\n"), 20);
     EXPECT_TRUE(bytes.startsWith(QByteArray("SssS") +
                                  common::ToCp932(QStringLiteral("パラメータ")) + "\r\n"));
-    EXPECT_TRUE(bytes.endsWith(common::ToCp932(lines.last()) + "\r\n"));
     EXPECT_EQ(bytes.count('\n'), 20); // no bare line feeds elsewhere
     EXPECT_EQ(ListingExportBytes(BuildListing(SampleTexts(), 0)).count("\r\n"), 18);
-    EXPECT_TRUE(ListingExportBytes({}).isEmpty());
 }

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -22,72 +21,48 @@ void WriteAll(const QString& path, const QByteArray& bytes) {
     f.write(bytes);
 }
 
-PrmRecord SampleRecord() {
-    PrmRecord r;
-    const char* texts[] = {"80,000", "15,000", "5", "2", "100", "600",
-                           "0",      "5",      "6", "5", "60",  "1"};
-    for (int i = 0; i < PrmRecord::kFieldCount; ++i)
-        r.fields[i] = QString::fromUtf8(texts[i]);
-    return r;
+QByteArray LenField(const QString& text) {
+    const QByteArray b = common::ToCp932(text);
+    return QByteArray(1, char(b.size() & 0xFF)) + QByteArray(1, char(b.size() >> 8)) + b;
 }
 
-QByteArray LenField(const QByteArray& bytes) {
-    return QByteArray(1, char(bytes.size() & 0xFF)) + QByteArray(1, char(bytes.size() >> 8)) +
-           bytes;
-}
+const QStringList kSample = {"80,000", "15,000", "5", "2", "100", "600",
+                             "0",      "5",      "6", "5", "60",  "1"};
 
 } // namespace
 
-TEST(PrmRecord, WrittenFileIsLengthPrefixedCp932) {
+TEST(PrmRecord, BytesOfAWrittenFileAndAHandMadeOne) {
     QTemporaryDir dir;
     const QString path = dir.filePath(kPrmFileName);
-    PrmRecord r = SampleRecord();
-    r.fields[3] = QString();                // an empty field is the two bytes 00 00
-    r.fields[4] = QStringLiteral("１００"); // full-width digits are stored as typed
-    ASSERT_TRUE(SavePrmRecord(path, r));
-
+    PrmRecord r;
     QByteArray expected;
-    expected += LenField("80,000") + LenField("15,000") + LenField("5") + QByteArray(2, '\0');
-    expected += LenField(common::ToCp932(QStringLiteral("１００")));
-    expected += LenField("600") + LenField("0") + LenField("5") + LenField("6") + LenField("5") +
-                LenField("60") + LenField("1");
+    for (int i = 0; i < PrmRecord::kFieldCount; ++i) {
+        r.fields[i] = i == 3 ? QString() : i == 4 ? QStringLiteral("１００") : kSample[i];
+        expected += LenField(r.fields[i]);
+    }
+    ASSERT_TRUE(SavePrmRecord(path, r));
     EXPECT_EQ(ReadAll(path), expected);
-    EXPECT_EQ(expected.mid(8, 2), QByteArray("\x06\x00", 2));
+    EXPECT_EQ(expected.mid(8, 2), QByteArray("\x06\x00", 2));  // length of "15,000"
+    EXPECT_EQ(expected.mid(19, 2), QByteArray("\x00\x00", 2)); // the empty fourth field
 
+    // A hand-made file with bytes after the record reads back; saving a
+    // shorter record overwrites its start and keeps the rest.
+    QByteArray made;
+    for (const QString& t : kSample)
+        made += LenField(t);
+    WriteAll(path, made + "TAILTAIL");
     const auto back = LoadPrmRecord(path);
     ASSERT_TRUE(back.has_value());
-    EXPECT_EQ(back->fields, r.fields);
-}
+    EXPECT_EQ(QStringList(back->fields.begin(), back->fields.end()), kSample);
 
-TEST(PrmRecord, HandMadeFileReadsBackAndSavingKeepsTrailingBytes) {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(kPrmFileName);
-    QByteArray bytes;
-    for (const QString& t : SampleRecord().fields)
-        bytes += LenField(common::ToCp932(t));
-    bytes[bytes.size() - 1] = '5'; // solution "5"
-    bytes += QByteArray("TAILTAIL");
-    WriteAll(path, bytes);
-
-    auto r = LoadPrmRecord(path);
-    ASSERT_TRUE(r.has_value());
-    EXPECT_EQ(r->fields[0], QStringLiteral("80,000"));
-    EXPECT_EQ(r->fields[10], QStringLiteral("60"));
-    EXPECT_EQ(r->Solution(), QStringLiteral("5"));
-
-    // A shorter record is written over the start; the bytes after it stay.
-    PrmRecord shorter;
-    shorter.fields[0] = QStringLiteral("1");
-    ASSERT_TRUE(SavePrmRecord(path, shorter));
+    ASSERT_TRUE(SavePrmRecord(path, PrmRecord{}));
     const QByteArray after = ReadAll(path);
-    EXPECT_EQ(after.size(), bytes.size());
-    EXPECT_EQ(after.left(3), QByteArray("\x01\x00"
-                                        "1",
-                                        3));
+    EXPECT_EQ(after.left(24), QByteArray(24, '\0'));
+    EXPECT_EQ(after.size(), made.size() + 8);
     EXPECT_TRUE(after.endsWith("TAILTAIL"));
 }
 
-TEST(PrmRecord, MissingEmptyShortAndDamagedFiles) {
+TEST(PrmRecord, MissingShortDamagedAndUnwritableFiles) {
     QTemporaryDir dir;
     const QString path = dir.filePath(kPrmFileName);
 
@@ -95,8 +70,7 @@ TEST(PrmRecord, MissingEmptyShortAndDamagedFiles) {
     auto r = LoadPrmRecord(path);
     ASSERT_TRUE(r.has_value());
     EXPECT_TRUE(QFile::exists(path));
-    for (const QString& f : r->fields)
-        EXPECT_TRUE(f.isEmpty());
+    EXPECT_EQ(r->fields, PrmRecord{}.fields);
 
     // A file cut short inside the fourth field keeps what is there.
     WriteAll(path, LenField("1") + LenField("2") + LenField("3") +
@@ -105,7 +79,6 @@ TEST(PrmRecord, MissingEmptyShortAndDamagedFiles) {
                                   3));
     r = LoadPrmRecord(path);
     ASSERT_TRUE(r.has_value());
-    EXPECT_EQ(r->fields[2], QStringLiteral("3"));
     EXPECT_EQ(r->fields[3], QStringLiteral("4"));
     EXPECT_TRUE(r->Solution().isEmpty());
 
@@ -115,24 +88,17 @@ TEST(PrmRecord, MissingEmptyShortAndDamagedFiles) {
     EXPECT_FALSE(LoadPrmRecord(path, &error).has_value());
     EXPECT_FALSE(error.isEmpty());
 
+    // Texts too long for the record are refused and the previous file stays.
+    const QByteArray before = ReadAll(path);
+    PrmRecord huge;
+    huge.fields[0] = huge.fields[1] = QString(20000, u'9');
+    EXPECT_FALSE(SavePrmRecord(path, huge));
+    EXPECT_EQ(ReadAll(path), before);
+
     // A folder that does not exist can neither be read nor written.
     const QString nowhere = dir.filePath(QStringLiteral("missing/") + kPrmFileName);
     EXPECT_FALSE(LoadPrmRecord(nowhere).has_value());
-    EXPECT_FALSE(SavePrmRecord(nowhere, SampleRecord(), &error));
+    error.clear();
+    EXPECT_FALSE(SavePrmRecord(nowhere, PrmRecord{}, &error));
     EXPECT_FALSE(error.isEmpty());
-}
-
-TEST(PrmRecord, OversizedRecordIsRefusedAndTheFileKept) {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(kPrmFileName);
-    ASSERT_TRUE(SavePrmRecord(path, SampleRecord()));
-    const QByteArray before = ReadAll(path);
-
-    PrmRecord huge = SampleRecord();
-    huge.fields[0] = QString(20000, u'9');
-    huge.fields[1] = QString(20000, u'9');
-    QString error;
-    EXPECT_FALSE(SavePrmRecord(path, huge, &error));
-    EXPECT_FALSE(error.isEmpty());
-    EXPECT_EQ(ReadAll(path), before);
 }
