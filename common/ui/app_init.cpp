@@ -6,6 +6,8 @@
 #include "common/ui/message_box.h"
 
 #include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 namespace ui {
 
@@ -18,6 +20,13 @@ void InitApplication(const QString& programId) {
     common::SetMessageSink(&messageBoxes);
     static DesktopDocumentOpener opener;
     common::SetDocumentOpener(&opener);
+
+    // The standard dialogs (file dialog, its overwrite question) in Japanese,
+    // whatever the desktop's language.
+    static QTranslator qtTexts;
+    if (qtTexts.load(QStringLiteral("qtbase_ja"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&qtTexts);
 }
 
 } // namespace ui

@@ -1,0 +1,161 @@
+#include "common/ui/file_dialogs.h"
+
+#include "common/paths.h"
+#include "common/result_words.h"
+#include "common/text.h"
+#include "common/ui/standard_file_dialog.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+namespace ui {
+
+namespace {
+
+const QChar kNul(u'\0');
+const QChar kSeparator(u'/');
+
+FileDialogService* g_service = nullptr;
+
+FileDialogService& Service() {
+    static StandardFileDialog standard;
+    return g_service ? *g_service : standard;
+}
+
+// Runs the dialog; the trimmed answer, or empty when there is none.
+QString Ask(QWidget* owner, FileDialogKind kind, const QString& title, const QString& filter,
+            const QString& initialFolder, const QString& initialFileName,
+            const QString& defaultExtension) {
+    FileDialogRequest request;
+    request.kind = kind;
+    request.title = title;
+    request.filter = filter;
+    request.defaultExtension = defaultExtension;
+    request.initialFolder = initialFolder;
+    request.initialFileName = initialFileName;
+    QString answer;
+    if (!Service().Run(owner, request, &answer))
+        return QString();
+    return common::TrimBlanks(answer);
+}
+
+QString OneFile(QWidget* owner, FileDialogKind kind, const QString& title, const QString& filter,
+                const QString& initialFolder, const QString& initialFileName,
+                const QString& defaultExtension, QString& folder, QString& fileName) {
+    const QString answer =
+        Ask(owner, kind, title, filter, initialFolder, initialFileName, defaultExtension);
+    if (answer.isEmpty())
+        return common::kNg;
+    const common::PathParts parts = common::SplitPath(answer);
+    folder = parts.folder;
+    fileName = parts.name;
+    QCoreApplication::processEvents();
+    return common::kOk;
+}
+
+} // namespace
+
+QString DialogFilter(const QString& pattern, bool fixedListWhenEmpty) {
+    if (pattern.isEmpty() && fixedListWhenEmpty) {
+        return QStringLiteral("(*.PRN)|*.PRN|(*.TXT)|*.TXT|(*.CSV)|*.CSV|(*.DAT)|*.DAT|全て|*.*");
+    }
+    return QStringLiteral("(") + pattern + QStringLiteral(")|") + pattern;
+}
+
+QStringList ToQtNameFilters(const QString& filter) {
+    const QStringList parts = filter.split(QChar(u'|'));
+    QStringList out;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        const QString description = parts.at(i).trimmed();
+        QStringList patterns = parts.at(i + 1).split(QChar(u';'), Qt::SkipEmptyParts);
+        for (QString& p : patterns) {
+            p = p.trimmed();
+            // Names without an extension exist here: every file is "*".
+            if (p == QStringLiteral("*.*"))
+                p = QStringLiteral("*");
+        }
+        const QString qtPatterns = patterns.join(QChar(u' '));
+        // "(*.xls)" already reads as Qt's "description (patterns)".
+        if (description == QStringLiteral("(") + qtPatterns + QStringLiteral(")"))
+            out.append(description);
+        else
+            out.append(description + QStringLiteral(" (") + qtPatterns + QStringLiteral(")"));
+    }
+    return out;
+}
+
+QString MultiSelectAnswer(const QStringList& paths) {
+    if (paths.isEmpty())
+        return QString();
+    if (paths.size() == 1)
+        return paths.first();
+    QString answer = QFileInfo(paths.first()).absolutePath();
+    for (const QString& path : paths)
+        answer += kNul + QFileInfo(path).fileName();
+    return answer;
+}
+
+ChosenFiles ReadMultiSelectAnswer(const QString& answer) {
+    ChosenFiles chosen;
+    chosen.fileName = answer;
+    if (!answer.contains(kNul)) {
+        const common::PathParts parts = common::SplitPath(answer);
+        chosen.folder = parts.folder;
+        chosen.fileName = parts.name;
+        chosen.rows.append(answer);
+        return chosen;
+    }
+    bool haveFolder = false;
+    for (const QString& piece : answer.split(kNul)) {
+        if (piece.isEmpty())
+            continue;
+        if (!haveFolder) {
+            chosen.folder = piece.endsWith(kSeparator) ? piece : piece + kSeparator;
+            haveFolder = true;
+        } else {
+            chosen.rows.append(chosen.folder + piece);
+        }
+    }
+    return chosen;
+}
+
+QString OpenFilesDialog(QWidget* owner, QStringList& list, const QString& initialFolder,
+                        const QString& initialFileName, const QString& pattern,
+                        const QString& defaultExtension, QString& folder, QString& fileName) {
+    const QString answer =
+        Ask(owner, FileDialogKind::OpenFiles, kOpenTitle, DialogFilter(pattern, true),
+            initialFolder, initialFileName, defaultExtension);
+    if (answer.isEmpty())
+        return common::kNg;
+    const ChosenFiles chosen = ReadMultiSelectAnswer(answer);
+    list.append(chosen.rows);
+    folder = chosen.folder;
+    fileName = chosen.fileName;
+    QCoreApplication::processEvents();
+    return common::kOk;
+}
+
+QString OpenFileDialog(QWidget* owner, const QString& initialFolder, const QString& initialFileName,
+                       const QString& pattern, const QString& defaultExtension, QString& folder,
+                       QString& fileName) {
+    return OneFile(owner, FileDialogKind::OpenFile, kOpenTitle, DialogFilter(pattern, true),
+                   initialFolder, initialFileName, defaultExtension, folder, fileName);
+}
+
+QString SaveFileDialog(QWidget* owner, const QString& initialFolder, const QString& initialFileName,
+                       const QString& pattern, const QString& defaultExtension, QString& folder,
+                       QString& fileName) {
+    return OneFile(owner, FileDialogKind::SaveFile, kSaveTitle, DialogFilter(pattern, false),
+                   initialFolder, initialFileName, defaultExtension, folder, fileName);
+}
+
+void SetFileDialogService(FileDialogService* service) {
+    g_service = service;
+}
+
+FileDialogService* CurrentFileDialogService() {
+    return g_service;
+}
+
+} // namespace ui

@@ -1,0 +1,85 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+namespace ui {
+
+// The standard file dialogs of the workbook tools. Each answers "OK" or "NG"
+// (cancelled or failed; the out arguments are then left as they were) and
+// shows no message of its own.
+
+// Opens several files. Every chosen file is appended to `list` as a full path,
+// in the order the dialog gives them; `folder` becomes their folder (with its
+// trailing separator).
+QString OpenFilesDialog(QWidget* owner, QStringList& list, const QString& initialFolder,
+                        const QString& initialFileName, const QString& pattern,
+                        const QString& defaultExtension, QString& folder, QString& fileName);
+
+// Opens one existing file: `folder` and `fileName` receive the chosen path.
+QString OpenFileDialog(QWidget* owner, const QString& initialFolder, const QString& initialFileName,
+                       const QString& pattern, const QString& defaultExtension, QString& folder,
+                       QString& fileName);
+
+// Chooses a file to save to, asking before an existing file is taken.
+QString SaveFileDialog(QWidget* owner, const QString& initialFolder, const QString& initialFileName,
+                       const QString& pattern, const QString& defaultExtension, QString& folder,
+                       QString& fileName);
+
+inline const QString kOpenTitle = QStringLiteral("ファイル読込");
+inline const QString kSaveTitle = QStringLiteral("ファイル保存");
+
+// ---- The rules, without a dialog -------------------------------------------
+
+// The filter text of a dialog for a pattern: "(" + p + ")|" + p. An empty
+// pattern gives the fixed list of the open dialogs when `fixedListWhenEmpty`.
+QString DialogFilter(const QString& pattern, bool fixedListWhenEmpty);
+
+// The filter text ("description|pattern|description|pattern...") as Qt's
+// name filters ("description (patterns)"). "*.*" means every file.
+QStringList ToQtNameFilters(const QString& filter);
+
+// The answer of a multi-select dialog for the chosen paths: one path as it is;
+// several as their folder and their names, separated by NUL characters.
+QString MultiSelectAnswer(const QStringList& paths);
+
+struct ChosenFiles {
+    QString folder;   // with its trailing separator
+    QString fileName; // one file: its name; several: the whole answer
+    QStringList rows; // full paths to append to the list, in order
+};
+
+// Reads a multi-select dialog's answer (after TrimBlanks): without NUL it is
+// one path; otherwise the first non-empty piece is the folder and every later
+// non-empty piece a name in it.
+ChosenFiles ReadMultiSelectAnswer(const QString& answer);
+
+// ---- The seam ----------------------------------------------------------------
+
+enum class FileDialogKind { OpenFile, OpenFiles, SaveFile };
+
+struct FileDialogRequest {
+    FileDialogKind kind = FileDialogKind::OpenFile;
+    QString title;
+    QString filter; // "description|pattern|..." as DialogFilter makes it
+    QString defaultExtension;
+    QString initialFolder;
+    QString initialFileName;
+};
+
+class FileDialogService {
+public:
+    virtual ~FileDialogService() = default;
+    // Shows the dialog. True with the answer: the chosen path, or for several
+    // files the MultiSelectAnswer; false when cancelled or failed.
+    virtual bool Run(QWidget* owner, const FileDialogRequest& request, QString* answer) = 0;
+};
+
+// Installs the service; the caller keeps ownership. nullptr restores the
+// standard dialog.
+void SetFileDialogService(FileDialogService* service);
+FileDialogService* CurrentFileDialogService();
+
+} // namespace ui

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "common/ui/file_dialogs.h"
+
+namespace ui {
+
+// The file dialogs as Qt's own file dialog: modal, titled as asked, the given
+// filters (matched without regard to letter case), default extension, initial
+// folder and name. Open dialogs take existing files only; the save dialog asks
+// before an existing file is taken and refuses a folder that does not exist.
+// The process's current folder is never changed.
+class StandardFileDialog : public FileDialogService {
+public:
+    bool Run(QWidget* owner, const FileDialogRequest& request, QString* answer) override;
+};
+
+} // namespace ui

@@ -1,0 +1,156 @@
+#include "common/ui/file_dialogs.h"
+
+#include "common/ui/standard_file_dialog.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include "support/fake_dialogs.h"
+#include "support/modal_driver.h"
+
+namespace {
+
+const QChar kNul(u'\0');
+
+TEST(FileDialogRules, FiltersForPatternsAndTheFixedList) {
+    EXPECT_EQ(ui::DialogFilter(QStringLiteral("*.xls"), false), QStringLiteral("(*.xls)|*.xls"));
+    EXPECT_EQ(ui::DialogFilter(QStringLiteral("*.XLS"), true), QStringLiteral("(*.XLS)|*.XLS"));
+    EXPECT_EQ(ui::DialogFilter(QString(), true),
+              QStringLiteral("(*.PRN)|*.PRN|(*.TXT)|*.TXT|(*.CSV)|*.CSV|(*.DAT)|*.DAT|全て|*.*"));
+    EXPECT_EQ(ui::DialogFilter(QString(), false), QStringLiteral("()|"));
+
+    EXPECT_EQ(ui::ToQtNameFilters(QStringLiteral("(*.xls)|*.xls")),
+              QStringList{QStringLiteral("(*.xls)")});
+    const QStringList fixed = ui::ToQtNameFilters(ui::DialogFilter(QString(), true));
+    ASSERT_EQ(fixed.size(), 5);
+    EXPECT_EQ(fixed.first(), QStringLiteral("(*.PRN)"));
+    EXPECT_EQ(fixed.last(), QStringLiteral("全て (*)"));
+    EXPECT_EQ(ui::ToQtNameFilters(QStringLiteral("ブック|*.xls;*.xlsx")),
+              QStringList{QStringLiteral("ブック (*.xls *.xlsx)")});
+}
+
+TEST(FileDialogRules, MultiSelectAnswerGivesFolderAndRows) {
+    // Several files: folder first, a separator added, empty pieces skipped.
+    const QString several = QStringLiteral("/in") + kNul + QStringLiteral("a.xls") + kNul + kNul +
+                            QStringLiteral("b.xls") + kNul;
+    ui::ChosenFiles chosen = ui::ReadMultiSelectAnswer(several);
+    EXPECT_EQ(chosen.folder, QStringLiteral("/in/"));
+    EXPECT_EQ(chosen.rows, QStringList({"/in/a.xls", "/in/b.xls"}));
+    EXPECT_EQ(chosen.fileName, several);
+
+    chosen = ui::ReadMultiSelectAnswer(QStringLiteral("/in/a.xls"));
+    EXPECT_EQ(chosen.folder, QStringLiteral("/in/"));
+    EXPECT_EQ(chosen.fileName, QStringLiteral("a.xls"));
+    EXPECT_EQ(chosen.rows, QStringList{QStringLiteral("/in/a.xls")});
+
+    // The answer the standard dialog builds reads back to the same paths.
+    const QStringList paths{QStringLiteral("/data/x 1.xls"), QStringLiteral("/data/y.xls")};
+    EXPECT_EQ(ui::ReadMultiSelectAnswer(ui::MultiSelectAnswer(paths)).rows, paths);
+    EXPECT_EQ(ui::MultiSelectAnswer({QStringLiteral("/data/one.xls")}),
+              QStringLiteral("/data/one.xls"));
+}
+
+TEST(FileDialogs, OpenFilesAppendsRowsAndCancelChangesNothing) {
+    testing_support::FakeDialogs dialogs;
+    QStringList list{QStringLiteral("/old/z.xls")};
+    QString folder = QStringLiteral("before/"), name = QStringLiteral("before.xls");
+
+    dialogs.Cancel();
+    EXPECT_EQ(ui::OpenFilesDialog(nullptr, list, QStringLiteral("/in/"), QString(),
+                                  QStringLiteral("*.xls"), QString(), folder, name),
+              QStringLiteral("NG"));
+    EXPECT_EQ(list.size(), 1);
+    EXPECT_EQ(folder, QStringLiteral("before/"));
+    EXPECT_EQ(name, QStringLiteral("before.xls"));
+    ASSERT_EQ(dialogs.requests.size(), 1);
+    EXPECT_EQ(dialogs.requests[0].kind, ui::FileDialogKind::OpenFiles);
+    EXPECT_EQ(dialogs.requests[0].title, QStringLiteral("ファイル読込"));
+    EXPECT_EQ(dialogs.requests[0].filter, QStringLiteral("(*.xls)|*.xls"));
+    EXPECT_EQ(dialogs.requests[0].initialFolder, QStringLiteral("/in/"));
+
+    dialogs.ChooseFiles({QStringLiteral("/in/a.xls"), QStringLiteral("/in/b.xls")});
+    EXPECT_EQ(ui::OpenFilesDialog(nullptr, list, QStringLiteral("/in/"), QString(),
+                                  QStringLiteral("*.xls"), QString(), folder, name),
+              QStringLiteral("OK"));
+    EXPECT_EQ(list, QStringList({"/old/z.xls", "/in/a.xls", "/in/b.xls"}));
+    EXPECT_EQ(folder, QStringLiteral("/in/"));
+
+    // One file, with blanks around the answer.
+    dialogs.Choose(QStringLiteral("　/in/c.xls "));
+    EXPECT_EQ(ui::OpenFilesDialog(nullptr, list, QString(), QString(), QStringLiteral("*.xls"),
+                                  QString(), folder, name),
+              QStringLiteral("OK"));
+    EXPECT_EQ(list.last(), QStringLiteral("/in/c.xls"));
+    EXPECT_EQ(name, QStringLiteral("c.xls"));
+}
+
+TEST(FileDialogs, OpenAndSaveSplitTheChosenPath) {
+    testing_support::FakeDialogs dialogs;
+    QString folder, name;
+    dialogs.Choose(QStringLiteral("/out/Summary"));
+    EXPECT_EQ(ui::SaveFileDialog(nullptr, QStringLiteral("/out/"), QString(),
+                                 QStringLiteral("*.XLS"), QString(), folder, name),
+              QStringLiteral("OK"));
+    EXPECT_EQ(folder, QStringLiteral("/out/"));
+    EXPECT_EQ(name, QStringLiteral("Summary"));
+    EXPECT_EQ(dialogs.requests.last().kind, ui::FileDialogKind::SaveFile);
+    EXPECT_EQ(dialogs.requests.last().title, QStringLiteral("ファイル保存"));
+    EXPECT_EQ(dialogs.requests.last().filter, QStringLiteral("(*.XLS)|*.XLS"));
+
+    dialogs.Choose(QStringLiteral("/in/book.xls"));
+    EXPECT_EQ(ui::OpenFileDialog(nullptr, QString(), QStringLiteral("book.xls"), QString(),
+                                 QStringLiteral("xls"), folder, name),
+              QStringLiteral("OK"));
+    EXPECT_EQ(folder, QStringLiteral("/in/"));
+    EXPECT_EQ(name, QStringLiteral("book.xls"));
+    EXPECT_EQ(dialogs.requests.last().kind, ui::FileDialogKind::OpenFile);
+    EXPECT_EQ(dialogs.requests.last().initialFileName, QStringLiteral("book.xls"));
+    EXPECT_EQ(dialogs.requests.last().defaultExtension, QStringLiteral("xls"));
+    EXPECT_EQ(dialogs.requests.last().filter, ui::DialogFilter(QString(), true));
+}
+
+TEST(StandardFileDialog, ChoosesFilesAndRefusesMissingFolders) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QFile(dir.filePath(QStringLiteral("A.XLS"))).open(QIODevice::WriteOnly);
+    const QString cwd = QDir::currentPath();
+
+    ui::StandardFileDialog standard;
+    ui::FileDialogRequest request;
+    request.kind = ui::FileDialogKind::OpenFile;
+    request.title = ui::kOpenTitle;
+    request.filter = ui::DialogFilter(QStringLiteral("*.xls"), true);
+    request.initialFolder = dir.path();
+    QString title, answer;
+    testing_support::WhenModalShown([&](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        title = dialog->windowTitle();
+        dialog->selectFile(QStringLiteral("A.XLS"));
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    ASSERT_TRUE(standard.Run(nullptr, request, &answer));
+    EXPECT_EQ(title, QStringLiteral("ファイル読込"));
+    EXPECT_EQ(answer, dir.filePath(QStringLiteral("A.XLS")));
+
+    // Saving into a folder that does not exist is refused; the dialog stays.
+    request.kind = ui::FileDialogKind::SaveFile;
+    bool stayedOpen = false;
+    testing_support::WhenModalShown([&](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        dialog->selectFile(dir.filePath(QStringLiteral("missing/out.xls")));
+        testing_support::WhenModalShown([](QWidget* warning) { warning->close(); }, dialog);
+        static_cast<QDialog*>(dialog)->accept();
+        stayedOpen = dialog->isVisible();
+        dialog->reject();
+    });
+    EXPECT_FALSE(standard.Run(nullptr, request, &answer));
+    EXPECT_TRUE(stayedOpen);
+    EXPECT_EQ(QDir::currentPath(), cwd);
+}
+
+} // namespace
