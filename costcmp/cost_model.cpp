@@ -131,6 +131,30 @@ CostResult Solve(int kaiNo, const CostParams& p) {
     }
 }
 
+CostParams WithSolution(const CostParams& p, int kaiNo, const CostResult& r) {
+    CostParams q = p;
+    switch (kaiNo) {
+    case 1:
+        q.SC = r.value;
+        break;
+    case 2:
+        q.CA = r.value;
+        break;
+    case 3:
+        q.JB = r.value;
+        break;
+    case 4:
+        q.SB = r.value;
+        break;
+    case 5:
+        q.JD = r.value;
+        break;
+    default:
+        break;
+    }
+    return q;
+}
+
 QString OverflowMessage() {
     return QStringLiteral(
         "計算中に数値が大きすぎて計算できませんでした。入力値を確認してください。");

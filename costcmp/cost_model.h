@@ -67,6 +67,10 @@ CostResult SolveMaintRate(const CostParams& p);  // 5: JD = 1 .. 100 %
 // gives a zero result.
 CostResult Solve(int kaiNo, const CostParams& p);
 
+// The parameters with the solution put in place of the sought one (kaiNo 1:
+// SC, 2: CA, 3: JB, 4: SB, 5: JD), as the spreadsheet report writes them.
+CostParams WithSolution(const CostParams& p, int kaiNo, const CostResult& r);
+
 // A whole calculation run from the entered texts.
 struct Calculation {
     ParamTexts texts;

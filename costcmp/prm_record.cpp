@@ -4,6 +4,12 @@
 
 namespace costcmp {
 
+int KaiNoFromText(const QString& text) {
+    if (text.size() == 1 && text.at(0) >= u'1' && text.at(0) <= u'5')
+        return text.at(0).unicode() - u'0';
+    return 0;
+}
+
 std::optional<PrmRecord> LoadPrmRecord(const QString& path, QString* error) {
     QByteArray bytes;
     if (!common::ReadRecordFile(path, &bytes, kPrmRecordLength, error))

@@ -25,6 +25,10 @@ struct PrmRecord {
     const QString& Solution() const { return fields[11]; }
 };
 
+// The solution number a stored field 12 selects: 1 to 5 for "1" to "5",
+// 0 (none) for anything else.
+int KaiNoFromText(const QString& text);
+
 // Reads record 1. A missing file is created empty and reads as twelve empty
 // texts. Answers nothing when the file cannot be read or a field runs past
 // the end of the record (a damaged file); `error` then says why in Japanese.

@@ -134,3 +134,23 @@ TEST(CostModel, AnswerSentencesKeepTheirBlanks) {
               QStringLiteral("自社開発が安くなる２年目以降保守料金の％/年額は、1  ％/年です。"));
     EXPECT_EQ(AnswerSentence(0, CostResult{}), QString());
 }
+
+TEST(CostModel, SolutionReplacesTheSoughtParameter) {
+    const CostParams p = ConvertParams(SampleTexts());
+    const CostResult r{Yen(16), Yen(1), false};
+    EXPECT_EQ(WithSolution(p, 2, r).CA, Yen(16));
+    EXPECT_EQ(WithSolution(p, 2, r).SC, p.SC);
+    EXPECT_EQ(WithSolution(p, 5, r).JD, Yen(16));
+    EXPECT_EQ(WithSolution(p, 0, r).CA, p.CA);
+}
+
+TEST(InputValues, DropDownListsAreGroupedRanges) {
+    const int sizes[kParamCount] = {91, 291, 2000, 20, 21, 121, 31, 31, 31, 18, 10};
+    for (int i = 0; i < kParamCount; ++i)
+        EXPECT_EQ(DropDownEntries(i).size(), sizes[i]) << kParamCodes[i];
+    EXPECT_EQ(DropDownEntries(0).first(), QStringLiteral("0"));
+    EXPECT_EQ(DropDownEntries(0)[1], QStringLiteral("1,000"));
+    EXPECT_EQ(DropDownEntries(1).last(), QStringLiteral("30,000"));
+    EXPECT_EQ(DropDownEntries(9).first(), QStringLiteral("3"));
+    EXPECT_TRUE(DropDownEntries(11).isEmpty());
+}

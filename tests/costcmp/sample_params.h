@@ -1,13 +1,13 @@
 #pragma once
 
 #include "costcmp/cost_model.h"
+#include "costcmp/input_values.h"
 
-// The sample parameter set of the input screen, as its boxes show it.
+// The sample set of the input screen, optionally with another user count.
 inline costcmp::ParamTexts SampleTexts(const QString& users = QStringLiteral("5")) {
-    return {QStringLiteral("80,000"), QStringLiteral("15,000"), users,
-            QStringLiteral("2"),      QStringLiteral("100"),    QStringLiteral("600"),
-            QStringLiteral("0"),      QStringLiteral("5"),      QStringLiteral("6"),
-            QStringLiteral("5"),      QStringLiteral("60")};
+    costcmp::ParamTexts texts = costcmp::SampleParamTexts();
+    texts[2] = users;
+    return texts;
 }
 
 inline common::Fixed4 Yen(std::int64_t whole) {
