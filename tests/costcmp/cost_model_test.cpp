@@ -143,14 +143,3 @@ TEST(CostModel, SolutionReplacesTheSoughtParameter) {
     EXPECT_EQ(WithSolution(p, 5, r).JD, Yen(16));
     EXPECT_EQ(WithSolution(p, 0, r).CA, p.CA);
 }
-
-TEST(InputValues, DropDownListsAreGroupedRanges) {
-    const int sizes[kParamCount] = {91, 291, 2000, 20, 21, 121, 31, 31, 31, 18, 10};
-    for (int i = 0; i < kParamCount; ++i)
-        EXPECT_EQ(DropDownEntries(i).size(), sizes[i]) << kParamCodes[i];
-    EXPECT_EQ(DropDownEntries(0).first(), QStringLiteral("0"));
-    EXPECT_EQ(DropDownEntries(0)[1], QStringLiteral("1,000"));
-    EXPECT_EQ(DropDownEntries(1).last(), QStringLiteral("30,000"));
-    EXPECT_EQ(DropDownEntries(9).first(), QStringLiteral("3"));
-    EXPECT_TRUE(DropDownEntries(11).isEmpty());
-}
