@@ -1,0 +1,115 @@
+#include "costsub/frm_costsub1.h"
+
+#include "common/program_start.h"
+#include "common/ui/fonts.h"
+#include "common/ui/window_order.h"
+
+#include <QApplication>
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+#include <QStatusBar>
+
+namespace costsub {
+
+namespace {
+
+// The client area in twips.
+constexpr int kWidthTwips = 11880;
+constexpr int kHeightTwips = 9060;
+
+QFrame* Panel(const char* name, QRect twips, QWidget* parent) {
+    auto* panel = new QFrame(parent);
+    panel->setObjectName(QString::fromLatin1(name));
+    panel->setGeometry(ui::TwipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+    return panel;
+}
+
+void LetEventsRun(int times) {
+    for (int i = 0; i < times; ++i)
+        QCoreApplication::processEvents();
+}
+
+} // namespace
+
+FrmCostsub1::FrmCostsub1(QWidget* parent) : ui::Screen(QStringLiteral("COSTSUB1"), parent) {
+    setObjectName(QStringLiteral("FRM_COSTSUB1"));
+    setFixedSize(ui::TwipsSize(kWidthTwips, kHeightTwips));
+
+    const QColor teal(0, 128, 128);
+    QFrame* titlePanel = Panel("Picture4", QRect(1710, 120, 8310, 512), this);
+    titlePanel->setAutoFillBackground(true);
+    QPalette tp = titlePanel->palette();
+    tp.setColor(QPalette::Window, teal);
+    titlePanel->setPalette(tp);
+
+    auto* title = new QLabel(QStringLiteral("自社開発で比較"), titlePanel);
+    title->setObjectName(QStringLiteral("Label6"));
+    title->setGeometry(ui::TwipsRect(3000, 90, 1980, 285));
+    title->setAlignment(Qt::AlignCenter);
+    title->setAutoFillBackground(true);
+    QPalette lp = title->palette();
+    lp.setColor(QPalette::Window, teal);
+    lp.setColor(QPalette::WindowText, Qt::white);
+    title->setPalette(lp);
+    QFont titleFont(ui::kPGothic);
+    titleFont.setPixelSize(16);
+    titleFont.setBold(true);
+    title->setFont(titleFont);
+
+    auto* message = new QLabel(QStringLiteral("処理は終了しました"), this);
+    message->setObjectName(QStringLiteral("Label1"));
+    message->setGeometry(ui::TwipsRect(4230, 2820, 3330, 405));
+    message->setAlignment(Qt::AlignCenter);
+    QFont messageFont(ui::kPGothic);
+    messageFont.setPixelSize(20);
+    message->setFont(messageFont);
+
+    QFrame* exitPanel = Panel("picExit", QRect(90, 8220, 1995, 470), this);
+    QFrame* runPanel = Panel("picRUN", QRect(9690, 8250, 2070, 465), this);
+
+    cmdF12_ = new QPushButton(QStringLiteral("F12もう一度"), runPanel);
+    cmdF12_->setObjectName(QStringLiteral("cmdF12"));
+    cmdF12_->setGeometry(ui::TwipsRect(30, 30, 1935, 365));
+    cmdF12_->setAutoDefault(false);
+
+    cmdEsc_ = new QPushButton(QStringLiteral("ESC:メニューへ"), exitPanel);
+    cmdEsc_->setObjectName(QStringLiteral("cmdEsc"));
+    cmdEsc_->setGeometry(ui::TwipsRect(30, 30, 1875, 365));
+    cmdEsc_->setAutoDefault(false);
+    setTabOrder(cmdF12_, cmdEsc_);
+
+    status_ = new QStatusBar(this);
+    status_->setObjectName(QStringLiteral("stb_Guaid"));
+    status_->setSizeGripEnabled(false);
+    const int barHeight = status_->sizeHint().height();
+    status_->setGeometry(0, height() - barHeight, width(), barHeight);
+
+    SetFunctionButton(Qt::Key_F12, cmdF12_);
+    SetCancelButton(cmdEsc_);
+    connect(cmdF12_, &QPushButton::clicked, this, [this] { HandOver(kCalculatorId); });
+    connect(cmdEsc_, &QPushButton::clicked, this, [this] { HandOver(kMenuId); });
+}
+
+void FrmCostsub1::Open() {
+    cmdF12_->setEnabled(false);
+    show();
+    cmdF12_->setEnabled(true);
+    QCoreApplication::processEvents();
+    ui::SendToBottom(this);
+}
+
+void FrmCostsub1::HandOver(const QString& program) {
+    hide();
+    LetEventsRun(2);
+    common::StartAndEnd(program);
+    // Any other start failure comes back here: COSTSUB ends all the same.
+    common::EndProgram();
+}
+
+bool FrmCostsub1::FrameCloseRequested() {
+    // Closing with the frame ends COSTSUB without starting anything.
+    return true;
+}
+
+} // namespace costsub

@@ -1,0 +1,17 @@
+#include "common/data_folder.h"
+#include "common/ui/app_init.h"
+#include "costsub/frm_costsub1.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    ui::InitApplication(QStringLiteral("COSTSUB"));
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    common::SetDataFolder();
+
+    costsub::FrmCostsub1 window;
+    window.Open();
+    return app.exec();
+}

@@ -1,0 +1,35 @@
+#include "hubmenu/launcher_lock.h"
+
+#include <QDir>
+
+namespace hubmenu {
+
+LauncherLock::LauncherLock(const QString& folder) : file_(FilePath(folder)) {
+    // A lock is stale only when its process has ended: the default age limit
+    // would let a second launcher take the lock of one that has simply been
+    // open for a while.
+    file_.setStaleLockTime(0);
+}
+
+LauncherLock::~LauncherLock() {
+    Release();
+}
+
+QString LauncherLock::FilePath(const QString& folder) {
+    return QDir(folder).filePath(QStringLiteral("HUBMENU.LCK"));
+}
+
+LauncherLock::Result LauncherLock::TryAcquire() {
+    if (file_.isLocked())
+        return Result::Acquired;
+    if (file_.tryLock(0))
+        return Result::Acquired;
+    return file_.error() == QLockFile::LockFailedError ? Result::HeldByOther : Result::Unavailable;
+}
+
+void LauncherLock::Release() {
+    if (file_.isLocked())
+        file_.unlock();
+}
+
+} // namespace hubmenu
