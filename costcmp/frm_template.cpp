@@ -1,0 +1,272 @@
+#include "costcmp/frm_template.h"
+
+#include "common/messages.h"
+#include "common/result_words.h"
+#include "common/ui/fonts.h"
+#include "costcmp/template_record.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalBlocker>
+
+namespace costcmp {
+
+using common::MsgButtons;
+using common::MsgIcon;
+using common::ShowMessage;
+using ui::TwipsRect;
+
+namespace {
+
+const QString kNoName = QStringLiteral("設定して下さい");
+const QString kNotListed = QStringLiteral("テンプレートにありません");
+
+template <typename W>
+W* Place(W* widget, const QString& name, int left, int top, int width, int height) {
+    widget->setObjectName(name);
+    widget->setGeometry(TwipsRect(left, top, width, height));
+    return widget;
+}
+
+} // namespace
+
+FRM_TEMPLATE::FRM_TEMPLATE(TemplateStore& store, QWidget* parent)
+    : ui::Screen(QString(), parent), store_(store) {
+    setObjectName(QStringLiteral("FRM_TEMPLATE"));
+    setWindowTitle(QStringLiteral("テンプレート"));
+    BuildControls();
+    setFixedSize(ui::TwipsSize(11640, 9060));
+
+    SetFunctionButton(Qt::Key_F1, cmdF1_);
+    SetFunctionButton(Qt::Key_F2, cmdF2_);
+    SetFunctionButton(Qt::Key_F4, cmdF4_);
+    SetFunctionButton(Qt::Key_F6, cmdF6_);
+    SetFunctionButton(Qt::Key_F8, cmdF8_);
+    SetCancelButton(cmdESC_);
+
+    connect(cmdF1_, &QPushButton::clicked, this, &FRM_TEMPLATE::SortByName);
+    connect(cmdF2_, &QPushButton::clicked, this, &FRM_TEMPLATE::SortByDate);
+    connect(cmdF4_, &QPushButton::clicked, this, &FRM_TEMPLATE::DeleteFlow);
+    connect(cmdF6_, &QPushButton::clicked, this, &FRM_TEMPLATE::LoadFlow);
+    connect(cmdF8_, &QPushButton::clicked, this, &FRM_TEMPLATE::SaveFlow);
+    connect(cmdESC_, &QPushButton::clicked, this, &FRM_TEMPLATE::CloseScreen);
+    connect(cmdGrepOn_, &QPushButton::clicked, this, &FRM_TEMPLATE::FilterList);
+    connect(cmdGrepOff_, &QPushButton::clicked, this, &FRM_TEMPLATE::ClearFilter);
+    // A click on a row and a move of the selection by keyboard both copy the
+    // row's name; a click on the row already selected does so too.
+    connect(List1_, &QListWidget::currentRowChanged, this, &FRM_TEMPLATE::PickListedTemplate);
+    connect(List1_, &QListWidget::itemClicked, this,
+            [this](QListWidgetItem* item) { PickListedTemplate(List1_->row(item)); });
+    connect(List1_, &QListWidget::itemDoubleClicked, this, [this] { LoadFlow(); });
+}
+
+void FRM_TEMPLATE::BuildControls() {
+    // Created in tab order: the name first.
+    Place(new QLabel(QStringLiteral("テンプレート名"), this), QStringLiteral("lblSyoMODE"), 0, 150,
+          1455, 240);
+    txtSyosiki_ = Place(new QLineEdit(this), QStringLiteral("txtSyosiki"), 0, 465, 11520, 390);
+
+    Place(new QLabel(QStringLiteral("保存されているテンプレート"), this), QStringLiteral("Label1"),
+          0, 960, 2760, 240);
+    lblGrep_ = Place(new QLabel(QStringLiteral("絞り込み中"), this), QStringLiteral("lblGrep"),
+                     3720, 960, 1230, 240);
+    lblGrep_->setStyleSheet(QStringLiteral("color: #c00000;"));
+    lblGrep_->hide();
+
+    List1_ = Place(new QListWidget(this), QStringLiteral("List1"), 0, 1275, 11520, 6780);
+    // Fixed pitch, so that the numbers, dates and bars of the rows line up.
+    List1_->setFont(QFont(ui::kGothic, 10));
+    List1_->setSelectionMode(QAbstractItemView::SingleSelection);
+
+    Place(new QLabel(QStringLiteral("絞り込み"), this), QStringLiteral("Label2"), 60, 8100, 900,
+          240);
+    txtGrepMoji_ = Place(new QLineEdit(this), QStringLiteral("txtGrepMoji"), 2610, 8130, 5955, 390);
+    auto* note = Place(new QLabel(QStringLiteral("注意：全角／半角は区別されます"), this),
+                       QStringLiteral("Label3"), 60, 8370, 2535, 180);
+    note->setFont(QFont(ui::kPGothic, 8));
+    optOr_ = Place(new QRadioButton(QStringLiteral("または"), this), QStringLiteral("optOr"), 2640,
+                   8580, 1095, 315);
+    optAnd_ = Place(new QRadioButton(QStringLiteral("かつ"), this), QStringLiteral("optAnd"), 3750,
+                    8580, 855, 315);
+    optNasi_ = Place(new QRadioButton(QStringLiteral("なし"), this), QStringLiteral("optNasi"),
+                     4680, 8580, 855, 315);
+    optNasi_->setChecked(true);
+    txtGrepMoji2_ =
+        Place(new QLineEdit(this), QStringLiteral("txtGrepMoji2"), 5640, 8550, 5865, 390);
+    cmdGrepOn_ = Place(new QPushButton(QStringLiteral("絞込"), this), QStringLiteral("cmdGrepOn"),
+                       8820, 8190, 1365, 330);
+    cmdGrepOff_ = Place(new QPushButton(QStringLiteral("絞込解除"), this),
+                        QStringLiteral("cmdGrepOff"), 10185, 8190, 1365, 330);
+
+    cmdF6_ = Place(new QPushButton(QStringLiteral("F6:読込"), this), QStringLiteral("cmdF6"), 7050,
+                   120, 1500, 330);
+    cmdF8_ = Place(new QPushButton(QStringLiteral("F8:保存"), this), QStringLiteral("cmdF8"), 8550,
+                   120, 1500, 330);
+    cmdESC_ = Place(new QPushButton(QStringLiteral("ESC:閉じる"), this), QStringLiteral("cmdESC"),
+                    10050, 120, 1500, 330);
+    cmdF1_ = Place(new QPushButton(QStringLiteral("F1:名前順"), this), QStringLiteral("cmdF1"),
+                   5835, 930, 1500, 330);
+    cmdF2_ = Place(new QPushButton(QStringLiteral("F2:日付時刻順"), this), QStringLiteral("cmdF2"),
+                   7335, 930, 1700, 330);
+    cmdF4_ = Place(new QPushButton(QStringLiteral("F4:ﾃﾝﾌﾟﾚｰﾄからの削除"), this),
+                   QStringLiteral("cmdF4"), 9030, 930, 2500, 330);
+
+    // Enter in a text field moves on; no button is pressed by it.
+    for (QPushButton* button : findChildren<QPushButton*>())
+        button->setAutoDefault(false);
+}
+
+void FRM_TEMPLATE::PrepareOpening(bool saveAndDeleteAllowed) {
+    setWindowTitle(store_.ScreenTitle());
+    cmdF4_->setEnabled(saveAndDeleteAllowed);
+    cmdF8_->setEnabled(saveAndDeleteAllowed);
+    result_ = kResultNone;
+    lblGrep_->hide();
+    ShowTemplateList(QStringLiteral("DATET"));
+    txtSyosiki_->setFocus(Qt::OtherFocusReason);
+}
+
+void FRM_TEMPLATE::ShowTemplateList(const QString& key) {
+    store_.SortListed(key);
+    RedrawList();
+}
+
+void FRM_TEMPLATE::RedrawList() {
+    // Filling the list is no click: the name field stays as typed.
+    const QSignalBlocker block(List1_);
+    List1_->clear();
+    List1_->addItems(store_.ListRows());
+}
+
+void FRM_TEMPLATE::SortByName() {
+    ShowTemplateList(QStringLiteral("FNAME"));
+}
+
+void FRM_TEMPLATE::SortByDate() {
+    ShowTemplateList(QStringLiteral("FDATE"));
+}
+
+void FRM_TEMPLATE::PickListedTemplate(int row) {
+    if (row < 0 || row >= List1_->count())
+        return;
+    txtSyosiki_->setText(NameFromRow(List1_->item(row)->text()));
+}
+
+void FRM_TEMPLATE::FocusName() {
+    txtSyosiki_->setFocus(Qt::OtherFocusReason);
+}
+
+QString FRM_TEMPLATE::TypedNameOrComplain() {
+    const QString name = TrimHalfWidthSpaces(txtSyosiki_->text());
+    if (name.isEmpty()) {
+        ShowMessage(kNoName, MsgIcon::Critical, MsgButtons::Ok);
+        FocusName();
+    }
+    return name;
+}
+
+void FRM_TEMPLATE::DeleteFlow() {
+    if (!cmdF4_->isEnabled())
+        return;
+    const QString name = TypedNameOrComplain();
+    if (name.isEmpty())
+        return;
+    if (store_.FindListedTemplate(name) != common::kOk) {
+        ShowMessage(kNotListed, MsgIcon::Critical, MsgButtons::Ok);
+        FocusName();
+        return;
+    }
+    if (ShowMessage(QStringLiteral("テンプレートから削除します。よろしいですか？"),
+                    MsgIcon::Question, MsgButtons::OkCancel) != common::MsgAnswer::Ok)
+        return;
+    QString failedPath;
+    if (!store_.DeleteTemplate(name, &failedPath)) {
+        ShowMessage(
+            common::JoinLines({QStringLiteral("テンプレートを削除できませんでした"), failedPath}),
+            MsgIcon::Critical, MsgButtons::Ok);
+        return;
+    }
+    // Only the row goes; the others keep their numbers until the next redraw.
+    const QSignalBlocker block(List1_);
+    for (int row = 0; row < List1_->count(); ++row) {
+        if (TrimHalfWidthSpaces(NameFromRow(List1_->item(row)->text())) == name) {
+            delete List1_->takeItem(row);
+            break;
+        }
+    }
+}
+
+void FRM_TEMPLATE::LoadFlow() {
+    const QString name = TypedNameOrComplain();
+    if (name.isEmpty())
+        return;
+    if (store_.FindListedTemplate(name) != common::kOk) {
+        ShowMessage(kNotListed, MsgIcon::Critical, MsgButtons::Ok);
+        FocusName();
+        return;
+    }
+    if (ShowMessage(QStringLiteral("テンプレートから読み込みます。よろしいですか？"),
+                    MsgIcon::Question, MsgButtons::OkCancel) != common::MsgAnswer::Ok)
+        return;
+    result_ = kResultLoad;
+    chosenName_ = name;
+    hide();
+}
+
+void FRM_TEMPLATE::SaveFlow() {
+    if (!cmdF8_->isEnabled())
+        return;
+    const QString name = TypedNameOrComplain();
+    if (name.isEmpty())
+        return;
+    if (!IsValidTemplateName(name)) {
+        ShowMessage(
+            common::JoinLines({QStringLiteral("テンプレート名はファイル名として使えません"),
+                               QStringLiteral("（\\ / : * ? \" < > | と CON、NUL などの装置名は"
+                                              "使えません）")}),
+            MsgIcon::Critical, MsgButtons::Ok);
+        FocusName();
+        return;
+    }
+    if (ShowMessage(QStringLiteral("テンプレートに保存します。いいですか？"), MsgIcon::Question,
+                    MsgButtons::OkCancel) != common::MsgAnswer::Ok)
+        return;
+    result_ = kResultSave;
+    chosenName_ = name;
+    hide();
+}
+
+void FRM_TEMPLATE::CloseScreen() {
+    result_ = kResultNone;
+    hide();
+}
+
+SearchMode FRM_TEMPLATE::SelectedMode() const {
+    if (optAnd_->isChecked())
+        return SearchMode::And;
+    if (optOr_->isChecked())
+        return SearchMode::Or;
+    return SearchMode::No;
+}
+
+void FRM_TEMPLATE::FilterList() {
+    if (!store_.FilterTemplates(txtGrepMoji_->text(), txtGrepMoji2_->text(), SelectedMode())) {
+        ShowMessage(QStringLiteral("条件を指定してください"), MsgIcon::None, MsgButtons::Ok);
+        txtGrepMoji2_->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    RedrawList();
+    lblGrep_->show();
+}
+
+void FRM_TEMPLATE::ClearFilter() {
+    if (!store_.ClearTemplateFilter())
+        return;
+    RedrawList();
+    lblGrep_->hide();
+}
+
+} // namespace costcmp

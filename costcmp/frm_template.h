@@ -1,0 +1,81 @@
+#pragma once
+
+#include "common/ui/screen_base.h"
+#include "costcmp/template_store.h"
+
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QRadioButton;
+
+namespace costcmp {
+
+// The template screen: the list of saved templates with their dates, the
+// name to save, load or delete, the sorts by name and by date, and the search
+// with one or two words. It works on the store it is given and ends its work
+// by hiding itself; ResultCode() and ChosenName() then say what the user
+// chose. Created once and shown again at every opening, so the typed name,
+// the search words and the search mode stay between openings.
+class FRM_TEMPLATE : public ui::Screen {
+    Q_OBJECT
+public:
+    explicit FRM_TEMPLATE(TemplateStore& store, QWidget* parent = nullptr);
+
+    // Gets the screen ready for an opening after the store has read the
+    // folder: title, the save and delete buttons, result "NG", the list
+    // sorted by date, no search in force.
+    void PrepareOpening(bool saveAndDeleteAllowed);
+
+    // "WR" after a confirmed save, "RE" after a confirmed load, "NG" when
+    // closed without either.
+    const QString& ResultCode() const { return result_; }
+    // The typed name, half-width spaces trimmed from both ends.
+    const QString& ChosenName() const { return chosenName_; }
+
+    // Sorts the store's listed set by `key` ("FNAME", "FDATE", "DATET") and
+    // redraws the list.
+    void ShowTemplateList(const QString& key);
+
+    // The actions of the buttons and the list.
+    void SortByName();  // cmdF1
+    void SortByDate();  // cmdF2
+    void DeleteFlow();  // cmdF4
+    void LoadFlow();    // cmdF6, double-click on a row
+    void SaveFlow();    // cmdF8
+    void CloseScreen(); // cmdESC, window frame
+    void FilterList();  // cmdGrepOn
+    void ClearFilter(); // cmdGrepOff
+    void PickListedTemplate(int row);
+
+private:
+    void BuildControls();
+    void RedrawList();
+    // The typed name, or an empty text after the "設定して下さい" message.
+    QString TypedNameOrComplain();
+    void FocusName();
+    SearchMode SelectedMode() const;
+
+    TemplateStore& store_;
+    QString result_ = kResultNone;
+    QString chosenName_;
+
+    QPushButton* cmdF1_ = nullptr;
+    QPushButton* cmdF2_ = nullptr;
+    QPushButton* cmdF4_ = nullptr;
+    QPushButton* cmdF6_ = nullptr;
+    QPushButton* cmdF8_ = nullptr;
+    QPushButton* cmdESC_ = nullptr;
+    QPushButton* cmdGrepOn_ = nullptr;
+    QPushButton* cmdGrepOff_ = nullptr;
+    QLabel* lblGrep_ = nullptr;
+    QLineEdit* txtSyosiki_ = nullptr;
+    QLineEdit* txtGrepMoji_ = nullptr;
+    QLineEdit* txtGrepMoji2_ = nullptr;
+    QListWidget* List1_ = nullptr;
+    QRadioButton* optOr_ = nullptr;
+    QRadioButton* optAnd_ = nullptr;
+    QRadioButton* optNasi_ = nullptr;
+};
+
+} // namespace costcmp

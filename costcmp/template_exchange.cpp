@@ -1,0 +1,34 @@
+#include "costcmp/template_exchange.h"
+
+namespace costcmp {
+
+bool TemplateExchanger::Save(const QString& path, const InputScreenAccess& input, QString* error) {
+    const CostParams params = ConvertParams(input.Texts());
+    if (HasOverflow(params)) {
+        if (error)
+            *error = QStringLiteral("入力された値が大きすぎるため保存できません");
+        return false;
+    }
+    TemplateRecord record = record_;
+    const int kaiNo = input.KaiNo();
+    PutParams(record, params, kaiNo);
+    if (kaiNo == 0) // no option chosen: the number in memory stays as it is
+        record.fields[TemplateRecord::kKaiNoField] = record_.fields[TemplateRecord::kKaiNoField];
+    if (!WriteTemplateFile(path, record, error))
+        return false;
+    record_ = record;
+    return true;
+}
+
+bool TemplateExchanger::Load(const QString& path, InputScreenAccess& input, QString* error) {
+    TemplateRecord record;
+    if (!ReadTemplateFile(path, &record, error))
+        return false;
+    record_ = record;
+    input.SetTexts(DisplayTexts(record));
+    if (const int kaiNo = KaiNoOf(record); kaiNo != 0)
+        input.SelectKai(kaiNo);
+    return true;
+}
+
+} // namespace costcmp
