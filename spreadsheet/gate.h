@@ -1,0 +1,88 @@
+#pragma once
+
+// The gate every workbook-producing run passes first: is the spreadsheet
+// application installed, is an instance of it open, and if so let the user
+// stop, close it by hand or have it closed.
+
+#include <QString>
+
+namespace sheet {
+
+// Gate results.
+enum GateResult : int {
+    kGateNotRunning = 0,  // proceed
+    kGateStopped = 1,     // the user chose to stop: leave without the work
+    kGateUserClosed = 2,  // the user closed the instance: proceed
+    kGateAutoClosed = 3,  // the gate closed the instance: proceed
+    kGateUnavailable = 4, // not installed / not startable / does not close: leave
+};
+
+// What the gate asks of the outside world.
+class ExcelProbe {
+public:
+    virtual ~ExcelProbe() = default;
+    // True when a new private instance can be started.
+    virtual bool IsExcelInstalled() = 0;
+    // True when an instance the user runs is found.
+    virtual bool IsExcelRunning() = 0;
+    // True when a running instance was found and has been asked to close.
+    virtual bool CloseRunningExcel() = 0;
+};
+
+// The choices of the dialog Frm_excel2jyu.
+enum class GateChoice { Tyudan, Zokkou, AutoQuit };
+
+// Frm_excel2jyu as the gate sees it. While only hidden it keeps the user's
+// last choice; Unload forgets it (the next show starts at AutoQuit). A dialog
+// closed by its frame answers AutoQuit.
+class GateDialog {
+public:
+    virtual ~GateDialog() = default;
+    virtual GateChoice ShowModal() = 0;
+    virtual void Unload() = 0;
+};
+
+// Lets pending events run and waits; a seam so that tests do not sleep.
+class GateClock {
+public:
+    virtual ~GateClock() = default;
+    virtual void DoEvents() = 0;
+    virtual void Sleep(int milliseconds) = 0;
+};
+
+inline constexpr int kZokkouPasses = 1000;
+inline constexpr int kAutoQuitWaits = 7200;
+inline constexpr int kAutoQuitWaitMs = 500;
+
+// RunExcelGate with explicit collaborators; shows its messages through
+// common::ShowMessage.
+int RunExcelGate(ExcelProbe& probe, GateDialog& dialog, GateClock& clock);
+// RunExcelGate with the installed collaborators (see below).
+int RunExcelGate();
+
+// Installs the collaborators of RunExcelGate(); nullptr restores the default
+// (the LibreOffice probe, the real clock; the dialog has no default and must be
+// installed by the program's screens, e.g. sheet::InstallGateWindows()).
+void SetExcelProbe(ExcelProbe* probe);
+void SetGateDialog(GateDialog* dialog);
+void SetGateClock(GateClock* clock);
+ExcelProbe& CurrentExcelProbe();
+
+bool IsExcelInstalled();
+bool IsExcelRunning();
+bool CloseRunningExcel();
+
+// Full path of the spreadsheet application's executable for a classic
+// executable name ("EXCEL.EXE"): the office launcher found on PATH or in its
+// standard install folder; empty when there is none.
+QString GetAppPath(const QString& executableName);
+
+// The text up to its first NUL character, or the whole text.
+QString CutAtNul(const QString& text);
+
+// Position (1-based) of sought in text from start, 0 when absent. Letter case
+// is ignored unless mode is 0.
+int FindText(const QString& text, const QString& sought);
+int FindText(int start, const QString& text, const QString& sought, int mode = 1);
+
+} // namespace sheet

@@ -1,0 +1,188 @@
+// Entry points of the LibreOffice backend: the application factory, the
+// gate's probe and the application path.
+
+#include "spreadsheet/gate.h"
+#include "spreadsheet/lo/inspect.h"
+#include "spreadsheet/lo/objects.h"
+#include "spreadsheet/lo/running.h"
+
+#include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/container/XEnumeration.hpp>
+#include <com/sun/star/container/XEnumerationAccess.hpp>
+#include <com/sun/star/frame/XModel.hpp>
+#include <com/sun/star/sheet/XNamedRanges.hpp>
+#include <com/sun/star/table/TableBorder2.hpp>
+#include <com/sun/star/table/XCell.hpp>
+
+#include <csignal>
+#include <cstdlib>
+
+namespace sheet {
+
+using namespace sheet::lo;
+
+namespace {
+
+// The instance started by the gate's installation check, kept for the run's
+// application so that the office starts once per run. Never destroyed by
+// static destruction (UNO may already be gone then); an exit handler ends the
+// process instead.
+OfficeInstance*& Pending() {
+    static OfficeInstance* pending = nullptr;
+    return pending;
+}
+
+void KillPendingAtExit() {
+    if (Pending())
+        Pending()->Kill();
+}
+
+std::unique_ptr<OfficeInstance> TakePending() {
+    std::unique_ptr<OfficeInstance> office(Pending());
+    Pending() = nullptr;
+    if (office && !office->IsAlive()) {
+        office->Kill();
+        office.reset();
+    }
+    return office;
+}
+
+class LoProbe : public ExcelProbe {
+public:
+    bool IsExcelInstalled() override {
+        if (Pending() && Pending()->IsAlive())
+            return true;
+        if (OfficeLauncher().isEmpty())
+            return false;
+        try {
+            std::unique_ptr<OfficeInstance> office = OfficeInstance::Start();
+            static const bool registered = (std::atexit(KillPendingAtExit), true);
+            (void)registered;
+            delete Pending();
+            Pending() = office.release();
+            return true;
+        } catch (const SheetError&) {
+            return false;
+        }
+    }
+    bool IsExcelRunning() override { return !FindUserInstances().empty(); }
+    bool CloseRunningExcel() override { return AskUserInstanceToClose(); }
+};
+
+} // namespace
+
+ExcelProbe& DefaultExcelProbe() {
+    static LoProbe probe;
+    return probe;
+}
+
+std::unique_ptr<Application> CreateLibreOfficeApplication() {
+    std::unique_ptr<OfficeInstance> office = TakePending();
+    if (!office)
+        office = OfficeInstance::Start();
+    return std::make_unique<LoApplication>(std::move(office));
+}
+
+QString GetAppPath(const QString& executableName) {
+    Q_UNUSED(executableName);
+    return OfficeLauncher();
+}
+
+namespace lo {
+
+namespace {
+LoRange& AsLo(Range& range) {
+    auto* lo = dynamic_cast<LoRange*>(&range);
+    if (!lo)
+        throw SheetError(kErrMethodFailed, QStringLiteral("not a LibreOffice range"));
+    return *lo;
+}
+Reference<css::beans::XPropertySet> TopLeft(Range& range) {
+    return Reference<css::beans::XPropertySet>(AsLo(range).Cells()->getCellByPosition(0, 0),
+                                               UNO_QUERY_THROW);
+}
+} // namespace
+
+pid_t OfficePid(Application& app) {
+    auto* lo = dynamic_cast<LoApplication*>(&app);
+    return lo ? lo->OfficePid() : -1;
+}
+
+QStringList CellLinks(Range& range) {
+    QStringList urls;
+    Call(QStringLiteral("リンクを読めません。"), [&] {
+        Reference<css::container::XEnumerationAccess> text(
+            AsLo(range).Cells()->getCellByPosition(0, 0), UNO_QUERY_THROW);
+        Reference<css::container::XEnumeration> paragraphs = text->createEnumeration();
+        while (paragraphs->hasMoreElements()) {
+            Reference<css::container::XEnumerationAccess> para(paragraphs->nextElement(),
+                                                               UNO_QUERY_THROW);
+            Reference<css::container::XEnumeration> portions = para->createEnumeration();
+            while (portions->hasMoreElements()) {
+                Reference<css::beans::XPropertySet> portion(portions->nextElement(),
+                                                            UNO_QUERY_THROW);
+                OUString type;
+                portion->getPropertyValue(OUString("TextPortionType")) >>= type;
+                if (type != "TextField")
+                    continue;
+                Reference<css::beans::XPropertySet> field(
+                    portion->getPropertyValue(OUString("TextField")), UNO_QUERY);
+                OUString url;
+                if (field.is() && (field->getPropertyValue(OUString("URL")) >>= url))
+                    urls << ToQ(url);
+            }
+        }
+    });
+    return urls;
+}
+
+int CellBackColor(Range& range) {
+    int color = -1;
+    Call(QStringLiteral("背景色を読めません。"), [&] {
+        auto props = TopLeft(range);
+        bool transparent = false;
+        props->getPropertyValue(OUString("IsCellBackgroundTransparent")) >>= transparent;
+        sal_Int32 c = -1;
+        props->getPropertyValue(OUString("CellBackColor")) >>= c;
+        color = transparent ? -1 : c;
+    });
+    return color;
+}
+
+QList<int> RangeBorderWidths(Range& range) {
+    QList<int> widths;
+    Call(QStringLiteral("罫線を読めません。"), [&] {
+        Reference<css::beans::XPropertySet> props(AsLo(range).Cells(), UNO_QUERY_THROW);
+        css::table::TableBorder2 b;
+        props->getPropertyValue(OUString("TableBorder2")) >>= b;
+        widths = {int(b.TopLine.LineWidth), int(b.LeftLine.LineWidth), int(b.BottomLine.LineWidth),
+                  int(b.RightLine.LineWidth)};
+    });
+    return widths;
+}
+
+double CellFontSize(Range& range) {
+    float size = 0;
+    Call(QStringLiteral("文字の大きさを読めません。"),
+         [&] { TopLeft(range)->getPropertyValue(OUString("CharHeight")) >>= size; });
+    return size;
+}
+
+QStringList NamedRanges(Workbook& book) {
+    auto* lo = dynamic_cast<LoWorkbook*>(&book);
+    QStringList names;
+    if (!lo)
+        return names;
+    Call(QStringLiteral("名前を読めません。"), [&] {
+        Reference<css::beans::XPropertySet> props(lo->Doc(), UNO_QUERY_THROW);
+        Reference<css::sheet::XNamedRanges> ranges(props->getPropertyValue(OUString("NamedRanges")),
+                                                   UNO_QUERY_THROW);
+        for (const OUString& n : ranges->getElementNames())
+            names << ToQ(n);
+    });
+    return names;
+}
+
+} // namespace lo
+
+} // namespace sheet

@@ -1,0 +1,27 @@
+#pragma once
+
+// Read-only looks into the LibreOffice backend for integration tests and
+// benchmarks: what the object model does not expose.
+
+#include "spreadsheet/spreadsheet.h"
+
+#include <QStringList>
+
+#include <sys/types.h>
+
+namespace sheet::lo {
+
+// The office process of an application made by the LibreOffice backend, or -1.
+pid_t OfficePid(Application& app);
+// URLs of the links in the top-left cell of a range.
+QStringList CellLinks(Range& range);
+// Background colour (0xRRGGBB) of the top-left cell, -1 when transparent.
+int CellBackColor(Range& range);
+// The top/left/bottom/right outer border line widths of a range (0 = none).
+QList<int> RangeBorderWidths(Range& range);
+// Font size of the top-left cell in points.
+double CellFontSize(Range& range);
+// Workbook-level names of a workbook.
+QStringList NamedRanges(Workbook& book);
+
+} // namespace sheet::lo

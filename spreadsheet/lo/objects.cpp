@@ -1,0 +1,849 @@
+#include "spreadsheet/lo/objects.h"
+
+#include "spreadsheet/cell_address.h"
+#include "spreadsheet/palette.h"
+
+#include <com/sun/star/beans/PropertyValue.hpp>
+#include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/container/XIndexAccess.hpp>
+#include <com/sun/star/container/XNamed.hpp>
+#include <com/sun/star/document/MacroExecMode.hpp>
+#include <com/sun/star/document/UpdateDocMode.hpp>
+#include <com/sun/star/frame/XComponentLoader.hpp>
+#include <com/sun/star/frame/XModel.hpp>
+#include <com/sun/star/frame/XStorable.hpp>
+#include <com/sun/star/lang/DisposedException.hpp>
+#include <com/sun/star/lang/Locale.hpp>
+#include <com/sun/star/lang/XMultiServiceFactory.hpp>
+#include <com/sun/star/sheet/FormulaResult.hpp>
+#include <com/sun/star/sheet/XCellRangeAddressable.hpp>
+#include <com/sun/star/sheet/XCellRangeReferrer.hpp>
+#include <com/sun/star/sheet/XNamedRanges.hpp>
+#include <com/sun/star/sheet/XSheetCellCursor.hpp>
+#include <com/sun/star/sheet/XSpreadsheetView.hpp>
+#include <com/sun/star/sheet/XSpreadsheets2.hpp>
+#include <com/sun/star/sheet/XUsedAreaCursor.hpp>
+#include <com/sun/star/table/BorderLine2.hpp>
+#include <com/sun/star/table/BorderLineStyle.hpp>
+#include <com/sun/star/table/CellContentType.hpp>
+#include <com/sun/star/table/TableBorder2.hpp>
+#include <com/sun/star/table/XCell.hpp>
+#include <com/sun/star/table/XColumnRowRange.hpp>
+#include <com/sun/star/text/XText.hpp>
+#include <com/sun/star/text/XTextContent.hpp>
+#include <com/sun/star/text/XTextCursor.hpp>
+#include <com/sun/star/text/XTextRange.hpp>
+#include <com/sun/star/uno/RuntimeException.hpp>
+#include <com/sun/star/util/XCloseable.hpp>
+#include <com/sun/star/util/XNumberFormats.hpp>
+#include <com/sun/star/util/XNumberFormatsSupplier.hpp>
+#include <com/sun/star/view/XSelectionSupplier.hpp>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStringList>
+
+#include <unistd.h>
+
+namespace sheet::lo {
+
+using css::beans::PropertyValue;
+using css::beans::XPropertySet;
+using css::uno::Any;
+using css::uno::Sequence;
+
+namespace {
+
+const QString kLostConnection = QStringLiteral("表計算アプリケーションとの接続が切れました。");
+
+PropertyValue Prop(const char* name, const Any& value) {
+    PropertyValue p;
+    p.Name = OUString::createFromAscii(name);
+    p.Value = value;
+    return p;
+}
+
+// Filters of documents that are not workbooks: the office loads any text file
+// (also one named .xls) as comma-separated text.
+bool IsWorkbookFilter(const QString& filter) {
+    if (filter.isEmpty())
+        return false;
+    static const QStringList refused = {QStringLiteral("Text"), QStringLiteral("CSV"),
+                                        QStringLiteral("HTML"), QStringLiteral("SYLK"),
+                                        QStringLiteral("DIF"),  QStringLiteral("dBase"),
+                                        QStringLiteral("RTF"),  QStringLiteral("Web")};
+    for (const QString& word : refused)
+        if (filter.contains(word, Qt::CaseInsensitive))
+            return false;
+    return true;
+}
+
+css::table::BorderLine2 Line(const BorderFormat& f) {
+    css::table::BorderLine2 line;
+    if (f.lineStyle == xlLineStyleNone) {
+        line.LineStyle = css::table::BorderLineStyle::NONE;
+        return line;
+    }
+    line.LineStyle = css::table::BorderLineStyle::SOLID;
+    // Widths in 1/100 mm: hairline, thin, medium, thick.
+    switch (f.weight) {
+    case 1:
+        line.LineWidth = 2;
+        break;
+    case -4138:
+        line.LineWidth = 53;
+        break;
+    case 4:
+        line.LineWidth = 88;
+        break;
+    default:
+        line.LineWidth = 26;
+        break;
+    }
+    line.OuterLineWidth = sal_Int16(line.LineWidth);
+    const std::int32_t rgb = PaletteColor(f.colorIndex);
+    line.Color = rgb < 0 ? 0 : rgb;
+    return line;
+}
+
+css::table::CellRangeAddress AddressOf(const Reference<css::table::XCellRange>& range) {
+    Reference<css::sheet::XCellRangeAddressable> a(range, UNO_QUERY_THROW);
+    return a->getRangeAddress();
+}
+
+} // namespace
+
+void Call(const QString& whatFailed, const std::function<void()>& call) {
+    try {
+        call();
+    } catch (const SheetError&) {
+        throw;
+    } catch (const css::lang::DisposedException& e) {
+        throw SheetError(kErrServerGone, kLostConnection, ToQ(e.Message));
+    } catch (const css::uno::RuntimeException& e) {
+        // A broken bridge shows up as a plain runtime error on some calls.
+        const QString detail = ToQ(e.Message);
+        if (detail.contains(QStringLiteral("dispos"), Qt::CaseInsensitive) ||
+            detail.contains(QStringLiteral("Binary URP bridge"), Qt::CaseInsensitive))
+            throw SheetError(kErrServerGone, kLostConnection, detail);
+        throw SheetError(kErrMethodFailed, whatFailed, detail);
+    } catch (const css::uno::Exception& e) {
+        throw SheetError(kErrMethodFailed, whatFailed, ToQ(e.Message));
+    }
+}
+
+void Session::CheckOpen() const {
+    if (quit || !office)
+        throw SheetError(kErrServerGone, kLostConnection, QStringLiteral("application has quit"));
+}
+
+void Session::Forget(LoWorkbook* book) {
+    if (activeSheet && activeSheet->Book().get() == book)
+        activeSheet.reset();
+    if (selection && selection->Sheet()->Book().get() == book)
+        selection.reset();
+    for (auto it = books.begin(); it != books.end(); ++it) {
+        if (it->get() == book) {
+            books.erase(it);
+            break;
+        }
+    }
+    if (activeBook.expired() || activeBook.lock().get() == book)
+        activeBook = books.empty() ? std::weak_ptr<LoWorkbook>() : books.back();
+}
+
+// ---------------------------------------------------------------- workbook
+
+LoWorkbook::LoWorkbook(std::shared_ptr<Session> session, Reference<css::lang::XComponent> doc,
+                       QString name, QString fullName)
+    : session_(std::move(session)), component_(doc), doc_(doc, UNO_QUERY), name_(std::move(name)),
+      fullName_(std::move(fullName)) {}
+
+int LoWorkbook::SheetCount() const {
+    session_->CheckOpen();
+    int count = 0;
+    Call(QStringLiteral("シート数を取得できません。"), [&] {
+        Reference<css::container::XIndexAccess> sheets(doc_->getSheets(), UNO_QUERY_THROW);
+        count = sheets->getCount();
+    });
+    return count;
+}
+
+std::shared_ptr<LoWorksheet> LoWorkbook::Wrap(const Reference<css::sheet::XSpreadsheet>& sheet) {
+    return std::make_shared<LoWorksheet>(shared_from_this(), sheet);
+}
+
+std::shared_ptr<LoWorksheet> LoWorkbook::SheetAt(int zeroBased) {
+    Reference<css::sheet::XSpreadsheet> sheet;
+    Call(QStringLiteral("シートを取得できません。"), [&] {
+        Reference<css::container::XIndexAccess> sheets(doc_->getSheets(), UNO_QUERY_THROW);
+        sheet.set(sheets->getByIndex(zeroBased), UNO_QUERY_THROW);
+    });
+    return Wrap(sheet);
+}
+
+std::shared_ptr<Worksheet> LoWorkbook::Worksheets(int index) {
+    const int count = SheetCount();
+    if (index < 1 || index > count)
+        throw SheetError(kErrSubscript, QStringLiteral("インデックスが有効範囲にありません。"),
+                         QStringLiteral("sheet %1 of %2").arg(index).arg(count));
+    return SheetAt(index - 1);
+}
+
+std::shared_ptr<Worksheet> LoWorkbook::Worksheets(const QString& name) {
+    session_->CheckOpen();
+    Sequence<OUString> names;
+    Call(QStringLiteral("シート名を取得できません。"),
+         [&] { names = doc_->getSheets()->getElementNames(); });
+    int found = -1;
+    for (sal_Int32 i = 0; i < names.getLength() && found < 0; ++i)
+        if (ToQ(names[i]) == name)
+            found = i;
+    for (sal_Int32 i = 0; i < names.getLength() && found < 0; ++i)
+        if (ToQ(names[i]).compare(name, Qt::CaseInsensitive) == 0)
+            found = i;
+    if (found < 0)
+        throw SheetError(kErrSubscript, QStringLiteral("インデックスが有効範囲にありません。"),
+                         QStringLiteral("no sheet '%1' in %2").arg(name, name_));
+    return SheetAt(found);
+}
+
+sal_Int32 LoWorkbook::FormatKey(const QString& format) {
+    auto it = formatKeys_.constFind(format);
+    if (it != formatKeys_.constEnd())
+        return *it;
+    sal_Int32 key = -1;
+    Call(QStringLiteral("表示形式 '%1' を設定できません。").arg(format), [&] {
+        Reference<css::util::XNumberFormatsSupplier> supplier(doc_, UNO_QUERY_THROW);
+        Reference<css::util::XNumberFormats> formats = supplier->getNumberFormats();
+        const css::lang::Locale locale(OUString("en"), OUString("US"), OUString());
+        key = formats->queryKey(ToOU(format), locale, false);
+        if (key < 0)
+            key = formats->addNew(ToOU(format), locale);
+    });
+    formatKeys_.insert(format, key);
+    return key;
+}
+
+void LoWorkbook::MakeActiveSheet(const Reference<css::sheet::XSpreadsheet>& sheet) {
+    session_->activeBook = shared_from_this();
+    session_->activeSheet = Wrap(sheet);
+    // Also the view's active sheet, so that a saved workbook opens on it.
+    Call(QStringLiteral("シートをアクティブにできません。"), [&] {
+        Reference<css::frame::XModel> model(doc_, UNO_QUERY_THROW);
+        Reference<css::sheet::XSpreadsheetView> view(model->getCurrentController(), UNO_QUERY);
+        if (view.is())
+            view->setActiveSheet(sheet);
+    });
+}
+
+void LoWorkbook::SaveAs(const QString& fileName) {
+    session_->CheckOpen();
+    QFileInfo info(fileName);
+    QString path = info.absoluteFilePath();
+    if (info.suffix().isEmpty())
+        path += QStringLiteral(".xls");
+    const QFileInfo target(path);
+    const QString cannotSave = QStringLiteral("'%1' に保存できません。").arg(path);
+    if (!target.absoluteDir().exists())
+        throw SheetError(kErrPermission, cannotSave, QStringLiteral("folder does not exist"));
+    if (target.exists() && (!target.isFile() || !target.isWritable()))
+        throw SheetError(kErrPermission, cannotSave, QStringLiteral("file is read-only"));
+
+    // Written next to the target and renamed over it: a failed save never
+    // destroys the previous file.
+    const QString temp = target.absolutePath() + QStringLiteral("/.~") + target.fileName() +
+                         QStringLiteral(".%1.tmp").arg(getpid());
+    QFile::remove(temp);
+    try {
+        Call(cannotSave, [&] {
+            Reference<css::frame::XStorable> storable(doc_, UNO_QUERY_THROW);
+            const Sequence<PropertyValue> props = SeqOf<PropertyValue>(
+                {Prop("FilterName", Any(OUString("MS Excel 97"))), Prop("Overwrite", Any(true))});
+            storable->storeToURL(ToOU(FileUrl(temp)), props);
+        });
+    } catch (...) {
+        QFile::remove(temp);
+        throw;
+    }
+    if (!QFileInfo(temp).isFile()) {
+        throw SheetError(kErrPermission, cannotSave, QStringLiteral("nothing written"));
+    }
+    if (::rename(QFile::encodeName(temp).constData(), QFile::encodeName(path).constData()) != 0) {
+        const QString detail = QString::fromLocal8Bit(strerror(errno));
+        QFile::remove(temp);
+        throw SheetError(kErrPermission, cannotSave, detail);
+    }
+    name_ = target.fileName();
+    fullName_ = path;
+}
+
+void LoWorkbook::Close() {
+    if (!doc_.is())
+        return;
+    Reference<css::lang::XComponent> component = component_;
+    component_.clear();
+    doc_.clear();
+    formatKeys_.clear();
+    session_->Forget(this);
+    try {
+        Reference<css::util::XCloseable> closeable(component, UNO_QUERY);
+        if (closeable.is())
+            closeable->close(true);
+        else if (component.is())
+            component->dispose();
+    } catch (const css::uno::Exception&) {
+        // A document that refuses to close goes with the office at Quit.
+    }
+}
+
+// ---------------------------------------------------------------- worksheet
+
+LoWorksheet::LoWorksheet(std::shared_ptr<LoWorkbook> book,
+                         Reference<css::sheet::XSpreadsheet> sheet)
+    : book_(std::move(book)), sheet_(std::move(sheet)) {}
+
+QString LoWorksheet::Name() const {
+    book_->Sess().CheckOpen();
+    QString name;
+    Call(QStringLiteral("シート名を取得できません。"), [&] {
+        Reference<css::container::XNamed> named(sheet_, UNO_QUERY_THROW);
+        name = ToQ(named->getName());
+    });
+    return name;
+}
+
+int LoWorksheet::Index() const {
+    int index = -1;
+    Call(QStringLiteral("シートの位置を取得できません。"), [&] {
+        index = AddressOf(Reference<css::table::XCellRange>(sheet_, UNO_QUERY_THROW)).Sheet;
+    });
+    return index;
+}
+
+void LoWorksheet::SetName(const QString& name) {
+    const QString current = Name();
+    if (current == name)
+        return;
+    const QString refused = QStringLiteral("シート名を '%1' に変更できません。").arg(name);
+    Sequence<OUString> names;
+    Call(refused, [&] { names = book_->Doc()->getSheets()->getElementNames(); });
+    for (const OUString& other : names) {
+        const QString o = ToQ(other);
+        if (o != current && o.compare(name, Qt::CaseInsensitive) == 0)
+            throw SheetError(kErrMethodFailed,
+                             QStringLiteral("シート名 '%1' は既に使われています。").arg(name));
+    }
+    Call(refused, [&] {
+        Reference<css::container::XNamed> named(sheet_, UNO_QUERY_THROW);
+        named->setName(ToOU(name));
+    });
+    // The office ignores a name it refuses without saying so.
+    if (Name() != name)
+        throw SheetError(kErrMethodFailed, refused, QStringLiteral("name not accepted"));
+}
+
+void LoWorksheet::Delete() {
+    if (book_->SheetCount() <= 1)
+        throw SheetError(kErrMethodFailed,
+                         QStringLiteral("ブックには少なくとも 1 枚のシートが必要です。"));
+    const QString name = Name();
+    Session& s = book_->Sess();
+    Call(QStringLiteral("シート '%1' を削除できません。").arg(name),
+         [&] { book_->Doc()->getSheets()->removeByName(ToOU(name)); });
+    if (s.activeSheet && s.activeSheet->Sheet() == sheet_)
+        s.activeSheet.reset();
+    if (s.selection && s.selection->Sheet()->Sheet() == sheet_)
+        s.selection.reset();
+}
+
+void LoWorksheet::Activate() {
+    book_->Sess().CheckOpen();
+    book_->MakeActiveSheet(sheet_);
+}
+
+std::shared_ptr<Worksheet> LoWorksheet::Copy(Where where, Worksheet& target) {
+    auto* dest = dynamic_cast<LoWorksheet*>(&target);
+    if (!dest)
+        throw SheetError(kErrMethodFailed, QStringLiteral("コピー先のシートが不正です。"));
+    book_->Sess().CheckOpen();
+    const QString name = Name();
+    const int position = dest->Index() + (where == Where::After ? 1 : 0);
+    std::shared_ptr<LoWorkbook> destBook = dest->Book();
+    Reference<css::sheet::XSpreadsheet> copied;
+    Call(QStringLiteral("シート '%1' をコピーできません。").arg(name), [&] {
+        Reference<css::sheet::XSpreadsheets> sheets = destBook->Doc()->getSheets();
+        sal_Int32 index = position;
+        if (destBook.get() == book_.get()) {
+            // Within one workbook: the same unique naming as across books.
+            Sequence<OUString> names = sheets->getElementNames();
+            QString candidate = name;
+            for (int n = 2;; ++n) {
+                bool used = false;
+                for (const OUString& o : names)
+                    used = used || ToQ(o).compare(candidate, Qt::CaseInsensitive) == 0;
+                if (!used)
+                    break;
+                candidate = name + QStringLiteral("_%1").arg(n);
+            }
+            sheets->copyByName(ToOU(name), ToOU(candidate), sal_Int16(position));
+        } else {
+            Reference<css::sheet::XSpreadsheets2> sheets2(sheets, UNO_QUERY_THROW);
+            index = sheets2->importSheet(book_->Doc(), ToOU(name), position);
+        }
+        Reference<css::container::XIndexAccess> byIndex(sheets, UNO_QUERY_THROW);
+        copied.set(byIndex->getByIndex(index), UNO_QUERY_THROW);
+    });
+    destBook->MakeActiveSheet(copied);
+    return book_->Sess().activeSheet;
+}
+
+std::shared_ptr<::sheet::Range> LoWorksheet::Cells(int row, int column) {
+    if (row < 1 || column < 1)
+        throw SheetError(kErrMethodFailed,
+                         QStringLiteral("セル (%1, %2) は指定できません。").arg(row).arg(column));
+    Reference<css::table::XCellRange> range;
+    Call(QStringLiteral("セル (%1, %2) は指定できません。").arg(row).arg(column),
+         [&] { range = sheet_->getCellRangeByPosition(column - 1, row - 1, column - 1, row - 1); });
+    return std::make_shared<LoRange>(shared_from_this(), range);
+}
+
+std::shared_ptr<::sheet::Range> LoWorksheet::AllCells() {
+    return std::make_shared<LoRange>(
+        shared_from_this(), Reference<css::table::XCellRange>(sheet_, UNO_QUERY_THROW), true);
+}
+
+std::shared_ptr<::sheet::Range> LoWorksheet::Range(const QString& addressOrName) {
+    book_->Sess().CheckOpen();
+    const QString missing = QStringLiteral("範囲 '%1' がありません。").arg(addressOrName);
+    Reference<css::table::XCellRange> range;
+    Call(missing, [&] {
+        // A workbook-level name first ("SC_ユーザ数"), then an address.
+        Reference<XPropertySet> docProps(book_->Doc(), UNO_QUERY_THROW);
+        Reference<css::sheet::XNamedRanges> names(
+            docProps->getPropertyValue(OUString("NamedRanges")), UNO_QUERY_THROW);
+        const OUString key = ToOU(addressOrName);
+        if (names->hasByName(key)) {
+            Reference<css::sheet::XCellRangeReferrer> referrer(names->getByName(key),
+                                                               UNO_QUERY_THROW);
+            range = referrer->getReferredCells();
+        }
+        if (!range.is())
+            range = sheet_->getCellRangeByName(key);
+    });
+    if (!range.is())
+        throw SheetError(kErrMethodFailed, missing);
+    return std::make_shared<LoRange>(shared_from_this(), range);
+}
+
+::sheet::Hyperlinks& LoWorksheet::Hyperlinks() {
+    return links_;
+}
+
+void LoWorksheet::Links::Add(::sheet::Range& anchor, const QString& address,
+                             const QString& subAddress, const QString& textToDisplay) {
+    auto* cell = dynamic_cast<LoRange*>(&anchor);
+    if (!cell)
+        throw SheetError(kErrMethodFailed, QStringLiteral("リンクの位置が不正です。"));
+    owner_.book_->Sess().CheckOpen();
+    const QString url = LinkUrl(address, subAddress);
+    QString text = WithoutTextPrefix(textToDisplay);
+    if (text.isEmpty())
+        text = subAddress.isEmpty() ? address : subAddress;
+    // A URL field in the cell's text: the workbook export writes it as a real
+    // link to the sheet.
+    Call(QStringLiteral("リンクを設定できません。"), [&] {
+        const auto a = AddressOf(cell->Cells());
+        Reference<css::table::XCell> target =
+            cell->Sheet()->Sheet()->getCellByPosition(a.StartColumn, a.StartRow);
+        Reference<css::text::XText> cellText(target, UNO_QUERY_THROW);
+        cellText->setString(OUString());
+        Reference<css::lang::XMultiServiceFactory> factory(owner_.book_->Doc(), UNO_QUERY_THROW);
+        Reference<XPropertySet> field(
+            factory->createInstance(OUString("com.sun.star.text.TextField.URL")), UNO_QUERY_THROW);
+        field->setPropertyValue(OUString("URL"), Any(ToOU(url)));
+        field->setPropertyValue(OUString("Representation"), Any(ToOU(text)));
+        Reference<css::text::XTextContent> content(field, UNO_QUERY_THROW);
+        Reference<css::text::XTextCursor> cursor = cellText->createTextCursor();
+        cellText->insertTextContent(Reference<css::text::XTextRange>(cursor, UNO_QUERY_THROW),
+                                    content, false);
+    });
+}
+
+// ---------------------------------------------------------------- range
+
+LoRange::LoRange(std::shared_ptr<LoWorksheet> sheet, Reference<css::table::XCellRange> range,
+                 bool wholeSheet)
+    : sheet_(std::move(sheet)), range_(std::move(range)), wholeSheet_(wholeSheet) {}
+
+QString LoRange::Address() const {
+    QString out;
+    Call(QStringLiteral("範囲の位置を取得できません。"), [&] {
+        const auto a = AddressOf(range_);
+        out = A1Address(a.StartRow + 1, a.StartColumn + 1, a.EndRow + 1, a.EndColumn + 1);
+    });
+    return out;
+}
+
+CellValue LoRange::Value() const {
+    sheet_->Book()->Sess().CheckOpen();
+    CellValue value;
+    Call(QStringLiteral("セルの値を取得できません。"), [&] {
+        Reference<css::table::XCell> cell = range_->getCellByPosition(0, 0);
+        switch (cell->getType()) {
+        case css::table::CellContentType_EMPTY:
+            break;
+        case css::table::CellContentType_VALUE:
+            value = cell->getValue();
+            break;
+        case css::table::CellContentType_FORMULA: {
+            Reference<XPropertySet> props(cell, UNO_QUERY_THROW);
+            sal_Int32 type = 0;
+            props->getPropertyValue(OUString("FormulaResultType2")) >>= type;
+            if (type == css::sheet::FormulaResult::VALUE) {
+                value = cell->getValue();
+                break;
+            }
+            [[fallthrough]];
+        }
+        default: {
+            Reference<css::text::XText> text(cell, UNO_QUERY_THROW);
+            value = ToQ(text->getString());
+        }
+        }
+    });
+    return value;
+}
+
+void LoRange::SetValue(const CellValue& value) {
+    sheet_->Book()->Sess().CheckOpen();
+    Call(QStringLiteral("セルに値を書き込めません。"), [&] {
+        const auto a = AddressOf(range_);
+        for (sal_Int32 r = 0; r <= a.EndRow - a.StartRow; ++r) {
+            for (sal_Int32 c = 0; c <= a.EndColumn - a.StartColumn; ++c) {
+                Reference<css::table::XCell> cell = range_->getCellByPosition(c, r);
+                if (const double* d = std::get_if<double>(&value)) {
+                    cell->setValue(*d);
+                } else if (const QString* s = std::get_if<QString>(&value)) {
+                    // Text stays text: never parsed as a number or a date.
+                    Reference<css::text::XText> text(cell, UNO_QUERY_THROW);
+                    text->setString(ToOU(WithoutTextPrefix(*s)));
+                } else {
+                    cell->setFormula(OUString());
+                }
+            }
+        }
+    });
+}
+
+QString LoRange::NumberFormatLocal() const {
+    QString out;
+    Call(QStringLiteral("表示形式を取得できません。"), [&] {
+        Reference<XPropertySet> props(range_, UNO_QUERY_THROW);
+        sal_Int32 key = 0;
+        props->getPropertyValue(OUString("NumberFormat")) >>= key;
+        Reference<css::util::XNumberFormatsSupplier> supplier(sheet_->Book()->Doc(),
+                                                              UNO_QUERY_THROW);
+        Reference<XPropertySet> format = supplier->getNumberFormats()->getByKey(key);
+        OUString text;
+        format->getPropertyValue(OUString("FormatString")) >>= text;
+        out = ToQ(text);
+    });
+    return out;
+}
+
+void LoRange::SetNumberFormatLocal(const QString& format) {
+    sheet_->Book()->Sess().CheckOpen();
+    const sal_Int32 key = sheet_->Book()->FormatKey(format);
+    Call(QStringLiteral("表示形式 '%1' を設定できません。").arg(format), [&] {
+        Reference<XPropertySet> props(range_, UNO_QUERY_THROW);
+        props->setPropertyValue(OUString("NumberFormat"), Any(key));
+    });
+}
+
+void LoRange::Select() {
+    Session& s = sheet_->Book()->Sess();
+    s.CheckOpen();
+    sheet_->Book()->MakeActiveSheet(sheet_->Sheet());
+    Call(QStringLiteral("セルを選択できません。"), [&] {
+        Reference<css::frame::XModel> model(sheet_->Book()->Doc(), UNO_QUERY_THROW);
+        Reference<css::view::XSelectionSupplier> view(model->getCurrentController(), UNO_QUERY);
+        if (view.is())
+            view->select(Any(range_));
+    });
+    s.selection = std::make_shared<LoRange>(sheet_, range_, wholeSheet_);
+}
+
+void LoRange::SetFontSize(double points) {
+    sheet_->Book()->Sess().CheckOpen();
+    Call(QStringLiteral("文字の大きさを設定できません。"), [&] {
+        Reference<XPropertySet> props(range_, UNO_QUERY_THROW);
+        const Any size(static_cast<float>(points));
+        props->setPropertyValue(OUString("CharHeight"), size);
+        props->setPropertyValue(OUString("CharHeightAsian"), size);
+        props->setPropertyValue(OUString("CharHeightComplex"), size);
+    });
+}
+
+void LoRange::SetBorder(int index, const BorderFormat& format) {
+    sheet_->Book()->Sess().CheckOpen();
+    Call(QStringLiteral("罫線を設定できません。"), [&] {
+        Reference<XPropertySet> props(range_, UNO_QUERY_THROW);
+        const css::table::BorderLine2 line = Line(format);
+        if (index == xlDiagonalDown) {
+            props->setPropertyValue(OUString("DiagonalTLBR2"), Any(line));
+            return;
+        }
+        if (index == xlDiagonalUp) {
+            props->setPropertyValue(OUString("DiagonalBLTR2"), Any(line));
+            return;
+        }
+        // Edges of the whole range, not of each cell.
+        css::table::TableBorder2 border;
+        props->getPropertyValue(OUString("TableBorder2")) >>= border;
+        border.IsTopLineValid = border.IsBottomLineValid = false;
+        border.IsLeftLineValid = border.IsRightLineValid = false;
+        border.IsHorizontalLineValid = border.IsVerticalLineValid = false;
+        border.IsDistanceValid = false;
+        switch (index) {
+        case xlEdgeLeft:
+            border.LeftLine = line;
+            border.IsLeftLineValid = true;
+            break;
+        case xlEdgeTop:
+            border.TopLine = line;
+            border.IsTopLineValid = true;
+            break;
+        case xlEdgeBottom:
+            border.BottomLine = line;
+            border.IsBottomLineValid = true;
+            break;
+        case xlEdgeRight:
+            border.RightLine = line;
+            border.IsRightLineValid = true;
+            break;
+        default:
+            throw SheetError(kErrMethodFailed,
+                             QStringLiteral("罫線の位置 %1 は指定できません。").arg(index));
+        }
+        props->setPropertyValue(OUString("TableBorder2"), Any(border));
+    });
+}
+
+void LoRange::SetInterior(const InteriorFormat& format) {
+    sheet_->Book()->Sess().CheckOpen();
+    Call(QStringLiteral("背景色を設定できません。"), [&] {
+        Reference<XPropertySet> props(range_, UNO_QUERY_THROW);
+        const std::int32_t rgb =
+            format.pattern == xlLineStyleNone ? -1 : PaletteColor(format.colorIndex);
+        if (rgb < 0) {
+            props->setPropertyValue(OUString("IsCellBackgroundTransparent"), Any(true));
+        } else {
+            props->setPropertyValue(OUString("CellBackColor"), Any(sal_Int32(rgb)));
+        }
+    });
+}
+
+void LoRange::AutoFitColumns() {
+    sheet_->Book()->Sess().CheckOpen();
+    Call(QStringLiteral("列幅を調整できません。"), [&] {
+        Reference<css::table::XCellRange> columnsOf = range_;
+        if (wholeSheet_) {
+            // Only the columns in use: fitting all of the sheet's columns is
+            // slow and changes nothing on the empty ones.
+            Reference<css::sheet::XSheetCellCursor> cursor = sheet_->Sheet()->createCursor();
+            Reference<css::sheet::XUsedAreaCursor> used(cursor, UNO_QUERY_THROW);
+            used->gotoStartOfUsedArea(false);
+            used->gotoEndOfUsedArea(true);
+            const auto a = AddressOf(Reference<css::table::XCellRange>(cursor, UNO_QUERY_THROW));
+            columnsOf = sheet_->Sheet()->getCellRangeByPosition(0, 0, a.EndColumn, 0);
+        }
+        Reference<css::table::XColumnRowRange> cr(columnsOf, UNO_QUERY_THROW);
+        Reference<XPropertySet> columns(cr->getColumns(), UNO_QUERY_THROW);
+        columns->setPropertyValue(OUString("OptimalWidth"), Any(true));
+    });
+}
+
+// ---------------------------------------------------------------- application
+
+LoApplication::LoApplication(std::unique_ptr<OfficeInstance> office)
+    : session_(std::make_shared<Session>()), books_(session_) {
+    session_->office = std::move(office);
+}
+
+LoApplication::~LoApplication() {
+    Quit();
+}
+
+pid_t LoApplication::OfficePid() const {
+    return session_->office ? session_->office->Pid() : -1;
+}
+
+std::shared_ptr<Workbook> LoApplication::ActiveWorkbook() {
+    return session_->activeBook.lock();
+}
+
+std::shared_ptr<Worksheet> LoApplication::ActiveSheet() {
+    return session_->activeSheet;
+}
+
+std::shared_ptr<::sheet::Range> LoApplication::Selection() {
+    return session_->selection;
+}
+
+void LoApplication::Quit() {
+    if (session_->quit)
+        return;
+    session_->selection.reset();
+    session_->activeSheet.reset();
+    if (session_->office && session_->office->IsAlive()) {
+        for (auto books = session_->books; auto& book : books)
+            book->Close();
+    }
+    session_->books.clear();
+    session_->quit = true;
+    if (session_->office)
+        session_->office->Terminate();
+    session_->office.reset();
+}
+
+std::shared_ptr<Workbook> LoApplication::Books::Register(Reference<css::lang::XComponent> doc,
+                                                         QString name, QString fullName) {
+    auto book = std::make_shared<LoWorkbook>(session_, doc, std::move(name), std::move(fullName));
+    session_->books.push_back(book);
+    session_->activeBook = book;
+    // The sheet the workbook opens on is its active sheet.
+    Reference<css::sheet::XSpreadsheet> active;
+    try {
+        Reference<css::frame::XModel> model(doc, UNO_QUERY_THROW);
+        Reference<css::sheet::XSpreadsheetView> view(model->getCurrentController(), UNO_QUERY);
+        if (view.is())
+            active = view->getActiveSheet();
+        if (!active.is()) {
+            Reference<css::container::XIndexAccess> sheets(book->Doc()->getSheets(),
+                                                           UNO_QUERY_THROW);
+            active.set(sheets->getByIndex(0), UNO_QUERY);
+        }
+    } catch (const css::uno::Exception&) {
+    }
+    session_->activeSheet = active.is() ? book->Wrap(active) : nullptr;
+    return book;
+}
+
+std::shared_ptr<Workbook> LoApplication::Books::Open(const QString& fileName,
+                                                     const OpenOptions& options) {
+    session_->CheckOpen();
+    QString path = QFileInfo(fileName).absoluteFilePath();
+    if (!QFileInfo(path).isFile() && QFileInfo(path).suffix().isEmpty() &&
+        QFileInfo(path + QStringLiteral(".xls")).isFile())
+        path += QStringLiteral(".xls");
+    const QFileInfo info(path);
+    const QString cannotOpen = QStringLiteral("'%1' を開けません。").arg(path);
+    if (!info.isFile())
+        throw SheetError(kErrMethodFailed, QStringLiteral("'%1' が見つかりません。").arg(path));
+    if (!info.isReadable())
+        throw SheetError(kErrMethodFailed, cannotOpen, QStringLiteral("not readable"));
+    for (const auto& open : session_->books)
+        if (open->Name().compare(info.fileName(), Qt::CaseInsensitive) == 0)
+            throw SheetError(
+                kErrMethodFailed,
+                QStringLiteral("同じ名前のブック '%1' は同時に開けません。").arg(info.fileName()));
+
+    Reference<css::lang::XComponent> doc;
+    QString filter;
+    Call(cannotOpen, [&] {
+        Reference<css::frame::XComponentLoader> loader(session_->office->Desktop(),
+                                                       UNO_QUERY_THROW);
+        // Hidden always: a visible load aborts a headless office.
+        std::vector<PropertyValue> props = {
+            Prop("Hidden", Any(true)),
+            Prop("ReadOnly", Any(options.readOnly)),
+            Prop("MacroExecutionMode", Any(css::document::MacroExecMode::NEVER_EXECUTE)),
+            Prop("UpdateDocMode", Any(css::document::UpdateDocMode::NO_UPDATE)),
+        };
+        if (!options.password.isEmpty())
+            props.push_back(Prop("Password", Any(ToOU(options.password))));
+        doc = loader->loadComponentFromURL(
+            ToOU(FileUrl(path)), OUString("_blank"), 0,
+            Sequence<PropertyValue>(props.data(), sal_Int32(props.size())));
+        if (!doc.is())
+            return;
+        Reference<css::frame::XModel> model(doc, UNO_QUERY);
+        if (model.is()) {
+            const Sequence<PropertyValue> args = model->getArgs();
+            for (const PropertyValue& arg : args) {
+                OUString value;
+                if (arg.Name == "FilterName" && (arg.Value >>= value))
+                    filter = ToQ(value);
+            }
+        }
+    });
+    if (!doc.is())
+        throw SheetError(kErrMethodFailed,
+                         QStringLiteral("'%1' を開けません。パスワードで保護されているか、"
+                                        "ブックではありません。")
+                             .arg(path));
+    Reference<css::sheet::XSpreadsheetDocument> spreadsheet(doc, UNO_QUERY);
+    if (!spreadsheet.is() || !IsWorkbookFilter(filter)) {
+        try {
+            Reference<css::util::XCloseable>(doc, UNO_QUERY_THROW)->close(true);
+        } catch (const css::uno::Exception&) {
+        }
+        throw SheetError(kErrMethodFailed,
+                         QStringLiteral("'%1' はブックではないか、壊れています。").arg(path),
+                         QStringLiteral("filter: ") + filter);
+    }
+    return Register(doc, info.fileName(), path);
+}
+
+std::shared_ptr<Workbook> LoApplication::Books::Add() {
+    session_->CheckOpen();
+    Reference<css::lang::XComponent> doc;
+    Call(QStringLiteral("新しいブックを作成できません。"), [&] {
+        Reference<css::frame::XComponentLoader> loader(session_->office->Desktop(),
+                                                       UNO_QUERY_THROW);
+        const Sequence<PropertyValue> props = SeqOf<PropertyValue>({Prop("Hidden", Any(true))});
+        doc = loader->loadComponentFromURL(OUString("private:factory/scalc"), OUString("_blank"), 0,
+                                           props);
+        if (!doc.is())
+            throw SheetError(kErrMethodFailed, QStringLiteral("新しいブックを作成できません。"));
+        // The default sheet carries the name the callers expect, whatever
+        // the office's language.
+        Reference<css::sheet::XSpreadsheetDocument> sd(doc, UNO_QUERY_THROW);
+        Reference<css::container::XIndexAccess> sheets(sd->getSheets(), UNO_QUERY_THROW);
+        Reference<css::container::XNamed> first(sheets->getByIndex(0), UNO_QUERY_THROW);
+        if (first->getName() != "Sheet1")
+            first->setName(OUString("Sheet1"));
+    });
+    QString name;
+    for (;;) {
+        name = QStringLiteral("Book%1").arg(++session_->addedBooks);
+        bool used = false;
+        for (const auto& open : session_->books)
+            used = used || open->Name().compare(name, Qt::CaseInsensitive) == 0;
+        if (!used)
+            break;
+    }
+    return Register(doc, name, QString());
+}
+
+std::shared_ptr<Workbook> LoApplication::Books::Item(const QString& name) {
+    session_->CheckOpen();
+    for (const auto& book : session_->books)
+        if (book->Name().compare(name, Qt::CaseInsensitive) == 0)
+            return book;
+    throw SheetError(kErrSubscript, QStringLiteral("インデックスが有効範囲にありません。"),
+                     QStringLiteral("no workbook '%1'").arg(name));
+}
+
+int LoApplication::Books::Count() const {
+    return int(session_->books.size());
+}
+
+void LoApplication::Books::Close() {
+    for (auto books = session_->books; auto& book : books)
+        book->Close();
+}
+
+} // namespace sheet::lo

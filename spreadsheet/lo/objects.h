@@ -1,0 +1,165 @@
+#pragma once
+
+// The object model over a private office instance.
+
+#include "spreadsheet/lo/office.h"
+#include "spreadsheet/spreadsheet.h"
+
+#include <com/sun/star/lang/XComponent.hpp>
+#include <com/sun/star/sheet/XSpreadsheet.hpp>
+#include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
+#include <com/sun/star/table/XCellRange.hpp>
+
+#include <QHash>
+
+#include <functional>
+#include <vector>
+
+namespace sheet::lo {
+
+class LoWorkbook;
+class LoWorksheet;
+class LoRange;
+
+// State shared by every object of one application instance.
+struct Session {
+    std::unique_ptr<OfficeInstance> office;
+    std::vector<std::shared_ptr<LoWorkbook>> books; // open workbooks, in opening order
+    std::weak_ptr<LoWorkbook> activeBook;
+    std::shared_ptr<LoWorksheet> activeSheet;
+    std::shared_ptr<LoRange> selection;
+    int addedBooks = 0;
+    bool quit = false;
+
+    void CheckOpen() const;
+    void Forget(LoWorkbook* book);
+};
+
+// Runs an office call and turns its failures into SheetError: a lost
+// connection is error 462, anything else 1004 with the given description.
+void Call(const QString& whatFailed, const std::function<void()>& call);
+
+class LoWorkbook : public Workbook, public std::enable_shared_from_this<LoWorkbook> {
+public:
+    LoWorkbook(std::shared_ptr<Session> session, Reference<css::lang::XComponent> doc, QString name,
+               QString fullName);
+    QString Name() const override { return name_; }
+    QString FullName() const override { return fullName_; }
+    int SheetCount() const override;
+    std::shared_ptr<Worksheet> Worksheets(int index) override;
+    std::shared_ptr<Worksheet> Worksheets(const QString& name) override;
+    void SaveAs(const QString& fileName) override;
+    void Close() override;
+
+    const Reference<css::sheet::XSpreadsheetDocument>& Doc() const { return doc_; }
+    std::shared_ptr<LoWorksheet> SheetAt(int zeroBased);
+    std::shared_ptr<LoWorksheet> Wrap(const Reference<css::sheet::XSpreadsheet>& sheet);
+    // Key of a number format in this document (added when missing).
+    sal_Int32 FormatKey(const QString& format);
+    Session& Sess() const { return *session_; }
+    std::shared_ptr<Session> SessionPtr() const { return session_; }
+    bool IsClosed() const { return !doc_.is(); }
+    void MakeActiveSheet(const Reference<css::sheet::XSpreadsheet>& sheet);
+
+private:
+    std::shared_ptr<Session> session_;
+    Reference<css::lang::XComponent> component_;
+    Reference<css::sheet::XSpreadsheetDocument> doc_;
+    QString name_;
+    QString fullName_;
+    QHash<QString, sal_Int32> formatKeys_;
+};
+
+class LoWorksheet : public Worksheet, public std::enable_shared_from_this<LoWorksheet> {
+public:
+    LoWorksheet(std::shared_ptr<LoWorkbook> book, Reference<css::sheet::XSpreadsheet> sheet);
+    QString Name() const override;
+    void SetName(const QString& name) override;
+    void Delete() override;
+    void Activate() override;
+    std::shared_ptr<Worksheet> Copy(Where where, Worksheet& target) override;
+    std::shared_ptr<::sheet::Range> Cells(int row, int column) override;
+    std::shared_ptr<::sheet::Range> AllCells() override;
+    std::shared_ptr<::sheet::Range> Range(const QString& addressOrName) override;
+    ::sheet::Hyperlinks& Hyperlinks() override;
+
+    const std::shared_ptr<LoWorkbook>& Book() const { return book_; }
+    const Reference<css::sheet::XSpreadsheet>& Sheet() const { return sheet_; }
+    int Index() const; // 0-based position in the workbook
+
+private:
+    class Links : public ::sheet::Hyperlinks {
+    public:
+        explicit Links(LoWorksheet& owner) : owner_(owner) {}
+        void Add(::sheet::Range& anchor, const QString& address, const QString& subAddress,
+                 const QString& textToDisplay) override;
+
+    private:
+        LoWorksheet& owner_;
+    };
+
+    std::shared_ptr<LoWorkbook> book_;
+    Reference<css::sheet::XSpreadsheet> sheet_;
+    Links links_{*this};
+};
+
+class LoRange : public ::sheet::Range {
+public:
+    LoRange(std::shared_ptr<LoWorksheet> sheet, Reference<css::table::XCellRange> range,
+            bool wholeSheet = false);
+    QString Address() const override;
+    CellValue Value() const override;
+    void SetValue(const CellValue& value) override;
+    QString NumberFormatLocal() const override;
+    void SetNumberFormatLocal(const QString& format) override;
+    void Select() override;
+    void SetFontSize(double points) override;
+    void SetBorder(int index, const BorderFormat& format) override;
+    void SetInterior(const InteriorFormat& format) override;
+    void AutoFitColumns() override;
+
+    const Reference<css::table::XCellRange>& Cells() const { return range_; }
+    const std::shared_ptr<LoWorksheet>& Sheet() const { return sheet_; }
+
+private:
+    std::shared_ptr<LoWorksheet> sheet_;
+    Reference<css::table::XCellRange> range_;
+    bool wholeSheet_;
+};
+
+class LoApplication : public Application {
+public:
+    explicit LoApplication(std::unique_ptr<OfficeInstance> office);
+    ~LoApplication() override;
+    void SetDisplayAlerts(bool) override {}
+    void SetVisible(bool) override {}
+    ::sheet::Workbooks& Workbooks() override { return books_; }
+    std::shared_ptr<Workbook> ActiveWorkbook() override;
+    std::shared_ptr<Worksheet> ActiveSheet() override;
+    std::shared_ptr<::sheet::Range> Selection() override;
+    void Quit() override;
+
+    pid_t OfficePid() const;
+
+private:
+    class Books : public ::sheet::Workbooks {
+    public:
+        explicit Books(std::shared_ptr<Session> s) : session_(std::move(s)) {}
+        std::shared_ptr<Workbook> Open(const QString& fileName,
+                                       const OpenOptions& options) override;
+        std::shared_ptr<Workbook> Add() override;
+        std::shared_ptr<Workbook> Item(const QString& name) override;
+        int Count() const override;
+        void Close() override;
+
+    private:
+        std::shared_ptr<Workbook> Register(Reference<css::lang::XComponent> doc, QString name,
+                                           QString fullName);
+        std::shared_ptr<Session> session_;
+    };
+
+    std::shared_ptr<Session> session_;
+    Books books_;
+};
+
+} // namespace sheet::lo

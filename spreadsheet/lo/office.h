@@ -1,0 +1,66 @@
+#pragma once
+
+// A private, headless office process for one run and its UNO connection.
+
+#include "spreadsheet/lo/uno.h"
+
+#include <com/sun/star/frame/XDesktop2.hpp>
+
+#include <QLockFile>
+#include <QString>
+
+#include <memory>
+#include <sys/types.h>
+
+namespace sheet::lo {
+
+// The office's program folder (where soffice.bin lives), empty when the
+// office is not installed.
+QString OfficeProgramDir();
+// The office launcher (soffice) on PATH or in the standard folder, or empty.
+QString OfficeLauncher();
+
+// The local UNO context, bootstrapped once per process.
+Reference<css::uno::XComponentContext> LocalContext();
+
+// Starts a process that is killed when this program dies (the parent death
+// signal), with stdin/stdout/stderr on /dev/null. Returns -1 on failure.
+pid_t SpawnTied(const QString& program, const QStringList& arguments);
+
+class OfficeInstance {
+public:
+    // Starts the office with its own profile (kept between runs under the
+    // user's cache folder) and a unique pipe, and connects to it. Throws
+    // SheetError when it cannot be started or does not answer in time.
+    static std::unique_ptr<OfficeInstance> Start();
+    ~OfficeInstance();
+
+    OfficeInstance(const OfficeInstance&) = delete;
+    OfficeInstance& operator=(const OfficeInstance&) = delete;
+
+    const Reference<css::frame::XDesktop2>& Desktop() const { return desktop_; }
+    const Reference<css::uno::XComponentContext>& Context() const { return context_; }
+    pid_t Pid() const { return pid_; }
+    bool IsAlive();
+    // Asks the office to end, waits for it and kills it when it does not end
+    // in time. Idempotent.
+    void Terminate();
+    // Ends the process at once (used when the instance was never used).
+    void Kill();
+
+private:
+    OfficeInstance() = default;
+    bool Reap(int waitMs);
+
+    pid_t pid_ = -1;
+    int exitCode_ = -1;
+    std::unique_ptr<QLockFile> profileLock_;
+    Reference<css::uno::XComponentContext> context_;
+    Reference<css::frame::XDesktop2> desktop_;
+};
+
+// Profile folder prefix of our private instances: processes whose
+// -env:UserInstallation points below it are ours.
+QString PrivateProfileRoot();
+
+} // namespace sheet::lo

@@ -1,0 +1,95 @@
+#include "spreadsheet/progress.h"
+
+#include "common/messages.h"
+
+#include <QCoreApplication>
+
+namespace sheet {
+
+namespace {
+
+class NullView : public ProgressView {
+public:
+    void Show() override {}
+    void Unload() override {}
+    void SetLabelText(ProgressLabel, const QString&) override {}
+    void SetLabelVisible(ProgressLabel, bool) override {}
+    void SetBarValue(ProgressBar, int) override {}
+    void SetBarVisible(ProgressBar, bool) override {}
+    void ProcessEvents() override { QCoreApplication::processEvents(); }
+};
+
+ProgressView* g_view = nullptr;
+QString g_cancelFlag;
+int g_counter = 0;
+
+} // namespace
+
+void SetProgressView(ProgressView* view) {
+    g_view = view;
+}
+
+ProgressView& ProgressWindow() {
+    static NullView nullView;
+    return g_view ? *g_view : nullView;
+}
+
+QString CancelFlag() {
+    return g_cancelFlag;
+}
+void SetCancelFlag(const QString& value) {
+    g_cancelFlag = value;
+}
+
+QString FormatCount(int value) {
+    if (value == 0)
+        return QString();
+    const bool negative = value < 0;
+    QString digits = QString::number(qAbs(qint64(value)));
+    QString out;
+    for (qsizetype i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0)
+            out += QLatin1Char(',');
+        out += digits[i];
+    }
+    return negative ? QLatin1Char('-') + out : out;
+}
+
+void UpdateProgress(int current, int total, int interval) {
+    ++g_counter;
+    if (g_counter != interval)
+        return;
+    g_counter = 0;
+    ProgressView& view = ProgressWindow();
+    view.SetLabelText(ProgressLabel::Ken1,
+                      FormatCount(current) + QLatin1Char('/') + FormatCount(total));
+    if (total != 0) {
+        const double ratio = double(current) / double(total);
+        if (ratio <= 1.0)
+            view.SetBarValue(ProgressBar::Bar, int(ratio * 100.0));
+    }
+    view.ProcessEvents();
+}
+
+void ResetProgressCounter() {
+    g_counter = 0;
+}
+
+bool ConfirmStop() {
+    const common::MsgAnswer answer =
+        common::ShowMessage(QStringLiteral("処理を中断してもよろしいですか？"),
+                            common::MsgIcon::Question, common::MsgButtons::YesNo);
+    if (answer != common::MsgAnswer::Yes)
+        return false;
+    SetCancelFlag(kCancelled);
+    return true;
+}
+
+FormPosition CenterForm(int screenWidth, int screenHeight, int formWidth, int formHeight) {
+    FormPosition pos{(screenWidth - formWidth) / 2, (screenHeight - formHeight) / 2};
+    if (screenWidth > 19200)
+        pos.left = (screenWidth / 2 - formWidth) / 2;
+    return pos;
+}
+
+} // namespace sheet

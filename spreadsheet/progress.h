@@ -1,0 +1,66 @@
+#pragma once
+
+// The progress window Frm_excelRun as the engines drive it, the shared cancel
+// flag and the progress counter.
+
+#include <QString>
+
+namespace sheet {
+
+enum class ProgressLabel { Key1, Key2, Key3, Ken1, Ken2, Ken4, D1 };
+enum class ProgressBar { Bar, Bar2 }; // proBAR, proBAR2; both 0..100
+
+class ProgressView {
+public:
+    virtual ~ProgressView() = default;
+    // Shows the window without blocking and brings it to the front.
+    virtual void Show() = 0;
+    virtual void Unload() = 0;
+    virtual void SetLabelText(ProgressLabel label, const QString& text) = 0;
+    virtual void SetLabelVisible(ProgressLabel label, bool visible) = 0;
+    virtual void SetBarValue(ProgressBar bar, int value) = 0;
+    virtual void SetBarVisible(ProgressBar bar, bool visible) = 0;
+    // Lets pending window events run (the stop button is handled here).
+    virtual void ProcessEvents() = 0;
+};
+
+// Installs the view the engines and UpdateProgress use; nullptr restores a
+// view that shows nothing and only lets events run.
+void SetProgressView(ProgressView* view);
+ProgressView& ProgressWindow();
+
+// "CAN" once the user confirmed a stop; empty otherwise.
+inline const QString kCancelled = QStringLiteral("CAN");
+QString CancelFlag();
+void SetCancelFlag(const QString& value);
+inline void ClearCancelFlag() {
+    SetCancelFlag(QString());
+}
+inline bool IsCancelRequested() {
+    return CancelFlag() == kCancelled;
+}
+
+// Counts calls; on every interval-th call (counted over the program's life)
+// shows "current/total" in lblKen1, moves proBAR to current/total*100 when
+// that ratio is at most 1, and lets pending events run.
+void UpdateProgress(int current, int total, int interval);
+// The counter is program-wide; tests reset it.
+void ResetProgressCounter();
+
+// The pattern "##,###": grouped digits, 0 as an empty text.
+QString FormatCount(int value);
+
+// The stop button of Frm_excelRun: asks "処理を中断してもよろしいですか？"
+// and on Yes sets the cancel flag. Answers whether it was set.
+bool ConfirmStop();
+
+// Centring of the gate's forms, in twips: centred on the screen, or on its
+// left half when the screen is wider than 19200 twips (two monitors).
+struct FormPosition {
+    int left;
+    int top;
+};
+FormPosition CenterForm(int screenWidth, int screenHeight, int formWidth, int formHeight);
+inline constexpr int kTwipsPerPixel = 15;
+
+} // namespace sheet

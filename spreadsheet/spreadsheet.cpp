@@ -1,0 +1,33 @@
+#include "spreadsheet/spreadsheet.h"
+
+namespace sheet {
+
+SheetError::SheetError(int number, QString description, QString detail)
+    : number_(number), description_(std::move(description)), detail_(std::move(detail)) {
+    what_ = Text().toStdString();
+    if (!detail_.isEmpty())
+        what_ += " (" + detail_.toStdString() + ")";
+}
+
+QString SheetError::Text() const {
+    return QString::number(number_) + QLatin1Char(' ') + description_;
+}
+
+namespace {
+ApplicationFactory g_factory = nullptr;
+} // namespace
+
+// Defined by the LibreOffice backend.
+std::unique_ptr<Application> CreateLibreOfficeApplication();
+
+ApplicationFactory SetApplicationFactory(ApplicationFactory factory) {
+    ApplicationFactory previous = g_factory;
+    g_factory = factory;
+    return previous;
+}
+
+std::unique_ptr<Application> CreateApplication() {
+    return g_factory ? g_factory() : CreateLibreOfficeApplication();
+}
+
+} // namespace sheet

@@ -1,0 +1,220 @@
+#pragma once
+
+// The spreadsheet application as the workbook-producing programs use it:
+// application, workbooks, workbook, worksheets, ranges, hyperlinks and the
+// global selection, with the member names of the application's object model.
+// The product implementation drives LibreOffice Calc over UNO
+// (spreadsheet/lo/); tests use an in-memory double (tests/support/).
+//
+// Every failing operation throws SheetError: an error number and a Japanese
+// description (what the engines show), plus the backend's own text for
+// details.
+
+#include <QString>
+
+#include <exception>
+#include <memory>
+#include <optional>
+#include <variant>
+
+namespace sheet {
+
+// Error numbers, those of the application's object model where one applies.
+enum ErrorNumber : int {
+    kErrSubscript = 9,       // no workbook or sheet of that name or position
+    kErrPermission = 70,     // the file cannot be written
+    kErrServerGone = 462,    // the application ended or stopped answering
+    kErrCannotStart = 429,   // the application cannot be started
+    kErrMethodFailed = 1004, // the operation failed (bad argument, refused)
+};
+
+class SheetError : public std::exception {
+public:
+    SheetError(int number, QString description, QString detail = {});
+    int Number() const { return number_; }
+    // Japanese, for the user.
+    const QString& Description() const { return description_; }
+    // The backend's own message, for details; may be empty.
+    const QString& Detail() const { return detail_; }
+    // "number description", as the engines show an error.
+    QString Text() const;
+    const char* what() const noexcept override { return what_.c_str(); }
+
+private:
+    int number_;
+    QString description_;
+    QString detail_;
+    std::string what_;
+};
+
+// Constants of the object model used by the callers.
+enum : int {
+    xlDiagonalDown = 5,
+    xlDiagonalUp = 6,
+    xlEdgeLeft = 7,
+    xlEdgeTop = 8,
+    xlEdgeBottom = 9,
+    xlEdgeRight = 10,
+    xlLineStyleNone = -4142,
+    xlContinuous = 1,
+    xlThin = 2,
+    xlAutomatic = -4105,
+    xlSolid = 1,
+    xlNormal = -4143, // classic workbook file format
+};
+
+// A cell value: empty, a number or a text. Texts stay texts ("00123" and
+// "2024" are not turned into numbers).
+using CellValue = std::variant<std::monostate, double, QString>;
+
+struct BorderFormat {
+    int lineStyle = xlContinuous;
+    int weight = xlThin;
+    int colorIndex = xlAutomatic;
+};
+
+struct InteriorFormat {
+    int colorIndex = xlAutomatic;
+    int pattern = xlSolid;
+    int patternColorIndex = xlAutomatic;
+};
+
+class Range {
+public:
+    virtual ~Range() = default;
+    // A1-style address of the range on its sheet ("B3", "D2:D18").
+    virtual QString Address() const = 0;
+    virtual CellValue Value() const = 0;
+    virtual void SetValue(const CellValue& value) = 0;
+    void SetValue(double v) { SetValue(CellValue(v)); }
+    void SetValue(const QString& v) { SetValue(CellValue(v)); }
+    void SetValue(const char16_t* v) { SetValue(CellValue(QString::fromUtf16(v))); }
+    // "0%", "@" (text), "General"...
+    virtual QString NumberFormatLocal() const = 0;
+    virtual void SetNumberFormatLocal(const QString& format) = 0;
+    // Makes this range the application's selection (and its sheet active).
+    virtual void Select() = 0;
+    virtual void SetFontSize(double points) = 0;
+    // Borders(index) of the range: index is xlDiagonalDown ... xlEdgeRight.
+    virtual void SetBorder(int index, const BorderFormat& format) = 0;
+    // Interior: ColorIndex of the classic 56-colour palette, Pattern,
+    // PatternColorIndex.
+    virtual void SetInterior(const InteriorFormat& format) = 0;
+    // EntireColumn.AutoFit: fits the width of every column the range touches
+    // to its content.
+    virtual void AutoFitColumns() = 0;
+};
+
+class Worksheet;
+
+class Hyperlinks {
+public:
+    virtual ~Hyperlinks() = default;
+    // Hyperlinks.Add(Anchor, Address, SubAddress, TextToDisplay). An empty
+    // address with a sub-address "'Sheet name'!B1" links to a cell of a sheet
+    // of the same workbook. A display text starting with an apostrophe puts
+    // the rest into the cell as text.
+    virtual void Add(Range& anchor, const QString& address, const QString& subAddress,
+                     const QString& textToDisplay) = 0;
+};
+
+enum class Where { Before, After };
+
+class Worksheet {
+public:
+    virtual ~Worksheet() = default;
+    virtual QString Name() const = 0;
+    // Renames the sheet; a name already used in the workbook, or one the
+    // application refuses, throws.
+    virtual void SetName(const QString& name) = 0;
+    // Deletes the sheet without a question. The last sheet cannot be deleted.
+    virtual void Delete() = 0;
+    virtual void Activate() = 0;
+    // Copy Before/After := target (a sheet of another, or the same,
+    // workbook). The copy keeps the name or gets a unique one; it becomes the
+    // active sheet and is returned.
+    virtual std::shared_ptr<Worksheet> Copy(Where where, Worksheet& target) = 0;
+    // Cells(row, column), 1-based.
+    virtual std::shared_ptr<::sheet::Range> Cells(int row, int column) = 0;
+    // All cells of the sheet (Cells without arguments).
+    virtual std::shared_ptr<::sheet::Range> AllCells() = 0;
+    // Range("B3"), Range("D2:D18") or Range("<workbook-level name>").
+    virtual std::shared_ptr<::sheet::Range> Range(const QString& addressOrName) = 0;
+    virtual ::sheet::Hyperlinks& Hyperlinks() = 0;
+};
+
+class Workbook {
+public:
+    virtual ~Workbook() = default;
+    // The file name without folder ("BOOKMRGX.EXL"), or "Book1"... for an
+    // added workbook not yet saved.
+    virtual QString Name() const = 0;
+    // Full path of the file, empty for an added workbook not yet saved.
+    virtual QString FullName() const = 0;
+    // Sheets.Count.
+    virtual int SheetCount() const = 0;
+    // Worksheets(index), 1-based.
+    virtual std::shared_ptr<Worksheet> Worksheets(int index) = 0;
+    // Worksheets(name); letter case is ignored as the application does.
+    virtual std::shared_ptr<Worksheet> Worksheets(const QString& name) = 0;
+    // SaveAs in the classic workbook format (.xls). A name without
+    // extension gets ".xls"; an existing file is replaced. A file that cannot
+    // be written throws; the previous file stays intact.
+    virtual void SaveAs(const QString& fileName) = 0;
+    // Closes without saving.
+    virtual void Close() = 0;
+};
+
+struct OpenOptions {
+    bool readOnly = false;
+    // Password of a protected workbook; empty when none is known. Opening a
+    // protected workbook without its password throws.
+    QString password;
+};
+
+class Workbooks {
+public:
+    virtual ~Workbooks() = default;
+    // Opens a workbook; it becomes the active workbook. A missing file, a
+    // file that is not a workbook and a protected workbook without its
+    // password throw. A path without extension that does not exist is tried
+    // with ".xls" as the application does.
+    virtual std::shared_ptr<Workbook> Open(const QString& fileName,
+                                           const OpenOptions& options = {}) = 0;
+    // A new empty workbook with one sheet "Sheet1"; it becomes active.
+    virtual std::shared_ptr<Workbook> Add() = 0;
+    // Workbooks(name): an open workbook by Name (letter case ignored).
+    virtual std::shared_ptr<Workbook> Item(const QString& name) = 0;
+    virtual int Count() const = 0;
+    // Closes every open workbook without saving.
+    virtual void Close() = 0;
+};
+
+class Application {
+public:
+    virtual ~Application() = default;
+    // Confirmations are never asked by this implementation; kept so that the
+    // callers read like their steps.
+    virtual void SetDisplayAlerts(bool on) = 0;
+    virtual void SetVisible(bool on) = 0;
+    virtual ::sheet::Workbooks& Workbooks() = 0;
+    // Null when no workbook is open.
+    virtual std::shared_ptr<Workbook> ActiveWorkbook() = 0;
+    virtual std::shared_ptr<Worksheet> ActiveSheet() = 0;
+    // The range last selected (null before any selection).
+    virtual std::shared_ptr<Range> Selection() = 0;
+    // Ends the instance; every open workbook is closed without saving.
+    virtual void Quit() = 0;
+};
+
+// Creates the application ("EXCEL.application"): a new private instance.
+// Throws SheetError when it cannot be started. The factory is a seam: tests
+// install the in-memory double.
+std::unique_ptr<Application> CreateApplication();
+
+using ApplicationFactory = std::unique_ptr<Application> (*)();
+// Installs the factory CreateApplication uses; nullptr restores the default
+// (the LibreOffice backend). Returns the previous one.
+ApplicationFactory SetApplicationFactory(ApplicationFactory factory);
+
+} // namespace sheet

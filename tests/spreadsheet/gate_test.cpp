@@ -1,0 +1,225 @@
+#include "spreadsheet/gate.h"
+
+#include "common/messages.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+
+namespace {
+
+using sheet::GateChoice;
+
+struct RecordingSink : common::MessageSink {
+    struct Shown {
+        QString text;
+        common::MsgIcon icon;
+        common::MsgButtons buttons;
+    };
+    std::vector<Shown> shown;
+    common::MsgAnswer Show(const QString&, const QString& text, common::MsgIcon icon,
+                           common::MsgButtons buttons) override {
+        shown.push_back({text, icon, buttons});
+        return common::MsgAnswer::Ok;
+    }
+};
+
+// The running instance: 'runningFor' answers of IsExcelRunning are true;
+// CloseRunningExcel makes it go away after 'closesAfter' requests (never when
+// negative).
+struct ScriptedProbe : sheet::ExcelProbe {
+    bool installed = true;
+    int runningFor = 0;
+    int closesAfter = 1;
+    int closeCalls = 0;
+    int runningCalls = 0;
+    bool gone = false;
+
+    bool IsExcelInstalled() override { return installed; }
+    bool IsExcelRunning() override {
+        ++runningCalls;
+        if (gone)
+            return false;
+        if (runningFor > 0) {
+            --runningFor;
+            return true;
+        }
+        return false;
+    }
+    bool CloseRunningExcel() override {
+        ++closeCalls;
+        if (gone)
+            return false;
+        if (closesAfter >= 0 && closeCalls > closesAfter) {
+            gone = true;
+            return false;
+        }
+        return true;
+    }
+};
+
+// Answers from a script; once the script is used up, the last choice stays
+// (as the hidden dialog keeps it).
+struct ScriptedDialog : sheet::GateDialog {
+    std::deque<GateChoice> script;
+    GateChoice last = GateChoice::AutoQuit;
+    int shows = 0;
+    int unloads = 0;
+    std::function<void()> onShow;
+    GateChoice ShowModal() override {
+        ++shows;
+        if (onShow)
+            onShow();
+        if (!script.empty()) {
+            last = script.front();
+            script.pop_front();
+        }
+        return last;
+    }
+    void Unload() override {
+        ++unloads;
+        last = GateChoice::AutoQuit;
+    }
+};
+
+struct CountingClock : sheet::GateClock {
+    int events = 0;
+    int sleeps = 0;
+    int sleptMs = 0;
+    void DoEvents() override { ++events; }
+    void Sleep(int ms) override {
+        ++sleeps;
+        sleptMs += ms;
+    }
+};
+
+class GateTest : public ::testing::Test {
+protected:
+    void SetUp() override { common::SetMessageSink(&sink); }
+    void TearDown() override { common::SetMessageSink(nullptr); }
+    int Run() { return sheet::RunExcelGate(probe, dialog, clock); }
+
+    RecordingSink sink;
+    ScriptedProbe probe;
+    ScriptedDialog dialog;
+    CountingClock clock;
+};
+
+TEST_F(GateTest, NotInstalledShowsOneCriticalMessageAndAnswers4) {
+    probe.installed = false;
+    probe.runningFor = 5;
+    EXPECT_EQ(Run(), sheet::kGateUnavailable);
+    ASSERT_EQ(sink.shown.size(), 1u);
+    EXPECT_EQ(sink.shown[0].text, QStringLiteral("Excelがインスツールされていない、または\r"
+                                                 "Excelのバージョンを認識できません。\r"
+                                                 "この処理は実行できません。"));
+    EXPECT_EQ(sink.shown[0].icon, common::MsgIcon::Critical);
+    EXPECT_EQ(sink.shown[0].buttons, common::MsgButtons::Ok);
+    EXPECT_EQ(dialog.shows, 0);
+}
+
+TEST_F(GateTest, NotRunningAnswers0WithoutAnyWindow) {
+    EXPECT_EQ(Run(), sheet::kGateNotRunning);
+    EXPECT_TRUE(sink.shown.empty());
+    EXPECT_EQ(dialog.shows, 0);
+    EXPECT_EQ(clock.sleeps, 0);
+}
+
+TEST_F(GateTest, StopAtOnceAnswers1AndUnloads) {
+    probe.runningFor = 100;
+    dialog.script = {GateChoice::Tyudan};
+    EXPECT_EQ(Run(), sheet::kGateStopped);
+    EXPECT_EQ(dialog.shows, 1);
+    EXPECT_EQ(dialog.unloads, 1);
+    EXPECT_EQ(probe.closeCalls, 0);
+    EXPECT_TRUE(sink.shown.empty());
+}
+
+TEST_F(GateTest, ClosedByHandAfterOneReminderAnswers2) {
+    // Running at the check and at the first pass; the user closes it while
+    // the dialog is shown the second time.
+    probe.runningFor = 2;
+    dialog.script = {GateChoice::Zokkou};
+    EXPECT_EQ(Run(), sheet::kGateUserClosed);
+    ASSERT_EQ(sink.shown.size(), 1u);
+    EXPECT_EQ(sink.shown[0].text, QStringLiteral("Excel はまだ起動しています"));
+    EXPECT_EQ(sink.shown[0].buttons, common::MsgButtons::Ok);
+    EXPECT_EQ(dialog.shows, 2); // shown again with Zokkou still chosen
+    EXPECT_EQ(dialog.last, GateChoice::Zokkou);
+    EXPECT_EQ(dialog.unloads, 0); // stays loaded (hidden) on this path
+    EXPECT_EQ(probe.closeCalls, 0);
+}
+
+TEST_F(GateTest, ZokkouThenStopAnswers1) {
+    probe.runningFor = 100;
+    dialog.script = {GateChoice::Zokkou, GateChoice::Tyudan};
+    EXPECT_EQ(Run(), sheet::kGateStopped);
+    EXPECT_EQ(dialog.unloads, 1);
+    EXPECT_EQ(probe.closeCalls, 0);
+}
+
+TEST_F(GateTest, ZokkouThenAutoQuitClosesItAndAnswers3) {
+    probe.runningFor = 100;
+    dialog.script = {GateChoice::Zokkou, GateChoice::AutoQuit};
+    EXPECT_EQ(Run(), sheet::kGateAutoClosed);
+    EXPECT_EQ(sink.shown.size(), 1u); // only the reminder
+    EXPECT_GE(probe.closeCalls, 1);
+    EXPECT_EQ(dialog.unloads, 1);
+}
+
+TEST_F(GateTest, ZokkouForeverEndsAfter1000PassesWith0) {
+    probe.runningFor = 1'000'000;
+    dialog.script = {GateChoice::Zokkou};
+    EXPECT_EQ(Run(), sheet::kGateNotRunning);
+    EXPECT_EQ(sink.shown.size(), 1000u);
+    EXPECT_EQ(dialog.shows, 1001);
+    EXPECT_EQ(probe.closeCalls, 0);
+}
+
+TEST_F(GateTest, AutoQuitClosingOnFirstRequestAnswers3AfterTwoWaits) {
+    probe.runningFor = 1;
+    probe.closesAfter = 1; // the first request finds it, the second finds none
+    EXPECT_EQ(Run(), sheet::kGateAutoClosed);
+    EXPECT_EQ(clock.sleeps, 2);
+    EXPECT_EQ(clock.sleptMs, 1000);
+    EXPECT_EQ(clock.events, 2); // events run before each wait
+    EXPECT_EQ(dialog.unloads, 1);
+    EXPECT_TRUE(sink.shown.empty());
+}
+
+TEST_F(GateTest, AutoQuitThatNeverClosesGivesUpAfter7200WaitsWith4) {
+    probe.runningFor = 1;
+    probe.closesAfter = -1;
+    EXPECT_EQ(Run(), sheet::kGateUnavailable);
+    EXPECT_EQ(clock.sleeps, 7200);
+    EXPECT_EQ(clock.sleptMs, 7200 * 500);
+    ASSERT_EQ(sink.shown.size(), 1u);
+    EXPECT_EQ(sink.shown[0].text, QStringLiteral("EXCELが終了できません"));
+    EXPECT_EQ(dialog.unloads, 1);
+}
+
+TEST_F(GateTest, DialogClosedByItsFrameCountsAsAutoQuit) {
+    // A dialog unloaded by its frame starts afresh at AutoQuit.
+    probe.runningFor = 1;
+    EXPECT_EQ(Run(), sheet::kGateAutoClosed);
+    EXPECT_EQ(dialog.shows, 1);
+}
+
+TEST(GateHelpers, CutAtNulAndFindText) {
+    EXPECT_EQ(sheet::CutAtNul(QStringLiteral("abc")), QStringLiteral("abc"));
+    EXPECT_EQ(sheet::CutAtNul(QString(QChar(0)) + QStringLiteral("abc")), QString());
+    EXPECT_EQ(sheet::CutAtNul(QStringLiteral("C:\\x") + QChar(0) + QStringLiteral("   ")),
+              QStringLiteral("C:\\x"));
+    EXPECT_EQ(sheet::CutAtNul(QString()), QString());
+
+    EXPECT_EQ(sheet::FindText(QStringLiteral("abcabc"), QStringLiteral("BC")), 2);
+    EXPECT_EQ(sheet::FindText(3, QStringLiteral("abcabc"), QStringLiteral("BC")), 5);
+    EXPECT_EQ(sheet::FindText(1, QStringLiteral("abcabc"), QStringLiteral("BC"), 0), 0);
+    EXPECT_EQ(sheet::FindText(1, QStringLiteral("abcaBC"), QStringLiteral("BC"), 0), 5);
+    EXPECT_EQ(sheet::FindText(1, QStringLiteral("abc"), QStringLiteral("x"), 2), 0);
+    EXPECT_EQ(sheet::FindText(QStringLiteral("ｅｘｃｅｌ"), QStringLiteral("ＥＸＣＥＬ")), 1);
+    EXPECT_EQ(sheet::FindText(9, QStringLiteral("abc"), QStringLiteral("a")), 0);
+    EXPECT_EQ(sheet::FindText(0, QStringLiteral("abc"), QStringLiteral("a")), 0);
+}
+
+} // namespace

@@ -1,0 +1,738 @@
+#include "fake_spreadsheet.h"
+
+#include "spreadsheet/cell_address.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSaveFile>
+
+#include <memory>
+
+namespace fakesheet {
+
+using sheet::CellValue;
+using sheet::SheetError;
+
+namespace {
+
+FakeOffice* g_current = nullptr;
+
+QString ValueText(const CellValue& v) {
+    if (const double* d = std::get_if<double>(&v))
+        return QString::number(*d, 'g', 15);
+    if (const QString* s = std::get_if<QString>(&v))
+        return *s;
+    return QString();
+}
+
+QString ValueLog(const CellValue& v) {
+    if (std::holds_alternative<QString>(v))
+        return QLatin1Char('"') + std::get<QString>(v) + QLatin1Char('"');
+    if (std::holds_alternative<double>(v))
+        return ValueText(v);
+    return QStringLiteral("Empty");
+}
+
+struct Rect {
+    int r1 = 1, c1 = 1, r2 = 1, c2 = 1;
+};
+
+bool ParseCell(const QString& text, int& row, int& col) {
+    QString t = text;
+    t.remove(QLatin1Char('$'));
+    int i = 0;
+    col = 0;
+    while (i < t.size() && t[i].isLetter() && t[i].unicode() < 128) {
+        col = col * 26 + (t[i].toUpper().unicode() - 'A' + 1);
+        ++i;
+    }
+    bool ok = false;
+    row = t.mid(i).toInt(&ok);
+    return i > 0 && ok && row > 0 && col > 0 && i < t.size() && t[i].isDigit();
+}
+
+std::optional<Rect> ParseAddress(const QString& address) {
+    const QStringList parts = address.split(QLatin1Char(':'));
+    Rect r;
+    if (parts.size() == 1 && ParseCell(parts[0], r.r1, r.c1)) {
+        r.r2 = r.r1;
+        r.c2 = r.c1;
+        return r;
+    }
+    if (parts.size() == 2 && ParseCell(parts[0], r.r1, r.c1) && ParseCell(parts[1], r.r2, r.c2))
+        return r;
+    return std::nullopt;
+}
+
+// ------------------------------------------------------------ JSON files
+
+QJsonValue ToJson(const CellValue& v) {
+    if (const double* d = std::get_if<double>(&v))
+        return *d;
+    if (const QString* s = std::get_if<QString>(&v))
+        return *s;
+    return QJsonValue();
+}
+
+CellValue FromJson(const QJsonValue& v) {
+    if (v.isDouble())
+        return v.toDouble();
+    if (v.isString())
+        return v.toString();
+    return CellValue();
+}
+
+// ------------------------------------------------------------ live objects
+
+struct LiveBook {
+    std::vector<std::shared_ptr<Sheet>> sheets;
+    QMap<QString, QString> names;
+    QString name;
+    QString fullName;
+    int activeSheet = 0;
+    QString selection;
+    bool closed = false;
+};
+
+struct World {
+    std::vector<std::shared_ptr<LiveBook>> books;
+    std::weak_ptr<LiveBook> activeBook;
+    int added = 0;
+    bool quit = false;
+};
+
+FakeOffice& Office() {
+    if (!g_current)
+        throw SheetError(sheet::kErrServerGone, QStringLiteral("FakeOffice がありません。"));
+    return *g_current;
+}
+
+void Rec(const QString& line) {
+    Office().Record(line);
+}
+
+class FakeWorksheet;
+
+class FakeRange : public sheet::Range, public std::enable_shared_from_this<FakeRange> {
+public:
+    FakeRange(std::shared_ptr<FakeWorksheet> owner, std::shared_ptr<World> w,
+              std::shared_ptr<LiveBook> b, std::shared_ptr<Sheet> s, Rect r, QString label)
+        : owner_(std::move(owner)), world_(std::move(w)), book_(std::move(b)), sheet_(std::move(s)),
+          rect_(r), label_(std::move(label)) {}
+
+    QString Address() const override {
+        return sheet::A1Address(rect_.r1, rect_.c1, rect_.r2, rect_.c2);
+    }
+    CellValue Value() const override {
+        Rec(Prefix() + QStringLiteral(".Value"));
+        return sheet_->At(sheet::A1Address(rect_.r1, rect_.c1, rect_.r1, rect_.c1)).value;
+    }
+    void SetValue(const CellValue& value) override {
+        Rec(Prefix() + QStringLiteral(".Value = ") + ValueLog(value));
+        CellValue stored = value;
+        if (const QString* s = std::get_if<QString>(&value))
+            stored = sheet::WithoutTextPrefix(*s);
+        Each([&](Cell& c) { c.value = stored; });
+    }
+    QString NumberFormatLocal() const override {
+        return sheet_->At(sheet::A1Address(rect_.r1, rect_.c1, rect_.r1, rect_.c1)).format;
+    }
+    void SetNumberFormatLocal(const QString& format) override {
+        Rec(Prefix() + QStringLiteral(".NumberFormatLocal = \"") + format + QLatin1Char('"'));
+        Each([&](Cell& c) { c.format = format; });
+    }
+    void Select() override;
+    void SetFontSize(double points) override {
+        Rec(Prefix() + QStringLiteral(".Font.Size = ") + QString::number(points));
+        Each([&](Cell& c) { c.fontSize = points; });
+    }
+    void SetBorder(int index, const sheet::BorderFormat& f) override {
+        Rec(Prefix() + QStringLiteral(".Borders(%1) %2 %3 %4")
+                           .arg(index)
+                           .arg(f.lineStyle)
+                           .arg(f.weight)
+                           .arg(f.colorIndex));
+        Each([&](Cell& c) { c.borders[index] = f.lineStyle; });
+    }
+    void SetInterior(const sheet::InteriorFormat& f) override {
+        Rec(Prefix() + QStringLiteral(".Interior %1 %2 %3")
+                           .arg(f.colorIndex)
+                           .arg(f.pattern)
+                           .arg(f.patternColorIndex));
+        Each([&](Cell& c) { c.interior = f.colorIndex; });
+    }
+    void AutoFitColumns() override {
+        Rec(Prefix() + QStringLiteral(".EntireColumn.AutoFit"));
+        sheet_->autoFitted = true;
+    }
+
+    QString Prefix() const { return label_; }
+    const std::shared_ptr<Sheet>& SheetData() const { return sheet_; }
+    const std::shared_ptr<LiveBook>& BookData() const { return book_; }
+    const Rect& Area() const { return rect_; }
+    void SetLabel(const QString& label) { label_ = label; }
+
+private:
+    template <typename F> void Each(F f) {
+        if (book_->closed || world_->quit)
+            throw SheetError(sheet::kErrServerGone, QStringLiteral("ブックは閉じられています。"));
+        const int r2 = std::min(rect_.r2, rect_.r1 + 999);
+        const int c2 = std::min(rect_.c2, rect_.c1 + 99);
+        for (int r = rect_.r1; r <= r2; ++r)
+            for (int c = rect_.c1; c <= c2; ++c)
+                f(sheet_->cells[sheet::A1Address(r, c, r, c)]);
+    }
+
+    std::shared_ptr<FakeWorksheet> owner_;
+    std::shared_ptr<World> world_;
+    std::shared_ptr<LiveBook> book_;
+    std::shared_ptr<Sheet> sheet_;
+    Rect rect_;
+    QString label_;
+};
+
+struct Selection {
+    std::shared_ptr<FakeRange> range;
+};
+
+class FakeWorksheet : public sheet::Worksheet, public std::enable_shared_from_this<FakeWorksheet> {
+public:
+    FakeWorksheet(std::shared_ptr<World> w, std::shared_ptr<LiveBook> b, std::shared_ptr<Sheet> s,
+                  std::shared_ptr<Selection> sel,
+                  std::shared_ptr<std::shared_ptr<FakeWorksheet>> active)
+        : world_(std::move(w)), book_(std::move(b)), sheet_(std::move(s)), sel_(std::move(sel)),
+          active_(std::move(active)), links_(*this) {}
+
+    QString Name() const override { return sheet_->name; }
+    void SetName(const QString& name) override {
+        Rec(Label() + QStringLiteral(".Name = \"") + name + QLatin1Char('"'));
+        for (const auto& s : book_->sheets)
+            if (s != sheet_ && s->name.compare(name, Qt::CaseInsensitive) == 0)
+                throw SheetError(sheet::kErrMethodFailed,
+                                 QStringLiteral("シート名 '%1' は既に使われています。").arg(name));
+        if (name.isEmpty() || name.size() > 31)
+            throw SheetError(sheet::kErrMethodFailed, QStringLiteral("シート名が不正です。"));
+        sheet_->name = name;
+    }
+    void Delete() override {
+        Rec(Label() + QStringLiteral(".Delete"));
+        Alive();
+        if (book_->sheets.size() <= 1)
+            throw SheetError(sheet::kErrMethodFailed,
+                             QStringLiteral("ブックには少なくとも 1 枚のシートが必要です。"));
+        auto it = std::find(book_->sheets.begin(), book_->sheets.end(), sheet_);
+        book_->sheets.erase(it);
+        if (*active_ && (*active_)->sheet_ == sheet_)
+            active_->reset();
+        if (sel_->range && sel_->range->SheetData() == sheet_)
+            sel_->range.reset();
+    }
+    void Activate() override {
+        Rec(Label() + QStringLiteral(".Activate"));
+        Alive();
+        MakeActive();
+    }
+    std::shared_ptr<sheet::Worksheet> Copy(sheet::Where where, sheet::Worksheet& target) override {
+        auto& dest = dynamic_cast<FakeWorksheet&>(target);
+        Rec(Label() + QStringLiteral(".Copy ") +
+            (where == sheet::Where::Before ? QStringLiteral("Before ") : QStringLiteral("After ")) +
+            dest.book_->name + QLatin1Char('!') + dest.sheet_->name);
+        Alive();
+        dest.Alive();
+        auto& destSheets = dest.book_->sheets;
+        if (Office().SheetLimit() > 0 && int(destSheets.size()) >= Office().SheetLimit())
+            throw SheetError(sheet::kErrMethodFailed, QStringLiteral("シートをコピーできません。"));
+        auto copy = std::make_shared<Sheet>(*sheet_);
+        QString name = sheet_->name;
+        for (int n = 2;; ++n) {
+            bool used = false;
+            for (const auto& s : destSheets)
+                used = used || s->name.compare(name, Qt::CaseInsensitive) == 0;
+            if (!used)
+                break;
+            name = sheet_->name + QStringLiteral("_%1").arg(n);
+        }
+        copy->name = name;
+        auto at = std::find(destSheets.begin(), destSheets.end(), dest.sheet_);
+        if (where == sheet::Where::After)
+            ++at;
+        destSheets.insert(at, copy);
+        // Names that refer to the copied sheet go along with it.
+        for (auto it = book_->names.constBegin(); it != book_->names.constEnd(); ++it) {
+            if (sheet::SubAddressSheet(it.value()) == sheet_->name &&
+                !dest.book_->names.contains(it.key())) {
+                QString ref = it.value();
+                ref = QLatin1Char('\'') + name + QStringLiteral("'!") +
+                      ref.mid(ref.lastIndexOf(QLatin1Char('!')) + 1);
+                dest.book_->names.insert(it.key(), ref);
+            }
+        }
+        auto made = std::make_shared<FakeWorksheet>(world_, dest.book_, copy, sel_, active_);
+        made->MakeActive();
+        return made;
+    }
+    std::shared_ptr<sheet::Range> Cells(int row, int column) override {
+        if (row < 1 || column < 1)
+            throw SheetError(sheet::kErrMethodFailed, QStringLiteral("セルが不正です。"));
+        return Make(Rect{row, column, row, column},
+                    QStringLiteral("Cells(%1, %2)").arg(row).arg(column));
+    }
+    std::shared_ptr<sheet::Range> AllCells() override {
+        return Make(Rect{1, 1, 1048576, 16384}, QStringLiteral("Cells"));
+    }
+    std::shared_ptr<sheet::Range> Range(const QString& addressOrName) override {
+        const QString label = QStringLiteral("Range(") + addressOrName + QLatin1Char(')');
+        Alive();
+        if (book_->names.contains(addressOrName)) {
+            const QString ref = book_->names.value(addressOrName);
+            const QString sheetName = sheet::SubAddressSheet(ref);
+            auto r = ParseAddress(ref.mid(ref.lastIndexOf(QLatin1Char('!')) + 1));
+            for (const auto& s : book_->sheets)
+                if (s->name == sheetName && r) {
+                    auto owner = std::make_shared<FakeWorksheet>(world_, book_, s, sel_, active_);
+                    return std::make_shared<FakeRange>(owner, world_, book_, s, *r, label);
+                }
+            throw SheetError(sheet::kErrMethodFailed,
+                             QStringLiteral("範囲 '%1' がありません。").arg(addressOrName));
+        }
+        auto r = ParseAddress(addressOrName);
+        if (!r)
+            throw SheetError(sheet::kErrMethodFailed,
+                             QStringLiteral("範囲 '%1' がありません。").arg(addressOrName));
+        return Make(*r, label);
+    }
+    sheet::Hyperlinks& Hyperlinks() override { return links_; }
+
+    void MakeActive() {
+        world_->activeBook = book_;
+        auto it = std::find(book_->sheets.begin(), book_->sheets.end(), sheet_);
+        book_->activeSheet = int(it - book_->sheets.begin());
+        *active_ = shared_from_this();
+    }
+    void Alive() const {
+        if (world_->quit || book_->closed ||
+            std::find(book_->sheets.begin(), book_->sheets.end(), sheet_) == book_->sheets.end())
+            throw SheetError(sheet::kErrServerGone,
+                             QStringLiteral("シートは削除されたか閉じられています。"));
+    }
+    QString Label() const {
+        return QStringLiteral("Worksheets(") + sheet_->name + QLatin1Char(')');
+    }
+    const std::shared_ptr<LiveBook>& BookData() const { return book_; }
+    const std::shared_ptr<Sheet>& SheetData() const { return sheet_; }
+    const std::shared_ptr<Selection>& Sel() const { return sel_; }
+
+private:
+    class Links : public sheet::Hyperlinks {
+    public:
+        explicit Links(FakeWorksheet& owner) : owner_(owner) {}
+        void Add(sheet::Range& anchor, const QString& address, const QString& subAddress,
+                 const QString& text) override {
+            auto& r = dynamic_cast<FakeRange&>(anchor);
+            Rec(QStringLiteral("Hyperlinks.Add ") + r.Address() + QStringLiteral(" \"") + address +
+                QStringLiteral("\" \"") + subAddress + QStringLiteral("\" \"") + text +
+                QLatin1Char('"'));
+            owner_.Alive();
+            Cell& c =
+                r.SheetData()
+                    ->cells[sheet::A1Address(r.Area().r1, r.Area().c1, r.Area().r1, r.Area().c1)];
+            c.link = address + QLatin1Char('#') + subAddress;
+            c.value = sheet::WithoutTextPrefix(text.isEmpty() ? subAddress : text);
+        }
+
+    private:
+        FakeWorksheet& owner_;
+    };
+
+    std::shared_ptr<sheet::Range> Make(Rect r, const QString& label) {
+        Alive();
+        return std::make_shared<FakeRange>(shared_from_this(), world_, book_, sheet_, r, label);
+    }
+
+    std::shared_ptr<World> world_;
+    std::shared_ptr<LiveBook> book_;
+    std::shared_ptr<Sheet> sheet_;
+    std::shared_ptr<Selection> sel_;
+    std::shared_ptr<std::shared_ptr<FakeWorksheet>> active_;
+    Links links_;
+};
+
+void FakeRange::Select() {
+    Rec(Prefix() + QStringLiteral(".Select"));
+    if (book_->closed || world_->quit)
+        throw SheetError(sheet::kErrServerGone, QStringLiteral("ブックは閉じられています。"));
+    book_->selection = Address();
+    owner_->MakeActive();
+    owner_->Sel()->range = shared_from_this();
+}
+
+class FakeWorkbook : public sheet::Workbook {
+public:
+    FakeWorkbook(std::shared_ptr<World> w, std::shared_ptr<LiveBook> b,
+                 std::shared_ptr<Selection> sel,
+                 std::shared_ptr<std::shared_ptr<FakeWorksheet>> active)
+        : world_(std::move(w)), book_(std::move(b)), sel_(std::move(sel)),
+          active_(std::move(active)) {}
+
+    QString Name() const override { return book_->name; }
+    QString FullName() const override { return book_->fullName; }
+    int SheetCount() const override { return int(book_->sheets.size()); }
+    std::shared_ptr<sheet::Worksheet> Worksheets(int index) override {
+        Alive();
+        if (index < 1 || index > SheetCount())
+            throw SheetError(sheet::kErrSubscript,
+                             QStringLiteral("インデックスが有効範囲にありません。"));
+        return Wrap(book_->sheets[index - 1]);
+    }
+    std::shared_ptr<sheet::Worksheet> Worksheets(const QString& name) override {
+        Alive();
+        for (const auto& s : book_->sheets)
+            if (s->name.compare(name, Qt::CaseInsensitive) == 0)
+                return Wrap(s);
+        throw SheetError(sheet::kErrSubscript,
+                         QStringLiteral("インデックスが有効範囲にありません。"));
+    }
+    void SaveAs(const QString& fileName) override {
+        QString path = QFileInfo(fileName).absoluteFilePath();
+        if (QFileInfo(path).suffix().isEmpty())
+            path += QStringLiteral(".xls");
+        Rec(QStringLiteral("SaveAs ") + path);
+        Alive();
+        Book out;
+        for (const auto& s : book_->sheets)
+            out.sheets.push_back(*s);
+        out.names = book_->names;
+        out.activeSheet = book_->activeSheet;
+        out.selection = book_->selection;
+        if (QFileInfo(path).exists() && !QFileInfo(path).isWritable())
+            throw SheetError(sheet::kErrPermission,
+                             QStringLiteral("'%1' に保存できません。").arg(path));
+        if (!WriteBook(path, out))
+            throw SheetError(sheet::kErrPermission,
+                             QStringLiteral("'%1' に保存できません。").arg(path));
+        book_->name = QFileInfo(path).fileName();
+        book_->fullName = path;
+    }
+    void Close() override {
+        Rec(QStringLiteral("Workbooks(") + book_->name + QStringLiteral(").Close"));
+        if (book_->closed)
+            return;
+        book_->closed = true;
+        auto& books = world_->books;
+        books.erase(std::find(books.begin(), books.end(), book_));
+        if (world_->activeBook.lock() == book_ || world_->activeBook.expired())
+            world_->activeBook = books.empty() ? std::weak_ptr<LiveBook>() : books.back();
+        if (*active_ && (*active_)->BookData() == book_)
+            active_->reset();
+        if (sel_->range && sel_->range->BookData() == book_)
+            sel_->range.reset();
+    }
+
+    std::shared_ptr<FakeWorksheet> Wrap(const std::shared_ptr<Sheet>& s) {
+        return std::make_shared<FakeWorksheet>(world_, book_, s, sel_, active_);
+    }
+    void Alive() const {
+        if (world_->quit || book_->closed)
+            throw SheetError(sheet::kErrServerGone, QStringLiteral("ブックは閉じられています。"));
+    }
+
+private:
+    std::shared_ptr<World> world_;
+    std::shared_ptr<LiveBook> book_;
+    std::shared_ptr<Selection> sel_;
+    std::shared_ptr<std::shared_ptr<FakeWorksheet>> active_;
+};
+
+class FakeApplication : public sheet::Application, public sheet::Workbooks {
+public:
+    FakeApplication() { Office().Created(); }
+    ~FakeApplication() override {
+        if (!world_->quit && g_current)
+            g_current->Ended();
+    }
+
+    void SetDisplayAlerts(bool on) override {
+        Rec(QStringLiteral("DisplayAlerts = ") +
+            (on ? QStringLiteral("True") : QStringLiteral("False")));
+    }
+    void SetVisible(bool on) override {
+        Rec(QStringLiteral("Visible = ") + (on ? QStringLiteral("True") : QStringLiteral("False")));
+    }
+    sheet::Workbooks& Workbooks() override { return *this; }
+    std::shared_ptr<sheet::Workbook> ActiveWorkbook() override {
+        auto b = world_->activeBook.lock();
+        return b ? WrapBook(b) : nullptr;
+    }
+    std::shared_ptr<sheet::Worksheet> ActiveSheet() override { return *active_; }
+    std::shared_ptr<sheet::Range> Selection() override { return sel_->range; }
+    void Quit() override {
+        Rec(QStringLiteral("Quit"));
+        if (world_->quit)
+            return;
+        world_->quit = true;
+        world_->books.clear();
+        Office().Ended();
+    }
+
+    // Workbooks
+    std::shared_ptr<sheet::Workbook> Open(const QString& fileName,
+                                          const sheet::OpenOptions& options) override {
+        QString path = QFileInfo(fileName).absoluteFilePath();
+        Rec(QStringLiteral("Workbooks.Open ") + path +
+            (options.readOnly ? QStringLiteral(" ReadOnly") : QString()) +
+            (options.password.isEmpty() ? QString() : QStringLiteral(" Password")));
+        Alive();
+        if (!QFileInfo(path).isFile() && QFileInfo(path).suffix().isEmpty() &&
+            QFileInfo(path + QStringLiteral(".xls")).isFile())
+            path += QStringLiteral(".xls");
+        std::optional<Book> book = ReadBook(path);
+        if (!book)
+            throw SheetError(sheet::kErrMethodFailed,
+                             QStringLiteral("'%1' を開けません。").arg(path));
+        if (!book->password.isEmpty() && book->password != options.password)
+            throw SheetError(
+                sheet::kErrMethodFailed,
+                QStringLiteral("'%1' を開けません。パスワードで保護されています。").arg(path));
+        const QString name = QFileInfo(path).fileName();
+        for (const auto& b : world_->books)
+            if (b->name.compare(name, Qt::CaseInsensitive) == 0)
+                throw SheetError(
+                    sheet::kErrMethodFailed,
+                    QStringLiteral("同じ名前のブック '%1' は同時に開けません。").arg(name));
+        auto live = std::make_shared<LiveBook>();
+        for (const Sheet& s : book->sheets)
+            live->sheets.push_back(std::make_shared<Sheet>(s));
+        live->names = book->names;
+        live->name = name;
+        live->fullName = path;
+        live->activeSheet = std::clamp(book->activeSheet, 0, int(live->sheets.size()) - 1);
+        return Register(live);
+    }
+    std::shared_ptr<sheet::Workbook> Add() override {
+        Rec(QStringLiteral("Workbooks.Add"));
+        Alive();
+        auto live = std::make_shared<LiveBook>();
+        auto s = std::make_shared<Sheet>();
+        s->name = QStringLiteral("Sheet1");
+        live->sheets.push_back(s);
+        live->name = QStringLiteral("Book%1").arg(++world_->added);
+        return Register(live);
+    }
+    std::shared_ptr<sheet::Workbook> Item(const QString& name) override {
+        Alive();
+        for (const auto& b : world_->books)
+            if (b->name.compare(name, Qt::CaseInsensitive) == 0)
+                return WrapBook(b);
+        throw SheetError(sheet::kErrSubscript,
+                         QStringLiteral("インデックスが有効範囲にありません。"));
+    }
+    int Count() const override { return int(world_->books.size()); }
+    void Close() override {
+        Rec(QStringLiteral("Workbooks.Close"));
+        for (auto books = world_->books; auto& b : books)
+            WrapBook(b)->Close();
+    }
+
+private:
+    std::shared_ptr<sheet::Workbook> Register(const std::shared_ptr<LiveBook>& live) {
+        world_->books.push_back(live);
+        world_->activeBook = live;
+        auto wb = std::make_shared<FakeWorkbook>(world_, live, sel_, active_);
+        wb->Wrap(live->sheets[live->activeSheet])->MakeActive();
+        return wb;
+    }
+    std::shared_ptr<FakeWorkbook> WrapBook(const std::shared_ptr<LiveBook>& b) {
+        return std::make_shared<FakeWorkbook>(world_, b, sel_, active_);
+    }
+    void Alive() const {
+        if (world_->quit)
+            throw SheetError(sheet::kErrServerGone,
+                             QStringLiteral("アプリケーションは終了しています。"));
+    }
+
+    std::shared_ptr<World> world_ = std::make_shared<World>();
+    std::shared_ptr<struct Selection> sel_ = std::make_shared<struct Selection>();
+    std::shared_ptr<std::shared_ptr<FakeWorksheet>> active_ =
+        std::make_shared<std::shared_ptr<FakeWorksheet>>();
+};
+
+std::unique_ptr<sheet::Application> CreateFake() {
+    if (Office().CreateFails()) {
+        Rec(QStringLiteral("CreateObject !! error"));
+        throw SheetError(sheet::kErrCannotStart,
+                         QStringLiteral("表計算アプリケーションを起動できません。"));
+    }
+    Rec(QStringLiteral("CreateObject"));
+    return std::make_unique<FakeApplication>();
+}
+
+} // namespace
+
+QString Cell::Text() const {
+    return ValueText(value);
+}
+
+fakesheet::Cell Sheet::At(const QString& address) const {
+    auto it = cells.find(address);
+    return it == cells.end() ? fakesheet::Cell() : it->second;
+}
+
+QStringList Book::SheetNames() const {
+    QStringList names;
+    for (const Sheet& s : sheets)
+        names << s.name;
+    return names;
+}
+
+const Sheet* Book::Find(const QString& name) const {
+    for (const Sheet& s : sheets)
+        if (s.name == name)
+            return &s;
+    return nullptr;
+}
+
+Book MakeBook(const std::vector<std::pair<QString, std::map<QString, CellValue>>>& sheets) {
+    Book book;
+    for (const auto& [name, cells] : sheets) {
+        Sheet s;
+        s.name = name;
+        for (const auto& [address, value] : cells)
+            s.cells[address].value = value;
+        book.sheets.push_back(s);
+    }
+    return book;
+}
+
+bool WriteBook(const QString& path, const Book& book) {
+    QJsonArray sheets;
+    for (const Sheet& s : book.sheets) {
+        QJsonObject cells;
+        for (const auto& [address, c] : s.cells) {
+            QJsonObject o;
+            o[QStringLiteral("v")] = ToJson(c.value);
+            if (!c.format.isEmpty())
+                o[QStringLiteral("f")] = c.format;
+            if (c.fontSize != 0)
+                o[QStringLiteral("font")] = c.fontSize;
+            if (c.interior != 0)
+                o[QStringLiteral("fill")] = c.interior;
+            if (!c.link.isEmpty())
+                o[QStringLiteral("link")] = c.link;
+            QJsonObject borders;
+            for (const auto& [index, style] : c.borders)
+                borders[QString::number(index)] = style;
+            if (!borders.isEmpty())
+                o[QStringLiteral("borders")] = borders;
+            cells[address] = o;
+        }
+        QJsonObject so;
+        so[QStringLiteral("name")] = s.name;
+        so[QStringLiteral("cells")] = cells;
+        so[QStringLiteral("autofit")] = s.autoFitted;
+        sheets.append(so);
+    }
+    QJsonObject names;
+    for (auto it = book.names.constBegin(); it != book.names.constEnd(); ++it)
+        names[it.key()] = it.value();
+    QJsonObject root;
+    root[QStringLiteral("fakebook")] = 1;
+    root[QStringLiteral("sheets")] = sheets;
+    root[QStringLiteral("names")] = names;
+    root[QStringLiteral("password")] = book.password;
+    root[QStringLiteral("active")] = book.activeSheet;
+    root[QStringLiteral("selection")] = book.selection;
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    file.write(QJsonDocument(root).toJson());
+    return file.commit();
+}
+
+std::optional<Book> ReadBook(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QJsonDocument doc = QJsonDocument::fromJson(file.readAll());
+    const QJsonObject root = doc.object();
+    if (!root.contains(QStringLiteral("fakebook")))
+        return std::nullopt;
+    Book book;
+    for (const QJsonValue& sv : root[QStringLiteral("sheets")].toArray()) {
+        const QJsonObject so = sv.toObject();
+        Sheet s;
+        s.name = so[QStringLiteral("name")].toString();
+        s.autoFitted = so[QStringLiteral("autofit")].toBool();
+        const QJsonObject cells = so[QStringLiteral("cells")].toObject();
+        for (auto it = cells.constBegin(); it != cells.constEnd(); ++it) {
+            const QJsonObject o = it.value().toObject();
+            Cell c;
+            c.value = FromJson(o[QStringLiteral("v")]);
+            c.format = o[QStringLiteral("f")].toString();
+            c.fontSize = o[QStringLiteral("font")].toDouble();
+            c.interior = o[QStringLiteral("fill")].toInt();
+            c.link = o[QStringLiteral("link")].toString();
+            const QJsonObject borders = o[QStringLiteral("borders")].toObject();
+            for (auto b = borders.constBegin(); b != borders.constEnd(); ++b)
+                c.borders[b.key().toInt()] = b.value().toInt();
+            s.cells[it.key()] = c;
+        }
+        book.sheets.push_back(s);
+    }
+    const QJsonObject names = root[QStringLiteral("names")].toObject();
+    for (auto it = names.constBegin(); it != names.constEnd(); ++it)
+        book.names.insert(it.key(), it.value().toString());
+    book.password = root[QStringLiteral("password")].toString();
+    book.activeSheet = root[QStringLiteral("active")].toInt();
+    book.selection = root[QStringLiteral("selection")].toString();
+    return book;
+}
+
+// ------------------------------------------------------------ FakeOffice
+
+FakeOffice::FakeOffice() {
+    g_current = this;
+    previous_ = sheet::SetApplicationFactory(&CreateFake);
+}
+
+FakeOffice::~FakeOffice() {
+    sheet::SetApplicationFactory(previous_);
+    if (g_current == this)
+        g_current = nullptr;
+}
+
+FakeOffice* FakeOffice::Current() {
+    return g_current;
+}
+
+void FakeOffice::FailOn(const QString& prefix, int skip, int number, const QString& description) {
+    failures_.push_back(Failure{prefix, skip, number, description});
+}
+
+QStringList FakeOffice::Calls(const QString& prefix) const {
+    QStringList out;
+    for (const QString& line : log_)
+        if (line.startsWith(prefix))
+            out << line;
+    return out;
+}
+
+void FakeOffice::Record(const QString& line) {
+    for (auto it = failures_.begin(); it != failures_.end(); ++it) {
+        if (!line.startsWith(it->prefix))
+            continue;
+        if (it->skip > 0) {
+            --it->skip;
+            continue;
+        }
+        const Failure f = *it;
+        failures_.erase(it);
+        log_ << line + QStringLiteral(" !! error");
+        throw SheetError(f.number, f.description);
+    }
+    log_ << line;
+}
+
+} // namespace fakesheet
