@@ -5,9 +5,8 @@
 namespace hubmenu {
 
 LauncherLock::LauncherLock(const QString& folder) : file_(FilePath(folder)) {
-    // A lock is stale only when its process has ended: the default age limit
-    // would let a second launcher take the lock of one that has simply been
-    // open for a while.
+    // A lock is stale only when its process has ended, never by its age: a
+    // launcher may stay open for days.
     file_.setStaleLockTime(0);
 }
 

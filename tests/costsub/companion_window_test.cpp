@@ -1,0 +1,91 @@
+#include "common/return_table.h"
+#include "common/test_env.h"
+#include "costsub/frm_costsub1.h"
+#include "support/fake_messages.h"
+#include "support/fake_process.h"
+
+#include <QCloseEvent>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QWindow>
+#include <QtTest/qtestspontaneevent.h>
+#include <gtest/gtest.h>
+
+using costsub::FrmCostsub1;
+using testing_support::FakeMessages;
+using testing_support::FakeProcess;
+
+namespace {
+
+class CompanionWindow : public DataFolderTest {
+protected:
+    void SetUp() override {
+        DataFolderTest::SetUp();
+        window = std::make_unique<FrmCostsub1>();
+        window->Open();
+    }
+
+    QString ReturnTable() const { return common::ReturnTablePath(); }
+
+    FakeMessages messages;
+    FakeProcess process;
+    std::unique_ptr<FrmCostsub1> window;
+};
+
+} // namespace
+
+TEST_F(CompanionWindow, OpensWithItsMessageAndButtons) {
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("(COSTSUB1) "));
+    EXPECT_TRUE(window->RunButton()->isEnabled());
+    EXPECT_EQ(window->RunButton()->text(), QStringLiteral("F12もう一度"));
+    EXPECT_EQ(window->MenuButton()->text(), QStringLiteral("ESC:メニューへ"));
+    auto* message = window->findChild<QLabel*>(QStringLiteral("Label1"));
+    ASSERT_NE(message, nullptr);
+    EXPECT_EQ(message->text(), QStringLiteral("処理は終了しました"));
+}
+
+TEST_F(CompanionWindow, F12StartsTheCalculatorAndEnds) {
+    QTest::keyClick(window.get(), Qt::Key_F12);
+    ASSERT_EQ(process.starts.size(), 1);
+    EXPECT_EQ(process.starts[0].program, QStringLiteral("COSTCMP"));
+    EXPECT_FALSE(process.ends.isEmpty());
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_FALSE(QFile::exists(ReturnTable())); // the return table is not touched
+}
+
+TEST_F(CompanionWindow, EscStartsTheMenuAndEnds) {
+    QTest::keyClick(window.get(), Qt::Key_Escape);
+    ASSERT_EQ(process.starts.size(), 1);
+    EXPECT_EQ(process.starts[0].program, QStringLiteral("HUBMENU"));
+    EXPECT_FALSE(process.ends.isEmpty());
+    EXPECT_FALSE(QFile::exists(ReturnTable()));
+}
+
+TEST_F(CompanionWindow, MissingProgramIsReportedAndCompanionEnds) {
+    process.missing = {QStringLiteral("HUBMENU")};
+    QTest::mouseClick(window->MenuButton(), Qt::LeftButton);
+    ASSERT_EQ(messages.Count(), 1);
+    EXPECT_EQ(messages.LastText(), QStringLiteral("ｴﾗｰ53:HUBMENUがありません"));
+    EXPECT_TRUE(process.starts.isEmpty());
+    EXPECT_FALSE(process.ends.isEmpty());
+}
+
+TEST_F(CompanionWindow, OtherStartFailureStillEnds) {
+    process.startSucceeds = false;
+    QTest::mouseClick(window->RunButton(), Qt::LeftButton);
+    EXPECT_EQ(messages.Count(), 0);
+    EXPECT_EQ(process.ends.size(), 1);
+}
+
+TEST_F(CompanionWindow, FrameCloseStartsNothing) {
+    // What the window system sends when the user closes the window's frame.
+    QCloseEvent close;
+    QSpontaneKeyEvent::setSpontaneous(&close);
+    QApplication::sendEvent(window->windowHandle(), &close);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(process.starts.isEmpty());
+    EXPECT_EQ(messages.Count(), 0);
+}
