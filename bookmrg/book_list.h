@@ -1,0 +1,26 @@
+#pragma once
+
+// Rules of the book list and the output box of the main screen, without
+// widgets.
+
+#include <QString>
+#include <QStringList>
+
+namespace bookmrg {
+
+// The list keeps its lines in alphabetical order without regard to letter
+// case; a new line goes after the lines that compare equal to it. Answers
+// the index at which `line` was inserted.
+int InsertSorted(QStringList& lines, const QString& line);
+
+// The output path for a file chosen in the save dialog: ".XLS" is appended to
+// a file name whose fourth character from the end is not ".".
+QString OutputFileChoice(const QString& folder, const QString& fileName);
+
+// The file the engine writes for an output text: the text without a final
+// ".XLS" (any letter case) is the base name; the file is the base name with
+// ".xls".
+QString OutputBaseName(const QString& outputText);
+QString OutputFileName(const QString& outputText);
+
+} // namespace bookmrg

@@ -1,0 +1,374 @@
+#include "bookmrg/engine.h"
+
+#include "bookmrg/book_list.h"
+#include "bookmrg/output_name.h"
+#include "bookmrg/password_prompt.h"
+#include "common/messages.h"
+#include "common/program_start.h"
+#include "spreadsheet/gate.h"
+#include "spreadsheet/progress.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <unistd.h>
+
+namespace bookmrg {
+
+namespace {
+
+using common::MsgButtons;
+using common::MsgIcon;
+using sheet::ProgressLabel;
+
+const QString kCr = QStringLiteral("\r");
+
+void Say(const QString& text, MsgIcon icon = MsgIcon::None) {
+    common::ShowMessage(text, icon, MsgButtons::Ok);
+}
+
+void LetEventsRun() {
+    sheet::ProgressWindow().ProcessEvents();
+}
+
+// A protected workbook opened without (or with a wrong) password.
+bool IsPasswordRefusal(const sheet::SheetError& error) {
+    return error.Description().contains(QStringLiteral("パスワード"));
+}
+
+QString CancelledPasswordMessage() {
+    return QStringLiteral("パスワードがキャンセルされました。") + kCr +
+           QStringLiteral("このブックは処理しません。") + kCr;
+}
+
+// The working copy of book 1 that becomes the output workbook: in the output
+// folder, so that a folder that cannot be written shows at once, and under a
+// name of its own, so that the output file is only ever replaced by a
+// complete save.
+QString WorkingCopyPath(const QString& outputFile) {
+    const QFileInfo out(outputFile);
+    return out.absolutePath() + QStringLiteral("/.~bookmrg-%1-").arg(getpid()) +
+           out.completeBaseName() + QStringLiteral(".xls");
+}
+
+} // namespace
+
+QString TemplatePath() {
+    return QCoreApplication::applicationDirPath() + QLatin1Char('/') + kTemplateFileName;
+}
+
+Consolidation::Consolidation(RunParams params) : params_(std::move(params)) {}
+
+Consolidation::~Consolidation() {
+    CloseSpreadsheet();
+    if (!workingCopy_.isEmpty())
+        QFile::remove(workingCopy_);
+}
+
+QString Consolidation::BaseName() const {
+    return OutputBaseName(params_.outputBook);
+}
+
+QString Consolidation::OutputFile() const {
+    return OutputFileName(params_.outputBook);
+}
+
+int Consolidation::IsExcludedSheet(const QString& sheetName) const {
+    return bookmrg::IsExcludedSheet(sheetName, params_);
+}
+
+OpenResult Consolidation::OpenBook(const QString& path, const QString& shownPath, bool readOnly,
+                                   std::shared_ptr<sheet::Workbook>* book) {
+    sheet::OpenOptions options;
+    options.readOnly = readOnly;
+    bool retry = false;
+    for (;;) {
+        try {
+            *book = app_->Workbooks().Open(path, options);
+            return OpenResult::Opened;
+        } catch (const sheet::SheetError& error) {
+            if (!IsPasswordRefusal(error)) {
+                openError_ = error.Text();
+                return OpenResult::Failed;
+            }
+        }
+        // Protected: ask for the password until it opens or the user gives up.
+        PasswordPrompt* prompt = CurrentPasswordPrompt();
+        QString password;
+        if (!prompt || !prompt->Ask(shownPath, retry, &password))
+            return OpenResult::Cancelled;
+        options.password = password;
+        retry = true;
+    }
+}
+
+bool Consolidation::Prepare() {
+    sheet::ProgressView& view = sheet::ProgressWindow();
+    try {
+        app_ = sheet::CreateApplication();
+    } catch (const sheet::SheetError& error) {
+        Say(error.Text(), MsgIcon::Critical);
+        return false;
+    }
+    app_->SetDisplayAlerts(false);
+    app_->SetVisible(false);
+
+    view.Show();
+    LetEventsRun();
+    view.SetLabelText(ProgressLabel::Key1, QStringLiteral("シートまとめ"));
+    LetEventsRun();
+
+    try {
+        template_ = app_->Workbooks().Open(TemplatePath());
+    } catch (const sheet::SheetError& error) {
+        Say(error.Text() + kCr + QStringLiteral("元ブック がない"));
+        templateMissing_ = true;
+        return false;
+    }
+
+    if (!CopyFirstBook())
+        return false;
+    if (HasExclusions(params_) && !DeleteExcludedSheets())
+        return false;
+
+    records_.clear();
+    const int count = output_->SheetCount();
+    for (int i = 1; i <= count && records_.size() < kMaxSheetRecords; ++i) {
+        const QString name = output_->Worksheets(i)->Name();
+        records_.append({name, params_.books.value(0), name});
+        lastSheetName_ = name;
+    }
+    return true;
+}
+
+bool Consolidation::CopyFirstBook() {
+    const QString first = params_.books.value(0);
+    workingCopy_ = WorkingCopyPath(OutputFile());
+    QFile::remove(workingCopy_);
+    QFile source(first);
+    if (!source.copy(workingCopy_)) {
+        Say(QStringLiteral("出力するブックを作成できません。") + kCr + OutputFile() + kCr +
+                source.errorString(),
+            MsgIcon::Exclamation);
+        QFile::remove(workingCopy_);
+        workingCopy_.clear();
+        return false;
+    }
+    // The copy must be writable even when book 1 is not.
+    QFile::setPermissions(workingCopy_, QFile::permissions(workingCopy_) | QFile::WriteOwner);
+
+    switch (OpenBook(workingCopy_, first, false, &output_)) {
+    case OpenResult::Opened:
+        return true;
+    case OpenResult::Cancelled:
+        Say(QStringLiteral("パスワードがキャンセルされました。") + kCr +
+            QStringLiteral("１番目のブックが開けないため、処理を終了します。"));
+        return false;
+    case OpenResult::Failed:
+        Say(openError_ + kCr + QStringLiteral("１番目のブックが開けないため、処理を終了します。"),
+            MsgIcon::Exclamation);
+        return false;
+    }
+    return false;
+}
+
+bool Consolidation::DeleteExcludedSheets() {
+    // The output needs at least one sheet: a book 1 whose sheets would all be
+    // left out cannot start the output.
+    const int count = output_->SheetCount();
+    bool anyKept = false;
+    for (int i = 1; i <= count && !anyKept; ++i)
+        anyKept = IsExcludedSheet(output_->Worksheets(i)->Name()) == 0;
+    if (!anyKept) {
+        Say(QStringLiteral("１番目のブックのシートがすべて除外されます。") + kCr +
+                QStringLiteral("除外するシート名を見直してください。処理を終了します。"),
+            MsgIcon::Exclamation);
+        return false;
+    }
+    for (int pass = 0; pass < 1000; ++pass) {
+        bool deleted = false;
+        const int sheets = output_->SheetCount();
+        for (int i = 1; i <= sheets; ++i) {
+            std::shared_ptr<sheet::Worksheet> sheet = output_->Worksheets(i);
+            if (IsExcludedSheet(sheet->Name()) == 1) {
+                sheet->Delete();
+                deleted = true;
+                break;
+            }
+        }
+        if (!deleted)
+            break;
+    }
+    return true;
+}
+
+void Consolidation::MergeBooks() {
+    sheet::ProgressView& view = sheet::ProgressWindow();
+    view.SetLabelVisible(ProgressLabel::Ken1, true);
+    view.SetBarVisible(sheet::ProgressBar::Bar, true);
+    limit_ = false;
+    sheet::ClearCancelFlag();
+
+    const int n = int(params_.books.size());
+    for (int k = 2; k <= n; ++k) {
+        sheet::UpdateProgress(k, n, 1);
+        if (sheet::IsCancelRequested())
+            break;
+        MergeOneBook(params_.books.at(k - 1));
+        if (limit_) {
+            Say(QStringLiteral("作成するブックのシート数が制限に達しました。") + kCr + kCr +
+                    QStringLiteral("処理を終了します。"),
+                MsgIcon::Exclamation);
+            break;
+        }
+    }
+}
+
+void Consolidation::MergeOneBook(const QString& bookPath) {
+    switch (OpenBook(bookPath, bookPath, true, &source_)) {
+    case OpenResult::Opened:
+        break;
+    case OpenResult::Cancelled:
+        app_->SetVisible(false);
+        Say(CancelledPasswordMessage());
+        return;
+    case OpenResult::Failed:
+        app_->SetVisible(false);
+        Say(openError_ + kCr + QStringLiteral("このブックは処理しません。") + kCr,
+            MsgIcon::Exclamation);
+        return;
+    }
+    app_->SetVisible(false);
+
+    QStringList names;
+    const int count = qMin(source_->SheetCount(), kMaxSourceSheets);
+    for (int i = 1; i <= count; ++i)
+        names.append(source_->Worksheets(i)->Name());
+
+    sheet::ProgressView& view = sheet::ProgressWindow();
+    for (const QString& name : names) {
+        if (sheet::IsCancelRequested())
+            break;
+        const bool excluded = IsExcludedSheet(name) == 1;
+        view.SetLabelText(ProgressLabel::Key2, bookPath + QLatin1Char(' ') + name);
+        LetEventsRun();
+        if (excluded)
+            continue;
+        if (records_.size() >= kMaxSheetRecords) {
+            limit_ = true;
+            return;
+        }
+        std::shared_ptr<sheet::Worksheet> copy;
+        try {
+            copy = source_->Worksheets(name)->Copy(sheet::Where::After,
+                                                   *output_->Worksheets(lastSheetName_));
+        } catch (const sheet::SheetError&) {
+            limit_ = true;
+            return;
+        }
+        const QString newName = copy->Name();
+        records_.append({newName, bookPath, name});
+        lastSheetName_ = newName;
+    }
+    source_->Close();
+    source_.reset();
+}
+
+bool Consolidation::SaveResultBook(const QString& baseName) {
+    if (!limit_)
+        BuildSheetIndex();
+    try {
+        std::shared_ptr<sheet::Worksheet> first = output_->Worksheets(1);
+        first->Activate();
+        first->Cells(1, 1)->Select();
+        output_->SaveAs(baseName);
+    } catch (const sheet::SheetError& error) {
+        Say(QStringLiteral("ブックを保存できませんでした。") + kCr + OutputFile() + kCr +
+                error.Text(),
+            MsgIcon::Exclamation);
+        return false;
+    }
+    return true;
+}
+
+void Consolidation::CloseSpreadsheet() {
+    if (!app_)
+        return;
+    try {
+        if (output_)
+            output_->Close();
+    } catch (const sheet::SheetError&) {
+        // The workbook goes with the application below.
+    }
+    index_.reset();
+    output_.reset();
+    source_.reset();
+    template_.reset();
+    try {
+        app_->Quit();
+    } catch (const sheet::SheetError&) {
+        // An application that is already gone needs no quitting.
+    }
+    app_.reset();
+}
+
+void ConsolidateBooks(const RunParams& params, ProgramHost& host) {
+    const int gate = sheet::RunExcelGate();
+    if (gate == sheet::kGateStopped || gate == sheet::kGateUnavailable) {
+        host.EndProgram();
+        return;
+    }
+
+    sheet::ProgressView& view = sheet::ProgressWindow();
+    view.Show();
+    LetEventsRun();
+    view.SetLabelText(ProgressLabel::Ken1, QString());
+    view.SetLabelText(ProgressLabel::Ken2, QString());
+    view.SetLabelVisible(ProgressLabel::Ken1, false);
+    view.SetBarValue(sheet::ProgressBar::Bar, 0);
+    view.SetBarVisible(sheet::ProgressBar::Bar, false);
+    view.SetLabelText(ProgressLabel::Key1, QStringLiteral("準備中"));
+    view.SetLabelText(ProgressLabel::Key2, QString());
+    LetEventsRun();
+
+    Consolidation run(params);
+    bool saved = false;
+    try {
+        if (!run.Prepare()) {
+            view.Unload();
+            run.CloseSpreadsheet();
+            // Without the template nothing is kept; otherwise the user's
+            // screen is saved and the caller comes back.
+            if (!run.TemplateMissing())
+                host.EndProgram();
+            return;
+        }
+        run.MergeBooks();
+        saved = run.SaveResultBook(run.BaseName());
+    } catch (const sheet::SheetError& error) {
+        // The application failed in a way no step expects (it ended, or it
+        // stopped answering): nothing more can be done with it.
+        Say(QStringLiteral("処理中にエラーが発生しました。") + kCr + error.Text(),
+            MsgIcon::Critical);
+    }
+    view.Unload();
+    run.CloseSpreadsheet();
+
+    QCoreApplication::processEvents();
+    host.ReturnToCaller();
+    if (!saved)
+        return;
+
+    const QString office = sheet::GetAppPath(QStringLiteral("EXCEL.EXE"));
+    if (office.isEmpty()) {
+        Say(QStringLiteral("表計算アプリケーションが見つからないため、ブックを開けません。") + kCr +
+                QStringLiteral("作成したブック：") + run.OutputFile(),
+            MsgIcon::Information);
+        return;
+    }
+    common::StartCommand(office, {QFileInfo(run.OutputFile()).absoluteFilePath()});
+}
+
+} // namespace bookmrg

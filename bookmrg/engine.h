@@ -1,0 +1,105 @@
+#pragma once
+
+// The consolidation run: the sheets of the listed books are copied into one
+// new workbook, behind the sheets of a copy of the first book, and a sheet
+// list with a link to every sheet is put in front.
+
+#include "bookmrg/run_params.h"
+#include "spreadsheet/spreadsheet.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+namespace bookmrg {
+
+// What the engine asks of the program around it.
+class ProgramHost {
+public:
+    virtual ~ProgramHost() = default;
+    // Saves the settings, starts the caller and ends the process.
+    virtual void EndProgram() = 0;
+    // Saves the settings, starts the caller and closes the main screen; the
+    // process goes on.
+    virtual void ReturnToCaller() = 0;
+};
+
+// One row of the sheet list.
+struct SheetRecord {
+    QString newSheetName;    // the sheet's name in the output workbook
+    QString sourceBook;      // the book's path as listed
+    QString sourceSheetName; // the sheet's name in that book
+};
+
+inline constexpr int kMaxSheetRecords = 10000;
+inline constexpr int kMaxSourceSheets = 32000;
+inline const QString kIndexSheetName = QStringLiteral("シート一覧");
+inline const QString kTemplateFileName = QStringLiteral("BOOKMRGX.EXL");
+
+// The run. Every outcome is reported to the user; when it returns, the
+// caller ends the process.
+void ConsolidateBooks(const RunParams& params, ProgramHost& host);
+
+// The template workbook next to the program.
+QString TemplatePath();
+
+// The sub-address of a sheet list link: the sheet name in apostrophes (its
+// own apostrophes doubled), "!B1".
+QString IndexLinkTarget(const QString& sheetName);
+
+enum class OpenResult { Opened, Cancelled, Failed };
+
+// The steps of a run with their module state; ConsolidateBooks drives them.
+class Consolidation {
+public:
+    explicit Consolidation(RunParams params);
+    ~Consolidation();
+
+    // Opens the application, the template and the output (a copy of book 1
+    // without its excluded sheets). False when the run cannot go on; the
+    // reason has been shown.
+    bool Prepare();
+    // Merges books 2..n until the cancel flag or the limit flag stops it.
+    void MergeBooks();
+    // Copies the sheets of one listed book behind the output's last sheet.
+    void MergeOneBook(const QString& bookPath);
+    // Builds the sheet list (unless the limit was reached) and saves. False
+    // when the save failed (reported).
+    bool SaveResultBook(const QString& baseName);
+    void BuildSheetIndex();
+    void CloseSpreadsheet();
+
+    int IsExcludedSheet(const QString& sheetName) const;
+    // The template workbook could not be opened: the run ends without saving
+    // anything, the settings included.
+    bool TemplateMissing() const { return templateMissing_; }
+    const QList<SheetRecord>& Records() const { return records_; }
+    bool LimitReached() const { return limit_; }
+    QString BaseName() const;
+    QString OutputFile() const;
+
+private:
+    bool CopyFirstBook();
+    bool DeleteExcludedSheets();
+    // Opens a workbook, asking for its password while it is refused as
+    // protected. `shownPath` is the path the user knows the book by.
+    OpenResult OpenBook(const QString& path, const QString& shownPath, bool readOnly,
+                        std::shared_ptr<sheet::Workbook>* book);
+
+    RunParams params_;
+    std::unique_ptr<sheet::Application> app_;
+    std::shared_ptr<sheet::Workbook> template_;
+    std::shared_ptr<sheet::Workbook> output_;
+    std::shared_ptr<sheet::Workbook> source_;
+    std::shared_ptr<sheet::Worksheet> index_;
+    QList<SheetRecord> records_;
+    QString lastSheetName_;
+    QString workingCopy_; // book 1's copy that the output is built in
+    QString openError_;   // "number text" of the last failed open
+    bool limit_ = false;
+    bool templateMissing_ = false;
+};
+
+} // namespace bookmrg

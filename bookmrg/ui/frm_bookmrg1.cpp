@@ -1,0 +1,417 @@
+#include "bookmrg/ui/frm_bookmrg1.h"
+
+#include "bookmrg/book_list.h"
+#include "bookmrg/output_name.h"
+#include "bookmrg/run_check.h"
+#include "bookmrg/settings.h"
+#include "bookmrg/ui/frm_bookmrg1_help.h"
+#include "common/messages.h"
+#include "common/paths.h"
+#include "common/program_start.h"
+#include "common/result_words.h"
+#include "common/return_table.h"
+#include "common/ui/file_dialogs.h"
+#include "common/ui/fonts.h"
+#include "common/ui/hard_copy_icon.h"
+
+#include <QCoreApplication>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStatusBar>
+#include <QVBoxLayout>
+
+namespace bookmrg {
+
+namespace {
+
+const QString kProgramId = QStringLiteral("BOOKMRG");
+
+template <typename T> T* Named(T* widget, const char* name) {
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+void LetEventsRun(int times) {
+    for (int i = 0; i < times; ++i)
+        QCoreApplication::processEvents();
+}
+
+QPushButton* Button(const QString& caption, const char* name, QWidget* parent) {
+    auto* button = Named(new QPushButton(caption, parent), name);
+    button->setAutoDefault(false);
+    return button;
+}
+
+} // namespace
+
+FrmBookmrg1::FrmBookmrg1() : ui::Screen(QStringLiteral("BOOKMRG1")) {
+    setObjectName(QStringLiteral("FRM_BOOKMRG1"));
+    runner_ = [](const RunParams& params, ProgramHost& host) { ConsolidateBooks(params, host); };
+    BuildControls();
+}
+
+FrmBookmrg1::~FrmBookmrg1() {
+    delete help_;
+}
+
+void FrmBookmrg1::BuildControls() {
+    auto* root = new QVBoxLayout(this);
+    root->setContentsMargins(0, 0, 0, 0);
+    root->setSpacing(0);
+
+    // Title band.
+    auto* Picture4 = Named(new QWidget(this), "Picture4");
+    Picture4->setAutoFillBackground(true);
+    QPalette band = Picture4->palette();
+    band.setColor(QPalette::Window, QColor(0, 51, 128));
+    band.setColor(QPalette::WindowText, Qt::white);
+    Picture4->setPalette(band);
+    auto* bandLayout = new QHBoxLayout(Picture4);
+    bandLayout->setContentsMargins(12, 8, 12, 8);
+    Label6 =
+        Named(new QLabel(QStringLiteral("補助処理(複数ブックのシートを１つにまとめる)"), Picture4),
+              "Label6");
+    QFont titleFont(ui::kPGothic, 14);
+    titleFont.setBold(true);
+    Label6->setFont(titleFont);
+    bandLayout->addWidget(Label6);
+    bandLayout->addStretch();
+    root->addWidget(Picture4);
+
+    auto* body = new QVBoxLayout;
+    body->setContentsMargins(10, 8, 10, 6);
+    body->setSpacing(8);
+    root->addLayout(body, 1);
+
+    // Output workbook.
+    auto* Frame1 =
+        Named(new QGroupBox(QStringLiteral("出力するExcelブック名(フォルダを指定しない場合は"
+                                           "マイドキュメントに作成されます）"),
+                            this),
+              "Frame1");
+    auto* outLayout = new QHBoxLayout(Frame1);
+    txtOtFname = Named(new QLineEdit(Frame1), "txtOtFname");
+    txtOtFname->setMaxLength(kOutputBookWidth);
+    cmdF9 = Button(QStringLiteral("F9:参照"), "cmdF9", Frame1);
+    outLayout->addWidget(txtOtFname, 1);
+    outLayout->addWidget(cmdF9);
+    body->addWidget(Frame1);
+
+    // Books.
+    auto* Frame3 = Named(new QGroupBox(QStringLiteral("対象ブック"), this), "Frame3");
+    auto* booksLayout = new QHBoxLayout(Frame3);
+    List1 = Named(new QListWidget(Frame3), "List1");
+    List1->setMinimumHeight(200);
+    List1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    auto* listButtons = new QVBoxLayout;
+    cmdF6 = Button(QStringLiteral("F6:参照"), "cmdF6", Frame3);
+    Command2 = Button(QStringLiteral("対象から外す"), "Command2", Frame3);
+    Command1 = Button(QStringLiteral("全クリア"), "Command1", Frame3);
+    listButtons->addWidget(cmdF6);
+    listButtons->addWidget(Command2);
+    listButtons->addWidget(Command1);
+    listButtons->addStretch();
+    booksLayout->addWidget(List1, 1);
+    booksLayout->addLayout(listButtons);
+    body->addWidget(Frame3, 1);
+
+    // Sheets to leave out, and the limits.
+    auto* lower = new QHBoxLayout;
+    auto* Frame2 = Named(new QGroupBox(QStringLiteral("対象から除外するシート名"), this), "Frame2");
+    auto* exclLayout = new QGridLayout(Frame2);
+    auto* Label1 =
+        Named(new QLabel(QStringLiteral("下記で指定したシート名は対象から除外します。"), Frame2),
+              "Label1");
+    auto* Label3 =
+        Named(new QLabel(QStringLiteral("（２つまで指定が可能です。）"), Frame2), "Label3");
+    txtJgy_1 = Named(new QLineEdit(Frame2), "txtJgy_1");
+    txtJgy_2 = Named(new QLineEdit(Frame2), "txtJgy_2");
+    txtJgy_1->setMaxLength(kExcludeWidth);
+    txtJgy_2->setMaxLength(kExcludeWidth);
+    optStIti1 =
+        Named(new QRadioButton(QStringLiteral("完全一致のシート名を除外"), Frame2), "optStIti1");
+    optStIti2 = Named(new QRadioButton(QStringLiteral("一部が一致するシート名を除外"), Frame2),
+                      "optStIti2");
+    optStIti1->setChecked(true);
+    Command4 = Button(QStringLiteral("全クリア"), "Command4", Frame2);
+    exclLayout->addWidget(Label1, 0, 0, 1, 2);
+    exclLayout->addWidget(Label3, 1, 0, 1, 2);
+    exclLayout->addWidget(txtJgy_1, 2, 0);
+    exclLayout->addWidget(txtJgy_2, 3, 0);
+    exclLayout->addWidget(Command4, 2, 1, 2, 1, Qt::AlignTop);
+    exclLayout->addWidget(optStIti1, 4, 0, 1, 2);
+    exclLayout->addWidget(optStIti2, 5, 0, 1, 2);
+    lower->addWidget(Frame2, 3);
+
+    auto* Frame4 = Named(new QGroupBox(QStringLiteral("制限事項"), this), "Frame4");
+    auto* limitsLayout = new QVBoxLayout(Frame4);
+    auto* Label5 = Named(
+        new QLabel(
+            QStringLiteral("この処理でまとめられるシート数はexcelの制限よりかなり少なくなります。"),
+            Frame4),
+        "Label5");
+    Label5->setWordWrap(true);
+    Command3 = Button(QStringLiteral("説明"), "Command3", Frame4);
+    limitsLayout->addWidget(Label5);
+    limitsLayout->addStretch();
+    limitsLayout->addWidget(Command3, 0, Qt::AlignRight);
+    lower->addWidget(Frame4, 2);
+    body->addLayout(lower);
+
+    // Bottom row: hard copy on the left, run and exit on the right.
+    auto* bottom = new QHBoxLayout;
+    auto* imgHDCopy = ui::CreateHardCopyIcon(this);
+    auto* picRUN = Named(new QWidget(this), "picRUN");
+    auto* runLayout = new QHBoxLayout(picRUN);
+    runLayout->setContentsMargins(0, 0, 0, 0);
+    cmdF12 = Button(QStringLiteral("F12:Excel出力"), "cmdF12", picRUN);
+    runLayout->addWidget(cmdF12);
+    auto* picExit = Named(new QWidget(this), "picExit");
+    auto* exitLayout = new QHBoxLayout(picExit);
+    exitLayout->setContentsMargins(0, 0, 0, 0);
+    cmdEsc = Button(QStringLiteral("ESC:前画面"), "cmdEsc", picExit);
+    exitLayout->addWidget(cmdEsc);
+    for (QPushButton* b : {cmdF12, cmdEsc})
+        b->setMinimumSize(ui::Twips(1800), ui::Twips(480));
+    bottom->addWidget(imgHDCopy);
+    bottom->addStretch();
+    bottom->addWidget(picRUN);
+    bottom->addWidget(picExit);
+    body->addLayout(bottom);
+
+    // Panels without a role in this program, kept hidden.
+    auto* pnlDEBUG = Named(new QWidget(this), "pnlDEBUG");
+    Named(new QLabel(QStringLiteral("デバッグモード"), pnlDEBUG), "Label4");
+    auto* pnlOUT = Named(new QWidget(this), "pnlOUT");
+    Named(new QLabel(QStringLiteral("ﾌﾟﾘﾝﾀｰ出力先"), pnlOUT), "Label2");
+    Named(new QLabel(QStringLiteral("ＳＣＲ"), pnlOUT), "lblOUT");
+    pnlDEBUG->hide();
+    pnlOUT->hide();
+
+    stb_Guaid = Named(new QStatusBar(this), "stb_Guaid");
+    stb_Guaid->setSizeGripEnabled(false);
+    root->addWidget(stb_Guaid);
+
+    setTabOrder(txtOtFname, cmdF9);
+    setTabOrder(cmdF9, List1);
+    setTabOrder(List1, cmdF6);
+    setTabOrder(cmdF6, Command2);
+    setTabOrder(Command2, Command1);
+    setTabOrder(Command1, txtJgy_1);
+    setTabOrder(txtJgy_1, txtJgy_2);
+    setTabOrder(txtJgy_2, Command4);
+    setTabOrder(Command4, optStIti1);
+    setTabOrder(optStIti1, optStIti2);
+    setTabOrder(optStIti2, Command3);
+    setTabOrder(Command3, cmdF12);
+    setTabOrder(cmdF12, cmdEsc);
+
+    SetFunctionButton(Qt::Key_F6, cmdF6);
+    SetFunctionButton(Qt::Key_F9, cmdF9);
+    SetFunctionButton(Qt::Key_F12, cmdF12);
+    SetCancelButton(cmdEsc);
+
+    connect(cmdF6, &QPushButton::clicked, this, &FrmBookmrg1::AddBooks);
+    connect(cmdF9, &QPushButton::clicked, this, &FrmBookmrg1::ChooseOutput);
+    connect(Command2, &QPushButton::clicked, this, &FrmBookmrg1::RemoveSelected);
+    connect(Command1, &QPushButton::clicked, this, &FrmBookmrg1::ClearBooks);
+    connect(Command4, &QPushButton::clicked, this, &FrmBookmrg1::ClearExclusions);
+    connect(Command3, &QPushButton::clicked, this, &FrmBookmrg1::ShowHelp);
+    connect(cmdF12, &QPushButton::clicked, this, &FrmBookmrg1::Run);
+    connect(cmdEsc, &QPushButton::clicked, this, &FrmBookmrg1::EndProgram);
+    connect(List1, &QListWidget::itemDoubleClicked, this, &FrmBookmrg1::RemoveLine);
+
+    resize(ui::Twips(10800), ui::Twips(8700));
+}
+
+void FrmBookmrg1::SetRunEnabled(bool enabled) {
+    cmdF12->setEnabled(enabled);
+}
+
+QStringList FrmBookmrg1::BookLines() const {
+    QStringList lines;
+    for (int i = 0; i < List1->count(); ++i)
+        lines.append(List1->item(i)->text());
+    return lines;
+}
+
+void FrmBookmrg1::AddBookLine(const QString& path) {
+    QStringList lines = BookLines();
+    const int at = InsertSorted(lines, path);
+    List1->insertItem(at, path);
+}
+
+void FrmBookmrg1::LoadSettings() {
+    Settings settings;
+    if (!ReadSettingsFile(&settings))
+        return;
+    txtOtFname->setText(settings.outputBook);
+    const common::PathParts output = common::SplitPath(settings.outputBook);
+    outputFolder_ = output.folder;
+    outputFile_ = output.name;
+    txtJgy_1->setText(settings.exclude1);
+    txtJgy_2->setText(settings.exclude2);
+    if (settings.matchMode == kMatchWhole)
+        optStIti1->setChecked(true);
+    else
+        optStIti2->setChecked(true);
+    List1->clear();
+    for (const QString& book : settings.books)
+        AddBookLine(book);
+    const common::PathParts first = common::SplitPath(settings.firstSlot);
+    addFolder_ = first.folder;
+    addFile_ = first.name;
+}
+
+void FrmBookmrg1::SaveSettings() {
+    Settings settings;
+    settings.outputBook = txtOtFname->text();
+    settings.exclude1 = txtJgy_1->text();
+    settings.exclude2 = txtJgy_2->text();
+    settings.matchMode = optStIti1->isChecked() ? kMatchWhole : kMatchPart;
+    settings.books = BookLines();
+    QString error;
+    if (!WriteSettingsFile(settings, &error))
+        common::ShowMessage(QStringLiteral("設定を保存できませんでした。") + QLatin1Char('\r') +
+                                error,
+                            common::MsgIcon::Exclamation, common::MsgButtons::Ok);
+}
+
+RunParams FrmBookmrg1::RunParameters() const {
+    RunParams params;
+    params.outputBook = TrimSpaces(txtOtFname->text());
+    params.exclude1 = TrimSpaces(txtJgy_1->text());
+    params.exclude2 = TrimSpaces(txtJgy_2->text());
+    params.matchMode = optStIti1->isChecked() ? kMatchWhole : kMatchPart;
+    params.books = BookLines();
+    return params;
+}
+
+void FrmBookmrg1::AddBooks() {
+    QStringList chosen;
+    QString folder;
+    QString fileName;
+    const QString result =
+        ui::OpenFilesDialog(this, chosen, addFolder_, QString(), QStringLiteral("*.xls"),
+                            QStringLiteral("xls"), folder, fileName);
+    if (result != common::kOk)
+        return;
+    for (const QString& path : chosen)
+        AddBookLine(path);
+    addFolder_ = folder;
+    addFile_ = fileName;
+}
+
+void FrmBookmrg1::ChooseOutput() {
+    QString folder;
+    QString fileName;
+    const QString result = ui::SaveFileDialog(this, outputFolder_, QString(),
+                                              QStringLiteral("*.XLS"), QString(), folder, fileName);
+    if (result != common::kOk)
+        return;
+    const QString path = OutputFileChoice(folder, fileName);
+    txtOtFname->setText(path);
+    const common::PathParts parts = common::SplitPath(path);
+    outputFolder_ = parts.folder;
+    outputFile_ = parts.name;
+}
+
+void FrmBookmrg1::RemoveSelected() {
+    QListWidgetItem* item = List1->currentItem();
+    if (!item || !item->isSelected()) {
+        common::ShowMessage(QStringLiteral("選択されていません"), common::MsgIcon::None,
+                            common::MsgButtons::Ok);
+        return;
+    }
+    RemoveLine(item);
+}
+
+void FrmBookmrg1::RemoveLine(QListWidgetItem* item) {
+    delete List1->takeItem(List1->row(item));
+}
+
+void FrmBookmrg1::ClearBooks() {
+    List1->clear();
+}
+
+void FrmBookmrg1::ClearExclusions() {
+    txtJgy_1->clear();
+    txtJgy_2->clear();
+}
+
+void FrmBookmrg1::ShowHelp() {
+    if (!help_)
+        help_ = new FrmBookmrg1Help;
+    help_->show();
+    help_->raise();
+    help_->activateWindow();
+}
+
+void FrmBookmrg1::Run() {
+    const RunCheck check = ValidateRun(BookLines(), txtOtFname->text());
+    if (check.result != common::kOk) {
+        if (check.selectLine >= 0)
+            List1->setCurrentRow(check.selectLine);
+        if (check.focusOutput)
+            txtOtFname->setFocus();
+        return;
+    }
+    QString output = txtOtFname->text();
+    const QString named = CheckOutputName(output);
+    txtOtFname->setText(output);
+    if (named != common::kOk) {
+        txtOtFname->setFocus();
+        return;
+    }
+    // A bare name has just been placed in the documents folder: the book list
+    // must not hold that file either, or the run would overwrite a listed book.
+    const int same = FindOutputAmongBooks(BookLines(), output);
+    if (same >= 0) {
+        common::ShowMessage(SameNameMessage(), common::MsgIcon::None, common::MsgButtons::Ok);
+        List1->setCurrentRow(same);
+        return;
+    }
+
+    hide();
+    LetEventsRun(1);
+    runner_(RunParameters(), *this);
+    if (!ended_)
+        common::EndProgram(0);
+}
+
+QString FrmBookmrg1::LeaveScreen() {
+    SaveSettings();
+    const QString command = common::ReadReturnTarget(kProgramId);
+    if (help_)
+        help_->close();
+    close();
+    LetEventsRun(2);
+    return command;
+}
+
+void FrmBookmrg1::EndProgram() {
+    if (left_)
+        return;
+    left_ = true;
+    const QString command = LeaveScreen();
+    ended_ = true;
+    common::StartAndEnd(command);
+    // An empty return command starts nothing; the program ends all the same.
+    common::EndProgram(0);
+}
+
+void FrmBookmrg1::ReturnToCaller() {
+    if (left_)
+        return;
+    left_ = true;
+    const QString command = LeaveScreen();
+    common::StartProgram(command);
+}
+
+} // namespace bookmrg

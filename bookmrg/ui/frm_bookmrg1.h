@@ -1,0 +1,101 @@
+#pragma once
+
+// FRM_BOOKMRG1, the one main screen of the consolidation program: the book
+// list, the output workbook, the sheets to leave out, and the run.
+
+#include "bookmrg/engine.h"
+#include "bookmrg/run_params.h"
+#include "common/ui/screen_base.h"
+
+#include <QPointer>
+#include <functional>
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QListWidgetItem;
+class QPushButton;
+class QRadioButton;
+class QStatusBar;
+
+namespace bookmrg {
+
+class FrmBookmrg1Help;
+
+class FrmBookmrg1 : public ui::Screen, public ProgramHost {
+    Q_OBJECT
+public:
+    // The engine run started by F12; tests replace it.
+    using Runner = std::function<void(const RunParams&, ProgramHost&)>;
+
+    FrmBookmrg1();
+    ~FrmBookmrg1() override;
+
+    // Reads BOOKMRG.PRM into the screen and the remembered dialog folders. An
+    // unreadable file leaves the screen as designed.
+    void LoadSettings();
+    // Writes the screen into BOOKMRG.PRM; a failure is reported.
+    void SaveSettings();
+
+    // The run parameters as the screen holds them, trimmed.
+    RunParams RunParameters() const;
+    QStringList BookLines() const;
+
+    void SetRunner(Runner runner) { runner_ = std::move(runner); }
+    // cmdF12 stays disabled until the screen has been loaded and shown.
+    void SetRunEnabled(bool enabled);
+
+    // Leaving the program: settings saved, the caller started, the process
+    // ended. ReturnToCaller does the same without ending the process.
+    void EndProgram() override;
+    void ReturnToCaller() override;
+
+    // The remembered folders of the two dialogs.
+    QString AddFolder() const { return addFolder_; }
+    QString OutputFolder() const { return outputFolder_; }
+
+    // Handlers, public so that the program's tests reach them directly.
+    void AddBooks();        // F6
+    void ChooseOutput();    // F9
+    void RemoveSelected();  // 対象から外す
+    void ClearBooks();      // 全クリア (books)
+    void ClearExclusions(); // 全クリア (exclusions)
+    void ShowHelp();        // 説明
+    void Run();             // F12
+
+private:
+    void BuildControls();
+    void AddBookLine(const QString& path);
+    void RemoveLine(QListWidgetItem* item);
+    // Saves the settings and looks up the command that leads back.
+    QString LeaveScreen();
+
+    QLabel* Label6 = nullptr;
+    QLineEdit* txtOtFname = nullptr;
+    QPushButton* cmdF9 = nullptr;
+    QListWidget* List1 = nullptr;
+    QPushButton* cmdF6 = nullptr;
+    QPushButton* Command2 = nullptr;
+    QPushButton* Command1 = nullptr;
+    QLineEdit* txtJgy_1 = nullptr;
+    QLineEdit* txtJgy_2 = nullptr;
+    QRadioButton* optStIti1 = nullptr;
+    QRadioButton* optStIti2 = nullptr;
+    QPushButton* Command4 = nullptr;
+    QPushButton* Command3 = nullptr;
+    QPushButton* cmdF12 = nullptr;
+    QPushButton* cmdEsc = nullptr;
+    QStatusBar* stb_Guaid = nullptr;
+
+    QString outputFolder_;
+    QString outputFile_;
+    QString addFolder_;
+    QString addFile_;
+    QPointer<FrmBookmrg1Help> help_;
+    Runner runner_;
+    bool left_ = false;  // the screen has been left (settings saved)
+    bool ended_ = false; // the process has been asked to end
+};
+
+} // namespace bookmrg

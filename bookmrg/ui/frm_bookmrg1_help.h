@@ -1,0 +1,16 @@
+#pragma once
+
+// FRM_BOOKMRG1_HELP: the explanatory picture of the consolidation, shown
+// beside the main screen without blocking it.
+
+#include "common/ui/screen_base.h"
+
+namespace bookmrg {
+
+class FrmBookmrg1Help : public ui::Screen {
+    Q_OBJECT
+public:
+    FrmBookmrg1Help();
+};
+
+} // namespace bookmrg

@@ -1,0 +1,19 @@
+#pragma once
+
+// The small dialog that asks for the password of a protected workbook.
+
+#include "bookmrg/password_prompt.h"
+
+class QWidget;
+
+namespace bookmrg {
+
+class PasswordDialogPrompt : public PasswordPrompt {
+public:
+    bool Ask(const QString& bookPath, bool retry, QString* password) override;
+};
+
+// The dialog's question for a book (and after a wrong password).
+QString PasswordQuestion(const QString& bookPath, bool retry);
+
+} // namespace bookmrg
