@@ -1,0 +1,238 @@
+#include "costcmp/costcmp_main.h"
+
+#include "common/data_folder.h"
+#include "common/messages.h"
+#include "common/program_start.h"
+#include "common/return_table.h"
+#include "costcmp/frm_costcmp1.h"
+#include "costcmp/frm_costcmp2.h"
+#include "costcmp/input_values.h"
+#include "costcmp/listing.h"
+#include "costcmp/prm_record.h"
+#include "costcmp/screen_texts.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QPushButton>
+#include <QSaveFile>
+
+namespace costcmp {
+
+namespace {
+
+CostCmpMain* g_instance = nullptr;
+
+// Stand-in for the spreadsheet report until the report module is installed
+// with SetReportBuilder: it makes no workbook and lets the exit go on.
+bool ReportStandIn(const Calculation&, QWidget*) {
+    return true;
+}
+
+ReportBuilder& Report() {
+    static ReportBuilder builder = ReportStandIn;
+    return builder;
+}
+
+TemplateOpener& Templates() {
+    static TemplateOpener opener;
+    return opener;
+}
+
+void LetEventsRun(int times) {
+    for (int i = 0; i < times; ++i)
+        QCoreApplication::processEvents();
+}
+
+void Warn(std::initializer_list<QString> lines) {
+    common::ShowMessage(common::JoinLines(lines), common::MsgIcon::Exclamation,
+                        common::MsgButtons::Ok);
+}
+
+} // namespace
+
+void SetReportBuilder(ReportBuilder builder) {
+    Report() = builder ? std::move(builder) : ReportBuilder(ReportStandIn);
+}
+
+void SetTemplateOpener(TemplateOpener opener) {
+    Templates() = std::move(opener);
+}
+
+CostCmpMain::CostCmpMain() {
+    g_instance = this;
+}
+
+CostCmpMain::~CostCmpMain() {
+    if (g_instance == this)
+        g_instance = nullptr;
+}
+
+CostCmpMain* CostCmpMain::Instance() {
+    return g_instance;
+}
+
+QString CostCmpMain::PrmPath() {
+    return common::DataFolder() + QString::fromLatin1(kPrmFileName);
+}
+
+QString CostCmpMain::ExportPath() {
+    return QDir(QDir::tempPath()).filePath(QString::fromLatin1(kExportFileName));
+}
+
+void CostCmpMain::StartUp() {
+    LetEventsRun(2);
+    common::SetDataFolder();
+    // The launcher normally creates the shared data folder; a calculator
+    // started on its own creates it too, so that its parameters can be kept.
+    QDir().mkpath(common::DataFolder());
+
+    input_ = std::make_unique<FRM_COSTCMP1>();
+    input_->RunButton()->setEnabled(false);
+    connect(input_.get(), &FRM_COSTCMP1::CalculateRequested, this, &CostCmpMain::RunCalculation);
+    connect(input_.get(), &FRM_COSTCMP1::ExitRequested, this, &CostCmpMain::ExitProgram);
+    connect(input_.get(), &FRM_COSTCMP1::TemplateRequested, this, [this] {
+        if (Templates())
+            Templates()(*input_);
+    });
+    connect(input_.get(), &FRM_COSTCMP1::HardCopyRequested, this,
+            [this] { HardCopy(input_.get()); });
+
+    LoadParameters();
+
+    LetEventsRun(1);
+    input_->show();
+    input_->RunButton()->setEnabled(true);
+    LetEventsRun(1);
+}
+
+void CostCmpMain::LoadParameters() {
+    // The lists are filled even when the stored record cannot be read, so the
+    // boxes still offer their values.
+    input_->FillValueLists();
+    QString error;
+    const std::optional<PrmRecord> record = LoadPrmRecord(PrmPath(), &error);
+    if (!record) {
+        Warn({QStringLiteral("前回の入力値を読み込めませんでした。"), error,
+              QStringLiteral("入力欄は空のまま開きます。")});
+        input_->ShowSelectedKai();
+        return;
+    }
+    input_->SetTexts(TextsFromRecord(*record));
+    input_->SelectKai(KaiNoFromText(record->Solution()));
+    kaiNo_ = input_->SelectedKai();
+}
+
+void CostCmpMain::SaveParameters() {
+    if (!input_)
+        return;
+    // Field 12 keeps its stored value while no solution is chosen, so the
+    // previous record is the base (an unreadable one counts as empty).
+    const PrmRecord previous = LoadPrmRecord(PrmPath()).value_or(PrmRecord{});
+    const PrmRecord record = RecordFromInputs(input_->Texts(), input_->SelectedKai(), previous);
+    QString error;
+    if (!SavePrmRecord(PrmPath(), record, &error))
+        Warn({QStringLiteral("入力値を保存できませんでした。"), error});
+}
+
+void CostCmpMain::RunCalculation() {
+    if (ended_ || !input_)
+        return;
+    // With no option chosen the solution of the previous run stays.
+    if (const int chosen = input_->SelectedKai())
+        kaiNo_ = chosen;
+    const Calculation calc = Calculate(input_->Texts(), kaiNo_);
+    if (!calc.ok) {
+        Warn({calc.message});
+        return;
+    }
+    last_ = calc;
+
+    if (!result_) {
+        result_ = std::make_unique<FRM_COSTCMP2>();
+        connect(result_.get(), &FRM_COSTCMP2::BackRequested, this, &CostCmpMain::BackToInput);
+        connect(result_.get(), &FRM_COSTCMP2::ExportRequested, this, &CostCmpMain::ExportListing);
+        connect(result_.get(), &FRM_COSTCMP2::ReportRequested, this,
+                &CostCmpMain::RunReportAndExit);
+        connect(result_.get(), &FRM_COSTCMP2::HardCopyRequested, this,
+                [this] { HardCopy(result_.get()); });
+    }
+    result_->SetListing(BuildListing(calc));
+    result_->ShowWithListFocus();
+    input_->hide();
+}
+
+void CostCmpMain::BackToInput() {
+    if (ended_)
+        return;
+    if (result_)
+        result_->hide();
+    input_->show();
+    input_->raise();
+    input_->activateWindow();
+}
+
+bool CostCmpMain::ExportListing() {
+    if (!result_)
+        return false;
+    const QString path = ExportPath();
+    // Written beside the old file and renamed over it: an interrupted export
+    // leaves the previous file whole.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(ListingExportBytes(result_->Listing())) < 0 || !file.commit()) {
+        Warn({QStringLiteral("計算結果のファイルを書き込めませんでした。"),
+              QDir::toNativeSeparators(path), file.errorString()});
+        return false;
+    }
+    // Whether an associated program opened it is not reported, as before.
+    common::OpenDocument(path);
+    return true;
+}
+
+void CostCmpMain::RunReportAndExit() {
+    if (ended_)
+        return;
+    const bool built = Report()(last_, result_.get());
+    if (ended_) // the report left through ExitProgram itself
+        return;
+    if (!built) {
+        ExitProgram();
+        return;
+    }
+    SaveParameters();
+    ended_ = true;
+    HideScreens();
+    common::StartProgram(QString::fromLatin1(kCompanionId));
+    common::EndProgram();
+}
+
+void CostCmpMain::ExitProgram() {
+    if (ended_)
+        return;
+    SaveParameters();
+    ended_ = true;
+    const QString target = common::ReadReturnTarget(QString::fromLatin1(kProgramId));
+    HideScreens();
+    LetEventsRun(2);
+    // Comes back only when nothing could be started (no target registered).
+    common::StartAndEnd(target);
+    common::EndProgram();
+}
+
+void CostCmpMain::HideScreens() {
+    if (result_)
+        result_->hide();
+    if (input_)
+        input_->hide();
+}
+
+void CostCmpMain::HardCopy(QWidget* screen) {
+    Q_UNUSED(screen);
+}
+
+void ExitProgram() {
+    if (CostCmpMain* program = CostCmpMain::Instance())
+        program->ExitProgram();
+}
+
+} // namespace costcmp

@@ -1,0 +1,102 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include <QObject>
+#include <QString>
+
+#include "costcmp/cost_model.h"
+
+class QWidget;
+
+namespace costcmp {
+
+class FRM_COSTCMP1;
+class FRM_COSTCMP2;
+
+// The program identifier: the command that starts the calculator and its key
+// in the return table.
+inline constexpr char kProgramId[] = "COSTCMP";
+// The companion program started after a spreadsheet report.
+inline constexpr char kCompanionId[] = "COSTSUB";
+
+// Builds the spreadsheet report of the last calculation (`owner` is the
+// result screen). Answers true when the workbook was made and opened for the
+// user; false when it could not be made (the spreadsheet application is
+// missing or refused, the template is missing), after telling the user why.
+// The calculator then leaves through ExitProgram instead of the companion.
+using ReportBuilder = std::function<bool(const Calculation& calc, QWidget* owner)>;
+// Installs the report; an empty function restores the stand-in that makes no
+// workbook.
+void SetReportBuilder(ReportBuilder builder);
+
+// Opens the template screen over the input screen ("テンプレート"); the
+// template screen reads and writes the screen's texts and solution.
+using TemplateOpener = std::function<void(FRM_COSTCMP1& input)>;
+// Installs the template screen; an empty function makes the button do nothing.
+void SetTemplateOpener(TemplateOpener opener);
+
+// The calculator program: start-up, the calculation run, the result screen's
+// actions and the two ways out. One instance runs per process.
+class CostCmpMain : public QObject {
+    Q_OBJECT
+public:
+    CostCmpMain();
+    ~CostCmpMain() override;
+
+    // The running instance, nullptr when there is none.
+    static CostCmpMain* Instance();
+
+    // Sets the data folder (creating it when missing), creates the input
+    // screen, restores the parameters of the last run and shows the screen.
+    void StartUp();
+
+    // Calculates from the input screen and shows the listing on the result
+    // screen. A calculation that fails is reported and the input screen stays.
+    void RunCalculation();
+
+    // Result screen: back to the input screen, listing kept.
+    void BackToInput();
+    // Result screen: writes the listing to WORK.TXT in the temporary folder
+    // and opens it with its associated program. False when the file could not
+    // be written (the user has been told).
+    bool ExportListing();
+    // Result screen: the spreadsheet report, then saving the parameters and
+    // handing over to the companion program.
+    void RunReportAndExit();
+
+    // Saves the parameters and starts the registered return target (normally
+    // the launcher), then ends the program.
+    void ExitProgram();
+
+    FRM_COSTCMP1* InputScreen() const { return input_.get(); }
+    // nullptr before the first calculation run.
+    FRM_COSTCMP2* ResultScreen() const { return result_.get(); }
+    // The last successful calculation run.
+    const Calculation& LastCalculation() const { return last_; }
+    // True once an exit sequence has run (the product process ends there).
+    bool HasEnded() const { return ended_; }
+
+    // COSTCMP.PRM in the data folder; WORK.TXT in the temporary folder.
+    static QString PrmPath();
+    static QString ExportPath();
+
+private:
+    void LoadParameters();
+    void SaveParameters();
+    void HardCopy(QWidget* screen);
+    void HideScreens();
+
+    std::unique_ptr<FRM_COSTCMP1> input_;
+    std::unique_ptr<FRM_COSTCMP2> result_;
+    int kaiNo_ = 0;
+    Calculation last_;
+    bool ended_ = false;
+};
+
+// ExitProgram of the running calculator, for modules that end it on a failure
+// path. Does nothing when no calculator runs.
+void ExitProgram();
+
+} // namespace costcmp

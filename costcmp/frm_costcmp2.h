@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QStringList>
+
+#include "common/ui/screen_base.h"
+
+class QListWidget;
+class QPushButton;
+class QToolButton;
+
+namespace costcmp {
+
+// The result screen: the listing of a calculation run in a fixed-pitch list,
+// with the text export, the spreadsheet report and the way back to the input
+// screen. Function keys do nothing here; Esc and the window frame go back.
+class FRM_COSTCMP2 : public ui::Screen {
+    Q_OBJECT
+public:
+    explicit FRM_COSTCMP2(QWidget* parent = nullptr);
+
+    // Replaces the listing.
+    void SetListing(const QStringList& lines);
+    QStringList Listing() const;
+
+    // Shows the screen with the focus on the listing.
+    void ShowWithListFocus();
+
+signals:
+    void ExportRequested();
+    void ReportRequested();
+    void BackRequested();
+    void HardCopyRequested();
+
+private:
+    QListWidget* list1_ = nullptr;
+    QPushButton* cmdOut_ = nullptr;
+    QPushButton* cmdEXCEL_ = nullptr;
+    QPushButton* cmdEsc_ = nullptr;
+};
+
+} // namespace costcmp
