@@ -19,7 +19,6 @@ namespace {
 QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& text) {
     auto* button = new QPushButton(text, parent);
     button->setObjectName(name);
-    button->setAutoDefault(false);
     button->setMinimumHeight(Twips(450));
     return button;
 }
@@ -69,11 +68,13 @@ FrmHdCopy::FrmHdCopy(QWidget* parent) : Screen(QString(), parent) {
     picPrnSel_->setFrameShadow(QFrame::Raised);
     picPrnSel_->setLineWidth(2);
     picPrnSel_->setAutoFillBackground(true);
+    lblPrnSel_ = new QLabel(picPrnSel_);
     lstPrnSel_ = new QListWidget(picPrnSel_);
     lstPrnSel_->setObjectName(QStringLiteral("lstPrnSel"));
     command2_ = MakeButton(picPrnSel_, QStringLiteral("Command2"), QStringLiteral("設定"));
     command1_ = MakeButton(picPrnSel_, QStringLiteral("Command1"), QStringLiteral("ｷｬﾝｾﾙ"));
     auto* panelLayout = new QVBoxLayout(picPrnSel_);
+    panelLayout->addWidget(lblPrnSel_);
     panelLayout->addWidget(lstPrnSel_, 1);
     auto* panelButtons = new QHBoxLayout;
     panelButtons->addStretch(1);
@@ -134,6 +135,8 @@ void FrmHdCopy::ShowPreviewAndButtons() {
 void FrmHdCopy::ListPrinters() {
     lstPrnSel_->clear();
     lstPrnSel_->addItems(Printers().PrinterNames());
+    lblPrnSel_->setText(lstPrnSel_->count() > 0 ? QStringLiteral("印刷するプリンタを選んでください")
+                                                : QStringLiteral("プリンタがありません"));
     picPrnSel_->move((width() - picPrnSel_->width()) / 2, (height() - picPrnSel_->height()) / 2);
     picPrnSel_->show();
     picPrnSel_->raise();

@@ -52,6 +52,7 @@ private:
     QLabel* lblState_;
     QLabel* imgPRE_;
     QFrame* picPrnSel_;
+    QLabel* lblPrnSel_;
     QListWidget* lstPrnSel_;
     QPushButton* command2_;
     QPushButton* command1_;
