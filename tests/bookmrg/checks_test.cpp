@@ -1,0 +1,152 @@
+#include "bookmrg/book_list.h"
+#include "bookmrg/output_name.h"
+#include "bookmrg/run_check.h"
+#include "bookmrg/run_params.h"
+#include "bookmrg_env.h"
+#include "common/result_words.h"
+#include "fake_messages.h"
+
+namespace {
+
+using bookmrg::RunParams;
+using testing_support::FakeMessages;
+
+TEST(BookList, SortsWithoutRegardToCaseAndKeepsDuplicates) {
+    QStringList lines;
+    EXPECT_EQ(bookmrg::InsertSorted(lines, QStringLiteral("/d/b.xls")), 0);
+    EXPECT_EQ(bookmrg::InsertSorted(lines, QStringLiteral("/d/a.xls")), 0);
+    EXPECT_EQ(bookmrg::InsertSorted(lines, QStringLiteral("/d/B2.xls")), 2);
+    EXPECT_EQ(bookmrg::InsertSorted(lines, QStringLiteral("/D/A.xls")), 1);
+    EXPECT_EQ(bookmrg::InsertSorted(lines, QStringLiteral("/d/a.xls")), 2);
+    EXPECT_EQ(lines, QStringList({"/d/a.xls", "/D/A.xls", "/d/a.xls", "/d/b.xls", "/d/B2.xls"}));
+}
+
+TEST(BookList, OutputNamesFromDialogAndForTheEngine) {
+    EXPECT_EQ(bookmrg::OutputFileChoice("/d/", "Summary"), QStringLiteral("/d/Summary.XLS"));
+    EXPECT_EQ(bookmrg::OutputFileChoice("/d/", "Summary.xls"), QStringLiteral("/d/Summary.xls"));
+    EXPECT_EQ(bookmrg::OutputFileChoice("/d/", "a.txt"), QStringLiteral("/d/a.txt"));
+    EXPECT_EQ(bookmrg::OutputFileChoice("/d/", "xls"), QStringLiteral("/d/xls.XLS"));
+
+    EXPECT_EQ(bookmrg::OutputBaseName(" /d/Out.XLS "), QStringLiteral("/d/Out"));
+    EXPECT_EQ(bookmrg::OutputFileName("/d/Out.Xls"), QStringLiteral("/d/Out.xls"));
+    EXPECT_EQ(bookmrg::OutputFileName("/d/Out"), QStringLiteral("/d/Out.xls"));
+}
+
+TEST(ExcludedSheet, WholeAndPartialMatchAreCaseSensitive) {
+    RunParams p;
+    p.exclude1 = QStringLiteral("Sheet");
+    p.matchMode = QStringLiteral("1");
+    EXPECT_EQ(bookmrg::IsExcludedSheet("Sheet", p), 1);
+    EXPECT_EQ(bookmrg::IsExcludedSheet(" Sheet ", p), 1);
+    EXPECT_EQ(bookmrg::IsExcludedSheet("Sheet1", p), 0);
+    EXPECT_EQ(bookmrg::IsExcludedSheet("sheet", p), 0);
+
+    p.matchMode = QStringLiteral("2");
+    EXPECT_EQ(bookmrg::IsExcludedSheet("Sheet1", p), 1);
+    EXPECT_EQ(bookmrg::IsExcludedSheet("MySheet", p), 1);
+    EXPECT_EQ(bookmrg::IsExcludedSheet("mysheet", p), 0);
+    p.exclude1.clear();
+    p.exclude2 = QStringLiteral("目次");
+    EXPECT_EQ(bookmrg::IsExcludedSheet("Sheet1", p), 0);
+    EXPECT_EQ(bookmrg::IsExcludedSheet("総目次", p), 1);
+    // An empty exclusion text never matches in either mode.
+    p.exclude2.clear();
+    EXPECT_FALSE(bookmrg::HasExclusions(p));
+    EXPECT_EQ(bookmrg::IsExcludedSheet("Data", p), 0);
+}
+
+class RunChecks : public bookmrg_test::BookmrgTest {
+protected:
+    QStringList ExistingBooks(int count) {
+        QStringList books;
+        for (int i = 0; i < count; ++i) {
+            books.append(Book(QStringLiteral("b%1.xls").arg(i)));
+            Touch(books.last());
+        }
+        return books;
+    }
+    FakeMessages messages;
+};
+
+TEST_F(RunChecks, ValidateRunStopsAtTheFirstFailureInOrder) {
+    const QString out = Temp("out.xls");
+
+    bookmrg::RunCheck c = bookmrg::ValidateRun(ExistingBooks(65), QString());
+    EXPECT_EQ(c.result, common::kNg);
+    EXPECT_EQ(messages.LastText(), QStringLiteral("６４ブックまでしか指定できません"));
+    EXPECT_EQ(messages.messages.last().icon, common::MsgIcon::None);
+
+    c = bookmrg::ValidateRun({}, out);
+    EXPECT_EQ(messages.LastText(), QStringLiteral("対象ブックが１つも指定されていません。"));
+
+    QStringList books = ExistingBooks(3);
+    books.insert(1, Book("missing.xls"));
+    books.append(Book("")); // the books folder itself is no file
+    c = bookmrg::ValidateRun(books, out);
+    EXPECT_EQ(c.selectLine, 1);
+    EXPECT_EQ(messages.LastText(),
+              QStringLiteral("そのファイルは存在しません。対象から外してください"));
+
+    c = bookmrg::ValidateRun(ExistingBooks(2), QStringLiteral("   "));
+    EXPECT_TRUE(c.focusOutput);
+    EXPECT_EQ(c.selectLine, -1);
+    EXPECT_EQ(messages.LastText(), QStringLiteral("指定してください。"));
+
+    const int before = messages.Count();
+    c = bookmrg::ValidateRun(ExistingBooks(64), out);
+    EXPECT_EQ(c.result, common::kOk);
+    EXPECT_EQ(messages.Count(), before);
+}
+
+TEST_F(RunChecks, OutputNamingAListedBookIsRefused) {
+    QStringList books = ExistingBooks(2);
+    books.append(Book("BOOK1.XLS"));
+    Touch(books.last());
+    // Typed without extension and in other letter case: still the same book.
+    bookmrg::RunCheck c = bookmrg::ValidateRun(books, Book("book1"));
+    EXPECT_EQ(c.result, common::kNg);
+    EXPECT_EQ(c.selectLine, 2);
+    EXPECT_EQ(messages.LastText(), bookmrg::SameNameMessage());
+    EXPECT_EQ(bookmrg::FindOutputAmongBooks(books, Book("Book1.Xls") + "  "), 2);
+    // The same file spelt through another folder.
+    EXPECT_EQ(bookmrg::FindOutputAmongBooks(books, Temp("books/../books/b1")), 1);
+    EXPECT_EQ(bookmrg::FindOutputAmongBooks(books, Book("b1.xlsx")), -1);
+}
+
+TEST_F(RunChecks, CheckOutputNameMessagesAndDocumentsFolder) {
+    QString text = QStringLiteral("  ");
+    EXPECT_EQ(bookmrg::CheckOutputName(text), common::kNg);
+    EXPECT_EQ(messages.LastText(), QStringLiteral("指定して下さい"));
+
+    for (const QString& bad : {Book("a*b.xls"), Book("a|b.xls"), Book("con.xls"),
+                               Temp("nofolder/x.xls"), QStringLiteral("/d:x.xls")}) {
+        text = bad;
+        EXPECT_EQ(bookmrg::CheckOutputName(text), common::kNg) << bad.toStdString();
+        EXPECT_EQ(messages.LastText(), QStringLiteral("正しいファイル名ではありません"));
+        EXPECT_EQ(text, bad);
+    }
+
+    text = Book("集計.txt");
+    EXPECT_EQ(bookmrg::CheckOutputName(text), common::kNg);
+    EXPECT_EQ(messages.LastText(), QStringLiteral("エクセルファイル(XLS)以外は扱えません。"));
+
+    const int before = messages.Count();
+    text = Book("集計.XlS");
+    EXPECT_EQ(bookmrg::CheckOutputName(text), common::kOk);
+    text = Book("集計");
+    EXPECT_EQ(bookmrg::CheckOutputName(text), common::kOk);
+    EXPECT_EQ(messages.Count(), before);
+
+    // A bare name goes to the documents folder, which is made when missing.
+    EXPECT_EQ(bookmrg::MyDocumentsFolder(5), Documents());
+    EXPECT_TRUE(bookmrg::MyDocumentsFolder(6).isEmpty());
+    text = QStringLiteral(" Book1 ");
+    EXPECT_EQ(bookmrg::CheckOutputName(text), common::kOk);
+    EXPECT_EQ(text, Documents() + QStringLiteral("/Book1"));
+    // The rewrite happens before the extension is looked at.
+    text = QStringLiteral("memo.txt");
+    EXPECT_EQ(bookmrg::CheckOutputName(text), common::kNg);
+    EXPECT_EQ(text, Documents() + QStringLiteral("/memo.txt"));
+}
+
+} // namespace
