@@ -94,8 +94,6 @@ void CostCmpMain::StartUp() {
         if (Templates())
             Templates()(*input_);
     });
-    connect(input_.get(), &FRM_COSTCMP1::HardCopyRequested, this,
-            [this] { HardCopy(input_.get()); });
 
     LoadParameters();
 
@@ -153,8 +151,6 @@ void CostCmpMain::RunCalculation() {
         connect(result_.get(), &FRM_COSTCMP2::ExportRequested, this, &CostCmpMain::ExportListing);
         connect(result_.get(), &FRM_COSTCMP2::ReportRequested, this,
                 &CostCmpMain::RunReportAndExit);
-        connect(result_.get(), &FRM_COSTCMP2::HardCopyRequested, this,
-                [this] { HardCopy(result_.get()); });
     }
     result_->SetListing(BuildListing(calc));
     result_->ShowWithListFocus();
@@ -224,10 +220,6 @@ void CostCmpMain::HideScreens() {
         result_->hide();
     if (input_)
         input_->hide();
-}
-
-void CostCmpMain::HardCopy(QWidget* screen) {
-    Q_UNUSED(screen);
 }
 
 void ExitProgram() {

@@ -85,7 +85,6 @@ public:
 private:
     void LoadParameters();
     void SaveParameters();
-    void HardCopy(QWidget* screen);
     void HideScreens();
 
     std::unique_ptr<FRM_COSTCMP1> input_;

@@ -1,5 +1,6 @@
 #include "costcmp/frm_costcmp1.h"
 
+#include "common/ui/hard_copy_icon.h"
 #include "costcmp/input_values.h"
 #include "costcmp/screen_parts.h"
 #include "costcmp/screen_texts.h"
@@ -13,7 +14,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace costcmp {
@@ -67,9 +67,6 @@ QPushButton* MakeButton(const QString& name, const QString& caption, QWidget* pa
 FRM_COSTCMP1::FRM_COSTCMP1(QWidget* parent) : ui::Screen(QStringLiteral("COSTCMP1"), parent) {
     setObjectName(QStringLiteral("FRM_COSTCMP1"));
 
-    imgHDCopy_ = MakeHardCopyIcon(this);
-    connect(imgHDCopy_, &QToolButton::clicked, this, &FRM_COSTCMP1::HardCopyRequested);
-
     auto* body = new QVBoxLayout;
     body->setContentsMargins(12, 10, 12, 10);
     body->setSpacing(8);
@@ -91,7 +88,7 @@ FRM_COSTCMP1::FRM_COSTCMP1(QWidget* parent) : ui::Screen(QStringLiteral("COSTCMP
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
     outer->setSpacing(0);
-    outer->addWidget(MakeTitleBanner(this, imgHDCopy_));
+    outer->addWidget(MakeTitleBanner(this, ui::CreateHardCopyIcon(this)));
     outer->addLayout(body);
     outer->addWidget(
         MakeGuideBar(this, QStringLiteral("値を選ぶか入力し、求める解を選んで F12 で計算します")));

@@ -10,7 +10,6 @@ class QComboBox;
 class QLabel;
 class QPushButton;
 class QRadioButton;
-class QToolButton;
 
 namespace costcmp {
 
@@ -51,7 +50,6 @@ signals:
     void CalculateRequested();
     void TemplateRequested();
     void ExitRequested();
-    void HardCopyRequested();
 
 private:
     QWidget* BuildParameterFrame(const QString& caption, std::initializer_list<int> params);
@@ -65,7 +63,6 @@ private:
     QButtonGroup* kaiGroup_ = nullptr;
     QPushButton* cmdF12_ = nullptr;
     QPushButton* cmdEsc_ = nullptr;
-    QToolButton* imgHDCopy_ = nullptr;
 };
 
 } // namespace costcmp

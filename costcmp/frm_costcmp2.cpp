@@ -1,13 +1,13 @@
 #include "costcmp/frm_costcmp2.h"
 
 #include "common/ui/fonts.h"
+#include "common/ui/hard_copy_icon.h"
 #include "costcmp/screen_parts.h"
 
 #include <QHBoxLayout>
 #include <QListWidget>
 #include <QPushButton>
 #include <QStatusBar>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace costcmp {
@@ -30,9 +30,6 @@ constexpr int kListLines = 21;
 
 FRM_COSTCMP2::FRM_COSTCMP2(QWidget* parent) : ui::Screen(QStringLiteral("COSTCMP2"), parent) {
     setObjectName(QStringLiteral("FRM_COSTCMP2"));
-
-    auto* hardCopy = MakeHardCopyIcon(this);
-    connect(hardCopy, &QToolButton::clicked, this, &FRM_COSTCMP2::HardCopyRequested);
 
     list1_ = new QListWidget(this);
     list1_->setObjectName(QStringLiteral("List1"));
@@ -68,7 +65,7 @@ FRM_COSTCMP2::FRM_COSTCMP2(QWidget* parent) : ui::Screen(QStringLiteral("COSTCMP
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
     outer->setSpacing(0);
-    outer->addWidget(MakeTitleBanner(this, hardCopy));
+    outer->addWidget(MakeTitleBanner(this, ui::CreateHardCopyIcon(this)));
     outer->addLayout(body, 1);
     outer->addWidget(MakeGuideBar(
         this, QStringLiteral("↓外部に取りだし：計算結果をテキストファイルにして開きます")));

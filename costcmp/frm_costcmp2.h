@@ -6,7 +6,6 @@
 
 class QListWidget;
 class QPushButton;
-class QToolButton;
 
 namespace costcmp {
 
@@ -29,7 +28,6 @@ signals:
     void ExportRequested();
     void ReportRequested();
     void BackRequested();
-    void HardCopyRequested();
 
 private:
     QListWidget* list1_ = nullptr;

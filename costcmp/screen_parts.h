@@ -2,9 +2,7 @@
 
 #include <QString>
 
-class QLabel;
 class QStatusBar;
-class QToolButton;
 class QWidget;
 
 namespace costcmp {
@@ -12,12 +10,9 @@ namespace costcmp {
 // The pieces both calculator screens share: the title banner with the screen
 // title and the hard-copy icon, and the guide line at the bottom.
 
-// The hard-copy icon `imgHDCopy`: a flat, clickable printer picture.
-QToolButton* MakeHardCopyIcon(QWidget* parent);
-
 // The title banner: `Label6` with "自社開発と比較" on a coloured strip, the
-// hard-copy icon at its right end.
-QWidget* MakeTitleBanner(QWidget* parent, QToolButton* hardCopyIcon);
+// hard-copy icon `imgHDCopy` at its right end.
+QWidget* MakeTitleBanner(QWidget* parent, QWidget* hardCopyIcon);
 
 // The status bar `stb_Guaid` holding a fixed guide text.
 QStatusBar* MakeGuideBar(QWidget* parent, const QString& guide);
