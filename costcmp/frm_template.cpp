@@ -24,10 +24,13 @@ namespace {
 const QString kNoName = QStringLiteral("設定して下さい");
 const QString kNotListed = QStringLiteral("テンプレートにありません");
 
+// A border around the controls, whose positions start at the window's edge.
+constexpr int kMargin = 120;
+
 template <typename W>
 W* Place(W* widget, const QString& name, int left, int top, int width, int height) {
     widget->setObjectName(name);
-    widget->setGeometry(TwipsRect(left, top, width, height));
+    widget->setGeometry(TwipsRect(kMargin + left, kMargin + top, width, height));
     return widget;
 }
 
@@ -38,7 +41,7 @@ FRM_TEMPLATE::FRM_TEMPLATE(TemplateStore& store, QWidget* parent)
     setObjectName(QStringLiteral("FRM_TEMPLATE"));
     setWindowTitle(QStringLiteral("テンプレート"));
     BuildControls();
-    setFixedSize(ui::TwipsSize(11640, 9060));
+    setFixedSize(ui::TwipsSize(11550 + 2 * kMargin, 8940 + 2 * kMargin));
 
     SetFunctionButton(Qt::Key_F1, cmdF1_);
     SetFunctionButton(Qt::Key_F2, cmdF2_);

@@ -1,5 +1,7 @@
 #include "common/ui/app_init.h"
 #include "costcmp/costcmp_main.h"
+#include "costcmp/frm_costcmp1.h"
+#include "costcmp/template_session.h"
 
 #include <QApplication>
 
@@ -9,6 +11,10 @@ int main(int argc, char** argv) {
     // The program ends through its exit sequences, never because its screens
     // are hidden.
     app.setQuitOnLastWindowClosed(false);
+
+    // "テンプレート" on the input screen opens the template screen.
+    costcmp::SetTemplateOpener(
+        [](costcmp::FRM_COSTCMP1& input) { costcmp::ExchangeTemplate(&input); });
 
     costcmp::CostCmpMain program;
     program.StartUp();

@@ -15,6 +15,10 @@ TemplateSession::~TemplateSession() {
         delete screen_;
 }
 
+FRM_TEMPLATE* TemplateSession::Screen() const {
+    return screen_;
+}
+
 TemplateChoice TemplateSession::OpenTemplateScreen(const QString& argument, QWidget* owner) {
     const bool editable = store_.SetExtensionArgument(argument);
     store_.SetFolder(folder_.isEmpty() ? common::DataFolder() : folder_);

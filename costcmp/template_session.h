@@ -46,7 +46,7 @@ public:
 
     TemplateStore& Store() { return store_; }
     // The screen, once it has been opened.
-    FRM_TEMPLATE* Screen() const { return screen_; }
+    FRM_TEMPLATE* Screen() const;
     const TemplateExchanger& Exchanger() const { return exchanger_; }
 
 private:
