@@ -55,8 +55,18 @@ QString WorkingCopyPath(const QString& outputFile) {
 
 } // namespace
 
+namespace {
+QString g_templatePath;
+} // namespace
+
 QString TemplatePath() {
+    if (!g_templatePath.isEmpty())
+        return g_templatePath;
     return QCoreApplication::applicationDirPath() + QLatin1Char('/') + kTemplateFileName;
+}
+
+void SetTemplatePath(const QString& path) {
+    g_templatePath = path;
 }
 
 Consolidation::Consolidation(RunParams params) : params_(std::move(params)) {}
@@ -283,7 +293,7 @@ bool Consolidation::SaveResultBook(const QString& baseName) {
         std::shared_ptr<sheet::Worksheet> first = output_->Worksheets(1);
         first->Activate();
         first->Cells(1, 1)->Select();
-        output_->SaveAs(baseName);
+        output_->SaveAs(baseName + QStringLiteral(".xls"));
     } catch (const sheet::SheetError& error) {
         Say(QStringLiteral("ブックを保存できませんでした。") + kCr + OutputFile() + kCr +
                 error.Text(),

@@ -42,8 +42,10 @@ inline const QString kTemplateFileName = QStringLiteral("BOOKMRGX.EXL");
 // caller ends the process.
 void ConsolidateBooks(const RunParams& params, ProgramHost& host);
 
-// The template workbook next to the program.
+// The template workbook next to the program, or the one set by
+// SetTemplatePath (tests; an empty path restores the default).
 QString TemplatePath();
+void SetTemplatePath(const QString& path);
 
 // The sub-address of a sheet list link: the sheet name in apostrophes (its
 // own apostrophes doubled), "!B1".
