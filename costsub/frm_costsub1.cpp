@@ -2,6 +2,7 @@
 
 #include "common/program_start.h"
 #include "common/ui/fonts.h"
+#include "common/ui/hard_copy_icon.h"
 #include "common/ui/window_order.h"
 
 #include <QApplication>
@@ -84,6 +85,9 @@ FrmCostsub1::FrmCostsub1(QWidget* parent) : ui::Screen(QStringLiteral("COSTSUB1"
     status_->setSizeGripEnabled(false);
     const int barHeight = status_->sizeHint().height();
     status_->setGeometry(0, height() - barHeight, width(), barHeight);
+
+    ui::HardCopyIcon* hardCopy = ui::CreateHardCopyIcon(this);
+    hardCopy->move(width() - hardCopy->width() - 8, 8);
 
     SetFunctionButton(Qt::Key_F12, cmdF12_);
     SetCancelButton(cmdEsc_);

@@ -2,6 +2,7 @@
 
 #include "common/program_start.h"
 #include "common/ui/fonts.h"
+#include "common/ui/hard_copy_icon.h"
 #include "hubmenu/click_label.h"
 #include "hubmenu/settings_file.h"
 
