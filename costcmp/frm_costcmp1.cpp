@@ -55,13 +55,6 @@ int SoughtBy(int index) {
     }
 }
 
-QPushButton* MakeButton(const QString& name, const QString& caption, QWidget* parent) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    button->setMinimumSize(ui::Twips(1800), ui::Twips(450));
-    return button;
-}
-
 } // namespace
 
 FRM_COSTCMP1::FRM_COSTCMP1(QWidget* parent) : ui::Screen(QStringLiteral("COSTCMP1"), parent) {
@@ -180,6 +173,10 @@ QWidget* FRM_COSTCMP1::BuildButtonRow() {
     connect(cmdF12_, &QPushButton::clicked, this, &FRM_COSTCMP1::CalculateRequested);
     connect(cmdEsc_, &QPushButton::clicked, this, &FRM_COSTCMP1::ExitRequested);
     return row;
+}
+
+bool FRM_COSTCMP1::PreviewKey(QKeyEvent* event) {
+    return PressFocusedButton(this, event);
 }
 
 ParamTexts FRM_COSTCMP1::Texts() const {

@@ -51,6 +51,9 @@ signals:
     void TemplateRequested();
     void ExitRequested();
 
+protected:
+    bool PreviewKey(QKeyEvent* event) override;
+
 private:
     QWidget* BuildParameterFrame(const QString& caption, std::initializer_list<int> params);
     QWidget* BuildSolutionFrame();

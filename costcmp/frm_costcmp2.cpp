@@ -14,13 +14,6 @@ namespace costcmp {
 
 namespace {
 
-QPushButton* MakeButton(const QString& name, const QString& caption, QWidget* parent) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    button->setMinimumSize(ui::Twips(1800), ui::Twips(450));
-    return button;
-}
-
 // Character columns and lines the listing shows without scrolling: the
 // longest parameter line is 57 columns, a normal run has 20 lines.
 constexpr int kListColumns = 64;
@@ -77,6 +70,10 @@ FRM_COSTCMP2::FRM_COSTCMP2(QWidget* parent) : ui::Screen(QStringLiteral("COSTCMP
     setTabOrder(cmdEXCEL_, cmdEsc_);
 
     SetCancelButton(cmdEsc_);
+}
+
+bool FRM_COSTCMP2::PreviewKey(QKeyEvent* event) {
+    return PressFocusedButton(this, event);
 }
 
 void FRM_COSTCMP2::SetListing(const QStringList& lines) {

@@ -1,9 +1,12 @@
 #include "costcmp/screen_parts.h"
 
 #include "common/ui/fonts.h"
+#include "common/ui/screen_base.h"
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QPushButton>
 #include <QStatusBar>
 
 namespace costcmp {
@@ -27,6 +30,27 @@ QWidget* MakeTitleBanner(QWidget* parent, QWidget* hardCopyIcon) {
     layout->addStretch(1);
     layout->addWidget(hardCopyIcon);
     return banner;
+}
+
+QPushButton* MakeButton(const QString& name, const QString& caption, QWidget* parent) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    button->setMinimumSize(ui::Twips(1800), ui::Twips(450));
+    // A dialog makes its first auto-default button the default, which Enter
+    // in the listing or on an option would then press.
+    button->setAutoDefault(false);
+    return button;
+}
+
+bool PressFocusedButton(QWidget* window, QKeyEvent* event) {
+    if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter)
+        return false;
+    if ((event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+        return false;
+    auto* button = qobject_cast<QPushButton*>(window->focusWidget());
+    if (!button)
+        return false;
+    return ui::Screen::PressButton(button);
 }
 
 QStatusBar* MakeGuideBar(QWidget* parent, const QString& guide) {
