@@ -10,6 +10,7 @@
 #include <com/sun/star/container/XEnumeration.hpp>
 #include <com/sun/star/container/XEnumerationAccess.hpp>
 #include <com/sun/star/frame/XModel.hpp>
+#include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/sheet/XNamedRanges.hpp>
 #include <com/sun/star/table/TableBorder2.hpp>
 #include <com/sun/star/table/XCell.hpp>
@@ -181,6 +182,24 @@ QStringList NamedRanges(Workbook& book) {
             names << ToQ(n);
     });
     return names;
+}
+
+void SaveProtectedCopy(Workbook& book, const QString& path, const QString& password) {
+    auto* lo = dynamic_cast<LoWorkbook*>(&book);
+    if (!lo)
+        return;
+    Call(QStringLiteral("保存できません。"), [&] {
+        Reference<css::frame::XStorable> storable(lo->Doc(), UNO_QUERY_THROW);
+        css::beans::PropertyValue filter, pass, overwrite;
+        filter.Name = OUString("FilterName");
+        filter.Value <<= OUString("calc8");
+        pass.Name = OUString("Password");
+        pass.Value <<= ToOU(password);
+        overwrite.Name = OUString("Overwrite");
+        overwrite.Value <<= true;
+        storable->storeToURL(ToOU(FileUrl(path)),
+                             SeqOf<css::beans::PropertyValue>({filter, pass, overwrite}));
+    });
 }
 
 } // namespace lo

@@ -23,5 +23,8 @@ QList<int> RangeBorderWidths(Range& range);
 double CellFontSize(Range& range);
 // Workbook-level names of a workbook.
 QStringList NamedRanges(Workbook& book);
+// Saves a password-protected copy (OpenDocument, whatever the file name) for
+// tests of protected workbooks.
+void SaveProtectedCopy(Workbook& book, const QString& path, const QString& password);
 
 } // namespace sheet::lo

@@ -1,0 +1,356 @@
+// The LibreOffice backend against the real office: workbooks made here,
+// saved as .xls, reopened and checked.
+
+#include "spreadsheet/gate.h"
+#include "spreadsheet/lo/inspect.h"
+#include "spreadsheet/lo/running.h"
+#include "spreadsheet/spreadsheet.h"
+#include "uno_support.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+namespace {
+
+using sheet::CellValue;
+using sheet::SheetError;
+using sheet::Where;
+
+std::vector<pid_t> g_started;
+
+std::unique_ptr<sheet::Application> NewApp() {
+    auto app = sheet::CreateApplication();
+    g_started.push_back(sheet::lo::OfficePid(*app));
+    return app;
+}
+
+QString Text(const CellValue& v) {
+    return std::holds_alternative<QString>(v) ? std::get<QString>(v) : QStringLiteral("<not text>");
+}
+
+double Num(const CellValue& v) {
+    if (std::holds_alternative<double>(v))
+        return std::get<double>(v);
+    ADD_FAILURE() << "not a number: "
+                  << (std::holds_alternative<QString>(v) ? std::get<QString>(v).toStdString()
+                                                         : std::string("<empty>"));
+    return -1;
+}
+
+// The sheet an internal link leads to ("#'O''Brien'.B1" or "#Data.B1").
+QString LinkSheet(const QString& url, const QString& cell) {
+    QString s = url;
+    if (!s.startsWith(QLatin1Char('#')) || !s.endsWith(QLatin1Char('.') + cell))
+        return QStringLiteral("<bad link: ") + url + QLatin1Char('>');
+    s = s.mid(1, s.size() - 2 - cell.size());
+    if (s.size() >= 2 && s.startsWith(QLatin1Char('\'')) && s.endsWith(QLatin1Char('\''))) {
+        s = s.mid(1, s.size() - 2);
+        s.replace(QStringLiteral("''"), QStringLiteral("'"));
+    }
+    return s;
+}
+
+// A workbook with the given sheet names, made by copying its first sheet.
+std::shared_ptr<sheet::Workbook> MakeBook(sheet::Application& app, const QStringList& names) {
+    auto book = app.Workbooks().Add();
+    book->Worksheets(1)->SetName(names[0]);
+    for (int i = 1; i < names.size(); ++i) {
+        auto copy = book->Worksheets(i)->Copy(Where::After, *book->Worksheets(i));
+        copy->SetName(names[i]);
+    }
+    return book;
+}
+
+TEST(LibreOfficeBackend, MergeIndexSaveAndReopen) {
+    QTemporaryDir dir;
+    auto app = NewApp();
+    app->SetDisplayAlerts(false);
+    app->SetVisible(false);
+
+    auto a = MakeBook(*app, {QStringLiteral("データ"), QStringLiteral("2024"),
+                             QStringLiteral("A B"), QStringLiteral("O'Brien")});
+    a->Worksheets(QStringLiteral("データ"))->Range(QStringLiteral("A1"))->SetValue(u"一"_qs);
+    auto code = a->Worksheets(QStringLiteral("2024"))->Range(QStringLiteral("B2"));
+    code->SetNumberFormatLocal(QStringLiteral("@"));
+    code->SetValue(QStringLiteral("00123"));
+    a->Worksheets(QStringLiteral("2024"))->Cells(3, 2)->SetValue(QStringLiteral("2024"));
+    a->Worksheets(QStringLiteral("2024"))->Cells(4, 2)->SetValue(2024.0);
+    a->SaveAs(dir.filePath(QStringLiteral("a")));
+    EXPECT_EQ(a->Name(), QStringLiteral("a.xls"));
+    EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("a.xls"))));
+    auto b = MakeBook(*app, {QStringLiteral("データ"), QStringLiteral("Sheet1")});
+    b->SaveAs(dir.filePath(QStringLiteral("b.xls")));
+    EXPECT_EQ(app->Workbooks().Item(QStringLiteral("B.XLS"))->Name(), QStringLiteral("b.xls"));
+
+    // Consolidate: every sheet of a and b behind the new book's sheet.
+    auto out = app->Workbooks().Add();
+    const QString outName = out->Name();
+    EXPECT_EQ(app->ActiveWorkbook()->Name(), outName);
+    EXPECT_EQ(out->Worksheets(1)->Name(), QStringLiteral("Sheet1"));
+    QString last = QStringLiteral("Sheet1");
+    QStringList copied;
+    for (auto src : {a, b}) {
+        for (int i = 1; i <= src->SheetCount(); ++i) {
+            auto made = src->Worksheets(i)->Copy(Where::After, *out->Worksheets(last));
+            EXPECT_EQ(app->ActiveSheet()->Name(), made->Name());
+            EXPECT_EQ(app->ActiveWorkbook()->Name(), outName);
+            last = made->Name();
+            copied << last;
+        }
+    }
+    EXPECT_EQ(copied, QStringList({QStringLiteral("データ"), QStringLiteral("2024"),
+                                   QStringLiteral("A B"), QStringLiteral("O'Brien"),
+                                   QStringLiteral("データ_2"), QStringLiteral("Sheet1_2")}));
+    // Renaming onto a used name is refused, not silently ignored.
+    EXPECT_THROW(out->Worksheets(QStringLiteral("データ_2"))->SetName(QStringLiteral("2024")),
+                 SheetError);
+    EXPECT_THROW(out->Worksheets(QStringLiteral("A B"))->SetName(QStringLiteral("a[b]")),
+                 SheetError);
+
+    // The index sheet in front, as the engines build it.
+    out->Worksheets(QStringLiteral("Sheet1"))->Delete();
+    auto index = a->Worksheets(1)->Copy(Where::Before, *out->Worksheets(1));
+    index->SetName(QStringLiteral("シート一覧"));
+    EXPECT_EQ(app->ActiveSheet()->Name(), QStringLiteral("シート一覧"));
+    index->Cells(1, 1)->SetValue(QStringLiteral("※※　目　　次　※※"));
+    for (int i = 0; i < copied.size(); ++i) {
+        const int r = i + 3;
+        index->Range(QStringLiteral("A%1").arg(r))->Select();
+        index->Hyperlinks().Add(*app->Selection(), QString(),
+                                QLatin1Char('\'') + copied[i] + QStringLiteral("'!B1"),
+                                QLatin1Char('\'') + copied[i]);
+        index->Range(QStringLiteral("A%1").arg(r))->SetFontSize(11);
+        index->Range(QStringLiteral("C%1").arg(r))->SetNumberFormatLocal(QStringLiteral("@"));
+        index->Range(QStringLiteral("C%1").arg(r))->SetValue(copied[i]);
+    }
+    index->Range(QStringLiteral("E1"))->SetValue(0.05);
+    index->Range(QStringLiteral("E1"))->SetNumberFormatLocal(QStringLiteral("0%"));
+    auto grid = index->Range(QStringLiteral("D2:D18"));
+    grid->Select();
+    EXPECT_EQ(app->Selection()->Address(), QStringLiteral("D2:D18"));
+    app->Selection()->SetBorder(sheet::xlDiagonalDown, {sheet::xlLineStyleNone, 0, 0});
+    for (int edge : {sheet::xlEdgeLeft, sheet::xlEdgeTop, sheet::xlEdgeBottom, sheet::xlEdgeRight})
+        app->Selection()->SetBorder(edge, {});
+    app->Selection()->SetInterior({40, sheet::xlAutomatic, sheet::xlAutomatic});
+    index->AllCells()->AutoFitColumns();
+    out->Worksheets(1)->Activate();
+    out->Worksheets(1)->Cells(1, 1)->Select();
+
+    // Replacing an existing file.
+    QFile old(dir.filePath(QStringLiteral("out.xls")));
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("old content");
+    old.close();
+    out->SaveAs(dir.filePath(QStringLiteral("out")));
+    EXPECT_EQ(out->Name(), QStringLiteral("out.xls"));
+    EXPECT_EQ(app->Workbooks().Count(), 3);
+    app->Workbooks().Close();
+    EXPECT_EQ(app->Workbooks().Count(), 0);
+    EXPECT_EQ(app->ActiveWorkbook(), nullptr);
+
+    // Reopen and check.
+    auto back = app->Workbooks().Open(dir.filePath(QStringLiteral("out.xls")), {true, {}});
+    QStringList names;
+    for (int i = 1; i <= back->SheetCount(); ++i)
+        names << back->Worksheets(i)->Name();
+    EXPECT_EQ(names,
+              QStringList({QStringLiteral("シート一覧"), QStringLiteral("データ"),
+                           QStringLiteral("2024"), QStringLiteral("A B"), QStringLiteral("O'Brien"),
+                           QStringLiteral("データ_2"), QStringLiteral("Sheet1_2")}));
+    EXPECT_EQ(app->ActiveSheet()->Name(), QStringLiteral("シート一覧"));
+    auto list = back->Worksheets(1);
+    EXPECT_EQ(Text(list->Range(QStringLiteral("A1"))->Value()), QStringLiteral("※※　目　　次　※※"));
+    for (int i = 0; i < copied.size(); ++i) {
+        auto link = list->Cells(i + 3, 1);
+        EXPECT_EQ(Text(link->Value()), copied[i]);
+        const QStringList urls = sheet::lo::CellLinks(*link);
+        ASSERT_EQ(urls.size(), 1);
+        EXPECT_EQ(LinkSheet(urls[0], QStringLiteral("B1")), copied[i]) << urls[0].toStdString();
+        EXPECT_EQ(sheet::lo::CellFontSize(*link), 11.0);
+        EXPECT_EQ(Text(list->Cells(i + 3, 3)->Value()), copied[i]);
+        EXPECT_EQ(list->Cells(i + 3, 3)->NumberFormatLocal(), QStringLiteral("@"));
+    }
+    EXPECT_EQ(Num(list->Range(QStringLiteral("E1"))->Value()), 0.05);
+    EXPECT_EQ(list->Range(QStringLiteral("E1"))->NumberFormatLocal(), QStringLiteral("0%"));
+    EXPECT_EQ(sheet::lo::CellBackColor(*list->Range(QStringLiteral("D10"))), 0xFFCC99);
+    EXPECT_EQ(sheet::lo::CellBackColor(*list->Range(QStringLiteral("C10"))), -1);
+    for (int w : sheet::lo::RangeBorderWidths(*list->Range(QStringLiteral("D2:D18"))))
+        EXPECT_GT(w, 0);
+
+    auto year = back->Worksheets(QStringLiteral("2024"));
+    EXPECT_EQ(Text(year->Range(QStringLiteral("B2"))->Value()), QStringLiteral("00123"));
+    EXPECT_EQ(Text(year->Range(QStringLiteral("B3"))->Value()), QStringLiteral("2024"));
+    EXPECT_EQ(Num(year->Range(QStringLiteral("B4"))->Value()), 2024.0);
+    EXPECT_EQ(Text(back->Worksheets(QStringLiteral("データ"))->Cells(1, 1)->Value()), u"一"_qs);
+
+    const pid_t pid = sheet::lo::OfficePid(*app);
+    app->Quit();
+    EXPECT_FALSE(unotest::ProcessAlive(pid));
+    EXPECT_THROW(app->Workbooks().Add(), SheetError);
+}
+
+TEST(LibreOfficeBackend, NamesTravelWithTheCopiedSheet) {
+    auto app = NewApp();
+    auto tpl = app->Workbooks().Open(unotest::SourceDir() +
+                                     QStringLiteral("/tests/spreadsheet/data/names.fods"));
+    EXPECT_EQ(tpl->Name(), QStringLiteral("names.fods"));
+    auto out = app->Workbooks().Add();
+    tpl->Worksheets(QStringLiteral("元シート"))
+        ->Copy(Where::Before, *out->Worksheets(QStringLiteral("sheet1")));
+    auto report = app->ActiveSheet();
+    report->SetName(QStringLiteral("価格で比較"));
+    auto users = report->Range(QStringLiteral("SC_ユーザ数"));
+    users->SetValue(12.0);
+    EXPECT_EQ(users->Address(), QStringLiteral("C2"));
+    EXPECT_EQ(Num(report->Range(QStringLiteral("D2"))->Value()), 24.0);
+    // The template itself is untouched.
+    EXPECT_EQ(Num(tpl->Worksheets(1)->Range(QStringLiteral("C2"))->Value()), 0.0);
+    report->Range(QStringLiteral("JC_１年目保守費用"))->SetNumberFormatLocal(QStringLiteral("0%"));
+    EXPECT_THROW(report->Range(QStringLiteral("NO_SUCH_NAME")), SheetError);
+    EXPECT_THROW(out->Worksheets(QStringLiteral("Sheet2"))->Delete(), SheetError);
+    out->Worksheets(QStringLiteral("Sheet1"))->Delete();
+    EXPECT_EQ(out->SheetCount(), 1);
+    EXPECT_THROW(out->Worksheets(1)->Delete(), SheetError);
+    app->Quit();
+}
+
+TEST(LibreOfficeBackend, OpenAndSaveFailuresAreErrors) {
+    QTemporaryDir dir;
+    auto app = NewApp();
+    auto book = app->Workbooks().Add();
+    book->Worksheets(1)->Cells(1, 1)->SetValue(QStringLiteral("secret"));
+    sheet::lo::SaveProtectedCopy(*book, dir.filePath(QStringLiteral("locked.xls")),
+                                 QStringLiteral("pw"));
+    const QString locked = dir.filePath(QStringLiteral("locked.xls"));
+
+    auto expectOpenError = [&](const QString& path, const sheet::OpenOptions& options = {}) {
+        try {
+            app->Workbooks().Open(path, options);
+            ADD_FAILURE() << "opened " << path.toStdString();
+        } catch (const SheetError& e) {
+            EXPECT_EQ(e.Number(), sheet::kErrMethodFailed);
+            EXPECT_FALSE(e.Description().isEmpty());
+        }
+    };
+    expectOpenError(locked);
+    expectOpenError(locked, {true, QStringLiteral("wrong")});
+    auto opened = app->Workbooks().Open(locked, {true, QStringLiteral("pw")});
+    EXPECT_EQ(Text(opened->Worksheets(1)->Cells(1, 1)->Value()), QStringLiteral("secret"));
+    opened->Close();
+
+    QFile text(dir.filePath(QStringLiteral("text.xls")));
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write("name,value\nabc,1\n");
+    text.close();
+    expectOpenError(text.fileName());
+    QFile junk(dir.filePath(QStringLiteral("junk.xls")));
+    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+    junk.write(QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + QByteArray(600, '\x01'));
+    junk.close();
+    expectOpenError(junk.fileName());
+    expectOpenError(dir.filePath(QStringLiteral("missing.xls")));
+    EXPECT_EQ(app->Workbooks().Count(), 1); // only the added book
+
+    // Saving where it cannot be written fails and keeps the previous file.
+    EXPECT_THROW(book->SaveAs(dir.filePath(QStringLiteral("no/such/folder/x.xls"))), SheetError);
+    QFile readOnly(dir.filePath(QStringLiteral("ro.xls")));
+    ASSERT_TRUE(readOnly.open(QIODevice::WriteOnly));
+    readOnly.write("keep");
+    readOnly.close();
+    readOnly.setPermissions(QFile::ReadOwner);
+    if (QFileInfo(readOnly.fileName()).isWritable()) {
+        GTEST_LOG_(INFO) << "running as root: read-only files are writable";
+    } else {
+        EXPECT_THROW(book->SaveAs(readOnly.fileName()), SheetError);
+        ASSERT_TRUE(readOnly.open(QIODevice::ReadOnly));
+        EXPECT_EQ(readOnly.readAll(), QByteArray("keep"));
+        readOnly.close();
+    }
+    app->Quit();
+    QStringList leftovers =
+        QDir(dir.path()).entryList({QStringLiteral(".~*")}, QDir::Hidden | QDir::Files);
+    EXPECT_TRUE(leftovers.isEmpty()) << leftovers.join(' ').toStdString();
+}
+
+TEST(LibreOfficeBackend, AnOfficeCrashIsAnErrorNotAHang) {
+    auto app = NewApp();
+    auto book = app->Workbooks().Add();
+    const pid_t pid = sheet::lo::OfficePid(*app);
+    ASSERT_GT(pid, 0);
+    kill(pid, SIGKILL);
+    QThread::msleep(200);
+    QElapsedTimer timer;
+    timer.start();
+    try {
+        book->Worksheets(1)->Cells(1, 1)->SetValue(1.0);
+        book->SaveAs(QDir::temp().filePath(QStringLiteral("never.xls")));
+        ADD_FAILURE() << "no error after the office died";
+    } catch (const SheetError& e) {
+        EXPECT_EQ(e.Number(), sheet::kErrServerGone) << e.what();
+    }
+    EXPECT_LT(timer.elapsed(), 10000);
+    app->Quit();
+}
+
+TEST(LibreOfficeBackend, NoPrivateInstanceOutlivesAKilledProgram) {
+    QProcess helper;
+    helper.start(QCoreApplication::applicationDirPath() +
+                 QStringLiteral("/spreadsheet_orphan_helper"));
+    ASSERT_TRUE(helper.waitForStarted(5000));
+    ASSERT_TRUE(helper.waitForReadyRead(60000));
+    const pid_t office = helper.readLine().trimmed().toInt();
+    ASSERT_GT(office, 0);
+    EXPECT_TRUE(unotest::ProcessAlive(office));
+    kill(pid_t(helper.processId()), SIGKILL);
+    helper.waitForFinished(5000);
+    QElapsedTimer timer;
+    timer.start();
+    while (unotest::ProcessAlive(office) && timer.elapsed() < 10000)
+        QThread::msleep(50);
+    EXPECT_FALSE(unotest::ProcessAlive(office));
+}
+
+TEST(LibreOfficeBackend, GateProbeKeepsTheInstanceItStarted) {
+    sheet::ExcelProbe& probe = sheet::CurrentExcelProbe();
+    ASSERT_TRUE(probe.IsExcelInstalled());
+    EXPECT_TRUE(probe.IsExcelInstalled()); // no second start
+    auto app = NewApp();
+    auto book = app->Workbooks().Add();
+    EXPECT_EQ(book->SheetCount(), 1);
+    app->Quit();
+    EXPECT_FALSE(sheet::GetAppPath(QStringLiteral("EXCEL.EXE")).isEmpty());
+}
+
+TEST(LibreOfficeBackend, UserInstancesAreTellFromOurs) {
+    using sheet::lo::IsUserInstanceCommandLine;
+    EXPECT_TRUE(IsUserInstanceCommandLine(
+        {QStringLiteral("/usr/lib/libreoffice/program/soffice.bin"), QStringLiteral("--calc")}));
+    EXPECT_FALSE(IsUserInstanceCommandLine(
+        {QStringLiteral("/usr/lib/libreoffice/program/soffice.bin"), QStringLiteral("--headless"),
+         QStringLiteral(
+             "-env:UserInstallation=file:///home/u/.cache/TamrasystemHikaku/lo-profile-1")}));
+    EXPECT_FALSE(IsUserInstanceCommandLine({QStringLiteral("/usr/bin/oosplash")}));
+    EXPECT_FALSE(IsUserInstanceCommandLine({}));
+    // Our own running instances are never counted.
+    auto app = NewApp();
+    for (const auto& info : sheet::lo::FindUserInstances())
+        EXPECT_NE(info.pid, sheet::lo::OfficePid(*app));
+    app->Quit();
+}
+
+// Runs last: every office started by these tests has ended.
+TEST(LibreOfficeBackend, ZzNoOfficeLeftBehind) {
+    QThread::msleep(200);
+    for (pid_t pid : g_started)
+        EXPECT_FALSE(unotest::ProcessAlive(pid)) << pid;
+}
+
+} // namespace
