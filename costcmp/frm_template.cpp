@@ -59,8 +59,14 @@ FRM_TEMPLATE::FRM_TEMPLATE(TemplateStore& store, QWidget* parent)
     connect(cmdGrepOn_, &QPushButton::clicked, this, &FRM_TEMPLATE::FilterList);
     connect(cmdGrepOff_, &QPushButton::clicked, this, &FRM_TEMPLATE::ClearFilter);
     // A click on a row and a move of the selection by keyboard both copy the
-    // row's name; a click on the row already selected does so too.
-    connect(List1_, &QListWidget::currentRowChanged, this, &FRM_TEMPLATE::PickListedTemplate);
+    // row's name; a click on the row already selected does so too. Only a
+    // selected row counts: the list taking the focus makes its first row
+    // current without selecting it, which must not replace a typed name.
+    connect(List1_, &QListWidget::itemSelectionChanged, this, [this] {
+        const QList<QListWidgetItem*> selected = List1_->selectedItems();
+        if (!selected.isEmpty())
+            PickListedTemplate(List1_->row(selected.first()));
+    });
     connect(List1_, &QListWidget::itemClicked, this,
             [this](QListWidgetItem* item) { PickListedTemplate(List1_->row(item)); });
     connect(List1_, &QListWidget::itemDoubleClicked, this, [this] { LoadFlow(); });

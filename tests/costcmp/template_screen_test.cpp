@@ -150,6 +150,14 @@ TEST_F(TemplateScreenTest, OpeningListsByDateAndARowGivesItsName) {
         EXPECT_EQ(Rows(s), QStringList({"0001 | 2024/05/03 09:30:00 |  予算",
                                         "0002 | 2024/05/02 09:30:00 |  見積B",
                                         "0003 | 2024/05/01 09:30:00 |  見積A"}));
+        // Enter moves on to the list; the typed name stays until a row is
+        // chosen.
+        s->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(s));
+        TypeName(s, "新規");
+        Key(s, Qt::Key_Return);
+        EXPECT_EQ(QApplication::focusWidget(), Child<QListWidget>(s, "List1"));
+        EXPECT_EQ(TypedName(s), "新規");
         ClickRow(s, 2);
         EXPECT_EQ(TypedName(s), "見積A");
         QTest::keyClick(Child<QListWidget>(s, "List1"), Qt::Key_Up);
