@@ -5,11 +5,13 @@
 #include "costcmp/screen_parts.h"
 #include "costcmp/screen_texts.h"
 
+#include <QAbstractItemView>
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -177,6 +179,22 @@ QWidget* FRM_COSTCMP1::BuildButtonRow() {
 
 bool FRM_COSTCMP1::PreviewKey(QKeyEvent* event) {
     return PressFocusedButton(this, event);
+}
+
+bool FRM_COSTCMP1::eventFilter(QObject* watched, QEvent* event) {
+    // F12 while a box's list is open: the list is a window of its own, which
+    // the key preview does not see. The list closes and the calculation runs.
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F12) {
+        for (QComboBox* box : boxes_) {
+            QWidget* list = box->view()->window();
+            if (list != this && list->isVisible()) {
+                box->hidePopup();
+                PressButton(cmdF12_);
+                return true;
+            }
+        }
+    }
+    return ui::Screen::eventFilter(watched, event);
 }
 
 ParamTexts FRM_COSTCMP1::Texts() const {

@@ -53,6 +53,7 @@ signals:
 
 protected:
     bool PreviewKey(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QWidget* BuildParameterFrame(const QString& caption, std::initializer_list<int> params);

@@ -145,6 +145,16 @@ TEST_F(CalculatorTest, F12InADropDownRunsTheCalculation) {
     EXPECT_EQ(lines[18], QStringLiteral("自社開発が安くなるユーザ数は、12 人です。"));
     EXPECT_EQ(lines[19], QStringLiteral("この場合の自社系費用総額は、11,800,000 円です。"));
     EXPECT_EQ(program_->LastCalculation().result.value, common::Fixed4::FromInt(12));
+
+    // Also with the box's list open.
+    QTest::keyClick(Result()->focusWidget(), Qt::Key_Escape);
+    In<QRadioButton>(Input(), QStringLiteral("optKai2"))->click();
+    Box("CB")->showPopup();
+    ASSERT_TRUE(Box("CB")->view()->isVisible());
+    QTest::keyClick(Box("CB")->view(), Qt::Key_F12);
+    EXPECT_FALSE(Box("CB")->view()->isVisible());
+    EXPECT_TRUE(Result()->isVisible());
+    EXPECT_EQ(Result()->Listing()[15], QStringLiteral("解2:使用期間"));
 }
 
 TEST_F(CalculatorTest, EachSolutionBlanksItsParameterAndReplacesTheEarlierListing) {
