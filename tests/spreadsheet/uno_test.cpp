@@ -346,6 +346,30 @@ TEST(LibreOfficeBackend, UserInstancesAreTellFromOurs) {
     app->Quit();
 }
 
+TEST(LibreOfficeBackend, ShippedTemplatesHoldTheSheetList) {
+    const QString bin = qEnvironmentVariable("SUITE_BIN_DIR");
+    ASSERT_FALSE(bin.isEmpty());
+    auto app = NewApp();
+    for (const QString& name : {QStringLiteral("BOOKMRGX.EXL"), QStringLiteral("SHTLISTX.EXL")}) {
+        auto tpl = app->Workbooks().Open(bin + QLatin1Char('/') + name, {true, {}});
+        EXPECT_EQ(tpl->Name(), name);
+        auto list = tpl->Worksheets(QStringLiteral("シート一覧"));
+        EXPECT_EQ(Text(list->Range(QStringLiteral("A1"))->Value()),
+                  QStringLiteral("※※　目　　次　※※"));
+        EXPECT_EQ(Text(list->Range(QStringLiteral("A2"))->Value()),
+                  QStringLiteral("クリックすると該当シートに移動します"));
+        auto target = app->Workbooks().Add();
+        list->Copy(Where::Before, *target->Worksheets(1));
+        EXPECT_EQ(target->Worksheets(1)->Name(), QStringLiteral("シート一覧"));
+        target->Close();
+    }
+    auto book = app->Workbooks().Item(QStringLiteral("bookmrgx.exl"));
+    auto list = book->Worksheets(1);
+    EXPECT_EQ(Text(list->Range(QStringLiteral("B2"))->Value()), QStringLiteral("ブック名"));
+    EXPECT_EQ(Text(list->Range(QStringLiteral("C2"))->Value()), QStringLiteral("シート名"));
+    app->Quit();
+}
+
 // Runs last: every office started by these tests has ended.
 TEST(LibreOfficeBackend, ZzNoOfficeLeftBehind) {
     QThread::msleep(200);
