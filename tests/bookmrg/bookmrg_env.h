@@ -8,8 +8,14 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <utility>
 #include <vector>
+
+// Readable failures: texts are printed as texts.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
 
 namespace bookmrg_test {
 

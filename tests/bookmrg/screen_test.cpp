@@ -1,0 +1,236 @@
+#include "bookmrg/run_check.h"
+#include "bookmrg/settings.h"
+#include "bookmrg/ui/frm_bookmrg1.h"
+#include "bookmrg/ui/frm_bookmrg1_help.h"
+#include "bookmrg/ui/password_dialog.h"
+#include "bookmrg_env.h"
+#include "common/return_table.h"
+#include "fake_dialogs.h"
+#include "fake_messages.h"
+#include "fake_process.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace {
+
+using bookmrg::FrmBookmrg1;
+using bookmrg::RunParams;
+
+class ScreenTest : public bookmrg_test::BookmrgTest {
+protected:
+    void SetUp() override {
+        BookmrgTest::SetUp();
+        screen = std::make_unique<FrmBookmrg1>();
+        screen->SetRunner([this](const RunParams& p, bookmrg::ProgramHost&) { runs.append(p); });
+    }
+    void TearDown() override {
+        screen.reset();
+        BookmrgTest::TearDown();
+    }
+
+    template <typename T> T* Find(const char* name) {
+        T* w = screen->findChild<T*>(QLatin1String(name));
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+    QLineEdit* Box(const char* name) { return Find<QLineEdit>(name); }
+    QListWidget* List() { return Find<QListWidget>("List1"); }
+    void Click(const char* name) { Find<QPushButton>(name)->click(); }
+    void Key(QWidget* target, int key) {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(target, &press);
+    }
+    QStringList ExistingBooks(const QStringList& names) {
+        QStringList paths;
+        for (const QString& n : names) {
+            paths.append(Book(n));
+            Touch(paths.last());
+        }
+        return paths;
+    }
+    void StoreSettings(const bookmrg::Settings& s) { ASSERT_TRUE(bookmrg::WriteSettingsFile(s)); }
+
+    testing_support::FakeMessages messages;
+    testing_support::FakeDialogs dialogs;
+    testing_support::FakeProcess process;
+    std::unique_ptr<FrmBookmrg1> screen;
+    QList<RunParams> runs;
+};
+
+TEST_F(ScreenTest, LoadsStoredSettingsAndStartsEmptyWithoutThem) {
+    screen->LoadSettings();
+    EXPECT_TRUE(QFileInfo::exists(bookmrg::SettingsPath()));
+    EXPECT_TRUE(Box("txtOtFname")->text().isEmpty());
+    EXPECT_EQ(List()->count(), 0);
+    // An empty record selects the partial match.
+    EXPECT_TRUE(Find<QRadioButton>("optStIti2")->isChecked());
+    EXPECT_EQ(screen->windowTitle(), QStringLiteral("(BOOKMRG1) "));
+
+    bookmrg::Settings s;
+    s.outputBook = QStringLiteral("/o/結果.xls");
+    s.exclude1 = QStringLiteral("目次");
+    s.books = {QStringLiteral("/d/b.xls"), QStringLiteral("/d/C.xls"), QStringLiteral("/d/a.xls")};
+    s.matchMode = QStringLiteral("1");
+    StoreSettings(s);
+    screen->LoadSettings();
+    EXPECT_EQ(Box("txtOtFname")->text(), s.outputBook);
+    EXPECT_EQ(Box("txtJgy_1")->text(), s.exclude1);
+    EXPECT_TRUE(Find<QRadioButton>("optStIti1")->isChecked());
+    EXPECT_EQ(screen->BookLines(), QStringList({"/d/a.xls", "/d/b.xls", "/d/C.xls"}));
+    EXPECT_EQ(screen->OutputFolder(), QStringLiteral("/o/"));
+    EXPECT_EQ(screen->AddFolder(), QStringLiteral("/d/"));
+}
+
+TEST_F(ScreenTest, AddAndOutputDialogsAndListEditing) {
+    screen->LoadSettings();
+    screen->show();
+    dialogs.ChooseFiles({Book("b.xls"), Book("a.xls")});
+    Key(Box("txtOtFname"), Qt::Key_F6);
+    ASSERT_EQ(dialogs.requests.size(), 1);
+    const ui::FileDialogRequest& add = dialogs.requests[0];
+    EXPECT_EQ(add.kind, ui::FileDialogKind::OpenFiles);
+    EXPECT_EQ(add.title, QStringLiteral("ファイル読込"));
+    EXPECT_EQ(add.filter, QStringLiteral("(*.xls)|*.xls"));
+    EXPECT_EQ(add.defaultExtension, QStringLiteral("xls"));
+    EXPECT_EQ(screen->BookLines(), QStringList({Book("a.xls"), Book("b.xls")}));
+    EXPECT_EQ(screen->AddFolder(), Book(""));
+
+    // The same book may be listed twice; a cancelled dialog changes nothing.
+    dialogs.ChooseFiles({Book("A.xls")});
+    Click("cmdF6");
+    dialogs.Cancel();
+    Click("cmdF6");
+    EXPECT_EQ(dialogs.requests[1].initialFolder, Book(""));
+    EXPECT_EQ(screen->BookLines(), QStringList({Book("a.xls"), Book("A.xls"), Book("b.xls")}));
+
+    dialogs.Choose(Temp("Summary"));
+    Key(Box("txtJgy_1"), Qt::Key_F9);
+    const ui::FileDialogRequest& save = dialogs.requests.last();
+    EXPECT_EQ(save.kind, ui::FileDialogKind::SaveFile);
+    EXPECT_EQ(save.title, QStringLiteral("ファイル保存"));
+    EXPECT_EQ(save.filter, QStringLiteral("(*.XLS)|*.XLS"));
+    EXPECT_TRUE(save.defaultExtension.isEmpty());
+    EXPECT_EQ(Box("txtOtFname")->text(), Temp("Summary.XLS"));
+    dialogs.Choose(Temp("Summary.xls"));
+    Click("cmdF9");
+    EXPECT_EQ(Box("txtOtFname")->text(), Temp("Summary.xls"));
+    EXPECT_EQ(screen->OutputFolder(), Temp("") + "/");
+
+    // Removing: nothing selected, the selected line, a double-clicked line.
+    List()->clearSelection();
+    List()->setCurrentItem(nullptr);
+    Click("Command2");
+    EXPECT_EQ(messages.LastText(), QStringLiteral("選択されていません"));
+    List()->setCurrentRow(1);
+    Click("Command2");
+    EXPECT_EQ(screen->BookLines(), QStringList({Book("a.xls"), Book("b.xls")}));
+    emit List()->itemDoubleClicked(List()->item(0));
+    EXPECT_EQ(screen->BookLines(), QStringList({Book("b.xls")}));
+    Click("Command1");
+    EXPECT_EQ(List()->count(), 0);
+
+    Box("txtJgy_1")->setText("a");
+    Box("txtJgy_2")->setText("b");
+    Click("Command4");
+    EXPECT_TRUE(Box("txtJgy_1")->text().isEmpty() && Box("txtJgy_2")->text().isEmpty());
+}
+
+TEST_F(ScreenTest, RunChecksTheListAndTheNameBeforeHandingOver) {
+    screen->LoadSettings();
+    screen->show();
+    const QStringList books = ExistingBooks({"a.xls", "b.xls"});
+    for (const QString& b : books)
+        List()->addItem(b);
+
+    // A listed book missing: its line is selected, nothing runs.
+    List()->addItem(Book("zz.xls"));
+    Box("txtOtFname")->setText(QStringLiteral("Book1"));
+    Key(Box("txtOtFname"), Qt::Key_F12);
+    EXPECT_EQ(messages.LastText(),
+              QStringLiteral("そのファイルは存在しません。対象から外してください"));
+    EXPECT_EQ(List()->currentRow(), 2);
+    EXPECT_TRUE(runs.isEmpty());
+    delete List()->takeItem(2);
+
+    // The bare name would become a listed book in the documents folder.
+    QDir().mkpath(Documents());
+    Touch(Documents() + "/Book1.xls");
+    List()->addItem(Documents() + "/Book1.xls");
+    Click("cmdF12");
+    EXPECT_EQ(messages.LastText(), bookmrg::SameNameMessage());
+    EXPECT_EQ(List()->currentRow(), 2);
+    EXPECT_EQ(Box("txtOtFname")->text(), Documents() + "/Book1");
+    EXPECT_TRUE(runs.isEmpty());
+    delete List()->takeItem(2);
+
+    Box("txtOtFname")->setText(QStringLiteral(" Book1 "));
+    Box("txtJgy_1")->setText(QStringLiteral(" 目次 "));
+    Find<QRadioButton>("optStIti1")->setChecked(true);
+    Click("cmdF12");
+    ASSERT_EQ(runs.size(), 1);
+    EXPECT_EQ(runs[0].outputBook, Documents() + "/Book1");
+    EXPECT_EQ(runs[0].exclude1, QStringLiteral("目次"));
+    EXPECT_EQ(runs[0].matchMode, QStringLiteral("1"));
+    EXPECT_EQ(runs[0].books, books);
+    EXPECT_FALSE(screen->isVisible());
+    EXPECT_EQ(process.ends, QList<int>({0}));
+}
+
+TEST_F(ScreenTest, EscSavesTheSettingsAndStartsTheCaller) {
+    ASSERT_TRUE(common::WriteReturnTarget(QStringLiteral("HUBMENU"), QStringLiteral("BOOKMRG")));
+    screen->LoadSettings();
+    screen->show();
+    for (int i = 1; i <= 65; ++i)
+        List()->addItem(QStringLiteral("/b/%1.xls").arg(i, 2, 10, QLatin1Char('0')));
+    Box("txtOtFname")->setText(QStringLiteral("/o/out.xls"));
+
+    // More than 64 books never run.
+    Click("cmdF12");
+    EXPECT_EQ(messages.LastText(), QStringLiteral("６４ブックまでしか指定できません"));
+    EXPECT_TRUE(runs.isEmpty());
+
+    Key(Box("txtJgy_2"), Qt::Key_Escape);
+    EXPECT_FALSE(screen->isVisible());
+    ASSERT_EQ(process.starts.size(), 1);
+    EXPECT_EQ(process.starts[0].program, QStringLiteral("HUBMENU"));
+    EXPECT_FALSE(process.ends.isEmpty());
+
+    // The first 64 lines are kept, with the output and the mode.
+    bookmrg::Settings stored;
+    ASSERT_TRUE(bookmrg::ReadSettingsFile(&stored));
+    EXPECT_EQ(stored.books.size(), 64);
+    EXPECT_EQ(stored.books.last(), QStringLiteral("/b/64.xls"));
+    EXPECT_EQ(stored.outputBook, QStringLiteral("/o/out.xls"));
+    EXPECT_EQ(stored.matchMode, QStringLiteral("2"));
+}
+
+TEST_F(ScreenTest, HelpScreenShowsThePictureAndCloses) {
+    Click("Command3");
+    bookmrg::FrmBookmrg1Help* help = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* h = qobject_cast<bookmrg::FrmBookmrg1Help*>(w))
+            help = h;
+    ASSERT_NE(help, nullptr);
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_EQ(help->windowTitle(), QStringLiteral("(BOOKMRG1_HELP) "));
+    const QPixmap picture = help->findChild<QLabel*>("Image1")->pixmap();
+    EXPECT_EQ(picture.size(), QSize(800, 560));
+    EXPECT_NE(help->findChild<QWidget*>("imgHDCopy"), nullptr);
+    help->findChild<QPushButton*>("Command1")->click();
+    EXPECT_FALSE(help->isVisible());
+}
+
+TEST(PasswordDialog, QuestionNamesTheBookAndAWrongPassword) {
+    EXPECT_TRUE(bookmrg::PasswordQuestion("/d/a.xls", false).contains("/d/a.xls"));
+    EXPECT_FALSE(bookmrg::PasswordQuestion("/d/a.xls", false).contains("違います"));
+    EXPECT_TRUE(bookmrg::PasswordQuestion("/d/a.xls", true).startsWith("パスワードが違います。"));
+}
+
+} // namespace
