@@ -1,0 +1,264 @@
+#include "spreadsheet/ui/gate_windows.h"
+
+#include "common/ui/fonts.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+namespace sheet {
+
+void PlaceForm(QWidget* form) {
+    QScreen* screen = form->screen() ? form->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->geometry();
+    const QSize size = form->frameGeometry().size();
+    const FormPosition pos =
+        CenterForm(area.width() * kTwipsPerPixel, area.height() * kTwipsPerPixel,
+                   size.width() * kTwipsPerPixel, size.height() * kTwipsPerPixel);
+    form->move(area.left() + pos.left / kTwipsPerPixel, area.top() + pos.top / kTwipsPerPixel);
+}
+
+// ---------------------------------------------------------------- Frm_excel2jyu
+
+Frm_excel2jyu::Frm_excel2jyu(QWidget* parent) : ui::Screen(QString(), parent) {
+    setObjectName(QStringLiteral("Frm_excel2jyu"));
+    setWindowTitle(QStringLiteral("ＥＸＣＥＬ２重起動"));
+    SetCentredOnShow(false);
+    setModal(true);
+    QFont font(ui::kGothic);
+    font.setPointSize(11);
+    setFont(font);
+
+    auto* layout = new QVBoxLayout(this);
+    auto label = [&](const char* name, const QString& text) {
+        auto* l = new QLabel(text, this);
+        l->setObjectName(QString::fromLatin1(name));
+        layout->addWidget(l);
+        return l;
+    };
+    label("Label1", QStringLiteral("Excelが起動しています。"));
+    label("Label2", QStringLiteral("この処理はExcelが起動している場合は行えません。"));
+    label("Label3", QStringLiteral("Excelを終了させてください。"));
+    layout->addSpacing(ui::Twips(120));
+    label("Label4", QStringLiteral("処理の選択"));
+
+    auto option = [&](const char* name, const QString& text) {
+        auto* o = new QRadioButton(text, this);
+        o->setObjectName(QString::fromLatin1(name));
+        layout->addWidget(o);
+        return o;
+    };
+    optTyudan = option("optTyudan", QStringLiteral("処理を中断する"));
+    optZokkou = option("optZokkou", QStringLiteral("Excelを終了したので、処理を続行する。"));
+    optAutoQuit = option("optAutoQuit", QStringLiteral("Excelを自動終了させて、処理を続行する。"));
+    auto* group = new QButtonGroup(this);
+    group->addButton(optTyudan);
+    group->addButton(optZokkou);
+    group->addButton(optAutoQuit);
+    optAutoQuit->setChecked(true);
+
+    cmdF12 = new QPushButton(QStringLiteral("選択した処理を行う"), this);
+    cmdF12->setObjectName(QStringLiteral("cmdF12"));
+    cmdF12->setAutoDefault(false);
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    row->addWidget(cmdF12);
+    layout->addSpacing(ui::Twips(120));
+    layout->addLayout(row);
+    SetFunctionButton(Qt::Key_F12, cmdF12);
+    // Hiding ends the modal show and hands the choice to the gate.
+    connect(cmdF12, &QPushButton::clicked, this, [this] { hide(); });
+}
+
+GateChoice Frm_excel2jyu::Choice() const {
+    if (optTyudan->isChecked())
+        return GateChoice::Tyudan;
+    if (optZokkou->isChecked())
+        return GateChoice::Zokkou;
+    return GateChoice::AutoQuit;
+}
+
+void Frm_excel2jyu::SetChoice(GateChoice choice) {
+    (choice == GateChoice::Tyudan   ? optTyudan
+     : choice == GateChoice::Zokkou ? optZokkou
+                                    : optAutoQuit)
+        ->setChecked(true);
+}
+
+bool Frm_excel2jyu::FrameCloseRequested() {
+    // Closed by its frame: as if unloaded, the next reading finds the
+    // selection the dialog is designed with.
+    optAutoQuit->setChecked(true);
+    return true;
+}
+
+void Frm_excel2jyu::showEvent(QShowEvent* event) {
+    ui::Screen::showEvent(event);
+    PlaceForm(this);
+}
+
+// ---------------------------------------------------------------- Frm_excelRun
+
+Frm_excelRun::Frm_excelRun(QWidget* parent) : ui::Screen(QString(), parent) {
+    setObjectName(QStringLiteral("Frm_excelRun"));
+    setWindowTitle(QStringLiteral("経過表示"));
+    SetCentredOnShow(false);
+    setModal(false);
+    setMinimumWidth(ui::Twips(6000));
+    QFont font(ui::kPGothic);
+    font.setPointSize(10);
+
+    auto* layout = new QVBoxLayout(this);
+    auto label = [&](QLabel*& field, const char* name, const QString& text = QString()) {
+        field = new QLabel(text, this);
+        field->setObjectName(QString::fromLatin1(name));
+        field->setFont(font);
+    };
+    label(lblKey1, "lblKey1");
+    label(lblKey2, "lblKey2");
+    label(lblKey3, "lblKey3");
+    label(lblKen1, "lblKen1", QStringLiteral("2/2"));
+    label(lblKen2, "lblKen2", QStringLiteral("1/1"));
+    label(lblKen4, "lblKen4");
+    label(lblD1, "lblD1");
+    lblKey2->setWordWrap(true);
+    auto bar = [&](QProgressBar*& field, const char* name) {
+        field = new QProgressBar(this);
+        field->setObjectName(QString::fromLatin1(name));
+        field->setRange(0, 100);
+        field->setValue(0);
+    };
+    bar(proBAR, "proBAR");
+    bar(proBAR2, "proBAR2");
+
+    layout->addWidget(lblKey1);
+    layout->addWidget(lblKey2);
+    layout->addWidget(lblKey3);
+    auto* counts = new QHBoxLayout;
+    counts->addWidget(lblKen1);
+    counts->addStretch();
+    counts->addWidget(lblKen2);
+    counts->addStretch();
+    counts->addWidget(lblKen4);
+    layout->addLayout(counts);
+    layout->addWidget(proBAR);
+    layout->addWidget(proBAR2);
+    layout->addWidget(lblD1);
+
+    Command1 = new QPushButton(QStringLiteral("中断"), this);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Command1->setAutoDefault(false);
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    row->addWidget(Command1);
+    layout->addLayout(row);
+    connect(Command1, &QPushButton::clicked, this, [] { ConfirmStop(); });
+}
+
+QLabel* Frm_excelRun::Label(ProgressLabel label) const {
+    switch (label) {
+    case ProgressLabel::Key1:
+        return lblKey1;
+    case ProgressLabel::Key2:
+        return lblKey2;
+    case ProgressLabel::Key3:
+        return lblKey3;
+    case ProgressLabel::Ken1:
+        return lblKen1;
+    case ProgressLabel::Ken2:
+        return lblKen2;
+    case ProgressLabel::Ken4:
+        return lblKen4;
+    case ProgressLabel::D1:
+        return lblD1;
+    }
+    return lblD1;
+}
+
+QProgressBar* Frm_excelRun::Bar(ProgressBar bar) const {
+    return bar == ProgressBar::Bar ? proBAR : proBAR2;
+}
+
+void Frm_excelRun::showEvent(QShowEvent* event) {
+    ui::Screen::showEvent(event);
+    PlaceForm(this);
+}
+
+bool Frm_excelRun::FrameCloseRequested() {
+    ConfirmStop();
+    return false;
+}
+
+// ---------------------------------------------------------------- adapters
+
+GateChoice GateDialogWindow::ShowModal() {
+    if (!form_)
+        form_ = new Frm_excel2jyu;
+    form_->exec();
+    if (!form_) // closed by its frame and gone: loaded afresh
+        form_ = new Frm_excel2jyu;
+    return form_->Choice();
+}
+
+void GateDialogWindow::Unload() {
+    delete form_.data();
+}
+
+ProgressWindowView::~ProgressWindowView() {
+    delete form_.data();
+}
+
+Frm_excelRun* ProgressWindowView::Load() {
+    if (!form_)
+        form_ = new Frm_excelRun;
+    return form_;
+}
+
+void ProgressWindowView::Show() {
+    Frm_excelRun* form = Load();
+    form->show();
+    form->raise();
+    form->activateWindow();
+}
+
+void ProgressWindowView::Unload() {
+    delete form_.data();
+}
+
+void ProgressWindowView::SetLabelText(ProgressLabel label, const QString& text) {
+    Load()->Label(label)->setText(text);
+}
+
+void ProgressWindowView::SetLabelVisible(ProgressLabel label, bool visible) {
+    Load()->Label(label)->setVisible(visible);
+}
+
+void ProgressWindowView::SetBarValue(ProgressBar bar, int value) {
+    Load()->Bar(bar)->setValue(std::clamp(value, 0, 100));
+}
+
+void ProgressWindowView::SetBarVisible(ProgressBar bar, bool visible) {
+    Load()->Bar(bar)->setVisible(visible);
+}
+
+void ProgressWindowView::ProcessEvents() {
+    QApplication::processEvents();
+}
+
+void InstallGateWindows() {
+    // Alive until the program ends; never destroyed after the application.
+    static auto* dialog = new GateDialogWindow;
+    static auto* progress = new ProgressWindowView;
+    SetGateDialog(dialog);
+    SetProgressView(progress);
+}
+
+} // namespace sheet

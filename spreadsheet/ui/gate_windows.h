@@ -1,0 +1,103 @@
+#pragma once
+
+// The two windows of the spreadsheet gate: the dialog Frm_excel2jyu that asks
+// what to do about an open instance, and the progress window Frm_excelRun.
+
+#include "common/ui/screen_base.h"
+#include "spreadsheet/gate.h"
+#include "spreadsheet/progress.h"
+
+#include <QPointer>
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+
+namespace sheet {
+
+// Places a form by the gate's centring rule on the screen it appears on.
+void PlaceForm(QWidget* form);
+
+class Frm_excel2jyu : public ui::Screen {
+    Q_OBJECT
+public:
+    explicit Frm_excel2jyu(QWidget* parent = nullptr);
+    GateChoice Choice() const;
+    void SetChoice(GateChoice choice);
+
+    QRadioButton* optTyudan;
+    QRadioButton* optZokkou;
+    QRadioButton* optAutoQuit;
+    QPushButton* cmdF12;
+
+    // What the frame's close button does: the dialog closes as if unloaded.
+    bool FrameCloseRequested() override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+};
+
+class Frm_excelRun : public ui::Screen {
+    Q_OBJECT
+public:
+    explicit Frm_excelRun(QWidget* parent = nullptr);
+
+    QLabel* Label(ProgressLabel label) const;
+    QProgressBar* Bar(ProgressBar bar) const;
+
+    QPushButton* Command1;
+    QProgressBar* proBAR;
+    QProgressBar* proBAR2;
+    QLabel* lblKey1;
+    QLabel* lblKey2;
+    QLabel* lblKey3;
+    QLabel* lblKen1;
+    QLabel* lblKen2;
+    QLabel* lblKen4;
+    QLabel* lblD1;
+
+    // The window is closed only by the program; the frame's close button
+    // asks for a stop like the stop button and keeps the window.
+    bool FrameCloseRequested() override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+};
+
+// The gate's dialog as the gate sees it: loaded at its first show, kept
+// hidden between shows, forgotten on Unload or when closed by its frame.
+class GateDialogWindow : public GateDialog {
+public:
+    GateChoice ShowModal() override;
+    void Unload() override;
+    Frm_excel2jyu* Form() const { return form_; }
+
+private:
+    QPointer<Frm_excel2jyu> form_;
+};
+
+// The progress window as the engines drive it: loaded on Show, destroyed on
+// Unload.
+class ProgressWindowView : public ProgressView {
+public:
+    ~ProgressWindowView() override;
+    void Show() override;
+    void Unload() override;
+    void SetLabelText(ProgressLabel label, const QString& text) override;
+    void SetLabelVisible(ProgressLabel label, bool visible) override;
+    void SetBarValue(ProgressBar bar, int value) override;
+    void SetBarVisible(ProgressBar bar, bool visible) override;
+    void ProcessEvents() override;
+    Frm_excelRun* Form() const { return form_; }
+
+private:
+    Frm_excelRun* Load();
+    QPointer<Frm_excelRun> form_;
+};
+
+// Installs both windows for RunExcelGate and the engines (once per program,
+// after the QApplication exists).
+void InstallGateWindows();
+
+} // namespace sheet
