@@ -215,6 +215,13 @@ public:
                                  QStringLiteral("シート名 '%1' は既に使われています。").arg(name));
         if (name.isEmpty() || name.size() > 31)
             throw SheetError(sheet::kErrMethodFailed, QStringLiteral("シート名が不正です。"));
+        // Workbook-level names follow the sheet, as the application's do.
+        for (auto it = book_->names.begin(); it != book_->names.end(); ++it) {
+            if (sheet::SubAddressSheet(it.value()) == sheet_->name) {
+                const QString cell = it.value().mid(it.value().lastIndexOf(QLatin1Char('!')) + 1);
+                it.value() = QLatin1Char('\'') + name + QStringLiteral("'!") + cell;
+            }
+        }
         sheet_->name = name;
     }
     void Delete() override {
