@@ -1,0 +1,225 @@
+#include "costcmp/report.h"
+
+#include "common/messages.h"
+#include "common/program_start.h"
+#include "costcmp/report_sheet.h"
+#include "spreadsheet/gate.h"
+#include "spreadsheet/progress.h"
+#include "spreadsheet/spreadsheet.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+#include <memory>
+
+namespace costcmp {
+
+namespace {
+
+using sheet::ProgressBar;
+using sheet::ProgressLabel;
+using sheet::ProgressView;
+using sheet::SheetError;
+
+// Default sheets of a new workbook are "Sheet1", "Sheet2", ... at most this
+// many.
+constexpr int kMaxDefaultSheets = 16;
+
+QString Native(const QString& path) {
+    return QDir::toNativeSeparators(path);
+}
+
+void Tell(const QString& text, common::MsgIcon icon = common::MsgIcon::None) {
+    common::ShowMessage(text, icon, common::MsgButtons::Ok);
+}
+
+// The private instance of one run with the two workbooks it holds. Whatever
+// happens, the workbooks are closed without saving and the instance ends.
+class OfficeRun {
+public:
+    OfficeRun() = default;
+    OfficeRun(const OfficeRun&) = delete;
+    OfficeRun& operator=(const OfficeRun&) = delete;
+    ~OfficeRun() { End(); }
+
+    void End() noexcept {
+        if (!app)
+            return;
+        report.reset();
+        CloseQuietly(newBook);
+        CloseQuietly(templateBook);
+        try {
+            app->Quit();
+        } catch (const SheetError&) {
+            // An instance that no longer answers has ended already.
+        }
+        app.reset();
+    }
+
+    std::unique_ptr<sheet::Application> app;
+    std::shared_ptr<sheet::Workbook> templateBook;
+    std::shared_ptr<sheet::Workbook> newBook;
+    std::shared_ptr<sheet::Worksheet> report;
+
+private:
+    static void CloseQuietly(std::shared_ptr<sheet::Workbook>& book) noexcept {
+        if (!book)
+            return;
+        try {
+            book->Close();
+        } catch (const SheetError&) {
+            // Quitting below discards it as well.
+        }
+        book.reset();
+    }
+};
+
+void ShowPreparing(ProgressView& view) {
+    view.Show();
+    view.ProcessEvents();
+    view.SetLabelText(ProgressLabel::Ken1, QString());
+    view.SetLabelText(ProgressLabel::Ken2, QString());
+    view.SetBarValue(ProgressBar::Bar, 0);
+    view.SetBarVisible(ProgressBar::Bar, false);
+    view.SetLabelText(ProgressLabel::Key1, QStringLiteral("準備中"));
+    view.SetLabelText(ProgressLabel::Key2, QString());
+    view.ProcessEvents();
+}
+
+// Deletes the new workbook's default sheets by name; the first name that is
+// not there ends the deleting.
+void DeleteDefaultSheets(sheet::Workbook& book) {
+    for (int i = 1; i <= kMaxDefaultSheets; ++i) {
+        try {
+            book.Worksheets(QStringLiteral("Sheet%1").arg(i))->Delete();
+        } catch (const SheetError&) {
+            return;
+        }
+    }
+}
+
+// A failure after the progress window was shown: the window goes, the
+// instance ends, then the user is told.
+bool Fail(ProgressView& view, OfficeRun& run, const QString& text,
+          common::MsgIcon icon = common::MsgIcon::None) {
+    view.Unload();
+    run.End();
+    Tell(text, icon);
+    return false;
+}
+
+// Builds and saves the work file in a private instance (which has ended when
+// this returns). False after a message when that was not possible.
+bool MakeWorkFile(const Calculation& calc, const ReportFiles& files, ProgressView& view) {
+    OfficeRun run;
+    try {
+        run.app = sheet::CreateApplication();
+        run.app->SetDisplayAlerts(false);
+        run.app->SetVisible(false);
+    } catch (const SheetError& e) {
+        return Fail(view, run,
+                    common::JoinLines({QStringLiteral("表計算ソフトを起動できません。"), e.Text(),
+                                       QStringLiteral("処理は続行できません。")}),
+                    common::MsgIcon::Critical);
+    }
+
+    try {
+        run.templateBook = run.app->Workbooks().Open(files.templatePath);
+    } catch (const SheetError&) {
+        return Fail(view, run,
+                    common::JoinLines({QStringLiteral("必要な下記ファイルがありません。"),
+                                       Native(files.templatePath),
+                                       QStringLiteral("処理は続行できません。"), QString()}));
+    }
+
+    try {
+        run.newBook = run.app->Workbooks().Add();
+        std::shared_ptr<sheet::Worksheet> first = run.newBook->Worksheets(QStringLiteral("sheet1"));
+        run.report =
+            run.templateBook->Worksheets(TemplateSheetName())->Copy(sheet::Where::Before, *first);
+    } catch (const SheetError& e) {
+        // Without the comparison sheet there is nothing to fill: the report
+        // ends here as when the template is missing.
+        return Fail(view, run,
+                    common::JoinLines({e.Text(), QStringLiteral("元ブック に 元シートがない")}));
+    }
+
+    try {
+        run.report->SetName(ReportSheetName());
+        view.Show();
+        view.SetLabelText(ProgressLabel::Key1, QStringLiteral("自社開発で比較"));
+        view.ProcessEvents();
+        WriteReportSheet(*run.report, *run.app, calc);
+        DeleteDefaultSheets(*run.newBook);
+        run.newBook->Worksheets(1)->Activate();
+        run.newBook->Worksheets(1)->Cells(1, 1)->Select();
+    } catch (const SheetError& e) {
+        return Fail(view, run,
+                    common::JoinLines({QStringLiteral("比較シートを作成できませんでした。"),
+                                       Native(files.templatePath), e.Text(),
+                                       QStringLiteral("処理は続行できません。")}),
+                    common::MsgIcon::Exclamation);
+    }
+
+    try {
+        run.newBook->SaveAs(files.workPath);
+    } catch (const SheetError& e) {
+        return Fail(view, run,
+                    common::JoinLines({QStringLiteral("比較表のファイルを保存できませんでした。"),
+                                       Native(files.workPath),
+                                       QStringLiteral("前回の比較表を開いたままの場合は閉じてから、"
+                                                      "もう一度実行してください。"),
+                                       e.Text()}),
+                    common::MsgIcon::Exclamation);
+    }
+
+    view.Unload();
+    run.End();
+    return true;
+}
+
+// Opens the work file in an ordinary window of the spreadsheet application.
+void OpenForUser(const ReportFiles& files) {
+    const QString launcher = files.findLauncher ? files.findLauncher() : QString();
+    if (launcher.isEmpty()) {
+        Tell(common::JoinLines(
+                 {QStringLiteral("表計算ソフトが見つからないため、比較表を開けません。"),
+                  QStringLiteral("比較表は下記に保存しました。"), Native(files.workPath)}),
+             common::MsgIcon::Exclamation);
+        return;
+    }
+    // The path goes as one argument, never re-parsed (it may hold blanks).
+    if (!common::StartCommand(launcher, {files.workPath}))
+        Tell(common::JoinLines({QStringLiteral("表計算ソフトを起動できませんでした。"),
+                                QStringLiteral("比較表は下記に保存しました。"),
+                                Native(files.workPath)}),
+             common::MsgIcon::Exclamation);
+}
+
+} // namespace
+
+ReportFiles DefaultReportFiles() {
+    ReportFiles files;
+    files.templatePath = QDir(QCoreApplication::applicationDirPath())
+                             .filePath(QString::fromLatin1(kReportTemplateName));
+    files.workPath = QDir(QDir::tempPath()).filePath(QString::fromLatin1(kWorkFileName));
+    files.findLauncher = [] { return sheet::GetAppPath(QStringLiteral("EXCEL.EXE")); };
+    return files;
+}
+
+bool BuildCostReport(const Calculation& calc, const ReportFiles& files) {
+    const int gate = sheet::RunExcelGate();
+    if (gate == sheet::kGateStopped || gate == sheet::kGateUnavailable)
+        return false;
+
+    ProgressView& view = sheet::ProgressWindow();
+    ShowPreparing(view);
+    if (!MakeWorkFile(calc, files, view))
+        return false;
+
+    QCoreApplication::processEvents();
+    OpenForUser(files);
+    return true;
+}
+
+} // namespace costcmp

@@ -1,0 +1,40 @@
+#pragma once
+
+// The calculator's spreadsheet report (COSTCMP_EXL): the comparison sheet of
+// the template workbook COSTCMPX.EXL is copied into a new workbook, filled
+// with the calculation, saved as work.xls in the temporary folder and opened
+// for the user in an ordinary window of the spreadsheet application.
+
+#include <QString>
+
+#include <functional>
+
+#include "costcmp/cost_model.h"
+
+namespace costcmp {
+
+inline constexpr char kReportTemplateName[] = "COSTCMPX.EXL";
+inline constexpr char kWorkFileName[] = "work.xls";
+
+// Where the report reads and writes, and how it finds the program that opens
+// the result.
+struct ReportFiles {
+    QString templatePath; // the template workbook
+    QString workPath;     // the work file, replaced on every run
+    // The spreadsheet application's launcher; empty when there is none.
+    std::function<QString()> findLauncher;
+};
+
+// COSTCMPX.EXL beside the running program, work.xls in the temporary folder
+// (TMPDIR, else /tmp), the office launcher of the gate.
+ReportFiles DefaultReportFiles();
+
+// Runs the report from the gate to the opened result. Answers true when the
+// work file was saved (and opened, or the user was told where it is); false
+// when the report could not be made: the gate stopped it (it has told the
+// user why) or a message has said what failed. The caller then leaves
+// through its normal exit. The private instance of the spreadsheet
+// application has ended in every case.
+bool BuildCostReport(const Calculation& calc, const ReportFiles& files = DefaultReportFiles());
+
+} // namespace costcmp
