@@ -1,0 +1,336 @@
+#include "shtlist/engine.h"
+
+#include "bookmrg/password_prompt.h"
+#include "common/messages.h"
+#include "common/program_start.h"
+#include "spreadsheet/gate.h"
+#include "spreadsheet/progress.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <unistd.h>
+
+namespace shtlist {
+
+namespace {
+
+using common::MsgButtons;
+using common::MsgIcon;
+using sheet::ProgressLabel;
+
+const QString kCr = QStringLiteral("\r");
+const QString kUnchanged = QStringLiteral("元のブックは変更されていません。");
+
+void Say(const QString& text, MsgIcon icon = MsgIcon::None) {
+    common::ShowMessage(text, icon, MsgButtons::Ok);
+}
+
+void LetEventsRun() {
+    sheet::ProgressWindow().ProcessEvents();
+}
+
+// A protected workbook opened without (or with a wrong) password.
+bool IsPasswordRefusal(const sheet::SheetError& error) {
+    return error.Description().contains(QStringLiteral("パスワード"));
+}
+
+// The new content is written here first: in the target's folder, so that the
+// final rename replaces the file in one step, and hidden.
+QString SaveTempPath(const QFileInfo& target) {
+    return target.absolutePath() + QStringLiteral("/.~shtlist-%1-").arg(getpid()) +
+           target.completeBaseName() + QStringLiteral(".xls");
+}
+
+} // namespace
+
+QString TemplatePath() {
+    return QCoreApplication::applicationDirPath() + QLatin1Char('/') + kTemplateFileName;
+}
+
+QString IndexLinkTarget(const QString& sheetName) {
+    QString quoted = sheetName;
+    quoted.replace(QLatin1Char('\''), QStringLiteral("''"));
+    return QLatin1Char('\'') + quoted + QStringLiteral("'!A1");
+}
+
+SheetListRun::SheetListRun(QString targetPath, QString templatePath)
+    : targetPath_(std::move(targetPath)), templatePath_(std::move(templatePath)) {}
+
+SheetListRun::~SheetListRun() {
+    CloseSpreadsheet();
+}
+
+QString SheetListRun::TargetFile() const {
+    return targetFile_.isEmpty() ? QFileInfo(targetPath_).absoluteFilePath() : targetFile_;
+}
+
+void SheetListRun::CreateApplication() {
+    app_ = sheet::CreateApplication();
+    app_->SetDisplayAlerts(false);
+    app_->SetVisible(false);
+}
+
+OpenResult SheetListRun::OpenTarget() {
+    sheet::OpenOptions options;
+    bool retry = false;
+    for (;;) {
+        try {
+            target_ = app_->Workbooks().Open(targetPath_, options);
+            targetFile_ = target_->FullName();
+            return OpenResult::Opened;
+        } catch (const sheet::SheetError& error) {
+            if (error.Number() == sheet::kErrServerGone)
+                throw;
+            if (!IsPasswordRefusal(error)) {
+                openError_ = error.Text();
+                return OpenResult::Failed;
+            }
+        }
+        // Protected: ask for the password until it opens or the user gives up.
+        bookmrg::PasswordPrompt* prompt = bookmrg::CurrentPasswordPrompt();
+        QString password;
+        if (!prompt || !prompt->Ask(targetPath_, retry, &password))
+            return OpenResult::Cancelled;
+        options.password = password;
+        retry = true;
+    }
+}
+
+void SheetListRun::ReadSheetNames() {
+    sheetNames_.clear();
+    const int count = target_->SheetCount();
+    for (int i = 1; i <= count && sheetNames_.size() < kMaxSheetNames; ++i)
+        sheetNames_.append(target_->Worksheets(i)->Name());
+}
+
+bool SheetListRun::OpenTemplate() {
+    try {
+        template_ = app_->Workbooks().Open(templatePath_);
+        pattern_ = template_->Worksheets(kIndexSheetName);
+    } catch (const sheet::SheetError& error) {
+        if (error.Number() == sheet::kErrServerGone)
+            throw;
+        return false;
+    }
+    return true;
+}
+
+QString SheetListRun::AddIndexSheet() {
+    try {
+        pattern_->Copy(sheet::Where::Before, *target_->Worksheets(1));
+        index_ = app_->ActiveSheet();
+    } catch (const sheet::SheetError& error) {
+        if (error.Number() == sheet::kErrServerGone)
+            throw;
+        return QStringLiteral("NG");
+    }
+    return QStringLiteral("OK");
+}
+
+bool SheetListRun::WriteSheetList() {
+    index_->Activate();
+    index_->Range(QStringLiteral("A1"))->SetValue(kIndexTitle);
+    index_->Range(QStringLiteral("A2"))->SetValue(kIndexHint);
+    const int count = int(sheetNames_.size());
+    for (int i = 1; i <= count; ++i) {
+        sheet::UpdateProgress(i, count, 1);
+        if (sheet::IsCancelRequested())
+            return false;
+        const QString name = sheetNames_.at(i - 1);
+        const QString address = QStringLiteral("A") + QString::number(i + 2);
+        index_->Range(address)->Select();
+        // The leading apostrophe keeps a name such as "2024" a text.
+        index_->Hyperlinks().Add(*app_->Selection(), QString(), IndexLinkTarget(name),
+                                 QLatin1Char('\'') + name);
+        index_->Range(address)->SetFontSize(11);
+    }
+    index_->AllCells()->AutoFitColumns();
+    return true;
+}
+
+bool SheetListRun::SaveTarget() {
+    std::shared_ptr<sheet::Worksheet> first = target_->Worksheets(1);
+    first->Activate();
+    first->Cells(1, 1)->Select();
+
+    const QString original = TargetFile();
+    const QFileInfo info(original);
+    // A file without any write permission is read-only for its user, even
+    // where the file system would let this process write it.
+    const QFileDevice::Permissions writeBits =
+        QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+    if (!info.isWritable() || !(QFile::permissions(original) & writeBits)) {
+        Say(QStringLiteral("ブックが書き込みできないため保存できません。") + kCr + original + kCr +
+                kUnchanged,
+            MsgIcon::Exclamation);
+        return false;
+    }
+    const QString temp = SaveTempPath(info);
+    QFile::remove(temp);
+    try {
+        target_->SaveAs(temp);
+    } catch (const sheet::SheetError& error) {
+        QFile::remove(temp);
+        if (error.Number() == sheet::kErrServerGone)
+            throw;
+        Say(QStringLiteral("ブックを保存できませんでした。") + kCr + original + kCr + error.Text() +
+                kCr + kUnchanged,
+            MsgIcon::Exclamation);
+        return false;
+    }
+    // The new file takes the place and the access rights of the old one.
+    QFile::setPermissions(temp, QFile::permissions(original));
+    if (std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(original).constData()) !=
+        0) {
+        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+        QFile::remove(temp);
+        Say(QStringLiteral("ブックを保存できませんでした。") + kCr + original + kCr + reason + kCr +
+                kUnchanged,
+            MsgIcon::Exclamation);
+        return false;
+    }
+    return true;
+}
+
+void SheetListRun::CloseSpreadsheet() {
+    if (!app_)
+        return;
+    try {
+        if (target_)
+            target_->Close();
+    } catch (const sheet::SheetError&) {
+        // The workbook goes with the application below.
+    }
+    index_.reset();
+    pattern_.reset();
+    target_.reset();
+    template_.reset();
+    try {
+        app_->Quit();
+    } catch (const sheet::SheetError&) {
+        // An application that is already gone needs no quitting.
+    }
+    app_.reset();
+}
+
+void BuildSheetList(const QString& targetPath, ProgramHost& host) {
+    BuildSheetList(targetPath, TemplatePath(), host);
+}
+
+namespace {
+
+// How a run ended: the caller is started again in every case except a
+// missing template, which ends the program as the gate does.
+enum class Outcome { Saved, NotSaved, EndProgram };
+
+// The steps after the application has started, each failure reported.
+Outcome RunSteps(SheetListRun& run, const QString& templatePath) {
+    switch (run.OpenTarget()) {
+    case OpenResult::Opened:
+        break;
+    case OpenResult::Cancelled:
+        Say(QStringLiteral("パスワードがキャンセルされました。") + kCr +
+            QStringLiteral("このブックは処理しません。") + kCr);
+        return Outcome::NotSaved;
+    case OpenResult::Failed:
+        Say(run.OpenError() + kCr + QStringLiteral("このブックは処理しません。") + kCr,
+            MsgIcon::Exclamation);
+        return Outcome::NotSaved;
+    }
+    run.ReadSheetNames();
+
+    if (!run.OpenTemplate()) {
+        Say(QStringLiteral("必要な下記ファイルがありません。") + kCr + templatePath + kCr +
+            QStringLiteral("処理は続行できません。") + kCr);
+        return Outcome::EndProgram;
+    }
+    if (run.AddIndexSheet() != QStringLiteral("OK")) {
+        Say(QStringLiteral("作成するブックのシート数がExcelの制限に達しました。") + kCr + kCr +
+                QStringLiteral("処理を終了します。"),
+            MsgIcon::Exclamation);
+        return Outcome::NotSaved;
+    }
+    // A stop confirmed in the progress window ends the run before anything
+    // is saved.
+    if (!run.WriteSheetList() || sheet::IsCancelRequested()) {
+        Say(QStringLiteral("処理を中断しました。") + kCr + kUnchanged, MsgIcon::Information);
+        return Outcome::NotSaved;
+    }
+    return run.SaveTarget() ? Outcome::Saved : Outcome::NotSaved;
+}
+
+} // namespace
+
+void BuildSheetList(const QString& targetPath, const QString& templatePath, ProgramHost& host) {
+    const int gate = sheet::RunExcelGate();
+    if (gate == sheet::kGateStopped || gate == sheet::kGateUnavailable) {
+        host.EndProgram();
+        return;
+    }
+
+    sheet::ProgressView& view = sheet::ProgressWindow();
+    view.Show();
+    LetEventsRun();
+    view.SetLabelText(ProgressLabel::Ken1, QString());
+    view.SetLabelText(ProgressLabel::Ken2, QString());
+    view.SetLabelVisible(ProgressLabel::Ken1, false);
+    view.SetBarValue(sheet::ProgressBar::Bar, 0);
+    view.SetBarVisible(sheet::ProgressBar::Bar, false);
+    view.SetLabelText(ProgressLabel::Key1, QStringLiteral("準備中"));
+    view.SetLabelText(ProgressLabel::Key2, QString());
+    LetEventsRun();
+
+    SheetListRun run(targetPath, templatePath);
+    Outcome outcome = Outcome::NotSaved;
+    try {
+        try {
+            run.CreateApplication();
+        } catch (const sheet::SheetError& error) {
+            Say(error.Text(), MsgIcon::Critical);
+            view.Unload();
+            host.EndProgram();
+            return;
+        }
+        view.Show();
+        LetEventsRun();
+        view.SetLabelText(ProgressLabel::Key1, kIndexSheetName);
+        LetEventsRun();
+        view.SetLabelVisible(ProgressLabel::Ken1, true);
+        view.SetBarVisible(sheet::ProgressBar::Bar, true);
+        sheet::ClearCancelFlag();
+        outcome = RunSteps(run, templatePath);
+    } catch (const sheet::SheetError& error) {
+        // The application failed in a way no step expects (it ended, or it
+        // stopped answering): nothing more can be done with it, and the
+        // workbook on disk has not been touched.
+        Say(QStringLiteral("処理中にエラーが発生しました。") + kCr + error.Text() + kCr +
+                kUnchanged,
+            MsgIcon::Critical);
+    }
+    view.Unload();
+    run.CloseSpreadsheet();
+    if (outcome == Outcome::EndProgram) {
+        host.EndProgram();
+        return;
+    }
+    QCoreApplication::processEvents();
+    host.ReturnToCaller();
+    if (outcome != Outcome::Saved)
+        return;
+
+    const QString office = sheet::GetAppPath(QStringLiteral("EXCEL.EXE"));
+    if (office.isEmpty()) {
+        Say(QStringLiteral("表計算アプリケーションが見つからないため、ブックを開けません。") + kCr +
+                QStringLiteral("シート一覧を追加したブック：") + run.TargetFile(),
+            MsgIcon::Information);
+        return;
+    }
+    common::StartCommand(office, {run.TargetFile()});
+}
+
+} // namespace shtlist

@@ -1,0 +1,100 @@
+#pragma once
+
+// The sheet list run: a pattern sheet from the program's template workbook
+// is put in front of the sheets of one existing workbook, one link per sheet
+// the workbook had is written on it, and the workbook is saved in place.
+
+#include "spreadsheet/spreadsheet.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+namespace shtlist {
+
+// What the engine asks of the program around it.
+class ProgramHost {
+public:
+    virtual ~ProgramHost() = default;
+    // Saves the settings, starts the caller and ends the process.
+    virtual void EndProgram() = 0;
+    // Saves the settings, starts the caller and closes the main screen; the
+    // process goes on.
+    virtual void ReturnToCaller() = 0;
+};
+
+inline const QString kIndexSheetName = QStringLiteral("シート一覧");
+inline const QString kTemplateFileName = QStringLiteral("SHTLISTX.EXL");
+inline const QString kIndexTitle = QStringLiteral("※※　目　　次　※※");
+inline const QString kIndexHint = QStringLiteral("クリックすると該当シートに移動します");
+inline constexpr int kMaxSheetNames = 32000;
+
+// The template workbook next to the program.
+QString TemplatePath();
+
+// The sub-address of a link to cell A1 of a sheet: the name in apostrophes
+// (its own apostrophes doubled), "!A1".
+QString IndexLinkTarget(const QString& sheetName);
+
+// The run on a workbook, with the template next to the program. Every
+// outcome is reported to the user; when it returns, the caller ends the
+// process.
+void BuildSheetList(const QString& targetPath, ProgramHost& host);
+// The same with the template given (tests).
+void BuildSheetList(const QString& targetPath, const QString& templatePath, ProgramHost& host);
+
+enum class OpenResult { Opened, Cancelled, Failed };
+
+// The steps of a run and their state; BuildSheetList drives them. A step that
+// meets a failure of the application throws sheet::SheetError.
+class SheetListRun {
+public:
+    SheetListRun(QString targetPath, QString templatePath);
+    ~SheetListRun();
+    SheetListRun(const SheetListRun&) = delete;
+    SheetListRun& operator=(const SheetListRun&) = delete;
+
+    // Starts the private application, hidden and without questions.
+    void CreateApplication();
+    // Opens the target workbook, asking for its password while it is refused
+    // as protected.
+    OpenResult OpenTarget();
+    // The names of the target's sheets in order, at most kMaxSheetNames.
+    void ReadSheetNames();
+    // Opens the template workbook; false when it or its pattern sheet is
+    // missing.
+    bool OpenTemplate();
+    // Copies the pattern sheet in front of the target's sheets: "OK", or "NG"
+    // when the copy fails.
+    QString AddIndexSheet();
+    // Title, hint and one link per sheet name. False when the user stopped
+    // the run in the progress window.
+    bool WriteSheetList();
+    // Saves the target over the file it was opened from: written to a new
+    // file beside it and renamed over it only when complete, so a failure
+    // leaves the original as it was. False when it failed (reported).
+    bool SaveTarget();
+    // Closes the target without saving and quits the application.
+    void CloseSpreadsheet();
+
+    const QStringList& SheetNames() const { return sheetNames_; }
+    // The error of the last failed open, as "number description".
+    const QString& OpenError() const { return openError_; }
+    // The file the target was opened from.
+    QString TargetFile() const;
+
+private:
+    QString targetPath_;
+    QString templatePath_;
+    QString targetFile_;
+    QString openError_;
+    QStringList sheetNames_;
+    std::unique_ptr<sheet::Application> app_;
+    std::shared_ptr<sheet::Workbook> target_;
+    std::shared_ptr<sheet::Workbook> template_;
+    std::shared_ptr<sheet::Worksheet> pattern_;
+    std::shared_ptr<sheet::Worksheet> index_;
+};
+
+} // namespace shtlist

@@ -1,0 +1,68 @@
+#pragma once
+
+// FRM_SHTLIST1, the one screen of the sheet list program: the workbook that
+// gets a sheet list, and the run.
+
+#include "common/ui/screen_base.h"
+#include "shtlist/engine.h"
+
+#include <functional>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QStatusBar;
+
+namespace shtlist {
+
+class FrmShtlist1 : public ui::Screen, public ProgramHost {
+    Q_OBJECT
+public:
+    // The engine run started by F12 with the target path; tests replace it.
+    using Runner = std::function<void(const QString&, ProgramHost&)>;
+
+    FrmShtlist1();
+
+    // Reads SHTLIST.PRM into the box and the remembered dialog folder. An
+    // unreadable file leaves the box empty.
+    void LoadSettings();
+    // Writes the box text, as typed, into SHTLIST.PRM; a failure is reported.
+    void SaveSettings();
+
+    void SetRunner(Runner runner) { runner_ = std::move(runner); }
+    // cmdF12 stays disabled until the screen has been loaded and shown.
+    void SetRunEnabled(bool enabled);
+
+    // Leaving the program: settings saved, the caller started, the process
+    // ended. ReturnToCaller does the same without ending the process.
+    void EndProgram() override;
+    void ReturnToCaller() override;
+
+    // The remembered folder and file name of the dialog.
+    QString DialogFolder() const { return dialogFolder_; }
+    QString DialogFile() const { return dialogFile_; }
+
+    // Handlers, public so that the program's tests reach them directly.
+    void ChooseWorkbook(); // F9
+    void Run();            // F12
+
+private:
+    void BuildControls();
+    // Saves the settings and looks up the command that leads back.
+    QString LeaveScreen();
+
+    QLabel* Label6 = nullptr;
+    QLineEdit* txtOtFname = nullptr;
+    QPushButton* cmdF9 = nullptr;
+    QPushButton* cmdF12 = nullptr;
+    QPushButton* cmdEsc = nullptr;
+    QStatusBar* stb_Guaid = nullptr;
+
+    QString dialogFolder_;
+    QString dialogFile_;
+    Runner runner_;
+    bool left_ = false;  // the screen has been left (settings saved)
+    bool ended_ = false; // the process has been asked to end
+};
+
+} // namespace shtlist
