@@ -4,6 +4,7 @@
 #include "bookmrg/ui/password_dialog.h"
 #include "common/data_folder.h"
 #include "common/ui/app_init.h"
+#include "spreadsheet/ui/gate_windows.h"
 
 #include <QApplication>
 
@@ -24,6 +25,7 @@ int Main(int argc, char** argv) {
     LetEventsRun(2);
     common::SetDataFolder();
 
+    sheet::InstallGateWindows();
     static PasswordDialogPrompt passwords;
     SetPasswordPrompt(&passwords);
 
