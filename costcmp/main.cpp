@@ -1,7 +1,9 @@
 #include "common/ui/app_init.h"
 #include "costcmp/costcmp_main.h"
 #include "costcmp/frm_costcmp1.h"
+#include "costcmp/report.h"
 #include "costcmp/template_session.h"
+#include "spreadsheet/ui/gate_windows.h"
 
 #include <QApplication>
 
@@ -15,6 +17,12 @@ int main(int argc, char** argv) {
     // "テンプレート" on the input screen opens the template screen.
     costcmp::SetTemplateOpener(
         [](costcmp::FRM_COSTCMP1& input) { costcmp::ExchangeTemplate(&input); });
+
+    // "Excel出力" on the result screen makes the comparison workbook, behind
+    // the spreadsheet application's gate and progress windows.
+    sheet::InstallGateWindows();
+    costcmp::SetReportBuilder(
+        [](const costcmp::Calculation& calc, QWidget*) { return costcmp::BuildCostReport(calc); });
 
     costcmp::CostCmpMain program;
     program.StartUp();
