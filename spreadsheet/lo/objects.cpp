@@ -164,23 +164,32 @@ int LoWorkbook::SheetCount() const {
     session_->CheckOpen();
     int count = 0;
     Call(QStringLiteral("シート数を取得できません。"), [&] {
-        Reference<css::container::XIndexAccess> sheets(doc_->getSheets(), UNO_QUERY_THROW);
+        Reference<css::container::XIndexAccess> sheets(Sheets(), UNO_QUERY_THROW);
         count = sheets->getCount();
     });
     return count;
 }
 
-std::shared_ptr<LoWorksheet> LoWorkbook::Wrap(const Reference<css::sheet::XSpreadsheet>& sheet) {
-    return std::make_shared<LoWorksheet>(shared_from_this(), sheet);
+const Reference<css::sheet::XSpreadsheets>& LoWorkbook::Sheets() const {
+    if (!sheets_.is())
+        sheets_ = doc_->getSheets();
+    return sheets_;
 }
 
-std::shared_ptr<LoWorksheet> LoWorkbook::SheetAt(int zeroBased) {
+std::shared_ptr<LoWorksheet> LoWorkbook::Wrap(const Reference<css::sheet::XSpreadsheet>& sheet,
+                                              const QString& knownName, int knownIndex) {
+    auto wrapped = std::make_shared<LoWorksheet>(shared_from_this(), sheet);
+    wrapped->Remember(knownName, knownIndex);
+    return wrapped;
+}
+
+std::shared_ptr<LoWorksheet> LoWorkbook::SheetAt(int zeroBased, const QString& knownName) {
     Reference<css::sheet::XSpreadsheet> sheet;
     Call(QStringLiteral("シートを取得できません。"), [&] {
-        Reference<css::container::XIndexAccess> sheets(doc_->getSheets(), UNO_QUERY_THROW);
+        Reference<css::container::XIndexAccess> sheets(Sheets(), UNO_QUERY_THROW);
         sheet.set(sheets->getByIndex(zeroBased), UNO_QUERY_THROW);
     });
-    return Wrap(sheet);
+    return Wrap(sheet, knownName, zeroBased);
 }
 
 std::shared_ptr<Worksheet> LoWorkbook::Worksheets(int index) {
@@ -195,7 +204,7 @@ std::shared_ptr<Worksheet> LoWorkbook::Worksheets(const QString& name) {
     session_->CheckOpen();
     Sequence<OUString> names;
     Call(QStringLiteral("シート名を取得できません。"),
-         [&] { names = doc_->getSheets()->getElementNames(); });
+         [&] { names = Sheets()->getElementNames(); });
     int found = -1;
     for (sal_Int32 i = 0; i < names.getLength() && found < 0; ++i)
         if (ToQ(names[i]) == name)
@@ -206,7 +215,7 @@ std::shared_ptr<Worksheet> LoWorkbook::Worksheets(const QString& name) {
     if (found < 0)
         throw SheetError(kErrSubscript, QStringLiteral("インデックスが有効範囲にありません。"),
                          QStringLiteral("no sheet '%1' in %2").arg(name, name_));
-    return SheetAt(found);
+    return SheetAt(found, ToQ(names[found]));
 }
 
 sal_Int32 LoWorkbook::FormatKey(const QString& format) {
@@ -226,9 +235,12 @@ sal_Int32 LoWorkbook::FormatKey(const QString& format) {
     return key;
 }
 
-void LoWorkbook::MakeActiveSheet(const Reference<css::sheet::XSpreadsheet>& sheet) {
+void LoWorkbook::MakeActiveSheet(const Reference<css::sheet::XSpreadsheet>& sheet,
+                                 bool updateView) {
     session_->activeBook = shared_from_this();
     session_->activeSheet = Wrap(sheet);
+    if (!updateView)
+        return;
     // Also the view's active sheet, so that a saved workbook opens on it.
     Call(QStringLiteral("シートをアクティブにできません。"), [&] {
         Reference<css::frame::XModel> model(doc_, UNO_QUERY_THROW);
@@ -285,6 +297,7 @@ void LoWorkbook::Close() {
     Reference<css::lang::XComponent> component = component_;
     component_.clear();
     doc_.clear();
+    sheets_.clear();
     formatKeys_.clear();
     session_->Forget(this);
     try {
@@ -304,17 +317,34 @@ LoWorksheet::LoWorksheet(std::shared_ptr<LoWorkbook> book,
                          Reference<css::sheet::XSpreadsheet> sheet)
     : book_(std::move(book)), sheet_(std::move(sheet)) {}
 
+void LoWorksheet::Remember(const QString& name, int index) const {
+    const int generation = book_->Sess().generation;
+    if (!name.isEmpty()) {
+        name_ = name;
+        nameGeneration_ = generation;
+    }
+    if (index >= 0) {
+        index_ = index;
+        indexGeneration_ = generation;
+    }
+}
+
 QString LoWorksheet::Name() const {
     book_->Sess().CheckOpen();
+    if (nameGeneration_ == book_->Sess().generation)
+        return name_;
     QString name;
     Call(QStringLiteral("シート名を取得できません。"), [&] {
         Reference<css::container::XNamed> named(sheet_, UNO_QUERY_THROW);
         name = ToQ(named->getName());
     });
+    Remember(name, -1);
     return name;
 }
 
 int LoWorksheet::Index() const {
+    if (indexGeneration_ == book_->Sess().generation)
+        return index_;
     int index = -1;
     Call(QStringLiteral("シートの位置を取得できません。"), [&] {
         index = AddressOf(Reference<css::table::XCellRange>(sheet_, UNO_QUERY_THROW)).Sheet;
@@ -328,7 +358,7 @@ void LoWorksheet::SetName(const QString& name) {
         return;
     const QString refused = QStringLiteral("シート名を '%1' に変更できません。").arg(name);
     Sequence<OUString> names;
-    Call(refused, [&] { names = book_->Doc()->getSheets()->getElementNames(); });
+    Call(refused, [&] { names = book_->Sheets()->getElementNames(); });
     for (const OUString& other : names) {
         const QString o = ToQ(other);
         if (o != current && o.compare(name, Qt::CaseInsensitive) == 0)
@@ -339,6 +369,7 @@ void LoWorksheet::SetName(const QString& name) {
         Reference<css::container::XNamed> named(sheet_, UNO_QUERY_THROW);
         named->setName(ToOU(name));
     });
+    ++book_->Sess().generation;
     // The office ignores a name it refuses without saying so.
     if (Name() != name)
         throw SheetError(kErrMethodFailed, refused, QStringLiteral("name not accepted"));
@@ -351,7 +382,8 @@ void LoWorksheet::Delete() {
     const QString name = Name();
     Session& s = book_->Sess();
     Call(QStringLiteral("シート '%1' を削除できません。").arg(name),
-         [&] { book_->Doc()->getSheets()->removeByName(ToOU(name)); });
+         [&] { book_->Sheets()->removeByName(ToOU(name)); });
+    ++s.generation;
     if (s.activeSheet && s.activeSheet->Sheet() == sheet_)
         s.activeSheet.reset();
     if (s.selection && s.selection->Sheet()->Sheet() == sheet_)
@@ -372,8 +404,9 @@ std::shared_ptr<Worksheet> LoWorksheet::Copy(Where where, Worksheet& target) {
     const int position = dest->Index() + (where == Where::After ? 1 : 0);
     std::shared_ptr<LoWorkbook> destBook = dest->Book();
     Reference<css::sheet::XSpreadsheet> copied;
+    int copiedIndex = -1;
     Call(QStringLiteral("シート '%1' をコピーできません。").arg(name), [&] {
-        Reference<css::sheet::XSpreadsheets> sheets = destBook->Doc()->getSheets();
+        Reference<css::sheet::XSpreadsheets> sheets = destBook->Sheets();
         sal_Int32 index = position;
         if (destBook.get() == book_.get()) {
             // Within one workbook: the same unique naming as across books.
@@ -394,8 +427,11 @@ std::shared_ptr<Worksheet> LoWorksheet::Copy(Where where, Worksheet& target) {
         }
         Reference<css::container::XIndexAccess> byIndex(sheets, UNO_QUERY_THROW);
         copied.set(byIndex->getByIndex(index), UNO_QUERY_THROW);
+        copiedIndex = index;
     });
-    destBook->MakeActiveSheet(copied);
+    ++book_->Sess().generation;
+    destBook->MakeActiveSheet(copied, false);
+    book_->Sess().activeSheet->Remember(QString(), copiedIndex);
     return book_->Sess().activeSheet;
 }
 

@@ -30,6 +30,9 @@ struct Session {
     std::shared_ptr<LoRange> selection;
     int addedBooks = 0;
     bool quit = false;
+    // Changes whenever a sheet is renamed, added or removed: names and
+    // positions cached by the sheet objects are valid for one generation.
+    int generation = 0;
 
     void CheckOpen() const;
     void Forget(LoWorkbook* book);
@@ -52,14 +55,19 @@ public:
     void Close() override;
 
     const Reference<css::sheet::XSpreadsheetDocument>& Doc() const { return doc_; }
-    std::shared_ptr<LoWorksheet> SheetAt(int zeroBased);
-    std::shared_ptr<LoWorksheet> Wrap(const Reference<css::sheet::XSpreadsheet>& sheet);
+    std::shared_ptr<LoWorksheet> SheetAt(int zeroBased, const QString& knownName = QString());
+    std::shared_ptr<LoWorksheet> Wrap(const Reference<css::sheet::XSpreadsheet>& sheet,
+                                      const QString& knownName = QString(), int knownIndex = -1);
+    // The document's sheet collection (fetched once).
+    const Reference<css::sheet::XSpreadsheets>& Sheets() const;
     // Key of a number format in this document (added when missing).
     sal_Int32 FormatKey(const QString& format);
     Session& Sess() const { return *session_; }
     std::shared_ptr<Session> SessionPtr() const { return session_; }
     bool IsClosed() const { return !doc_.is(); }
-    void MakeActiveSheet(const Reference<css::sheet::XSpreadsheet>& sheet);
+    // The view follows only when asked: a copy becomes the active sheet of the
+    // object model, and the engines activate the first sheet before saving.
+    void MakeActiveSheet(const Reference<css::sheet::XSpreadsheet>& sheet, bool updateView = true);
 
 private:
     std::shared_ptr<Session> session_;
@@ -68,6 +76,7 @@ private:
     QString name_;
     QString fullName_;
     QHash<QString, sal_Int32> formatKeys_;
+    mutable Reference<css::sheet::XSpreadsheets> sheets_;
 };
 
 class LoWorksheet : public Worksheet, public std::enable_shared_from_this<LoWorksheet> {
@@ -86,6 +95,7 @@ public:
     const std::shared_ptr<LoWorkbook>& Book() const { return book_; }
     const Reference<css::sheet::XSpreadsheet>& Sheet() const { return sheet_; }
     int Index() const; // 0-based position in the workbook
+    void Remember(const QString& name, int index) const;
 
 private:
     class Links : public ::sheet::Hyperlinks {
@@ -101,6 +111,10 @@ private:
     std::shared_ptr<LoWorkbook> book_;
     Reference<css::sheet::XSpreadsheet> sheet_;
     Links links_{*this};
+    mutable QString name_;
+    mutable int nameGeneration_ = -1;
+    mutable int index_ = -1;
+    mutable int indexGeneration_ = -1;
 };
 
 class LoRange : public ::sheet::Range {
