@@ -184,7 +184,11 @@ bool SheetListRun::SaveTarget() {
         return false;
     }
     // The new file takes the place and the access rights of the old one.
-    QFile::setPermissions(temp, QFile::permissions(original));
+    const QFileDevice::Permissions modeBits =
+        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+        QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup |
+        QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
+    QFile::setPermissions(temp, QFile::permissions(original) & modeBits);
     if (std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(original).constData()) !=
         0) {
         const QString reason = QString::fromLocal8Bit(std::strerror(errno));

@@ -4,6 +4,7 @@
 #include "common/data_folder.h"
 #include "common/ui/app_init.h"
 #include "shtlist/ui/frm_shtlist1.h"
+#include "spreadsheet/ui/gate_windows.h"
 
 #include <QApplication>
 
@@ -24,6 +25,7 @@ int Main(int argc, char** argv) {
     LetEventsRun(2);
     common::SetDataFolder();
 
+    sheet::InstallGateWindows();
     static bookmrg::PasswordDialogPrompt passwords;
     bookmrg::SetPasswordPrompt(&passwords);
 

@@ -125,6 +125,8 @@ protected:
 };
 
 TEST_F(ShtlistEngineTest, ThreeSheetsGetALinkedListInFrontAndTheBookIsSavedInPlace) {
+    const QFile::Permissions mode = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;
+    ASSERT_TRUE(QFile::setPermissions(target_, mode));
     Run();
     EXPECT_EQ(messages_.Count(), 0) << messages_.LastText().toStdString();
 
@@ -151,6 +153,10 @@ TEST_F(ShtlistEngineTest, ThreeSheetsGetALinkedListInFrontAndTheBookIsSavedInPla
     EXPECT_EQ(book->activeSheet, 0);
     EXPECT_EQ(book->selection, QStringLiteral("A1"));
     EXPECT_EQ(book->sheets[1].At("A1").Text(), QStringLiteral("x"));
+    // The replaced file keeps the access rights of the old one.
+    const QFile::Permissions modeBits = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                        QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther;
+    EXPECT_EQ(QFile::permissions(target_) & modeBits, mode);
 
     // The private application was hidden, quiet and quit; the template was
     // copied from, never saved.

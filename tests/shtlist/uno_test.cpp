@@ -1,0 +1,213 @@
+// The sheet list run against the real office: workbooks made here, given
+// their sheet list in place, reopened and checked.
+
+#include "bookmrg/password_prompt.h"
+#include "fake_messages.h"
+#include "fake_process.h"
+#include "shtlist/engine.h"
+#include "spreadsheet/gate.h"
+#include "spreadsheet/lo/inspect.h"
+#include "spreadsheet/spreadsheet.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+namespace {
+
+using sheet::Where;
+using testing_support::FakeMessages;
+using testing_support::FakeProcess;
+
+class Probe : public sheet::ExcelProbe {
+public:
+    bool IsExcelInstalled() override { return true; }
+    bool IsExcelRunning() override { return false; }
+    bool CloseRunningExcel() override { return false; }
+};
+
+class Host : public shtlist::ProgramHost {
+public:
+    void EndProgram() override { ++ends; }
+    void ReturnToCaller() override { ++returns; }
+    int ends = 0;
+    int returns = 0;
+};
+
+QString Text(const sheet::CellValue& v) {
+    return std::holds_alternative<QString>(v) ? std::get<QString>(v) : QStringLiteral("<not text>");
+}
+
+// The sheet an internal link to A1 leads to ("#'O''Neil'.A1" or "#2024.A1").
+QString LinkSheet(const QString& url) {
+    if (!url.startsWith(QLatin1Char('#')) || !url.endsWith(QStringLiteral(".A1")))
+        return QStringLiteral("<bad link: ") + url + QLatin1Char('>');
+    QString s = url.mid(1, url.size() - 4);
+    if (s.size() >= 2 && s.startsWith(QLatin1Char('\'')) && s.endsWith(QLatin1Char('\''))) {
+        s = s.mid(1, s.size() - 2);
+        s.replace(QStringLiteral("''"), QStringLiteral("'"));
+    }
+    return s;
+}
+
+QByteArray Bytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+class ShtlistUnoTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir_.isValid());
+        sheet::SetExcelProbe(&probe_);
+        target_ = dir_.filePath(QStringLiteral("月次報告.xls"));
+        app_ = sheet::CreateApplication();
+        // The shipped template when it has been built, else one made here
+        // with the pattern sheet only.
+        template_ = qEnvironmentVariable("SUITE_BIN_DIR") + QStringLiteral("/SHTLISTX.EXL");
+        if (!QFileInfo::exists(template_)) {
+            template_ = dir_.filePath(QStringLiteral("SHTLISTX.EXL"));
+            auto tpl = app_->Workbooks().Add();
+            tpl->Worksheets(1)->SetName(shtlist::kIndexSheetName);
+            tpl->SaveAs(template_);
+            tpl->Close();
+        }
+        auto book = app_->Workbooks().Add();
+        book->Worksheets(1)->SetName(QStringLiteral("Sheet1"));
+        book->Worksheets(1)->Range(QStringLiteral("B2"))->SetValue(QStringLiteral("元の値"));
+        for (const QString& name : {QStringLiteral("2024"), QStringLiteral("東京支店")}) {
+            auto last = book->Worksheets(book->SheetCount());
+            last->Copy(Where::After, *last)->SetName(name);
+        }
+        book->SaveAs(target_);
+        book->Close();
+    }
+    void TearDown() override {
+        if (app_)
+            app_->Quit();
+        sheet::SetExcelProbe(nullptr);
+        bookmrg::SetPasswordPrompt(nullptr);
+    }
+
+    void Run() { shtlist::BuildSheetList(target_, template_, host_); }
+
+    QStringList SheetNames(sheet::Workbook& book) {
+        QStringList names;
+        for (int i = 1; i <= book.SheetCount(); ++i)
+            names << book.Worksheets(i)->Name();
+        return names;
+    }
+
+    QTemporaryDir dir_;
+    Probe probe_;
+    Host host_;
+    FakeMessages messages_;
+    FakeProcess process_;
+    std::unique_ptr<sheet::Application> app_;
+    QString target_;
+    QString template_;
+};
+
+TEST_F(ShtlistUnoTest, ThreeSheetsGetTheirListAndASecondRunAddsAnotherList) {
+    Run();
+    EXPECT_EQ(messages_.Count(), 0) << messages_.LastText().toStdString();
+    EXPECT_EQ(host_.returns, 1);
+    ASSERT_EQ(process_.starts.size(), 1);
+    EXPECT_EQ(process_.starts.first().args, QStringList{target_});
+    EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral(".~")),
+              QStringList());
+
+    {
+        auto book = app_->Workbooks().Open(target_, {true, {}});
+        EXPECT_EQ(SheetNames(*book),
+                  (QStringList{QStringLiteral("シート一覧"), QStringLiteral("Sheet1"),
+                               QStringLiteral("2024"), QStringLiteral("東京支店")}));
+        EXPECT_EQ(app_->ActiveSheet()->Name(), QStringLiteral("シート一覧"));
+        auto list = book->Worksheets(1);
+        EXPECT_EQ(Text(list->Range(QStringLiteral("A1"))->Value()),
+                  QStringLiteral("※※　目　　次　※※"));
+        EXPECT_EQ(Text(list->Range(QStringLiteral("A2"))->Value()),
+                  QStringLiteral("クリックすると該当シートに移動します"));
+        const QStringList names{QStringLiteral("Sheet1"), QStringLiteral("2024"),
+                                QStringLiteral("東京支店")};
+        for (int i = 0; i < names.size(); ++i) {
+            auto cell = list->Cells(i + 3, 1);
+            EXPECT_EQ(Text(cell->Value()), names[i]); // "2024" stays a text
+            const QStringList urls = sheet::lo::CellLinks(*cell);
+            ASSERT_EQ(urls.size(), 1);
+            EXPECT_EQ(LinkSheet(urls[0]), names[i]) << urls[0].toStdString();
+            EXPECT_EQ(sheet::lo::CellFontSize(*cell), 11.0);
+        }
+        EXPECT_TRUE(std::holds_alternative<std::monostate>(list->Cells(6, 1)->Value()));
+        EXPECT_EQ(
+            Text(book->Worksheets(QStringLiteral("Sheet1"))->Range(QStringLiteral("B2"))->Value()),
+            QStringLiteral("元の値"));
+        book->Close();
+    }
+
+    Run();
+    EXPECT_EQ(messages_.Count(), 0) << messages_.LastText().toStdString();
+    auto book = app_->Workbooks().Open(target_, {true, {}});
+    const QStringList names = SheetNames(*book);
+    ASSERT_EQ(names.size(), 5);
+    EXPECT_NE(names[0], QStringLiteral("シート一覧"));
+    EXPECT_TRUE(names[0].startsWith(QStringLiteral("シート一覧")));
+    EXPECT_EQ(names[1], QStringLiteral("シート一覧"));
+    auto list = book->Worksheets(1);
+    EXPECT_EQ(Text(list->Cells(3, 1)->Value()), QStringLiteral("シート一覧"));
+    const QStringList urls = sheet::lo::CellLinks(*list->Cells(3, 1));
+    ASSERT_EQ(urls.size(), 1);
+    EXPECT_EQ(LinkSheet(urls[0]), QStringLiteral("シート一覧"));
+    EXPECT_EQ(Text(list->Cells(6, 1)->Value()), QStringLiteral("東京支店"));
+    book->Close();
+}
+
+TEST_F(ShtlistUnoTest, FailedSaveLeavesTheOriginalBytes) {
+    const QByteArray original = Bytes(target_);
+    ASSERT_FALSE(original.isEmpty());
+
+    // The new file cannot be written beside the workbook: a folder is in the
+    // way of the name it would be written under.
+    const QString blocker =
+        dir_.filePath(QStringLiteral(".~shtlist-%1-月次報告.xls").arg(getpid()));
+    ASSERT_TRUE(QDir().mkpath(blocker + QStringLiteral("/x")));
+    Run();
+    ASSERT_EQ(messages_.Count(), 1);
+    EXPECT_TRUE(messages_.LastText().startsWith(QStringLiteral("ブックを保存できませんでした。")))
+        << messages_.LastText().toStdString();
+    EXPECT_EQ(Bytes(target_), original);
+    EXPECT_TRUE(process_.starts.isEmpty());
+    ASSERT_TRUE(QDir(blocker).removeRecursively());
+
+    // A read-only workbook is left as it is.
+    ASSERT_TRUE(QFile::setPermissions(target_, QFile::ReadOwner | QFile::ReadGroup));
+    Run();
+    EXPECT_EQ(messages_.Count(), 2);
+    EXPECT_EQ(Bytes(target_), original);
+    const QFile::Permissions modeBits = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                        QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther;
+    EXPECT_EQ(QFile::permissions(target_) & modeBits, QFile::ReadOwner | QFile::ReadGroup);
+    EXPECT_EQ(host_.returns, 2);
+}
+
+TEST_F(ShtlistUnoTest, CancelledPasswordLeavesAProtectedWorkbookAlone) {
+    auto book = app_->Workbooks().Open(target_);
+    sheet::lo::SaveProtectedCopy(*book, target_ + QStringLiteral(".tmp"), QStringLiteral("pw"));
+    book->Close();
+    ASSERT_TRUE(QFile::remove(target_));
+    ASSERT_TRUE(QFile::rename(target_ + QStringLiteral(".tmp"), target_));
+    const QByteArray original = Bytes(target_);
+
+    Run();
+    EXPECT_EQ(messages_.Texts(), QStringList{QStringLiteral("パスワードがキャンセルされました。\r"
+                                                            "このブックは処理しません。\r")});
+    EXPECT_EQ(Bytes(target_), original);
+    EXPECT_EQ(host_.returns, 1);
+}
+
+} // namespace
