@@ -21,6 +21,7 @@
 namespace {
 
 using sheet::CellValue;
+using sheet::GateChoice;
 using sheet::SheetError;
 using sheet::Where;
 
@@ -368,6 +369,61 @@ TEST(LibreOfficeBackend, ShippedTemplatesHoldTheSheetList) {
     EXPECT_EQ(Text(list->Range(QStringLiteral("B2"))->Value()), QStringLiteral("ブック名"));
     EXPECT_EQ(Text(list->Range(QStringLiteral("C2"))->Value()), QStringLiteral("シート名"));
     app->Quit();
+}
+
+// A user's own instance (on the user's profile, here in a scratch home) is
+// found, asked to close through the gate's auto-close and gone.
+TEST(LibreOfficeBackend, GateClosesTheUsersOwnInstance) {
+    if (!sheet::lo::FindUserInstances().isEmpty())
+        GTEST_SKIP() << "an office of this user is open";
+    QTemporaryDir home;
+    const QByteArray oldHome = qgetenv("HOME");
+    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("HOME", home.path().toLocal8Bit());
+    qunsetenv("XDG_CONFIG_HOME");
+    QProcess user;
+    user.setProgram(sheet::GetAppPath(QStringLiteral("EXCEL.EXE")));
+    user.setArguments({QStringLiteral("--headless"), QStringLiteral("--invisible"),
+                       QStringLiteral("--norestore"), QStringLiteral("--nologo")});
+    user.start();
+    ASSERT_TRUE(user.waitForStarted(10000));
+    QElapsedTimer timer;
+    timer.start();
+    while (sheet::lo::FindUserInstances().isEmpty() && timer.elapsed() < 60000)
+        QThread::msleep(100);
+    ASSERT_FALSE(sheet::lo::FindUserInstances().isEmpty());
+    const pid_t userPid = sheet::lo::FindUserInstances().first().pid;
+
+    struct AutoQuitDialog : sheet::GateDialog {
+        int shows = 0;
+        GateChoice ShowModal() override {
+            ++shows;
+            return sheet::GateChoice::AutoQuit;
+        }
+        void Unload() override {}
+    } dialog;
+    struct RealClock : sheet::GateClock {
+        void DoEvents() override {}
+        void Sleep(int ms) override { QThread::msleep(ms); }
+    } clock;
+    struct InstalledProbe : sheet::ExcelProbe {
+        bool IsExcelInstalled() override { return true; }
+        bool IsExcelRunning() override { return sheet::CurrentExcelProbe().IsExcelRunning(); }
+        bool CloseRunningExcel() override { return sheet::CurrentExcelProbe().CloseRunningExcel(); }
+    } probe;
+    EXPECT_EQ(sheet::RunExcelGate(probe, dialog, clock), sheet::kGateAutoClosed);
+    EXPECT_EQ(dialog.shows, 1);
+    timer.restart();
+    while (unotest::ProcessAlive(userPid) && timer.elapsed() < 20000)
+        QThread::msleep(100);
+    EXPECT_FALSE(unotest::ProcessAlive(userPid));
+    EXPECT_FALSE(sheet::IsExcelRunning());
+    user.waitForFinished(10000);
+    if (user.state() != QProcess::NotRunning)
+        user.kill();
+    qputenv("HOME", oldHome);
+    if (!oldConfig.isEmpty())
+        qputenv("XDG_CONFIG_HOME", oldConfig);
 }
 
 // Runs last: every office started by these tests has ended.
