@@ -58,7 +58,8 @@ TEST(FakeSpreadsheet, CopiesRenamesUniquelyCarriesNamesAndLogsCalls) {
     EXPECT_EQ(saved->sheets[0].At(QStringLiteral("C5")).value, sheet::CellValue(12.0));
     EXPECT_EQ(saved->sheets[0].At(QStringLiteral("A3")).link, QStringLiteral("#'Data_2'!B1"));
     EXPECT_EQ(saved->sheets[0].At(QStringLiteral("A3")).Text(), QStringLiteral("Data_2"));
-    EXPECT_EQ(saved->names.value(QStringLiteral("SC_ユーザ数")), QStringLiteral("'元シート'!C5"));
+    // The name went along with the copy and followed its renaming.
+    EXPECT_EQ(saved->names.value(QStringLiteral("SC_ユーザ数")), QStringLiteral("'シート一覧'!C5"));
 
     EXPECT_TRUE(office.Log().contains(QStringLiteral("Worksheets(Data).Copy After Book1!Data")));
     EXPECT_TRUE(office.Log().contains(QStringLiteral("Range(SC_ユーザ数).Value = 12")));
