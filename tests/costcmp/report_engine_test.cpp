@@ -129,23 +129,6 @@ protected:
     FakeProcess process_;
 };
 
-TEST(ReportSheetLayout, YearColumnsAndPeriods) {
-    EXPECT_EQ(costcmp::YearColumnRange(1), "D2:D18");
-    EXPECT_EQ(costcmp::YearColumnRange(5), "H2:H18");
-    EXPECT_EQ(costcmp::YearColumnRange(16), "S2:S18");
-    EXPECT_EQ(costcmp::YearColumnRange(20), "W2:W18");
-    EXPECT_EQ(costcmp::YearColumnRange(0), "");
-    EXPECT_EQ(costcmp::YearColumnRange(21), "");
-
-    EXPECT_EQ(costcmp::HighlightYear(Fixed4::FromInt(1)), 1);
-    EXPECT_EQ(costcmp::HighlightYear(Fixed4::FromInt(20)), 20);
-    EXPECT_EQ(costcmp::HighlightYear(Fixed4::FromInt(21)), 0);
-    EXPECT_EQ(costcmp::HighlightYear(Fixed4::FromInt(0)), 0);
-    EXPECT_EQ(costcmp::HighlightYear(Fixed4::FromInt(-3)), 0);
-    EXPECT_EQ(costcmp::HighlightYear(Fixed4::FromDouble(5.5)), 0);
-    EXPECT_EQ(costcmp::HighlightYear(Fixed4::Overflow()), 0);
-}
-
 TEST_F(ReportTest, SolutionOneWritesTwelveUsersAndMarksPeriodFive) {
     QFile old(files_.workPath);
     ASSERT_TRUE(old.open(QIODevice::WriteOnly));
@@ -176,17 +159,7 @@ TEST_F(ReportTest, SolutionOneWritesTwelveUsersAndMarksPeriodFive) {
     EXPECT_EQ(book->activeSheet, 0);
     EXPECT_EQ(book->selection, "A1");
 
-    // The steps in their order, the private instance ended before the result
-    // is opened in an ordinary window.
-    const QStringList log = office_.Log();
-    QStringList order;
-    for (const QString& line : log)
-        for (const char* key :
-             {"CreateObject", "Workbooks.Open", "Workbooks.Add", "Copy", "SaveAs", "Quit"})
-            if (line.startsWith(key) || line.contains(QStringLiteral(".") + key + " "))
-                order << key;
-    EXPECT_EQ(order, (QStringList{"CreateObject", "Workbooks.Open", "Workbooks.Add", "Copy",
-                                  "SaveAs", "Quit"}));
+    // The private instance has ended before the result is opened for the user.
     EXPECT_EQ(office_.Calls("Workbooks.Open").value(0), "Workbooks.Open " + files_.templatePath);
     EXPECT_EQ(office_.ApplicationsRunning(), 0);
     ASSERT_EQ(process_.starts.size(), 1);
