@@ -74,6 +74,7 @@ private:
     }
 };
 
+// The report's few steps move the second bar; the first (counts) is hidden.
 void ShowPreparing(ProgressView& view) {
     view.Show();
     view.ProcessEvents();
@@ -81,6 +82,7 @@ void ShowPreparing(ProgressView& view) {
     view.SetLabelText(ProgressLabel::Ken2, QString());
     view.SetBarValue(ProgressBar::Bar, 0);
     view.SetBarVisible(ProgressBar::Bar, false);
+    view.SetBarValue(ProgressBar::Bar2, 0);
     view.SetLabelText(ProgressLabel::Key1, QStringLiteral("準備中"));
     view.SetLabelText(ProgressLabel::Key2, QString());
     view.ProcessEvents();
@@ -148,8 +150,11 @@ bool MakeWorkFile(const Calculation& calc, const ReportFiles& files, ProgressVie
         run.report->SetName(ReportSheetName());
         view.Show();
         view.SetLabelText(ProgressLabel::Key1, QStringLiteral("自社開発で比較"));
+        view.SetBarValue(ProgressBar::Bar2, 40);
         view.ProcessEvents();
         WriteReportSheet(*run.report, *run.app, calc);
+        view.SetBarValue(ProgressBar::Bar2, 70);
+        view.ProcessEvents();
         DeleteDefaultSheets(*run.newBook);
         run.newBook->Worksheets(1)->Activate();
         run.newBook->Worksheets(1)->Cells(1, 1)->Select();
@@ -163,6 +168,8 @@ bool MakeWorkFile(const Calculation& calc, const ReportFiles& files, ProgressVie
 
     try {
         run.newBook->SaveAs(files.workPath);
+        view.SetBarValue(ProgressBar::Bar2, 100);
+        view.ProcessEvents();
     } catch (const SheetError& e) {
         return Fail(view, run,
                     common::JoinLines({QStringLiteral("比較表のファイルを保存できませんでした。"),
