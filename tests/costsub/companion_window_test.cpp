@@ -6,7 +6,6 @@
 
 #include <QCloseEvent>
 #include <QFile>
-#include <QLabel>
 #include <QPushButton>
 #include <QTest>
 #include <QWindow>
@@ -36,18 +35,9 @@ protected:
 
 } // namespace
 
-TEST_F(CompanionWindow, OpensWithItsMessageAndButtons) {
-    EXPECT_TRUE(window->isVisible());
-    EXPECT_EQ(window->windowTitle(), QStringLiteral("(COSTSUB1) "));
-    EXPECT_TRUE(window->RunButton()->isEnabled());
-    EXPECT_EQ(window->RunButton()->text(), QStringLiteral("F12もう一度"));
-    EXPECT_EQ(window->MenuButton()->text(), QStringLiteral("ESC:メニューへ"));
-    auto* message = window->findChild<QLabel*>(QStringLiteral("Label1"));
-    ASSERT_NE(message, nullptr);
-    EXPECT_EQ(message->text(), QStringLiteral("処理は終了しました"));
-}
-
 TEST_F(CompanionWindow, F12StartsTheCalculatorAndEnds) {
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(window->RunButton()->isEnabled()); // disabled only while being shown
     QTest::keyClick(window.get(), Qt::Key_F12);
     ASSERT_EQ(process.starts.size(), 1);
     EXPECT_EQ(process.starts[0].program, QStringLiteral("COSTCMP"));

@@ -1,5 +1,8 @@
 #include "e2e/handover.h"
 
+#include <QElapsedTimer>
+#include <QThread>
+
 namespace e2e {
 
 int MarkBluePixels(const QImage& picture, const QRect& area) {
@@ -13,6 +16,19 @@ int MarkBluePixels(const QImage& picture, const QRect& area) {
         }
     }
     return count;
+}
+
+QImage WaitForMarking(const QString& windowId, const QRect& area, int timeoutMs) {
+    QElapsedTimer clock;
+    clock.start();
+    QImage picture;
+    do {
+        picture = desktop::Grab(windowId);
+        if (MarkBluePixels(picture, area) > 10)
+            break;
+        QThread::msleep(100);
+    } while (clock.elapsed() < timeoutMs);
+    return picture;
 }
 
 void HandOverTest::SetUp() {

@@ -31,6 +31,11 @@ inline QPoint ThumbnailCentre(int n) {
 // Pixels of the marking blue (0, 0, 255) in a part of a window's picture.
 int MarkBluePixels(const QImage& picture, const QRect& area);
 
+// Polls the window's picture until the area shows the marking blue (the
+// launcher marks its button right after the window appears); the last
+// picture taken.
+QImage WaitForMarking(const QString& windowId, const QRect& area, int timeoutMs);
+
 // A test of the real programs on the display, each in its own sandbox.
 class HandOverTest : public ::testing::Test {
 protected:

@@ -1,7 +1,9 @@
 #include "e2e/handover.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QThread>
 
 namespace e2e {
 
@@ -33,7 +35,7 @@ TEST_F(HandOverTest, LauncherStartsTheCalculatorWhichLeadsBackToTheMarkedMenu) {
     const QString back = desktop::WaitForWindow(kLauncherWindow, kWaitMs);
     ASSERT_FALSE(back.isEmpty());
     EXPECT_TRUE(session.WaitUntilGone(kCostcmp, kWaitMs));
-    const QImage picture = desktop::Grab(back);
+    const QImage picture = WaitForMarking(back, kCostcmpButton, kWaitMs);
     EXPECT_GT(MarkBluePixels(picture, kCostcmpButton), 10);
     EXPECT_EQ(MarkBluePixels(picture, kBookmrgButton), 0);
 
@@ -67,11 +69,25 @@ TEST_F(HandOverTest, SecondLauncherIsRefusedAndTheChosenPictureIsKept) {
     session.Start(kHubmenu);
     const QString again = desktop::WaitForWindow(kLauncherWindow, kWaitMs);
     ASSERT_FALSE(again.isEmpty());
-    const QImage shown = desktop::Grab(again);
     const QImage expected(picturePath);
-    // A spot of the free area, away from every label.
-    for (const QPoint at : {QPoint(300, 300), QPoint(100, 450), QPoint(450, 150)})
-        EXPECT_EQ(shown.pixelColor(at), expected.pixelColor(at)) << at.x() << "," << at.y();
+    // Spots of the free area, away from every label; polled until painted.
+    const QList<QPoint> spots = {QPoint(300, 300), QPoint(100, 450), QPoint(450, 150)};
+    auto matches = [&](const QImage& shown) {
+        for (const QPoint at : spots) {
+            if (shown.pixelColor(at) != expected.pixelColor(at))
+                return false;
+        }
+        return true;
+    };
+    QElapsedTimer clock;
+    clock.start();
+    bool same = false;
+    while (!same && clock.elapsed() < kWaitMs) {
+        same = matches(desktop::Grab(again));
+        if (!same)
+            QThread::msleep(100);
+    }
+    EXPECT_TRUE(same);
 }
 
 TEST_F(HandOverTest, LockOfAKilledLauncherDoesNotBlockTheNext) {

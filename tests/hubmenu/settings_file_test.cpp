@@ -54,15 +54,6 @@ TEST(HubmenuSettings, EncodesOnlyTheFirstFourBytes) {
     EXPECT_EQ(EncodeBackground(QByteArray("01"), 4), QByteArray("01 4"));
 }
 
-TEST(HubmenuSettings, FallsBackToPictureThree) {
-    EXPECT_EQ(EffectiveBackground(0), 3);
-    EXPECT_EQ(EffectiveBackground(7), 3);
-    EXPECT_EQ(EffectiveBackground(9), 3);
-    EXPECT_EQ(EffectiveBackground(-1), 3);
-    EXPECT_EQ(EffectiveBackground(1), 1);
-    EXPECT_EQ(EffectiveBackground(6), 6);
-}
-
 class HubmenuSettingsFile : public DataFolderTest {};
 
 TEST_F(HubmenuSettingsFile, MissingFileIsCreatedEmptyAndSavesRoundTrip) {
