@@ -157,7 +157,12 @@ void FrmHubmenu1::BuildThumbnails() {
     }
 }
 
-void FrmHubmenu1::BuildHardCopy() {}
+void FrmHubmenu1::BuildHardCopy() {
+    // Top right, in the picture's empty title band.
+    ui::HardCopyIcon* icon = ui::CreateHardCopyIcon(this);
+    icon->move(width() - icon->width() - 8, 8);
+    controls_.append(icon);
+}
 
 ClickLabel* FrmHubmenu1::Button(const QString& name) const {
     for (ClickLabel* button : buttons_) {
