@@ -61,13 +61,17 @@ protected:
         ASSERT_TRUE(QFile::exists(TemplatePath())) << TemplatePath().toStdString();
         ASSERT_TRUE(tmp_.isValid());
         // The work file goes to the temporary folder; here the test's own.
+        hadTmp_ = qEnvironmentVariableIsSet("TMPDIR");
         previousTmp_ = qgetenv("TMPDIR");
         qputenv("TMPDIR", tmp_.path().toLocal8Bit());
         sheet::SetExcelProbe(&probe_);
     }
     void TearDown() override {
         sheet::SetExcelProbe(nullptr);
-        qputenv("TMPDIR", previousTmp_);
+        if (hadTmp_)
+            qputenv("TMPDIR", previousTmp_);
+        else
+            qunsetenv("TMPDIR");
     }
 
     // Runs the report as the program does, with the template from the build.
@@ -128,6 +132,7 @@ protected:
     }
 
     QTemporaryDir tmp_;
+    bool hadTmp_ = false;
     QByteArray previousTmp_;
     InstalledProbe probe_;
     testing_support::FakeMessages messages_;
