@@ -73,8 +73,14 @@ Consolidation::Consolidation(RunParams params) : params_(std::move(params)) {}
 
 Consolidation::~Consolidation() {
     CloseSpreadsheet();
-    if (!workingCopy_.isEmpty())
+    if (!workingCopy_.isEmpty()) {
         QFile::remove(workingCopy_);
+        // The office's lock beside it, left behind when the office ended
+        // without closing the workbook.
+        const QFileInfo copy(workingCopy_);
+        QFile::remove(copy.absolutePath() + QStringLiteral("/.~lock.") + copy.fileName() +
+                      QLatin1Char('#'));
+    }
 }
 
 QString Consolidation::BaseName() const {
