@@ -285,6 +285,8 @@ void BuildSheetList(const QString& targetPath, const QString& templatePath, Prog
     view.SetLabelVisible(ProgressLabel::Ken1, false);
     view.SetBarValue(sheet::ProgressBar::Bar, 0);
     view.SetBarVisible(sheet::ProgressBar::Bar, false);
+    // This run has one counter and one bar; the second bar stays out of sight.
+    view.SetBarVisible(sheet::ProgressBar::Bar2, false);
     view.SetLabelText(ProgressLabel::Key1, QStringLiteral("準備中"));
     view.SetLabelText(ProgressLabel::Key2, QString());
     LetEventsRun();

@@ -4,6 +4,7 @@
 // is put in front of the sheets of one existing workbook, one link per sheet
 // the workbook had is written on it, and the workbook is saved in place.
 
+#include "bookmrg/engine.h"
 #include "spreadsheet/spreadsheet.h"
 
 #include <QString>
@@ -13,16 +14,10 @@
 
 namespace shtlist {
 
-// What the engine asks of the program around it.
-class ProgramHost {
-public:
-    virtual ~ProgramHost() = default;
-    // Saves the settings, starts the caller and ends the process.
-    virtual void EndProgram() = 0;
-    // Saves the settings, starts the caller and closes the main screen; the
-    // process goes on.
-    virtual void ReturnToCaller() = 0;
-};
+// What the engine asks of the program around it: the same as the
+// consolidation program's (EndProgram ends the process, ReturnToCaller
+// starts the caller and goes on).
+using ProgramHost = bookmrg::ProgramHost;
 
 inline const QString kIndexSheetName = QStringLiteral("シート一覧");
 inline const QString kTemplateFileName = QStringLiteral("SHTLISTX.EXL");

@@ -1,7 +1,7 @@
 // The sheet list run against the real office: workbooks made here, given
 // their sheet list in place, reopened and checked.
 
-#include "bookmrg/password_prompt.h"
+#include "bookmrg/engine_doubles.h"
 #include "fake_messages.h"
 #include "fake_process.h"
 #include "shtlist/engine.h"
@@ -23,21 +23,6 @@ namespace {
 using sheet::Where;
 using testing_support::FakeMessages;
 using testing_support::FakeProcess;
-
-class Probe : public sheet::ExcelProbe {
-public:
-    bool IsExcelInstalled() override { return true; }
-    bool IsExcelRunning() override { return false; }
-    bool CloseRunningExcel() override { return false; }
-};
-
-class Host : public shtlist::ProgramHost {
-public:
-    void EndProgram() override { ++ends; }
-    void ReturnToCaller() override { ++returns; }
-    int ends = 0;
-    int returns = 0;
-};
 
 QString Text(const sheet::CellValue& v) {
     return std::holds_alternative<QString>(v) ? std::get<QString>(v) : QStringLiteral("<not text>");
@@ -91,7 +76,6 @@ protected:
         if (app_)
             app_->Quit();
         sheet::SetExcelProbe(nullptr);
-        bookmrg::SetPasswordPrompt(nullptr);
     }
 
     void Run() { shtlist::BuildSheetList(target_, template_, host_); }
@@ -104,8 +88,8 @@ protected:
     }
 
     QTemporaryDir dir_;
-    Probe probe_;
-    Host host_;
+    bookmrg_test::FakeProbe probe_;
+    bookmrg_test::RecordingHost host_;
     FakeMessages messages_;
     FakeProcess process_;
     std::unique_ptr<sheet::Application> app_;
@@ -116,7 +100,7 @@ protected:
 TEST_F(ShtlistUnoTest, ThreeSheetsGetTheirListAndASecondRunAddsAnotherList) {
     Run();
     EXPECT_EQ(messages_.Count(), 0) << messages_.LastText().toStdString();
-    EXPECT_EQ(host_.returns, 1);
+    EXPECT_EQ(host_.calls, QStringList{QStringLiteral("ReturnToCaller")});
     ASSERT_EQ(process_.starts.size(), 1);
     EXPECT_EQ(process_.starts.first().args, QStringList{target_});
     EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral(".~")),
@@ -192,22 +176,6 @@ TEST_F(ShtlistUnoTest, FailedSaveLeavesTheOriginalBytes) {
     const QFile::Permissions modeBits = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
                                         QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther;
     EXPECT_EQ(QFile::permissions(target_) & modeBits, QFile::ReadOwner | QFile::ReadGroup);
-    EXPECT_EQ(host_.returns, 2);
-}
-
-TEST_F(ShtlistUnoTest, CancelledPasswordLeavesAProtectedWorkbookAlone) {
-    auto book = app_->Workbooks().Open(target_);
-    sheet::lo::SaveProtectedCopy(*book, target_ + QStringLiteral(".tmp"), QStringLiteral("pw"));
-    book->Close();
-    ASSERT_TRUE(QFile::remove(target_));
-    ASSERT_TRUE(QFile::rename(target_ + QStringLiteral(".tmp"), target_));
-    const QByteArray original = Bytes(target_);
-
-    Run();
-    EXPECT_EQ(messages_.Texts(), QStringList{QStringLiteral("パスワードがキャンセルされました。\r"
-                                                            "このブックは処理しません。\r")});
-    EXPECT_EQ(Bytes(target_), original);
-    EXPECT_EQ(host_.returns, 1);
 }
 
 } // namespace
