@@ -12,9 +12,15 @@ namespace bookmrg {
 
 namespace {
 
-RunCheck Refuse(const QString& message, int selectLine = -1, bool focusOutput = false) {
+using BeforeMessage = std::function<void(const RunCheck&)>;
+
+RunCheck Refuse(const BeforeMessage& before, const QString& message, int selectLine = -1,
+                bool focusOutput = false) {
+    const RunCheck check{common::kNg, selectLine, focusOutput};
+    if (before)
+        before(check);
     common::ShowMessage(message, common::MsgIcon::None, common::MsgButtons::Ok);
-    return {common::kNg, selectLine, focusOutput};
+    return check;
 }
 
 // The same file under another spelling ("./a.xls", a symbolic link).
@@ -50,20 +56,22 @@ int FindOutputAmongBooks(const QStringList& books, const QString& outputText) {
     return -1;
 }
 
-RunCheck ValidateRun(const QStringList& books, const QString& outputText) {
+RunCheck ValidateRun(const QStringList& books, const QString& outputText,
+                     const BeforeMessage& before) {
     if (books.size() > kMaxBooks)
-        return Refuse(QStringLiteral("６４ブックまでしか指定できません"));
+        return Refuse(before, QStringLiteral("６４ブックまでしか指定できません"));
     if (books.isEmpty())
-        return Refuse(QStringLiteral("対象ブックが１つも指定されていません。"));
+        return Refuse(before, QStringLiteral("対象ブックが１つも指定されていません。"));
     for (int i = 0; i < books.size(); ++i) {
         if (common::FileExists(books.at(i)) != common::kAri)
-            return Refuse(QStringLiteral("そのファイルは存在しません。対象から外してください"), i);
+            return Refuse(before,
+                          QStringLiteral("そのファイルは存在しません。対象から外してください"), i);
     }
     if (TrimSpaces(outputText).isEmpty())
-        return Refuse(QStringLiteral("指定してください。"), -1, true);
+        return Refuse(before, QStringLiteral("指定してください。"), -1, true);
     const int same = FindOutputAmongBooks(books, outputText);
     if (same >= 0)
-        return Refuse(SameNameMessage(), same);
+        return Refuse(before, SameNameMessage(), same);
     return {common::kOk, -1, false};
 }
 

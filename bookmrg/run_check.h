@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 namespace bookmrg {
 
 inline constexpr int kMaxBooks = 64;
@@ -19,7 +21,10 @@ struct RunCheck {
 // an OK button: more than 64 books, no book, a listed file that does not
 // exist (its line selected), an empty output text (focus on the box), a
 // listed book that is the output workbook (its line selected).
-RunCheck ValidateRun(const QStringList& books, const QString& outputText);
+// `beforeMessage` lets the screen select the line (or move the focus) before
+// the message is shown, so the user sees what the message is about.
+RunCheck ValidateRun(const QStringList& books, const QString& outputText,
+                     const std::function<void(const RunCheck&)>& beforeMessage = {});
 
 // The first line naming the output workbook, -1 when none does. A line
 // matches when it equals the trimmed output text (with ".xls" appended unless

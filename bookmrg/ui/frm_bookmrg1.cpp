@@ -354,14 +354,14 @@ void FrmBookmrg1::ShowHelp() {
 }
 
 void FrmBookmrg1::Run() {
-    const RunCheck check = ValidateRun(BookLines(), txtOtFname->text());
-    if (check.result != common::kOk) {
-        if (check.selectLine >= 0)
-            List1->setCurrentRow(check.selectLine);
-        if (check.focusOutput)
+    const RunCheck check = ValidateRun(BookLines(), txtOtFname->text(), [this](const RunCheck& c) {
+        if (c.selectLine >= 0)
+            List1->setCurrentRow(c.selectLine);
+        if (c.focusOutput)
             txtOtFname->setFocus();
+    });
+    if (check.result != common::kOk)
         return;
-    }
     QString output = txtOtFname->text();
     const QString named = CheckOutputName(output);
     txtOtFname->setText(output);
@@ -373,8 +373,8 @@ void FrmBookmrg1::Run() {
     // must not hold that file either, or the run would overwrite a listed book.
     const int same = FindOutputAmongBooks(BookLines(), output);
     if (same >= 0) {
-        common::ShowMessage(SameNameMessage(), common::MsgIcon::None, common::MsgButtons::Ok);
         List1->setCurrentRow(same);
+        common::ShowMessage(SameNameMessage(), common::MsgIcon::None, common::MsgButtons::Ok);
         return;
     }
 

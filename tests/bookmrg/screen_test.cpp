@@ -2,7 +2,6 @@
 #include "bookmrg/settings.h"
 #include "bookmrg/ui/frm_bookmrg1.h"
 #include "bookmrg/ui/frm_bookmrg1_help.h"
-#include "bookmrg/ui/password_dialog.h"
 #include "bookmrg_env.h"
 #include "common/return_table.h"
 #include "fake_dialogs.h"
@@ -149,15 +148,22 @@ TEST_F(ScreenTest, RunChecksTheListAndTheNameBeforeHandingOver) {
     for (const QString& b : books)
         List()->addItem(b);
 
-    // A listed book missing: its line is selected, nothing runs.
+    // A listed book missing: its line is selected (already while the message
+    // is shown), nothing runs.
+    int rowAtMessage = -1;
+    messages.onShow = [&](const testing_support::FakeMessages::Message&) {
+        rowAtMessage = List()->currentRow();
+    };
     List()->addItem(Book("zz.xls"));
     Box("txtOtFname")->setText(QStringLiteral("Book1"));
     Key(Box("txtOtFname"), Qt::Key_F12);
     EXPECT_EQ(messages.LastText(),
               QStringLiteral("そのファイルは存在しません。対象から外してください"));
     EXPECT_EQ(List()->currentRow(), 2);
+    EXPECT_EQ(rowAtMessage, 2);
     EXPECT_TRUE(runs.isEmpty());
     delete List()->takeItem(2);
+    messages.onShow = nullptr;
 
     // The bare name would become a listed book in the documents folder.
     QDir().mkpath(Documents());
@@ -225,12 +231,6 @@ TEST_F(ScreenTest, HelpScreenShowsThePictureAndCloses) {
     EXPECT_NE(help->findChild<QWidget*>("imgHDCopy"), nullptr);
     help->findChild<QPushButton*>("Command1")->click();
     EXPECT_FALSE(help->isVisible());
-}
-
-TEST(PasswordDialog, QuestionNamesTheBookAndAWrongPassword) {
-    EXPECT_TRUE(bookmrg::PasswordQuestion("/d/a.xls", false).contains("/d/a.xls"));
-    EXPECT_FALSE(bookmrg::PasswordQuestion("/d/a.xls", false).contains("違います"));
-    EXPECT_TRUE(bookmrg::PasswordQuestion("/d/a.xls", true).startsWith("パスワードが違います。"));
 }
 
 } // namespace
