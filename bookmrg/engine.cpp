@@ -137,7 +137,11 @@ bool Consolidation::Prepare() {
     LetEventsRun();
 
     try {
-        template_ = app_->Workbooks().Open(TemplatePath());
+        // Read-only: the template is never saved, and the program's folder
+        // may not be writable.
+        sheet::OpenOptions readOnly;
+        readOnly.readOnly = true;
+        template_ = app_->Workbooks().Open(TemplatePath(), readOnly);
     } catch (const sheet::SheetError& error) {
         Say(error.Text() + kCr + QStringLiteral("元ブック がない"));
         templateMissing_ = true;
