@@ -57,12 +57,13 @@ protected:
         file.write("x");
     }
 
-private:
+    // Sets an environment variable for the test; it comes back afterwards.
     void Set(const char* name, const QString& value) {
         saved_.push_back({QByteArray(name), {qEnvironmentVariableIsSet(name), qgetenv(name)}});
         qputenv(name, QFile::encodeName(value));
     }
 
+private:
     QTemporaryDir temp_;
     std::vector<std::pair<QByteArray, std::pair<bool, QByteArray>>> saved_;
 };
