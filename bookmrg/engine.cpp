@@ -1,6 +1,7 @@
 #include "bookmrg/engine.h"
 
 #include "bookmrg/book_list.h"
+#include "bookmrg/formula_refs.h"
 #include "bookmrg/output_name.h"
 #include "bookmrg/password_prompt.h"
 #include "common/messages.h"
@@ -268,6 +269,8 @@ void Consolidation::MergeOneBook(const QString& bookPath) {
         names.append(source_->Worksheets(i)->Name());
 
     sheet::ProgressView& view = sheet::ProgressWindow();
+    // The copies of this book, whose formulas may refer to each other.
+    QList<CopiedSheet> copied;
     for (const QString& name : names) {
         if (sheet::IsCancelRequested())
             break;
@@ -278,7 +281,7 @@ void Consolidation::MergeOneBook(const QString& bookPath) {
             continue;
         if (records_.size() >= kMaxSheetRecords) {
             limit_ = true;
-            return;
+            break;
         }
         std::shared_ptr<sheet::Worksheet> copy;
         try {
@@ -286,12 +289,18 @@ void Consolidation::MergeOneBook(const QString& bookPath) {
                                                    *output_->Worksheets(lastSheetName_));
         } catch (const sheet::SheetError&) {
             limit_ = true;
-            return;
+            break;
         }
         const QString newName = copy->Name();
         records_.append({newName, bookPath, name});
         lastSheetName_ = newName;
+        copied.append({name, copy});
     }
+    // References between the sheets of this book lead to their copies, not
+    // to the source file.
+    RepointCopiedFormulas(*source_, copied);
+    if (limit_)
+        return; // the source workbook stays open, as when the copy failed
     source_->Close();
     source_.reset();
 }

@@ -10,6 +10,7 @@
 // description (what the engines show), plus the backend's own text for
 // details.
 
+#include <QList>
 #include <QString>
 
 #include <exception>
@@ -67,6 +68,16 @@ enum : int {
 // "2024" are not turned into numbers).
 using CellValue = std::variant<std::monostate, double, QString>;
 
+// A formula cell of a sheet (1-based position). Formulas are written in the
+// office's own notation: a reference to another sheet of the same workbook is
+// Name.A1 or $'Sheet name'.A1 (apostrophes doubled), one to a sheet of
+// another file 'file:///folder/book.xls'#$Name.A1.
+struct FormulaCell {
+    int row = 0;
+    int column = 0;
+    QString formula;
+};
+
 struct BorderFormat {
     int lineStyle = xlContinuous;
     int weight = xlThin;
@@ -86,6 +97,9 @@ public:
     virtual QString Address() const = 0;
     virtual CellValue Value() const = 0;
     virtual void SetValue(const CellValue& value) = 0;
+    // Puts a formula (in the notation of FormulaCell) into every cell of the
+    // range; a formula the office cannot read throws.
+    virtual void SetFormula(const QString& formula) = 0;
     void SetValue(double v) { SetValue(CellValue(v)); }
     void SetValue(const QString& v) { SetValue(CellValue(v)); }
     void SetValue(const char16_t* v) { SetValue(CellValue(QString::fromUtf16(v))); }
@@ -141,6 +155,8 @@ public:
     // Range("B3"), Range("D2:D18") or Range("<workbook-level name>").
     virtual std::shared_ptr<::sheet::Range> Range(const QString& addressOrName) = 0;
     virtual ::sheet::Hyperlinks& Hyperlinks() = 0;
+    // Every formula cell of the sheet, row by row.
+    virtual QList<FormulaCell> Formulas() = 0;
 };
 
 class Workbook {

@@ -15,11 +15,15 @@
 #include <com/sun/star/lang/DisposedException.hpp>
 #include <com/sun/star/lang/Locale.hpp>
 #include <com/sun/star/lang/XMultiServiceFactory.hpp>
+#include <com/sun/star/sheet/CellFlags.hpp>
 #include <com/sun/star/sheet/FormulaResult.hpp>
 #include <com/sun/star/sheet/XCellRangeAddressable.hpp>
+#include <com/sun/star/sheet/XCellRangeFormula.hpp>
 #include <com/sun/star/sheet/XCellRangeReferrer.hpp>
+#include <com/sun/star/sheet/XCellRangesQuery.hpp>
 #include <com/sun/star/sheet/XNamedRanges.hpp>
 #include <com/sun/star/sheet/XSheetCellCursor.hpp>
+#include <com/sun/star/sheet/XSheetCellRanges.hpp>
 #include <com/sun/star/sheet/XSpreadsheetView.hpp>
 #include <com/sun/star/sheet/XSpreadsheets2.hpp>
 #include <com/sun/star/sheet/XUsedAreaCursor.hpp>
@@ -43,6 +47,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
+
+#include <algorithm>
 
 #include <unistd.h>
 
@@ -477,6 +483,38 @@ std::shared_ptr<::sheet::Range> LoWorksheet::Range(const QString& addressOrName)
     return links_;
 }
 
+QList<FormulaCell> LoWorksheet::Formulas() {
+    book_->Sess().CheckOpen();
+    QList<FormulaCell> out;
+    Call(QStringLiteral("シート '%1' の数式を取得できません。").arg(Name()), [&] {
+        // The blocks of formula cells first, then each block's formulas in one
+        // call: a few calls a sheet instead of one per cell.
+        Reference<css::sheet::XCellRangesQuery> query(sheet_, UNO_QUERY_THROW);
+        Reference<css::sheet::XSheetCellRanges> ranges =
+            query->queryContentCells(css::sheet::CellFlags::FORMULA);
+        if (!ranges.is())
+            return;
+        const Sequence<css::table::CellRangeAddress> blocks = ranges->getRangeAddresses();
+        for (const css::table::CellRangeAddress& a : blocks) {
+            Reference<css::sheet::XCellRangeFormula> block(
+                sheet_->getCellRangeByPosition(a.StartColumn, a.StartRow, a.EndColumn, a.EndRow),
+                UNO_QUERY_THROW);
+            const Sequence<Sequence<OUString>> rows = block->getFormulaArray();
+            for (sal_Int32 r = 0; r < rows.getLength(); ++r) {
+                for (sal_Int32 c = 0; c < rows[r].getLength(); ++c) {
+                    const OUString& f = rows[r][c];
+                    if (f.startsWith("="))
+                        out.append({int(a.StartRow + r + 1), int(a.StartColumn + c + 1), ToQ(f)});
+                }
+            }
+        }
+    });
+    std::sort(out.begin(), out.end(), [](const FormulaCell& x, const FormulaCell& y) {
+        return x.row != y.row ? x.row < y.row : x.column < y.column;
+    });
+    return out;
+}
+
 void LoWorksheet::Links::Add(::sheet::Range& anchor, const QString& address,
                              const QString& subAddress, const QString& textToDisplay) {
     auto* cell = dynamic_cast<LoRange*>(&anchor);
@@ -570,6 +608,17 @@ void LoRange::SetValue(const CellValue& value) {
                 }
             }
         }
+    });
+}
+
+void LoRange::SetFormula(const QString& formula) {
+    sheet_->Book()->Sess().CheckOpen();
+    Call(QStringLiteral("数式 '%1' を設定できません。").arg(formula), [&] {
+        const auto a = AddressOf(range_);
+        const OUString text = ToOU(formula);
+        for (sal_Int32 r = 0; r <= a.EndRow - a.StartRow; ++r)
+            for (sal_Int32 c = 0; c <= a.EndColumn - a.StartColumn; ++c)
+                range_->getCellByPosition(c, r)->setFormula(text);
     });
 }
 

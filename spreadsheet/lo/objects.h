@@ -91,6 +91,7 @@ public:
     std::shared_ptr<::sheet::Range> AllCells() override;
     std::shared_ptr<::sheet::Range> Range(const QString& addressOrName) override;
     ::sheet::Hyperlinks& Hyperlinks() override;
+    QList<FormulaCell> Formulas() override;
 
     const std::shared_ptr<LoWorkbook>& Book() const { return book_; }
     const Reference<css::sheet::XSpreadsheet>& Sheet() const { return sheet_; }
@@ -124,6 +125,7 @@ public:
     QString Address() const override;
     CellValue Value() const override;
     void SetValue(const CellValue& value) override;
+    void SetFormula(const QString& formula) override;
     QString NumberFormatLocal() const override;
     void SetNumberFormatLocal(const QString& format) override;
     void Select() override;

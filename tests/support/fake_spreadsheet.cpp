@@ -137,6 +137,10 @@ public:
             stored = sheet::WithoutTextPrefix(*s);
         Each([&](Cell& c) { c.value = stored; });
     }
+    void SetFormula(const QString& formula) override {
+        Rec(Prefix() + QStringLiteral(".Formula = ") + formula);
+        Each([&](Cell& c) { c.formula = formula; });
+    }
     QString NumberFormatLocal() const override {
         return sheet_->At(sheet::A1Address(rect_.r1, rect_.c1, rect_.r1, rect_.c1)).format;
     }
@@ -312,6 +316,20 @@ public:
         return Make(*r, label);
     }
     sheet::Hyperlinks& Hyperlinks() override { return links_; }
+    QList<sheet::FormulaCell> Formulas() override {
+        Rec(Label() + QStringLiteral(".Formulas"));
+        Alive();
+        QList<sheet::FormulaCell> out;
+        for (const auto& [address, c] : sheet_->cells) {
+            int row = 0, col = 0;
+            if (!c.formula.isEmpty() && ParseCell(address, row, col))
+                out.append({row, col, c.formula});
+        }
+        std::sort(out.begin(), out.end(), [](const auto& x, const auto& y) {
+            return x.row != y.row ? x.row < y.row : x.column < y.column;
+        });
+        return out;
+    }
 
     void MakeActive() {
         world_->activeBook = book_;
@@ -628,6 +646,8 @@ bool WriteBook(const QString& path, const Book& book) {
                 o[QStringLiteral("fill")] = c.interior;
             if (!c.link.isEmpty())
                 o[QStringLiteral("link")] = c.link;
+            if (!c.formula.isEmpty())
+                o[QStringLiteral("formula")] = c.formula;
             QJsonObject borders;
             for (const auto& [index, style] : c.borders)
                 borders[QString::number(index)] = style;
@@ -681,6 +701,7 @@ std::optional<Book> ReadBook(const QString& path) {
             c.fontSize = o[QStringLiteral("font")].toDouble();
             c.interior = o[QStringLiteral("fill")].toInt();
             c.link = o[QStringLiteral("link")].toString();
+            c.formula = o[QStringLiteral("formula")].toString();
             const QJsonObject borders = o[QStringLiteral("borders")].toObject();
             for (auto b = borders.constBegin(); b != borders.constEnd(); ++b)
                 c.borders[b.key().toInt()] = b.value().toInt();

@@ -29,6 +29,7 @@ struct Cell {
     double fontSize = 0;        // 0 = not set
     int interior = 0;           // Interior.ColorIndex, 0 = none
     QString link;               // hyperlink: address + "#" + sub-address
+    QString formula;            // empty when the cell holds no formula
     std::map<int, int> borders; // Borders(index) -> LineStyle
 
     QString Text() const; // the value as text ("" when empty)
