@@ -36,17 +36,19 @@ void Consolidation::BuildSheetIndex() {
 
     for (int i = 0; i < records_.size(); ++i) {
         const SheetRecord& record = records_.at(i);
-        const QString row = QString::number(i + 3);
-        index_->Range(QStringLiteral("A") + row)->Select();
+        const int row = i + 3;
+        // The link is anchored on the cell itself rather than on the global
+        // selection: the same link, without moving the office's view to
+        // every row of the list.
+        std::shared_ptr<sheet::Range> link = index_->Cells(row, 1);
         // The leading apostrophe keeps a name such as "2024" or "4-1" a text.
-        index_->Hyperlinks().Add(*app_->Selection(), QString(),
-                                 IndexLinkTarget(record.newSheetName),
+        index_->Hyperlinks().Add(*link, QString(), IndexLinkTarget(record.newSheetName),
                                  QLatin1Char('\'') + record.newSheetName);
-        index_->Range(QStringLiteral("A") + row)->SetFontSize(11);
-        std::shared_ptr<sheet::Range> book = index_->Range(QStringLiteral("B") + row);
+        link->SetFontSize(11);
+        std::shared_ptr<sheet::Range> book = index_->Cells(row, 2);
         book->SetNumberFormatLocal(QStringLiteral("@"));
         book->SetValue(record.sourceBook);
-        std::shared_ptr<sheet::Range> name = index_->Range(QStringLiteral("C") + row);
+        std::shared_ptr<sheet::Range> name = index_->Cells(row, 3);
         name->SetNumberFormatLocal(QStringLiteral("@"));
         name->SetValue(record.sourceSheetName);
     }
