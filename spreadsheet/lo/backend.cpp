@@ -9,9 +9,12 @@
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/container/XEnumeration.hpp>
 #include <com/sun/star/container/XEnumerationAccess.hpp>
+#include <com/sun/star/container/XNameContainer.hpp>
 #include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
+#include <com/sun/star/lang/XMultiServiceFactory.hpp>
 #include <com/sun/star/sheet/XNamedRanges.hpp>
+#include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
 #include <com/sun/star/table/TableBorder2.hpp>
 #include <com/sun/star/table/XCell.hpp>
 
@@ -167,6 +170,58 @@ double CellFontSize(Range& range) {
     Call(QStringLiteral("文字の大きさを読めません。"),
          [&] { TopLeft(range)->getPropertyValue(OUString("CharHeight")) >>= size; });
     return size;
+}
+
+namespace {
+Reference<css::beans::XPropertySet> PageStyleOf(LoWorksheet& sheet) {
+    OUString name;
+    Reference<css::beans::XPropertySet>(sheet.Sheet(), UNO_QUERY_THROW)
+        ->getPropertyValue(OUString("PageStyle")) >>= name;
+    Reference<css::container::XNameAccess> styles(
+        Reference<css::style::XStyleFamiliesSupplier>(sheet.Book()->Doc(), UNO_QUERY_THROW)
+            ->getStyleFamilies()
+            ->getByName(OUString("PageStyles")),
+        UNO_QUERY_THROW);
+    return Reference<css::beans::XPropertySet>(styles->getByName(name), UNO_QUERY_THROW);
+}
+
+LoWorksheet& AsLoSheet(Worksheet& sheet) {
+    auto* lo = dynamic_cast<LoWorksheet*>(&sheet);
+    if (!lo)
+        throw SheetError(kErrMethodFailed, QStringLiteral("not a LibreOffice sheet"));
+    return *lo;
+}
+} // namespace
+
+QString PageSetup(Worksheet& sheet) {
+    bool landscape = false;
+    sal_Int16 scale = 0;
+    Call(QStringLiteral("ページ設定を読めません。"), [&] {
+        Reference<css::beans::XPropertySet> style = PageStyleOf(AsLoSheet(sheet));
+        style->getPropertyValue(OUString("IsLandscape")) >>= landscape;
+        style->getPropertyValue(OUString("PageScale")) >>= scale;
+    });
+    return QStringLiteral("%1 %2%").arg(landscape ? "landscape" : "portrait").arg(scale);
+}
+
+void SetPageSetup(Worksheet& sheet, const QString& name, bool landscape, int scalePercent) {
+    LoWorksheet& lo = AsLoSheet(sheet);
+    Call(QStringLiteral("ページ設定を書き込めません。"), [&] {
+        Reference<css::container::XNameContainer> styles(
+            Reference<css::style::XStyleFamiliesSupplier>(lo.Book()->Doc(), UNO_QUERY_THROW)
+                ->getStyleFamilies()
+                ->getByName(OUString("PageStyles")),
+            UNO_QUERY_THROW);
+        Reference<css::beans::XPropertySet> style(
+            Reference<css::lang::XMultiServiceFactory>(lo.Book()->Doc(), UNO_QUERY_THROW)
+                ->createInstance(OUString("com.sun.star.style.PageStyle")),
+            UNO_QUERY_THROW);
+        styles->insertByName(ToOU(name), css::uno::Any(style));
+        style->setPropertyValue(OUString("IsLandscape"), css::uno::Any(landscape));
+        style->setPropertyValue(OUString("PageScale"), css::uno::Any(sal_Int16(scalePercent)));
+        Reference<css::beans::XPropertySet>(lo.Sheet(), UNO_QUERY_THROW)
+            ->setPropertyValue(OUString("PageStyle"), css::uno::Any(ToOU(name)));
+    });
 }
 
 QStringList NamedRanges(Workbook& book) {

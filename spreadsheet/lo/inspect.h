@@ -23,6 +23,11 @@ QList<int> RangeBorderWidths(Range& range);
 double CellFontSize(Range& range);
 // Workbook-level names of a workbook.
 QStringList NamedRanges(Workbook& book);
+// Page setup of a sheet (its page style): "landscape 85%", "portrait 100%".
+QString PageSetup(Worksheet& sheet);
+// Gives a sheet a page style of its own, `name`, with that orientation and
+// scale (for tests of copied sheets).
+void SetPageSetup(Worksheet& sheet, const QString& name, bool landscape, int scalePercent);
 // Saves a password-protected copy (OpenDocument, whatever the file name) for
 // tests of protected workbooks.
 void SaveProtectedCopy(Workbook& book, const QString& path, const QString& password);

@@ -3,13 +3,19 @@
 #include "spreadsheet/cell_address.h"
 #include "spreadsheet/palette.h"
 
+#include <com/sun/star/beans/PropertyAttribute.hpp>
 #include <com/sun/star/beans/PropertyValue.hpp>
+#include <com/sun/star/beans/XMultiPropertySet.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
+#include <com/sun/star/container/XNameAccess.hpp>
+#include <com/sun/star/container/XNameContainer.hpp>
 #include <com/sun/star/container/XNamed.hpp>
 #include <com/sun/star/document/MacroExecMode.hpp>
 #include <com/sun/star/document/UpdateDocMode.hpp>
+#include <com/sun/star/document/XTypeDetection.hpp>
 #include <com/sun/star/frame/XComponentLoader.hpp>
+#include <com/sun/star/frame/XLoadable.hpp>
 #include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/lang/DisposedException.hpp>
@@ -17,6 +23,7 @@
 #include <com/sun/star/lang/XMultiServiceFactory.hpp>
 #include <com/sun/star/sheet/CellFlags.hpp>
 #include <com/sun/star/sheet/FormulaResult.hpp>
+#include <com/sun/star/sheet/XCalculatable.hpp>
 #include <com/sun/star/sheet/XCellRangeAddressable.hpp>
 #include <com/sun/star/sheet/XCellRangeFormula.hpp>
 #include <com/sun/star/sheet/XCellRangeReferrer.hpp>
@@ -27,6 +34,7 @@
 #include <com/sun/star/sheet/XSpreadsheetView.hpp>
 #include <com/sun/star/sheet/XSpreadsheets2.hpp>
 #include <com/sun/star/sheet/XUsedAreaCursor.hpp>
+#include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
 #include <com/sun/star/table/BorderLine2.hpp>
 #include <com/sun/star/table/BorderLineStyle.hpp>
 #include <com/sun/star/table/CellContentType.hpp>
@@ -116,6 +124,89 @@ css::table::BorderLine2 Line(const BorderFormat& f) {
 css::table::CellRangeAddress AddressOf(const Reference<css::table::XCellRange>& range) {
     Reference<css::sheet::XCellRangeAddressable> a(range, UNO_QUERY_THROW);
     return a->getRangeAddress();
+}
+
+// A sheet copied into another workbook keeps its page setup (orientation,
+// scale, margins, headers): the office's import gives it the target's default
+// page style unless a style of the same name is there. The source's style is
+// added to the target under its name, once per workbook; sheets of later books
+// with a style of a name already there use that one.
+void CarryPageStyle(const Reference<css::sheet::XSpreadsheetDocument>& from,
+                    const Reference<css::sheet::XSpreadsheet>& fromSheet,
+                    const Reference<css::sheet::XSpreadsheetDocument>& to,
+                    const Reference<css::sheet::XSpreadsheet>& copy) {
+    Reference<XPropertySet> source(fromSheet, UNO_QUERY_THROW);
+    Reference<XPropertySet> target(copy, UNO_QUERY_THROW);
+    const OUString pageStyle("PageStyle");
+    OUString name;
+    OUString current;
+    source->getPropertyValue(pageStyle) >>= name;
+    target->getPropertyValue(pageStyle) >>= current;
+    if (name.isEmpty() || name == current)
+        return;
+    const OUString family("PageStyles");
+    Reference<css::container::XNameContainer> targetStyles(
+        Reference<css::style::XStyleFamiliesSupplier>(to, UNO_QUERY_THROW)
+            ->getStyleFamilies()
+            ->getByName(family),
+        UNO_QUERY_THROW);
+    if (!targetStyles->hasByName(name)) {
+        Reference<css::container::XNameAccess> sourceStyles(
+            Reference<css::style::XStyleFamiliesSupplier>(from, UNO_QUERY_THROW)
+                ->getStyleFamilies()
+                ->getByName(family),
+            UNO_QUERY_THROW);
+        Reference<css::beans::XMultiPropertySet> original(sourceStyles->getByName(name),
+                                                          UNO_QUERY_THROW);
+        Reference<css::beans::XMultiPropertySet> style(
+            Reference<css::lang::XMultiServiceFactory>(to, UNO_QUERY_THROW)
+                ->createInstance(OUString("com.sun.star.style.PageStyle")),
+            UNO_QUERY_THROW);
+        targetStyles->insertByName(name, Any(style));
+        // Plain values only, in two calls: the writable properties of the
+        // style (header and footer texts are objects of the source document).
+        // The scale is one setting of three kinds (a percentage, a number
+        // of pages, pages across and down): setting one resets the others,
+        // so only the one in use is set, after the rest.
+        static const std::vector<OUString> scaling = {"PageScale", "ScaleToPages", "ScaleToPagesX",
+                                                      "ScaleToPagesY"};
+        std::vector<OUString> names;
+        for (const css::beans::Property& p : original->getPropertySetInfo()->getProperties())
+            if (!(p.Attributes & css::beans::PropertyAttribute::READONLY) &&
+                p.Type.getTypeClass() != css::uno::TypeClass_INTERFACE &&
+                std::find(scaling.begin(), scaling.end(), p.Name) == scaling.end())
+                names.push_back(p.Name);
+        const Sequence<OUString> keys(names.data(), sal_Int32(names.size()));
+        const Sequence<Any> values = original->getPropertyValues(keys);
+        try {
+            style->setPropertyValues(keys, values);
+        } catch (const css::uno::Exception&) {
+            // One refused value: set them one by one, skipping the refused.
+            Reference<XPropertySet> single(style, UNO_QUERY_THROW);
+            for (sal_Int32 i = 0; i < keys.getLength(); ++i) {
+                try {
+                    single->setPropertyValue(keys[i], values[i]);
+                } catch (const css::uno::Exception&) {
+                }
+            }
+        }
+        const Sequence<Any> scale =
+            original->getPropertyValues(Sequence<OUString>(scaling.data(), 4));
+        sal_Int16 pages = 0, across = 0, down = 0;
+        scale[1] >>= pages;
+        scale[2] >>= across;
+        scale[3] >>= down;
+        Reference<XPropertySet> single(style, UNO_QUERY_THROW);
+        if (pages > 0) {
+            single->setPropertyValue(scaling[1], scale[1]);
+        } else if (across > 0 || down > 0) {
+            single->setPropertyValue(scaling[2], scale[2]);
+            single->setPropertyValue(scaling[3], scale[3]);
+        } else {
+            single->setPropertyValue(scaling[0], scale[0]);
+        }
+    }
+    target->setPropertyValue(pageStyle, Any(name));
 }
 
 } // namespace
@@ -248,16 +339,63 @@ void LoWorkbook::MakeActiveSheet(const Reference<css::sheet::XSpreadsheet>& shee
     if (!updateView)
         return;
     // Also the view's active sheet, so that a saved workbook opens on it.
-    Call(QStringLiteral("シートをアクティブにできません。"), [&] {
+    viewSheet_ = sheet;
+    viewSelection_.clear();
+}
+
+// Moving the view of a hidden document from a remote call can abort the
+// office (a race inside its view with its own event handling, seen after
+// sheets were inserted and deleted). Until that is done safely the view is
+// left where it is: the active sheet and the selection are kept in the
+// object model only, and the saved file opens on the sheet the office shows.
+constexpr bool kMoveViewBeforeSave = false;
+
+void LoWorkbook::SetViewSelection(const Reference<css::table::XCellRange>& range) {
+    viewSelection_ = range;
+}
+
+void LoWorkbook::ApplyViewBeforeSave() {
+    if (!viewSheet_.is() || !kMoveViewBeforeSave)
+        return;
+    try {
         Reference<css::frame::XModel> model(doc_, UNO_QUERY_THROW);
         Reference<css::sheet::XSpreadsheetView> view(model->getCurrentController(), UNO_QUERY);
-        if (view.is())
-            view->setActiveSheet(sheet);
+        if (!view.is())
+            return;
+        view->setActiveSheet(viewSheet_);
+        Reference<css::view::XSelectionSupplier> selection(view, UNO_QUERY);
+        if (selection.is() && viewSelection_.is())
+            selection->select(Any(viewSelection_));
+    } catch (const css::uno::Exception&) {
+    }
+}
+
+void LoWorkbook::HoldCalculation() {
+    if (calculationHeld_)
+        return;
+    Call(QStringLiteral("自動計算を止められません。"), [&] {
+        Reference<css::sheet::XCalculatable>(doc_, UNO_QUERY_THROW)
+            ->enableAutomaticCalculation(false);
     });
+    calculationHeld_ = true;
+}
+
+void LoWorkbook::ReleaseCalculation() {
+    if (!calculationHeld_ || !doc_.is())
+        return;
+    Call(QStringLiteral("自動計算を再開できません。"), [&] {
+        Reference<css::sheet::XCalculatable> calc(doc_, UNO_QUERY_THROW);
+        calc->enableAutomaticCalculation(true);
+        // Formulas changed while held are calculated now, not left with
+        // their results of before.
+        calc->calculate();
+    });
+    calculationHeld_ = false;
 }
 
 void LoWorkbook::SaveAs(const QString& fileName) {
     session_->CheckOpen();
+    ReleaseCalculation();
     QFileInfo info(fileName);
     QString path = info.absoluteFilePath();
     if (info.suffix().isEmpty())
@@ -274,6 +412,7 @@ void LoWorkbook::SaveAs(const QString& fileName) {
     const QString temp = target.absolutePath() + QStringLiteral("/.~") + target.fileName() +
                          QStringLiteral(".%1.tmp").arg(getpid());
     QFile::remove(temp);
+    ApplyViewBeforeSave();
     try {
         Call(cannotSave, [&] {
             Reference<css::frame::XStorable> storable(doc_, UNO_QUERY_THROW);
@@ -429,10 +568,13 @@ std::shared_ptr<Worksheet> LoWorksheet::Copy(Where where, Worksheet& target) {
             sheets->copyByName(ToOU(name), ToOU(candidate), sal_Int16(position));
         } else {
             Reference<css::sheet::XSpreadsheets2> sheets2(sheets, UNO_QUERY_THROW);
+            destBook->HoldCalculation();
             index = sheets2->importSheet(book_->Doc(), ToOU(name), position);
         }
         Reference<css::container::XIndexAccess> byIndex(sheets, UNO_QUERY_THROW);
         copied.set(byIndex->getByIndex(index), UNO_QUERY_THROW);
+        if (destBook.get() != book_.get())
+            CarryPageStyle(book_->Doc(), sheet_, destBook->Doc(), copied);
         copiedIndex = index;
     });
     ++book_->Sess().generation;
@@ -562,6 +704,7 @@ QString LoRange::Address() const {
 
 CellValue LoRange::Value() const {
     sheet_->Book()->Sess().CheckOpen();
+    sheet_->Book()->ReleaseCalculation();
     CellValue value;
     Call(QStringLiteral("セルの値を取得できません。"), [&] {
         Reference<css::table::XCell> cell = range_->getCellByPosition(0, 0);
@@ -651,12 +794,7 @@ void LoRange::Select() {
     Session& s = sheet_->Book()->Sess();
     s.CheckOpen();
     sheet_->Book()->MakeActiveSheet(sheet_->Sheet());
-    Call(QStringLiteral("セルを選択できません。"), [&] {
-        Reference<css::frame::XModel> model(sheet_->Book()->Doc(), UNO_QUERY_THROW);
-        Reference<css::view::XSelectionSupplier> view(model->getCurrentController(), UNO_QUERY);
-        if (view.is())
-            view->select(Any(range_));
-    });
+    sheet_->Book()->SetViewSelection(range_);
     s.selection = std::make_shared<LoRange>(sheet_, range_, wholeSheet_);
 }
 
@@ -793,6 +931,57 @@ void LoApplication::Quit() {
     session_->office.reset();
 }
 
+namespace {
+
+// Workbooks are held as bare document models, without a frame or a view.
+// A hidden view still runs its form layer's events, and driving it from a
+// remote call made the office abort now and then (switching sheets, closing
+// documents); without a view there is nothing to race with, and saving,
+// copying and formatting need none.
+Reference<css::frame::XLoadable>
+NewSpreadsheetModel(const Reference<css::uno::XComponentContext>& context) {
+    Reference<css::frame::XLoadable> model(
+        context->getServiceManager()->createInstanceWithContext(
+            OUString("com.sun.star.sheet.SpreadsheetDocument"), context),
+        UNO_QUERY_THROW);
+    return model;
+}
+
+void CloseQuietly(const Reference<css::uno::XInterface>& doc) {
+    try {
+        Reference<css::util::XCloseable> closeable(doc, UNO_QUERY);
+        if (closeable.is())
+            closeable->close(true);
+    } catch (const css::uno::Exception&) {
+    }
+}
+
+// The import filter the office's type detection picks for a file, looking at
+// its content; empty when it recognises nothing.
+QString DetectFilter(const Reference<css::uno::XComponentContext>& context, const OUString& url) {
+    Reference<css::document::XTypeDetection> detection(
+        context->getServiceManager()->createInstanceWithContext(
+            OUString("com.sun.star.document.TypeDetection"), context),
+        UNO_QUERY_THROW);
+    Sequence<PropertyValue> descriptor = SeqOf<PropertyValue>({Prop("URL", Any(url))});
+    const OUString type = detection->queryTypeByDescriptor(descriptor, true);
+    OUString filter;
+    for (const PropertyValue& p : descriptor)
+        if (p.Name == "FilterName")
+            p.Value >>= filter;
+    if (filter.isEmpty() && !type.isEmpty()) {
+        Reference<css::container::XNameAccess> types(detection, UNO_QUERY);
+        Sequence<PropertyValue> typeProps;
+        if (types.is() && types->hasByName(type) && (types->getByName(type) >>= typeProps))
+            for (const PropertyValue& p : typeProps)
+                if (p.Name == "PreferredFilter")
+                    p.Value >>= filter;
+    }
+    return ToQ(filter);
+}
+
+} // namespace
+
 std::shared_ptr<Workbook> LoApplication::Books::Register(Reference<css::lang::XComponent> doc,
                                                          QString name, QString fullName) {
     auto book = std::make_shared<LoWorkbook>(session_, doc, std::move(name), std::move(fullName));
@@ -837,33 +1026,40 @@ std::shared_ptr<Workbook> LoApplication::Books::Open(const QString& fileName,
 
     Reference<css::lang::XComponent> doc;
     QString filter;
+    bool refused = false;
     Call(cannotOpen, [&] {
-        Reference<css::frame::XComponentLoader> loader(session_->office->Desktop(),
-                                                       UNO_QUERY_THROW);
-        // Hidden always: a visible load aborts a headless office.
+        // The type is detected first: a text or damaged file named .xls
+        // would otherwise be read as CSV text without complaint.
+        const OUString url = ToOU(FileUrl(path));
+        filter = DetectFilter(session_->office->Context(), url);
+        if (!IsWorkbookFilter(filter))
+            return;
         std::vector<PropertyValue> props = {
-            Prop("Hidden", Any(true)),
+            Prop("URL", Any(url)),
+            Prop("FilterName", Any(ToOU(filter))),
             Prop("ReadOnly", Any(options.readOnly)),
             Prop("MacroExecutionMode", Any(css::document::MacroExecMode::NEVER_EXECUTE)),
             Prop("UpdateDocMode", Any(css::document::UpdateDocMode::NO_UPDATE)),
         };
         if (!options.password.isEmpty())
             props.push_back(Prop("Password", Any(ToOU(options.password))));
-        doc = loader->loadComponentFromURL(
-            ToOU(FileUrl(path)), OUString("_blank"), 0,
-            Sequence<PropertyValue>(props.data(), sal_Int32(props.size())));
-        if (!doc.is())
+        Reference<css::frame::XLoadable> model = NewSpreadsheetModel(session_->office->Context());
+        try {
+            model->load(Sequence<PropertyValue>(props.data(), sal_Int32(props.size())));
+        } catch (const css::uno::RuntimeException&) {
+            throw;
+        } catch (const css::uno::Exception&) {
+            // A protected workbook without its password, or a wrong one.
+            refused = true;
+            CloseQuietly(model);
             return;
-        Reference<css::frame::XModel> model(doc, UNO_QUERY);
-        if (model.is()) {
-            const Sequence<PropertyValue> args = model->getArgs();
-            for (const PropertyValue& arg : args) {
-                OUString value;
-                if (arg.Name == "FilterName" && (arg.Value >>= value))
-                    filter = ToQ(value);
-            }
         }
+        doc.set(model, UNO_QUERY_THROW);
     });
+    if (!refused && !IsWorkbookFilter(filter))
+        throw SheetError(kErrMethodFailed,
+                         QStringLiteral("'%1' はブックではないか、壊れています。").arg(path),
+                         QStringLiteral("filter: ") + filter);
     if (!doc.is())
         throw SheetError(kErrMethodFailed,
                          QStringLiteral("'%1' を開けません。パスワードで保護されているか、"
@@ -886,13 +1082,9 @@ std::shared_ptr<Workbook> LoApplication::Books::Add() {
     session_->CheckOpen();
     Reference<css::lang::XComponent> doc;
     Call(QStringLiteral("新しいブックを作成できません。"), [&] {
-        Reference<css::frame::XComponentLoader> loader(session_->office->Desktop(),
-                                                       UNO_QUERY_THROW);
-        const Sequence<PropertyValue> props = SeqOf<PropertyValue>({Prop("Hidden", Any(true))});
-        doc = loader->loadComponentFromURL(OUString("private:factory/scalc"), OUString("_blank"), 0,
-                                           props);
-        if (!doc.is())
-            throw SheetError(kErrMethodFailed, QStringLiteral("新しいブックを作成できません。"));
+        Reference<css::frame::XLoadable> model = NewSpreadsheetModel(session_->office->Context());
+        model->initNew();
+        doc.set(model, UNO_QUERY_THROW);
         // The default sheet carries the name the callers expect, whatever
         // the office's language.
         Reference<css::sheet::XSpreadsheetDocument> sd(doc, UNO_QUERY_THROW);

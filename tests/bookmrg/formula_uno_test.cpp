@@ -7,6 +7,7 @@
 #include "engine_doubles.h"
 #include "fake_messages.h"
 #include "fake_process.h"
+#include "spreadsheet/lo/inspect.h"
 
 #include <QFileInfo>
 
@@ -118,6 +119,37 @@ TEST_F(UnoFormulas, MergedSummariesReferToTheirOwnBooksSheetsAfterReopening) {
         EXPECT_EQ(Number(summary->Cells(2, 2)->Value()), e.data2 + 5 + e.data3);
     }
     EXPECT_EQ(Number(out->Worksheets(QStringLiteral("集計"))->Cells(2, 2)->Value()), 10 + 5 + 11);
+    app->Quit();
+}
+
+TEST_F(UnoFormulas, CopiedSheetsKeepTheirPageSetup) {
+    const QString a = Book("a.xls");
+    const QString b = Book("b.xls");
+    {
+        auto app = sheet::CreateApplication();
+        MakeBook(*app, a, {"Data"}, 1, {"=$Data.B2"});
+        auto book = app->Workbooks().Add();
+        book->Worksheets(1)->SetName(QStringLiteral("横長"));
+        book->Worksheets(1)->Cells(1, 1)->SetValue(1.0);
+        sheet::lo::SetPageSetup(*book->Worksheets(1), QStringLiteral("報告書"), true, 85);
+        book->SaveAs(b);
+        book->Close();
+        app->Quit();
+    }
+    bookmrg::RunParams params;
+    params.outputBook = Temp(QStringLiteral("out/結果"));
+    QDir().mkpath(Temp(QStringLiteral("out")));
+    params.books = {a, b};
+    params.matchMode = QStringLiteral("1");
+    bookmrg::ConsolidateBooks(params, host);
+    EXPECT_EQ(messages.Count(), 0) << messages.Texts().join('|').toStdString();
+
+    auto app = sheet::CreateApplication();
+    auto out = app->Workbooks().Open(Temp(QStringLiteral("out/結果.xls")));
+    EXPECT_EQ(sheet::lo::PageSetup(*out->Worksheets(QStringLiteral("横長"))),
+              QStringLiteral("landscape 85%"));
+    EXPECT_EQ(sheet::lo::PageSetup(*out->Worksheets(QStringLiteral("Data"))),
+              QStringLiteral("portrait 100%"));
     app->Quit();
 }
 
