@@ -23,7 +23,6 @@
 #include <com/sun/star/lang/XMultiServiceFactory.hpp>
 #include <com/sun/star/sheet/CellFlags.hpp>
 #include <com/sun/star/sheet/FormulaResult.hpp>
-#include <com/sun/star/sheet/XCalculatable.hpp>
 #include <com/sun/star/sheet/XCellRangeAddressable.hpp>
 #include <com/sun/star/sheet/XCellRangeFormula.hpp>
 #include <com/sun/star/sheet/XCellRangeReferrer.hpp>
@@ -370,32 +369,8 @@ void LoWorkbook::ApplyViewBeforeSave() {
     }
 }
 
-void LoWorkbook::HoldCalculation() {
-    if (calculationHeld_)
-        return;
-    Call(QStringLiteral("自動計算を止められません。"), [&] {
-        Reference<css::sheet::XCalculatable>(doc_, UNO_QUERY_THROW)
-            ->enableAutomaticCalculation(false);
-    });
-    calculationHeld_ = true;
-}
-
-void LoWorkbook::ReleaseCalculation() {
-    if (!calculationHeld_ || !doc_.is())
-        return;
-    Call(QStringLiteral("自動計算を再開できません。"), [&] {
-        Reference<css::sheet::XCalculatable> calc(doc_, UNO_QUERY_THROW);
-        calc->enableAutomaticCalculation(true);
-        // Formulas changed while held are calculated now, not left with
-        // their results of before.
-        calc->calculate();
-    });
-    calculationHeld_ = false;
-}
-
 void LoWorkbook::SaveAs(const QString& fileName) {
     session_->CheckOpen();
-    ReleaseCalculation();
     QFileInfo info(fileName);
     QString path = info.absoluteFilePath();
     if (info.suffix().isEmpty())
@@ -568,7 +543,6 @@ std::shared_ptr<Worksheet> LoWorksheet::Copy(Where where, Worksheet& target) {
             sheets->copyByName(ToOU(name), ToOU(candidate), sal_Int16(position));
         } else {
             Reference<css::sheet::XSpreadsheets2> sheets2(sheets, UNO_QUERY_THROW);
-            destBook->HoldCalculation();
             index = sheets2->importSheet(book_->Doc(), ToOU(name), position);
         }
         Reference<css::container::XIndexAccess> byIndex(sheets, UNO_QUERY_THROW);
@@ -704,7 +678,6 @@ QString LoRange::Address() const {
 
 CellValue LoRange::Value() const {
     sheet_->Book()->Sess().CheckOpen();
-    sheet_->Book()->ReleaseCalculation();
     CellValue value;
     Call(QStringLiteral("セルの値を取得できません。"), [&] {
         Reference<css::table::XCell> cell = range_->getCellByPosition(0, 0);

@@ -68,12 +68,6 @@ public:
     // The view follows only when asked: a copy becomes the active sheet of the
     // object model, and the engines activate the first sheet before saving.
     void MakeActiveSheet(const Reference<css::sheet::XSpreadsheet>& sheet, bool updateView = true);
-    // Automatic calculation held while sheets are copied in: each copy would
-    // otherwise be recalculated as the workbook grows. Released before any
-    // value is read and before saving, so that every formula is calculated
-    // again with its final references.
-    void HoldCalculation();
-    void ReleaseCalculation();
     // The cell range the view shows selected when the workbook is saved.
     void SetViewSelection(const Reference<css::table::XCellRange>& range);
 
@@ -84,7 +78,6 @@ private:
     QString name_;
     QString fullName_;
     QHash<QString, sal_Int32> formatKeys_;
-    bool calculationHeld_ = false;
     mutable Reference<css::sheet::XSpreadsheets> sheets_;
     // What the document's view should show. Moving a hidden document's view
     // from a remote call races with the office's own event handling and can
