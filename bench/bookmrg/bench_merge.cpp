@@ -46,6 +46,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 
 namespace {
 
@@ -53,6 +54,7 @@ namespace css = com::sun::star;
 using css::uno::Any;
 using css::uno::Reference;
 using css::uno::Sequence;
+using css::uno::UNO_QUERY;
 using css::uno::UNO_QUERY_THROW;
 using rtl::OUString;
 using sheet::lo::SeqOf;
@@ -264,13 +266,14 @@ bool Near(double a, double b) {
 }
 
 struct Check {
-    int values = 0;      // numbers compared
-    int faults = 0;      // numbers that differ, missing sheets, list rows
-    int outsideRefs = 0; // formulas that refer to another file or to #REF!
+    int values = 0;        // numbers compared
+    int faults = 0;        // numbers that differ, missing sheets, list rows
+    int outsideRefs = 0;   // formulas that refer to another file or to #REF!
+    int externalLinks = 0; // links to other files kept in the workbook
 };
 
-// Every number of every copied sheet after a full recalculation of the
-// reopened output, against the numbers the books were made from; the sheet
+// Every number of every copied sheet of the reopened output, as saved and
+// after a full recalculation, against the numbers the books were made from; the sheet
 // list (when `indexSheet`) against the books; the summary formulas refer
 // inside the output.
 Check CheckOutput(const QString& output, const QStringList& books, int sheetsPerBook,
@@ -286,8 +289,12 @@ Check CheckOutput(const QString& output, const QStringList& books, int sheetsPer
         loader->loadComponentFromURL(ToOU(sheet::lo::FileUrl(output)), OUString("_blank"), 0,
                                      SeqOf<css::beans::PropertyValue>({Prop("Hidden", Any(true))})),
         UNO_QUERY_THROW);
-    Reference<css::sheet::XCalculatable>(doc, UNO_QUERY_THROW)->calculateAll();
     Reference<css::container::XIndexAccess> sheets(doc->getSheets(), UNO_QUERY_THROW);
+    Reference<css::container::XIndexAccess> links(
+        Reference<css::beans::XPropertySet>(doc, UNO_QUERY_THROW)
+            ->getPropertyValue(OUString("ExternalDocLinks")),
+        UNO_QUERY);
+    check.externalLinks = links.is() ? links->getCount() : 0;
     const int first = indexSheet ? 1 : 0;
     const int expected = first + int(books.size()) * sheetsPerBook;
     if (sheets->getCount() != expected)
@@ -310,56 +317,61 @@ Check CheckOutput(const QString& output, const QStringList& books, int sheetsPer
     Sequence<Sequence<Any>> list;
     if (indexSheet)
         list = data(sheetAt(0), expected + 1, 3);
-    for (int b = 1; b <= books.size(); ++b) {
-        for (int s = 1; s <= sheetsPerBook; ++s) {
-            const int position = first + (b - 1) * sheetsPerBook + s - 1;
-            if (position >= sheets->getCount())
-                continue;
-            const auto sheet = sheetAt(position);
-            const QString name =
-                ToQ(Reference<css::container::XNamed>(sheet, UNO_QUERY_THROW)->getName());
-            const QString where = QStringLiteral("book %1 %2").arg(b).arg(name);
-            if (s < sheetsPerBook) {
-                const auto cells = data(sheet, bench::kTotalRow, bench::kColumns);
-                for (int r = 2; r <= bench::kItemRows + 1; ++r) {
-                    for (int c = 2; c <= bench::kColumns - 1; ++c)
-                        number(cells[r - 1][c - 1], bench::SampleValue(b, s, r, c),
-                               where + QStringLiteral(" R%1C%2").arg(r).arg(c));
-                    number(cells[r - 1][bench::kColumns - 1],
-                           bench::SampleValue(b, s, r, 2) / bench::SampleTotal(b, s, 2),
-                           where + QStringLiteral(" R%1 share").arg(r));
-                }
-                for (int c = 2; c <= bench::kColumns - 1; ++c)
-                    number(cells[bench::kTotalRow - 1][c - 1], bench::SampleTotal(b, s, c),
-                           where + QStringLiteral(" total C%1").arg(c));
-            } else {
-                const auto cells = data(sheet, sheetsPerBook + 1, bench::kColumns - 1);
-                for (int c = 2; c <= bench::kColumns - 1; ++c) {
-                    double sum = 0;
-                    for (int branch = 1; branch < sheetsPerBook; ++branch) {
-                        sum += bench::SampleTotal(b, branch, c);
-                        number(cells[branch][c - 1], bench::SampleTotal(b, branch, c),
-                               where + QStringLiteral(" R%1C%2").arg(branch + 1).arg(c));
+    // The values as saved, then after a full recalculation.
+    for (int pass = 0; pass < 2; ++pass) {
+        if (pass == 1)
+            Reference<css::sheet::XCalculatable>(doc, UNO_QUERY_THROW)->calculateAll();
+        for (int b = 1; b <= books.size(); ++b) {
+            for (int s = 1; s <= sheetsPerBook; ++s) {
+                const int position = first + (b - 1) * sheetsPerBook + s - 1;
+                if (position >= sheets->getCount())
+                    continue;
+                const auto sheet = sheetAt(position);
+                const QString name =
+                    ToQ(Reference<css::container::XNamed>(sheet, UNO_QUERY_THROW)->getName());
+                const QString where = QStringLiteral("book %1 %2").arg(b).arg(name);
+                if (s < sheetsPerBook) {
+                    const auto cells = data(sheet, bench::kTotalRow, bench::kColumns);
+                    for (int r = 2; r <= bench::kItemRows + 1; ++r) {
+                        for (int c = 2; c <= bench::kColumns - 1; ++c)
+                            number(cells[r - 1][c - 1], bench::SampleValue(b, s, r, c),
+                                   where + QStringLiteral(" R%1C%2").arg(r).arg(c));
+                        number(cells[r - 1][bench::kColumns - 1],
+                               bench::SampleValue(b, s, r, 2) / bench::SampleTotal(b, s, 2),
+                               where + QStringLiteral(" R%1 share").arg(r));
                     }
-                    number(cells[sheetsPerBook][c - 1], sum,
-                           where + QStringLiteral(" total C%1").arg(c));
+                    for (int c = 2; c <= bench::kColumns - 1; ++c)
+                        number(cells[bench::kTotalRow - 1][c - 1], bench::SampleTotal(b, s, c),
+                               where + QStringLiteral(" total C%1").arg(c));
+                } else {
+                    const auto cells = data(sheet, sheetsPerBook + 1, bench::kColumns - 1);
+                    for (int c = 2; c <= bench::kColumns - 1; ++c) {
+                        double sum = 0;
+                        for (int branch = 1; branch < sheetsPerBook; ++branch) {
+                            sum += bench::SampleTotal(b, branch, c);
+                            number(cells[branch][c - 1], bench::SampleTotal(b, branch, c),
+                                   where + QStringLiteral(" R%1C%2").arg(branch + 1).arg(c));
+                        }
+                        number(cells[sheetsPerBook][c - 1], sum,
+                               where + QStringLiteral(" total C%1").arg(c));
+                    }
+                    const auto formulas =
+                        Reference<css::sheet::XCellRangeFormula>(
+                            sheet->getCellRangeByPosition(0, 0, bench::kColumns - 1, sheetsPerBook),
+                            UNO_QUERY_THROW)
+                            ->getFormulaArray();
+                    for (const auto& row : formulas)
+                        for (const OUString& f : row)
+                            if (pass == 0 && (f.indexOf("file:") >= 0 || f.indexOf("#REF") >= 0))
+                                ++check.outsideRefs;
                 }
-                const auto formulas =
-                    Reference<css::sheet::XCellRangeFormula>(
-                        sheet->getCellRangeByPosition(0, 0, bench::kColumns - 1, sheetsPerBook),
-                        UNO_QUERY_THROW)
-                        ->getFormulaArray();
-                for (const auto& row : formulas)
-                    for (const OUString& f : row)
-                        if (f.indexOf("file:") >= 0 || f.indexOf("#REF") >= 0)
-                            ++check.outsideRefs;
-            }
-            if (indexSheet && position + 1 < list.getLength()) {
-                OUString shown, book;
-                list[position + 1][0] >>= shown;
-                list[position + 1][1] >>= book;
-                if (ToQ(shown) != name || ToQ(book) != books[b - 1])
-                    fault(QStringLiteral("sheet list row %1").arg(position + 2));
+                if (pass == 0 && indexSheet && position + 1 < list.getLength()) {
+                    OUString shown, book;
+                    list[position + 1][0] >>= shown;
+                    list[position + 1][1] >>= book;
+                    if (ToQ(shown) != name || ToQ(book) != books[b - 1])
+                        fault(QStringLiteral("sheet list row %1").arg(position + 2));
+                }
             }
         }
     }
@@ -369,11 +381,13 @@ Check CheckOutput(const QString& output, const QStringList& books, int sheetsPer
 }
 
 QString Describe(const Check& c) {
-    return QStringLiteral("%1 (%2 values, %3 faults, %4 formulas outside the workbook)")
+    return QStringLiteral("%1 (%2 values, %3 faults, %4 formulas outside the workbook, %5 "
+                          "links to other files)")
         .arg(c.faults == 0 && c.outsideRefs == 0 ? QStringLiteral("OK") : QStringLiteral("WRONG"))
         .arg(c.values)
         .arg(c.faults)
-        .arg(c.outsideRefs);
+        .arg(c.outsideRefs)
+        .arg(c.externalLinks);
 }
 
 struct Series {
@@ -411,6 +425,18 @@ QString LoadAverage() {
                                        : QString();
 }
 
+// A run that fails (the office ended during a call) is reported and left
+// out of the figures.
+void Guarded(const char* what, const std::function<void()>& run) {
+    try {
+        run();
+    } catch (const css::uno::Exception& e) {
+        std::printf("  %s failed: %s\n", what, qPrintable(ToQ(e.Message)));
+    } catch (const sheet::SheetError& e) {
+        std::printf("  %s failed: %s\n", what, e.what());
+    }
+}
+
 bool Measure(const QString& folder, int bookCount, int sheetsPerBook, const QString& templatePath,
              const QString& peer, PrintedMessages& messages) {
     const QString dir = folder + QStringLiteral("/%1x%2").arg(bookCount).arg(sheetsPerBook);
@@ -427,14 +453,15 @@ bool Measure(const QString& folder, int bookCount, int sheetsPerBook, const QStr
     // Both paths warmed on one book first: the office's first start on a new
     // profile restarts itself, which is no part of the figures.
     std::fprintf(stderr, "%d x %d: warming up\n", bookCount, sheetsPerBook);
-    BareLoop(books.mid(0, 2), templatePath, dir + QStringLiteral("/warm1.xls"));
+    Guarded("bare loop warm-up",
+            [&] { BareLoop(books.mid(0, 2), templatePath, dir + QStringLiteral("/warm1.xls")); });
     ThroughEngine(books.mid(0, 2), dir + QStringLiteral("/warm2.xls"));
     messages.count = 0;
     // Alternately, so that other load on the machine weighs on all alike.
     Series engine, bare, other;
     for (int run = 0; run < kRuns; ++run) {
         std::fprintf(stderr, "%d x %d: run %d of %d\n", bookCount, sheetsPerBook, run + 1, kRuns);
-        bare.Add(BareLoop(books, templatePath, bareOut));
+        Guarded("bare loop", [&] { bare.Add(BareLoop(books, templatePath, bareOut)); });
         engine.Add(ThroughEngine(books, engineOut));
         if (!peer.isEmpty())
             other.Add(ThroughPeer(peer, books, peerOut));

@@ -331,42 +331,12 @@ sal_Int32 LoWorkbook::FormatKey(const QString& format) {
     return key;
 }
 
-void LoWorkbook::MakeActiveSheet(const Reference<css::sheet::XSpreadsheet>& sheet,
-                                 bool updateView) {
+void LoWorkbook::MakeActiveSheet(const Reference<css::sheet::XSpreadsheet>& sheet) {
     session_->activeBook = shared_from_this();
     session_->activeSheet = Wrap(sheet);
-    if (!updateView)
-        return;
-    // Also the view's active sheet, so that a saved workbook opens on it.
-    viewSheet_ = sheet;
-    viewSelection_.clear();
-}
-
-// Moving the view of a hidden document from a remote call can abort the
-// office (a race inside its view with its own event handling, seen after
-// sheets were inserted and deleted). Until that is done safely the view is
-// left where it is: the active sheet and the selection are kept in the
-// object model only, and the saved file opens on the sheet the office shows.
-constexpr bool kMoveViewBeforeSave = false;
-
-void LoWorkbook::SetViewSelection(const Reference<css::table::XCellRange>& range) {
-    viewSelection_ = range;
-}
-
-void LoWorkbook::ApplyViewBeforeSave() {
-    if (!viewSheet_.is() || !kMoveViewBeforeSave)
-        return;
-    try {
-        Reference<css::frame::XModel> model(doc_, UNO_QUERY_THROW);
-        Reference<css::sheet::XSpreadsheetView> view(model->getCurrentController(), UNO_QUERY);
-        if (!view.is())
-            return;
-        view->setActiveSheet(viewSheet_);
-        Reference<css::view::XSelectionSupplier> selection(view, UNO_QUERY);
-        if (selection.is() && viewSelection_.is())
-            selection->select(Any(viewSelection_));
-    } catch (const css::uno::Exception&) {
-    }
+    // Workbooks have no view (see NewSpreadsheetModel): the active sheet and
+    // the selection live in the object model only, and a saved file opens on
+    // the sheet the file itself names.
 }
 
 void LoWorkbook::SaveAs(const QString& fileName) {
@@ -387,7 +357,6 @@ void LoWorkbook::SaveAs(const QString& fileName) {
     const QString temp = target.absolutePath() + QStringLiteral("/.~") + target.fileName() +
                          QStringLiteral(".%1.tmp").arg(getpid());
     QFile::remove(temp);
-    ApplyViewBeforeSave();
     try {
         Call(cannotSave, [&] {
             Reference<css::frame::XStorable> storable(doc_, UNO_QUERY_THROW);
@@ -552,7 +521,7 @@ std::shared_ptr<Worksheet> LoWorksheet::Copy(Where where, Worksheet& target) {
         copiedIndex = index;
     });
     ++book_->Sess().generation;
-    destBook->MakeActiveSheet(copied, false);
+    destBook->MakeActiveSheet(copied);
     book_->Sess().activeSheet->Remember(QString(), copiedIndex);
     return book_->Sess().activeSheet;
 }
@@ -767,7 +736,6 @@ void LoRange::Select() {
     Session& s = sheet_->Book()->Sess();
     s.CheckOpen();
     sheet_->Book()->MakeActiveSheet(sheet_->Sheet());
-    sheet_->Book()->SetViewSelection(range_);
     s.selection = std::make_shared<LoRange>(sheet_, range_, wholeSheet_);
 }
 

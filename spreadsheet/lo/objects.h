@@ -65,11 +65,9 @@ public:
     Session& Sess() const { return *session_; }
     std::shared_ptr<Session> SessionPtr() const { return session_; }
     bool IsClosed() const { return !doc_.is(); }
-    // The view follows only when asked: a copy becomes the active sheet of the
-    // object model, and the engines activate the first sheet before saving.
-    void MakeActiveSheet(const Reference<css::sheet::XSpreadsheet>& sheet, bool updateView = true);
-    // The cell range the view shows selected when the workbook is saved.
-    void SetViewSelection(const Reference<css::table::XCellRange>& range);
+    // The active workbook and sheet of the object model (workbooks have no
+    // view to follow them).
+    void MakeActiveSheet(const Reference<css::sheet::XSpreadsheet>& sheet);
 
 private:
     std::shared_ptr<Session> session_;
@@ -79,13 +77,6 @@ private:
     QString fullName_;
     QHash<QString, sal_Int32> formatKeys_;
     mutable Reference<css::sheet::XSpreadsheets> sheets_;
-    // What the document's view should show. Moving a hidden document's view
-    // from a remote call races with the office's own event handling and can
-    // crash it, so the view is moved once, just before the workbook is saved
-    // (the saved file opens on that sheet), and never while the work runs.
-    Reference<css::sheet::XSpreadsheet> viewSheet_;
-    Reference<css::table::XCellRange> viewSelection_;
-    void ApplyViewBeforeSave();
 };
 
 class LoWorksheet : public Worksheet, public std::enable_shared_from_this<LoWorksheet> {
