@@ -147,7 +147,11 @@ public:
     // Copy Before/After := target (a sheet of another, or the same,
     // workbook). The copy keeps the name or gets a unique one; it becomes the
     // active sheet and is returned.
-    virtual std::shared_ptr<Worksheet> Copy(Where where, Worksheet& target) = 0;
+    // With `withPageSetup`, a copy into another workbook also takes the
+    // sheet's page setup (orientation, scale, margins) along; it costs time
+    // for every sheet, so only callers that print the copy ask for it.
+    virtual std::shared_ptr<Worksheet> Copy(Where where, Worksheet& target,
+                                            bool withPageSetup = false) = 0;
     // Cells(row, column), 1-based.
     virtual std::shared_ptr<::sheet::Range> Cells(int row, int column) = 0;
     // All cells of the sheet (Cells without arguments).

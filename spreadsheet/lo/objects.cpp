@@ -126,8 +126,8 @@ css::table::CellRangeAddress AddressOf(const Reference<css::table::XCellRange>& 
 }
 
 // A sheet copied into another workbook keeps its page setup (orientation,
-// scale, margins, headers): the office's import gives it the target's default
-// page style unless a style of the same name is there. The source's style is
+// scale, margins) when the caller asks: the office's import gives it the
+// target's default page style unless a style of the same name is there. The source's style is
 // added to the target under its name, once per workbook; sheets of later books
 // with a style of a name already there use that one.
 void CarryPageStyle(const Reference<css::sheet::XSpreadsheetDocument>& from,
@@ -484,7 +484,7 @@ void LoWorksheet::Activate() {
     book_->MakeActiveSheet(sheet_);
 }
 
-std::shared_ptr<Worksheet> LoWorksheet::Copy(Where where, Worksheet& target) {
+std::shared_ptr<Worksheet> LoWorksheet::Copy(Where where, Worksheet& target, bool withPageSetup) {
     auto* dest = dynamic_cast<LoWorksheet*>(&target);
     if (!dest)
         throw SheetError(kErrMethodFailed, QStringLiteral("コピー先のシートが不正です。"));
@@ -516,7 +516,7 @@ std::shared_ptr<Worksheet> LoWorksheet::Copy(Where where, Worksheet& target) {
         }
         Reference<css::container::XIndexAccess> byIndex(sheets, UNO_QUERY_THROW);
         copied.set(byIndex->getByIndex(index), UNO_QUERY_THROW);
-        if (destBook.get() != book_.get())
+        if (withPageSetup && destBook.get() != book_.get())
             CarryPageStyle(book_->Doc(), sheet_, destBook->Doc(), copied);
         copiedIndex = index;
     });

@@ -86,7 +86,8 @@ public:
     void SetName(const QString& name) override;
     void Delete() override;
     void Activate() override;
-    std::shared_ptr<Worksheet> Copy(Where where, Worksheet& target) override;
+    std::shared_ptr<Worksheet> Copy(Where where, Worksheet& target,
+                                    bool withPageSetup = false) override;
     std::shared_ptr<::sheet::Range> Cells(int row, int column) override;
     std::shared_ptr<::sheet::Range> AllCells() override;
     std::shared_ptr<::sheet::Range> Range(const QString& addressOrName) override;

@@ -122,34 +122,23 @@ TEST_F(UnoFormulas, MergedSummariesReferToTheirOwnBooksSheetsAfterReopening) {
     app->Quit();
 }
 
-TEST_F(UnoFormulas, CopiedSheetsKeepTheirPageSetup) {
-    const QString a = Book("a.xls");
-    const QString b = Book("b.xls");
-    {
-        auto app = sheet::CreateApplication();
-        MakeBook(*app, a, {"Data"}, 1, {"=$Data.B2"});
-        auto book = app->Workbooks().Add();
-        book->Worksheets(1)->SetName(QStringLiteral("横長"));
-        book->Worksheets(1)->Cells(1, 1)->SetValue(1.0);
-        sheet::lo::SetPageSetup(*book->Worksheets(1), QStringLiteral("報告書"), true, 85);
-        book->SaveAs(b);
-        book->Close();
-        app->Quit();
-    }
-    bookmrg::RunParams params;
-    params.outputBook = Temp(QStringLiteral("out/結果"));
-    QDir().mkpath(Temp(QStringLiteral("out")));
-    params.books = {a, b};
-    params.matchMode = QStringLiteral("1");
-    bookmrg::ConsolidateBooks(params, host);
-    EXPECT_EQ(messages.Count(), 0) << messages.Texts().join('|').toStdString();
-
+TEST_F(UnoFormulas, ACopyTakesItsPageSetupAlongWhenAsked) {
     auto app = sheet::CreateApplication();
-    auto out = app->Workbooks().Open(Temp(QStringLiteral("out/結果.xls")));
-    EXPECT_EQ(sheet::lo::PageSetup(*out->Worksheets(QStringLiteral("横長"))),
-              QStringLiteral("landscape 85%"));
-    EXPECT_EQ(sheet::lo::PageSetup(*out->Worksheets(QStringLiteral("Data"))),
-              QStringLiteral("portrait 100%"));
+    auto source = app->Workbooks().Add();
+    source->Worksheets(1)->SetName(QStringLiteral("横長"));
+    sheet::lo::SetPageSetup(*source->Worksheets(1), QStringLiteral("報告書"), true, 85);
+    auto target = app->Workbooks().Add();
+    auto plain = source->Worksheets(1)->Copy(sheet::Where::After, *target->Worksheets(1));
+    EXPECT_EQ(sheet::lo::PageSetup(*plain), QStringLiteral("portrait 100%"));
+    auto printed = source->Worksheets(1)->Copy(sheet::Where::After, *target->Worksheets(1), true);
+    EXPECT_EQ(sheet::lo::PageSetup(*printed), QStringLiteral("landscape 85%"));
+    // Saved and reopened, the layout is still there.
+    const QString path = Temp(QStringLiteral("printed.xls"));
+    const QString name = printed->Name();
+    target->SaveAs(path);
+    target->Close();
+    auto reopened = app->Workbooks().Open(path);
+    EXPECT_EQ(sheet::lo::PageSetup(*reopened->Worksheets(name)), QStringLiteral("landscape 85%"));
     app->Quit();
 }
 

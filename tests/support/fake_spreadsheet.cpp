@@ -246,7 +246,8 @@ public:
         Alive();
         MakeActive();
     }
-    std::shared_ptr<sheet::Worksheet> Copy(sheet::Where where, sheet::Worksheet& target) override {
+    std::shared_ptr<sheet::Worksheet> Copy(sheet::Where where, sheet::Worksheet& target,
+                                           bool = false) override {
         auto& dest = dynamic_cast<FakeWorksheet&>(target);
         Rec(Label() + QStringLiteral(".Copy ") +
             (where == sheet::Where::Before ? QStringLiteral("Before ") : QStringLiteral("After ")) +
