@@ -137,8 +137,10 @@ bool MakeWorkFile(const Calculation& calc, const ReportFiles& files, ProgressVie
     try {
         run.newBook = run.app->Workbooks().Add();
         std::shared_ptr<sheet::Worksheet> first = run.newBook->Worksheets(QStringLiteral("sheet1"));
-        run.report =
-            run.templateBook->Worksheets(TemplateSheetName())->Copy(sheet::Where::Before, *first);
+        // The comparison sheet keeps the template's print layout (landscape,
+        // the chart on a page of its own).
+        run.report = run.templateBook->Worksheets(TemplateSheetName())
+                         ->Copy(sheet::Where::Before, *first, /*withPageSetup=*/true);
     } catch (const SheetError& e) {
         // Without the comparison sheet there is nothing to fill: the report
         // ends here as when the template is missing.
