@@ -1,4 +1,5 @@
 #include "common/program_start.h"
+#include "common/events.h"
 
 #include "common/messages.h"
 #include "common/text.h"
@@ -43,11 +44,6 @@ ProcessLauncher* g_launcher = &g_systemLauncher;
 DocumentOpener* g_opener = &g_xdgOpener;
 
 enum class StartResult { Started, NotFound, Failed };
-
-void LetEventsRun(int times) {
-    for (int i = 0; i < times; ++i)
-        QCoreApplication::processEvents();
-}
 
 StartResult Start(const QString& program, const QStringList& args) {
     LetEventsRun(1);

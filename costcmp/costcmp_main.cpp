@@ -1,4 +1,5 @@
 #include "costcmp/costcmp_main.h"
+#include "common/events.h"
 
 #include "common/data_folder.h"
 #include "common/messages.h"
@@ -38,10 +39,7 @@ TemplateOpener& Templates() {
     return opener;
 }
 
-void LetEventsRun(int times) {
-    for (int i = 0; i < times; ++i)
-        QCoreApplication::processEvents();
-}
+using common::LetEventsRun;
 
 void Warn(std::initializer_list<QString> lines) {
     common::ShowMessage(common::JoinLines(lines), common::MsgIcon::Exclamation,

@@ -1,4 +1,5 @@
 #include "costsub/frm_costsub1.h"
+#include "common/events.h"
 
 #include "common/program_start.h"
 #include "common/ui/fonts.h"
@@ -26,10 +27,7 @@ QFrame* Panel(const char* name, QRect twips, QWidget* parent) {
     return panel;
 }
 
-void LetEventsRun(int times) {
-    for (int i = 0; i < times; ++i)
-        QCoreApplication::processEvents();
-}
+using common::LetEventsRun;
 
 } // namespace
 

@@ -1,4 +1,5 @@
 #include "bookmrg/ui/bookmrg_main.h"
+#include "common/events.h"
 
 #include "bookmrg/ui/frm_bookmrg1.h"
 #include "bookmrg/ui/password_dialog.h"
@@ -12,10 +13,7 @@ namespace bookmrg {
 
 namespace {
 
-void LetEventsRun(int times) {
-    for (int i = 0; i < times; ++i)
-        QCoreApplication::processEvents();
-}
+using common::LetEventsRun;
 
 } // namespace
 

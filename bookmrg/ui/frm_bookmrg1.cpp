@@ -1,4 +1,5 @@
 #include "bookmrg/ui/frm_bookmrg1.h"
+#include "common/events.h"
 
 #include "bookmrg/book_list.h"
 #include "bookmrg/output_name.h"
@@ -37,10 +38,7 @@ template <typename T> T* Named(T* widget, const char* name) {
     return widget;
 }
 
-void LetEventsRun(int times) {
-    for (int i = 0; i < times; ++i)
-        QCoreApplication::processEvents();
-}
+using common::LetEventsRun;
 
 QPushButton* Button(const QString& caption, const char* name, QWidget* parent) {
     auto* button = Named(new QPushButton(caption, parent), name);

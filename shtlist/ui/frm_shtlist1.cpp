@@ -1,4 +1,5 @@
 #include "shtlist/ui/frm_shtlist1.h"
+#include "common/events.h"
 
 #include "common/messages.h"
 #include "common/paths.h"
@@ -31,10 +32,7 @@ template <typename T> T* Named(T* widget, const char* name) {
     return widget;
 }
 
-void LetEventsRun(int times) {
-    for (int i = 0; i < times; ++i)
-        QCoreApplication::processEvents();
-}
+using common::LetEventsRun;
 
 QPushButton* Button(const QString& caption, const char* name, QWidget* parent) {
     auto* button = Named(new QPushButton(caption, parent), name);

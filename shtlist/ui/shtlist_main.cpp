@@ -1,4 +1,5 @@
 #include "shtlist/ui/shtlist_main.h"
+#include "common/events.h"
 
 #include "bookmrg/ui/password_dialog.h"
 #include "common/data_folder.h"
@@ -12,10 +13,7 @@ namespace shtlist {
 
 namespace {
 
-void LetEventsRun(int times) {
-    for (int i = 0; i < times; ++i)
-        QCoreApplication::processEvents();
-}
+using common::LetEventsRun;
 
 } // namespace
 
