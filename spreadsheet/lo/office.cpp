@@ -2,11 +2,17 @@
 
 #include "spreadsheet/spreadsheet.h"
 
+#include <com/sun/star/beans/PropertyValue.hpp>
+#include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/bridge/UnoUrlResolver.hpp>
 #include <com/sun/star/bridge/XUnoUrlResolver.hpp>
+#include <com/sun/star/configuration/theDefaultProvider.hpp>
 #include <com/sun/star/connection/NoConnectException.hpp>
 #include <com/sun/star/frame/Desktop.hpp>
 #include <com/sun/star/lang/DisposedException.hpp>
+#include <com/sun/star/lang/XMultiServiceFactory.hpp>
+#include <com/sun/star/util/XChangesBatch.hpp>
+#include <com/sun/star/util/XFlushable.hpp>
 #include <cppuhelper/bootstrap.hxx>
 
 #include <QDir>
@@ -37,6 +43,43 @@ constexpr int kExitRestart = 81;
 constexpr int kExitCrashRestart = 79;
 
 std::atomic<int> g_pipeCounter{0};
+
+// "7.4" as a number (74), the way the office compares its versions.
+int VersionNumber(const OUString& version) {
+    return version.getToken(0, '.').toInt32() * 10 + version.getToken(1, '.').toInt32();
+}
+
+// The office treats a profile that has never recorded its version as one
+// just upgraded, and then runs a few seconds of graphics self-tests at every
+// start. Only a window of its own would record the version, and these
+// instances never open one: the profile is marked here, once, and the mark
+// is written at once so that even a killed instance keeps it.
+void MarkProfileVersionSeen(const Reference<css::uno::XComponentContext>& context) {
+    try {
+        Reference<css::lang::XMultiServiceFactory> provider =
+            css::configuration::theDefaultProvider::get(context);
+        css::beans::PropertyValue path;
+        path.Name = "nodepath";
+        path.Value <<= OUString("/org.openoffice.Setup/Product");
+        const css::uno::Sequence<css::uno::Any> args = SeqOf<css::uno::Any>({css::uno::Any(path)});
+        Reference<css::beans::XPropertySet> product(
+            provider->createInstanceWithArguments(
+                "com.sun.star.configuration.ConfigurationUpdateAccess", args),
+            UNO_QUERY_THROW);
+        OUString version, last;
+        product->getPropertyValue("ooSetupVersion") >>= version;
+        product->getPropertyValue("ooSetupLastVersion") >>= last;
+        if (version.isEmpty() || VersionNumber(last) >= VersionNumber(version))
+            return;
+        product->setPropertyValue("ooSetupLastVersion", css::uno::Any(version));
+        Reference<css::util::XChangesBatch>(product, UNO_QUERY_THROW)->commitChanges();
+        Reference<css::util::XFlushable> flushable(provider, UNO_QUERY);
+        if (flushable.is())
+            flushable->flush();
+    } catch (const css::uno::Exception&) {
+        // Only a slower start next time.
+    }
+}
 
 } // namespace
 
@@ -171,6 +214,7 @@ std::unique_ptr<OfficeInstance> OfficeInstance::Start() {
                 Reference<css::uno::XInterface> ctx = resolver->resolve(ToOU(url));
                 office->context_.set(ctx, UNO_QUERY_THROW);
                 office->desktop_ = css::frame::Desktop::create(office->context_);
+                MarkProfileVersionSeen(office->context_);
                 return office;
             } catch (const css::connection::NoConnectException&) {
             } catch (const css::uno::Exception& e) {
