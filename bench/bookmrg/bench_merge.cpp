@@ -61,7 +61,10 @@ using sheet::lo::SeqOf;
 using sheet::lo::ToOU;
 using sheet::lo::ToQ;
 
-constexpr int kRuns = 3;
+// Runs of each path per size ("--runs=N"); "--engine-only" leaves out the
+// bare loop and the peer, for quick looks at the engine alone.
+int g_runs = 3;
+bool g_engineOnly = false;
 
 class PrintedMessages : public common::MessageSink {
 public:
@@ -453,17 +456,20 @@ bool Measure(const QString& folder, int bookCount, int sheetsPerBook, const QStr
     // Both paths warmed on one book first: the office's first start on a new
     // profile restarts itself, which is no part of the figures.
     std::fprintf(stderr, "%d x %d: warming up\n", bookCount, sheetsPerBook);
-    Guarded("bare loop warm-up",
-            [&] { BareLoop(books.mid(0, 2), templatePath, dir + QStringLiteral("/warm1.xls")); });
+    if (!g_engineOnly)
+        Guarded("bare loop warm-up", [&] {
+            BareLoop(books.mid(0, 2), templatePath, dir + QStringLiteral("/warm1.xls"));
+        });
     ThroughEngine(books.mid(0, 2), dir + QStringLiteral("/warm2.xls"));
     messages.count = 0;
     // Alternately, so that other load on the machine weighs on all alike.
     Series engine, bare, other;
-    for (int run = 0; run < kRuns; ++run) {
-        std::fprintf(stderr, "%d x %d: run %d of %d\n", bookCount, sheetsPerBook, run + 1, kRuns);
-        Guarded("bare loop", [&] { bare.Add(BareLoop(books, templatePath, bareOut)); });
+    for (int run = 0; run < g_runs; ++run) {
+        std::fprintf(stderr, "%d x %d: run %d of %d\n", bookCount, sheetsPerBook, run + 1, g_runs);
+        if (!g_engineOnly)
+            Guarded("bare loop", [&] { bare.Add(BareLoop(books, templatePath, bareOut)); });
         engine.Add(ThroughEngine(books, engineOut));
-        if (!peer.isEmpty())
+        if (!peer.isEmpty() && !g_engineOnly)
             other.Add(ThroughPeer(peer, books, peerOut));
     }
     std::printf("\n%d books x %d sheets (%d rows x %d columns, number formats, fills, SUM row, "
@@ -472,13 +478,15 @@ bool Measure(const QString& folder, int bookCount, int sheetsPerBook, const QStr
                 qPrintable(LoadAverage()));
     std::printf("  books made and converted:    %.1f s\n", making);
     Print("engine end to end:", engine);
-    Print("bare UNO loop, same work:", bare);
-    if (!peer.isEmpty())
-        Print("ssconvert --merge-to:", other);
-    else
-        std::printf("  ssconvert --merge-to:        not installed (package gnumeric)\n");
-    std::printf("  ratio engine / bare:         %.2f time, %.2f memory\n",
-                engine.Best() / bare.Best(), engine.PeakMb() / bare.PeakMb());
+    if (!g_engineOnly) {
+        Print("bare UNO loop, same work:", bare);
+        if (!peer.isEmpty())
+            Print("ssconvert --merge-to:", other);
+        else
+            std::printf("  ssconvert --merge-to:        not installed (package gnumeric)\n");
+        std::printf("  ratio engine / bare:         %.2f time, %.2f memory\n",
+                    engine.Best() / bare.Best(), engine.PeakMb() / bare.PeakMb());
+    }
     if (!peer.isEmpty())
         std::printf("  ratio engine / ssconvert:    %.2f time, %.2f memory\n",
                     engine.Best() / other.Best(), engine.PeakMb() / other.PeakMb());
@@ -489,8 +497,10 @@ bool Measure(const QString& folder, int bookCount, int sheetsPerBook, const QStr
     const Check e = CheckOutput(engineOut, books, sheetsPerBook, true);
     std::printf("  engine output check:         %s, %d messages\n", qPrintable(Describe(e)),
                 messages.count);
-    const Check b = CheckOutput(bareOut, books, sheetsPerBook, true);
-    std::printf("  bare loop output check:      %s\n", qPrintable(Describe(b)));
+    if (!g_engineOnly) {
+        const Check b = CheckOutput(bareOut, books, sheetsPerBook, true);
+        std::printf("  bare loop output check:      %s\n", qPrintable(Describe(b)));
+    }
     if (!peer.isEmpty()) {
         const Check p = CheckOutput(peerOut, books, sheetsPerBook, false);
         std::printf("  ssconvert output check:      %s\n", qPrintable(Describe(p)));
@@ -516,15 +526,25 @@ int main(int argc, char** argv) {
     common::SetProcessLauncher(&starts);
     NoOfficeOpen probe;
     sheet::SetExcelProbe(&probe);
-    const QString peer = QStandardPaths::findExecutable(QStringLiteral("ssconvert"));
 
     // "10x10" or "64x5" as arguments choose the sizes; both by default.
     QList<std::pair<int, int>> sizes;
     for (int i = 1; i < argc; ++i) {
-        const QStringList parts = QString::fromLocal8Bit(argv[i]).split(QLatin1Char('x'));
+        const QString arg = QString::fromLocal8Bit(argv[i]);
+        if (arg.startsWith(QStringLiteral("--runs="))) {
+            g_runs = std::max(1, arg.mid(7).toInt());
+            continue;
+        }
+        if (arg == QStringLiteral("--engine-only")) {
+            g_engineOnly = true;
+            continue;
+        }
+        const QStringList parts = arg.split(QLatin1Char('x'));
         if (parts.size() == 2)
             sizes.append({parts[0].toInt(), parts[1].toInt()});
     }
+    const QString peer =
+        g_engineOnly ? QString() : QStandardPaths::findExecutable(QStringLiteral("ssconvert"));
     if (sizes.isEmpty())
         sizes = {{10, 10}, {64, 5}};
     bool ok = true;
