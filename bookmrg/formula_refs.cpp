@@ -108,17 +108,18 @@ int RepointCopiedFormulas(sheet::Workbook& source, const QList<CopiedSheet>& cop
                 throw;
             continue;
         }
-        for (const sheet::FormulaCell& cell : formulas) {
-            const std::optional<QString> repointed = RepointSheetRefs(cell.formula, renames);
-            if (!repointed)
-                continue;
-            try {
-                s.copy->Cells(cell.row, cell.column)->SetFormula(*repointed);
-                ++set;
-            } catch (const sheet::SheetError& error) {
-                if (error.Number() == sheet::kErrServerGone)
-                    throw;
-            }
+        QList<sheet::FormulaCell> repointed;
+        for (const sheet::FormulaCell& cell : formulas)
+            if (const std::optional<QString> f = RepointSheetRefs(cell.formula, renames))
+                repointed.append({cell.row, cell.column, *f});
+        if (repointed.isEmpty())
+            continue;
+        try {
+            s.copy->SetFormulas(repointed);
+            set += int(repointed.size());
+        } catch (const sheet::SheetError& error) {
+            if (error.Number() == sheet::kErrServerGone)
+                throw;
         }
     }
     return set;

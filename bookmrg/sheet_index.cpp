@@ -34,23 +34,24 @@ void Consolidation::BuildSheetIndex() {
     index_->Cells(2, 2)->SetValue(QStringLiteral("ブック名"));
     index_->Cells(2, 3)->SetValue(QStringLiteral("シート名"));
 
+    // One link a row; the font size and the two text columns go to the
+    // office as whole ranges, which gives the same sheet in far fewer calls.
     for (int i = 0; i < records_.size(); ++i) {
-        const SheetRecord& record = records_.at(i);
-        const int row = i + 3;
-        // The link is anchored on the cell itself rather than on the global
-        // selection: the same link, without moving the office's view to
-        // every row of the list.
-        std::shared_ptr<sheet::Range> link = index_->Cells(row, 1);
+        const QString& name = records_.at(i).newSheetName;
         // The leading apostrophe keeps a name such as "2024" or "4-1" a text.
-        index_->Hyperlinks().Add(*link, QString(), IndexLinkTarget(record.newSheetName),
-                                 QLatin1Char('\'') + record.newSheetName);
-        link->SetFontSize(11);
-        std::shared_ptr<sheet::Range> book = index_->Cells(row, 2);
-        book->SetNumberFormatLocal(QStringLiteral("@"));
-        book->SetValue(record.sourceBook);
-        std::shared_ptr<sheet::Range> name = index_->Cells(row, 3);
-        name->SetNumberFormatLocal(QStringLiteral("@"));
-        name->SetValue(record.sourceSheetName);
+        index_->Hyperlinks().Add(*index_->Cells(i + 3, 1), QString(), IndexLinkTarget(name),
+                                 QLatin1Char('\'') + name);
+    }
+    if (!records_.isEmpty()) {
+        const QString last = QString::number(records_.size() + 2);
+        index_->Range(QStringLiteral("A3:A") + last)->SetFontSize(11);
+        std::shared_ptr<sheet::Range> texts = index_->Range(QStringLiteral("B3:C") + last);
+        texts->SetNumberFormatLocal(QStringLiteral("@"));
+        QList<QList<sheet::CellValue>> rows;
+        rows.reserve(records_.size());
+        for (const SheetRecord& record : records_)
+            rows.append({record.sourceBook, record.sourceSheetName});
+        texts->SetValues(rows);
     }
     index_->AllCells()->AutoFitColumns();
 }

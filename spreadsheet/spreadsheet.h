@@ -100,6 +100,11 @@ public:
     // Puts a formula (in the notation of FormulaCell) into every cell of the
     // range; a formula the office cannot read throws.
     virtual void SetFormula(const QString& formula) = 0;
+    // Value = array: the rows of the range from its top-left cell, in one
+    // call; the array must have the range's shape. Texts stay texts (a
+    // leading apostrophe is dropped as by SetValue); an empty value empties
+    // its cell.
+    virtual void SetValues(const QList<QList<CellValue>>& rows) = 0;
     void SetValue(double v) { SetValue(CellValue(v)); }
     void SetValue(const QString& v) { SetValue(CellValue(v)); }
     void SetValue(const char16_t* v) { SetValue(CellValue(QString::fromUtf16(v))); }
@@ -161,6 +166,9 @@ public:
     virtual ::sheet::Hyperlinks& Hyperlinks() = 0;
     // Every formula cell of the sheet, row by row.
     virtual QList<FormulaCell> Formulas() = 0;
+    // Puts each formula into its cell, as Cells(row, column).SetFormula
+    // would; neighbouring cells go together in one call.
+    virtual void SetFormulas(const QList<FormulaCell>& cells) = 0;
 };
 
 class Workbook {

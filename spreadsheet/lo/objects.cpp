@@ -24,6 +24,7 @@
 #include <com/sun/star/sheet/CellFlags.hpp>
 #include <com/sun/star/sheet/FormulaResult.hpp>
 #include <com/sun/star/sheet/XCellRangeAddressable.hpp>
+#include <com/sun/star/sheet/XCellRangeData.hpp>
 #include <com/sun/star/sheet/XCellRangeFormula.hpp>
 #include <com/sun/star/sheet/XCellRangeReferrer.hpp>
 #include <com/sun/star/sheet/XCellRangesQuery.hpp>
@@ -272,6 +273,12 @@ const Reference<css::sheet::XSpreadsheets>& LoWorkbook::Sheets() const {
     return sheets_;
 }
 
+const Reference<css::lang::XMultiServiceFactory>& LoWorkbook::Factory() const {
+    if (!factory_.is())
+        factory_.set(doc_, UNO_QUERY_THROW);
+    return factory_;
+}
+
 std::shared_ptr<LoWorksheet> LoWorkbook::Wrap(const Reference<css::sheet::XSpreadsheet>& sheet,
                                               const QString& knownName, int knownIndex) {
     auto wrapped = std::make_shared<LoWorksheet>(shared_from_this(), sheet);
@@ -387,6 +394,7 @@ void LoWorkbook::Close() {
     component_.clear();
     doc_.clear();
     sheets_.clear();
+    factory_.clear();
     formatKeys_.clear();
     session_->Forget(this);
     try {
@@ -600,6 +608,79 @@ QList<FormulaCell> LoWorksheet::Formulas() {
     return out;
 }
 
+namespace {
+
+// A block of neighbouring cells: rows r1..r2, columns c1..c2 (0-based).
+struct Block {
+    int r1, c1, r2, c2;
+    QList<QStringList> formulas; // row by row
+};
+
+// The cells grouped into blocks: runs of neighbouring cells in a row, and
+// runs of the same columns in neighbouring rows joined into one block.
+QList<Block> FormulaBlocks(QList<FormulaCell> cells) {
+    std::sort(cells.begin(), cells.end(), [](const FormulaCell& x, const FormulaCell& y) {
+        return x.row != y.row ? x.row < y.row : x.column < y.column;
+    });
+    QList<Block> runs;
+    for (const FormulaCell& cell : cells) {
+        const int r = cell.row - 1;
+        const int c = cell.column - 1;
+        if (!runs.isEmpty() && runs.last().r1 == r && runs.last().c2 == c - 1) {
+            runs.last().c2 = c;
+            runs.last().formulas.first().append(cell.formula);
+        } else if (!runs.isEmpty() && runs.last().r1 == r && runs.last().c2 == c) {
+            runs.last().formulas.first().last() = cell.formula; // the same cell again
+        } else {
+            runs.append({r, c, r, c, {QStringList{cell.formula}}});
+        }
+    }
+    QList<Block> blocks;
+    for (Block& run : runs) {
+        bool joined = false;
+        // Only a block that ends in the row just above can take the run.
+        for (qsizetype i = blocks.size() - 1; i >= 0 && blocks[i].r2 >= run.r1 - 1; --i) {
+            Block& b = blocks[i];
+            if (b.r2 == run.r1 - 1 && b.c1 == run.c1 && b.c2 == run.c2) {
+                b.r2 = run.r1;
+                b.formulas.append(run.formulas.first());
+                joined = true;
+                break;
+            }
+        }
+        if (!joined)
+            blocks.append(std::move(run));
+    }
+    return blocks;
+}
+
+} // namespace
+
+void LoWorksheet::SetFormulas(const QList<FormulaCell>& cells) {
+    book_->Sess().CheckOpen();
+    for (const FormulaCell& cell : cells)
+        if (cell.row < 1 || cell.column < 1)
+            throw SheetError(
+                kErrMethodFailed,
+                QStringLiteral("セル (%1, %2) は指定できません。").arg(cell.row).arg(cell.column));
+    for (const Block& b : FormulaBlocks(cells)) {
+        Call(QStringLiteral("数式を設定できません。"), [&] {
+            Sequence<Sequence<OUString>> rows(b.r2 - b.r1 + 1);
+            auto* row = rows.getArray();
+            for (const QStringList& line : b.formulas) {
+                row->realloc(line.size());
+                auto* text = row->getArray();
+                for (const QString& f : line)
+                    *text++ = ToOU(f);
+                ++row;
+            }
+            Reference<css::sheet::XCellRangeFormula> range(
+                sheet_->getCellRangeByPosition(b.c1, b.r1, b.c2, b.r2), UNO_QUERY_THROW);
+            range->setFormulaArray(rows);
+        });
+    }
+}
+
 void LoWorksheet::Links::Add(::sheet::Range& anchor, const QString& address,
                              const QString& subAddress, const QString& textToDisplay) {
     auto* cell = dynamic_cast<LoRange*>(&anchor);
@@ -611,22 +692,21 @@ void LoWorksheet::Links::Add(::sheet::Range& anchor, const QString& address,
     if (text.isEmpty())
         text = subAddress.isEmpty() ? address : subAddress;
     // A URL field in the cell's text: the workbook export writes it as a real
-    // link to the sheet.
+    // link to the sheet. Every call here goes to the office, so the list of
+    // a large workbook is written in as few calls a row as the office allows.
     Call(QStringLiteral("リンクを設定できません。"), [&] {
-        const auto a = AddressOf(cell->Cells());
-        Reference<css::table::XCell> target =
-            cell->Sheet()->Sheet()->getCellByPosition(a.StartColumn, a.StartRow);
-        Reference<css::text::XText> cellText(target, UNO_QUERY_THROW);
+        Reference<css::text::XText> cellText(cell->Cells()->getCellByPosition(0, 0),
+                                             UNO_QUERY_THROW);
         cellText->setString(OUString());
-        Reference<css::lang::XMultiServiceFactory> factory(owner_.book_->Doc(), UNO_QUERY_THROW);
         Reference<XPropertySet> field(
-            factory->createInstance(OUString("com.sun.star.text.TextField.URL")), UNO_QUERY_THROW);
+            owner_.book_->Factory()->createInstance(OUString("com.sun.star.text.TextField.URL")),
+            UNO_QUERY_THROW);
         field->setPropertyValue(OUString("URL"), Any(ToOU(url)));
         field->setPropertyValue(OUString("Representation"), Any(ToOU(text)));
         Reference<css::text::XTextContent> content(field, UNO_QUERY_THROW);
-        Reference<css::text::XTextCursor> cursor = cellText->createTextCursor();
-        cellText->insertTextContent(Reference<css::text::XTextRange>(cursor, UNO_QUERY_THROW),
-                                    content, false);
+        // A cursor is a text range: no query needed for the upcast.
+        const Reference<css::text::XTextCursor> cursor = cellText->createTextCursor();
+        cellText->insertTextContent(Reference<css::text::XTextRange>(cursor.get()), content, false);
     });
 }
 
@@ -707,6 +787,41 @@ void LoRange::SetFormula(const QString& formula) {
     });
 }
 
+void LoRange::SetValues(const QList<QList<CellValue>>& rows) {
+    sheet_->Book()->Sess().CheckOpen();
+    const QString refused = QStringLiteral("セルに値を書き込めません。");
+    css::table::CellRangeAddress a;
+    Call(refused, [&] { a = AddressOf(range_); });
+    const int height = a.EndRow - a.StartRow + 1;
+    const int width = a.EndColumn - a.StartColumn + 1;
+    bool shaped = rows.size() == height;
+    for (const QList<CellValue>& row : rows)
+        shaped = shaped && row.size() == width;
+    if (!shaped)
+        throw SheetError(kErrMethodFailed, refused, QStringLiteral("array does not fit the range"));
+    Sequence<Sequence<Any>> data(height);
+    auto* out = data.getArray();
+    for (const QList<CellValue>& row : rows) {
+        out->realloc(width);
+        auto* cell = out->getArray();
+        for (const CellValue& v : row) {
+            // Texts go in as typed text, never parsed; an empty text leaves
+            // the cell empty.
+            if (const double* d = std::get_if<double>(&v))
+                *cell = Any(*d);
+            else if (const QString* t = std::get_if<QString>(&v))
+                *cell = Any(ToOU(WithoutTextPrefix(*t)));
+            else
+                *cell = Any(OUString());
+            ++cell;
+        }
+        ++out;
+    }
+    Call(refused, [&] {
+        Reference<css::sheet::XCellRangeData>(range_, UNO_QUERY_THROW)->setDataArray(data);
+    });
+}
+
 QString LoRange::NumberFormatLocal() const {
     QString out;
     Call(QStringLiteral("表示形式を取得できません。"), [&] {
@@ -742,11 +857,13 @@ void LoRange::Select() {
 void LoRange::SetFontSize(double points) {
     sheet_->Book()->Sess().CheckOpen();
     Call(QStringLiteral("文字の大きさを設定できません。"), [&] {
-        Reference<XPropertySet> props(range_, UNO_QUERY_THROW);
+        // All three scripts in one call: the office fits the row heights once.
+        Reference<css::beans::XMultiPropertySet> props(range_, UNO_QUERY_THROW);
         const Any size(static_cast<float>(points));
-        props->setPropertyValue(OUString("CharHeight"), size);
-        props->setPropertyValue(OUString("CharHeightAsian"), size);
-        props->setPropertyValue(OUString("CharHeightComplex"), size);
+        props->setPropertyValues(
+            SeqOf<OUString>({OUString("CharHeight"), OUString("CharHeightAsian"),
+                             OUString("CharHeightComplex")}),
+            SeqOf<Any>({size, size, size}));
     });
 }
 

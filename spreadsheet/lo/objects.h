@@ -6,6 +6,7 @@
 #include "spreadsheet/spreadsheet.h"
 
 #include <com/sun/star/lang/XComponent.hpp>
+#include <com/sun/star/lang/XMultiServiceFactory.hpp>
 #include <com/sun/star/sheet/XSpreadsheet.hpp>
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
 #include <com/sun/star/table/XCellRange.hpp>
@@ -62,6 +63,8 @@ public:
     const Reference<css::sheet::XSpreadsheets>& Sheets() const;
     // Key of a number format in this document (added when missing).
     sal_Int32 FormatKey(const QString& format);
+    // The document's factory for fields and other contents (fetched once).
+    const Reference<css::lang::XMultiServiceFactory>& Factory() const;
     Session& Sess() const { return *session_; }
     std::shared_ptr<Session> SessionPtr() const { return session_; }
     bool IsClosed() const { return !doc_.is(); }
@@ -77,6 +80,7 @@ private:
     QString fullName_;
     QHash<QString, sal_Int32> formatKeys_;
     mutable Reference<css::sheet::XSpreadsheets> sheets_;
+    mutable Reference<css::lang::XMultiServiceFactory> factory_;
 };
 
 class LoWorksheet : public Worksheet, public std::enable_shared_from_this<LoWorksheet> {
@@ -93,6 +97,7 @@ public:
     std::shared_ptr<::sheet::Range> Range(const QString& addressOrName) override;
     ::sheet::Hyperlinks& Hyperlinks() override;
     QList<FormulaCell> Formulas() override;
+    void SetFormulas(const QList<FormulaCell>& cells) override;
 
     const std::shared_ptr<LoWorkbook>& Book() const { return book_; }
     const Reference<css::sheet::XSpreadsheet>& Sheet() const { return sheet_; }
@@ -127,6 +132,7 @@ public:
     CellValue Value() const override;
     void SetValue(const CellValue& value) override;
     void SetFormula(const QString& formula) override;
+    void SetValues(const QList<QList<CellValue>>& rows) override;
     QString NumberFormatLocal() const override;
     void SetNumberFormatLocal(const QString& format) override;
     void Select() override;

@@ -198,6 +198,49 @@ TEST(LibreOfficeBackend, MergeIndexSaveAndReopen) {
     EXPECT_THROW(app->Workbooks().Add(), SheetError);
 }
 
+// Whole arrays of values and groups of formulas go in a few calls; each
+// value and formula must still land in its own cell.
+TEST(LibreOfficeBackend, BatchedValuesAndFormulasLandInTheirCells) {
+    auto app = NewApp();
+    auto book = MakeBook(*app, {QStringLiteral("Data"), QStringLiteral("Sum")});
+    auto data = book->Worksheets(QStringLiteral("Data"));
+    auto area = data->Range(QStringLiteral("B2:C4"));
+    area->SetValues({{QStringLiteral("00123"), 2024.0},
+                     {QStringLiteral("'4-1"), CellValue()},
+                     {QStringLiteral("2024"), 7.5}});
+    EXPECT_EQ(Text(data->Range(QStringLiteral("B2"))->Value()), QStringLiteral("00123"));
+    EXPECT_EQ(Num(data->Range(QStringLiteral("C2"))->Value()), 2024.0);
+    EXPECT_EQ(Text(data->Range(QStringLiteral("B3"))->Value()), QStringLiteral("4-1"));
+    EXPECT_TRUE(std::holds_alternative<std::monostate>(data->Range(QStringLiteral("C3"))->Value()));
+    EXPECT_EQ(Text(data->Range(QStringLiteral("B4"))->Value()), QStringLiteral("2024"));
+    EXPECT_THROW(area->SetValues({{1.0, 2.0}}), SheetError);
+    EXPECT_THROW(area->SetValues({{1.0}, {2.0}, {3.0}}), SheetError);
+
+    // An L shape, a gap in a row, a lone cell and a cell named twice.
+    auto sum = book->Worksheets(QStringLiteral("Sum"));
+    sum->SetFormulas({{1, 1, QStringLiteral("=$Data.C2+1")},
+                      {1, 2, QStringLiteral("=$Data.C4*2")},
+                      {2, 1, QStringLiteral("=A1+1")},
+                      {2, 2, QStringLiteral("=B1+1")},
+                      {3, 1, QStringLiteral("=A2+1")},
+                      {1, 4, QStringLiteral("=A1*10")},
+                      {6, 5, QStringLiteral("=1")},
+                      {6, 5, QStringLiteral("=SUM(A1:A3)")}});
+    const QList<sheet::FormulaCell> set = sum->Formulas();
+    QStringList cells;
+    for (const sheet::FormulaCell& f : set)
+        cells << QStringLiteral("R%1C%2 %3").arg(f.row).arg(f.column).arg(f.formula);
+    EXPECT_EQ(cells,
+              QStringList({QStringLiteral("R1C1 =$Data.C2+1"), QStringLiteral("R1C2 =$Data.C4*2"),
+                           QStringLiteral("R1C4 =A1*10"), QStringLiteral("R2C1 =A1+1"),
+                           QStringLiteral("R2C2 =B1+1"), QStringLiteral("R3C1 =A2+1"),
+                           QStringLiteral("R6C5 =SUM(A1:A3)")}));
+    EXPECT_TRUE(std::holds_alternative<std::monostate>(sum->Cells(1, 3)->Value()));
+    EXPECT_EQ(Num(sum->Cells(6, 5)->Value()), 2025.0 + 2026.0 + 2027.0);
+    EXPECT_EQ(Num(sum->Cells(1, 4)->Value()), 20250.0);
+    app->Quit();
+}
+
 TEST(LibreOfficeBackend, NamesTravelWithTheCopiedSheet) {
     auto app = NewApp();
     auto tpl = app->Workbooks().Open(unotest::SourceDir() +

@@ -141,6 +141,28 @@ public:
         Rec(Prefix() + QStringLiteral(".Formula = ") + formula);
         Each([&](Cell& c) { c.formula = formula; });
     }
+    void SetValues(const QList<QList<CellValue>>& rows) override {
+        Rec(Prefix() + QStringLiteral(".Value = array %1 x %2")
+                           .arg(rows.size())
+                           .arg(rows.isEmpty() ? 0 : rows.first().size()));
+        bool shaped = rows.size() == rect_.r2 - rect_.r1 + 1;
+        for (const auto& row : rows)
+            shaped = shaped && row.size() == rect_.c2 - rect_.c1 + 1;
+        if (!shaped)
+            throw SheetError(sheet::kErrMethodFailed,
+                             QStringLiteral("配列の大きさが範囲と違います。"));
+        Each([](Cell&) {}); // a closed workbook throws
+        for (int r = 0; r < rows.size(); ++r) {
+            for (int c = 0; c < rows[r].size(); ++c) {
+                CellValue stored = rows[r][c];
+                if (const QString* s = std::get_if<QString>(&stored))
+                    stored = sheet::WithoutTextPrefix(*s);
+                const int row = rect_.r1 + r;
+                const int column = rect_.c1 + c;
+                sheet_->cells[sheet::A1Address(row, column, row, column)].value = stored;
+            }
+        }
+    }
     QString NumberFormatLocal() const override {
         return sheet_->At(sheet::A1Address(rect_.r1, rect_.c1, rect_.r1, rect_.c1)).format;
     }
@@ -330,6 +352,13 @@ public:
             return x.row != y.row ? x.row < y.row : x.column < y.column;
         });
         return out;
+    }
+
+    void SetFormulas(const QList<sheet::FormulaCell>& cells) override {
+        Rec(Label() + QStringLiteral(".SetFormulas %1").arg(cells.size()));
+        Alive();
+        for (const sheet::FormulaCell& f : cells)
+            sheet_->cells[sheet::A1Address(f.row, f.column, f.row, f.column)].formula = f.formula;
     }
 
     void MakeActive() {
