@@ -147,8 +147,10 @@ bool SheetListRun::WriteSheetList() {
         // The leading apostrophe keeps a name such as "2024" a text.
         index_->Hyperlinks().Add(*app_->Selection(), QString(), IndexLinkTarget(name),
                                  QLatin1Char('\'') + name);
-        index_->Range(address)->SetFontSize(11);
     }
+    // The font size of the whole list in one call rather than one a row.
+    if (count > 0)
+        index_->Range(QStringLiteral("A3:A") + QString::number(count + 2))->SetFontSize(11);
     index_->AllCells()->AutoFitColumns();
     return true;
 }
