@@ -15,10 +15,12 @@
 #include "spreadsheet/spreadsheet.h"
 
 #include <com/sun/star/beans/PropertyValue.hpp>
+#include <com/sun/star/beans/XMultiPropertySet.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/container/XNamed.hpp>
 #include <com/sun/star/frame/XComponentLoader.hpp>
+#include <com/sun/star/frame/XLoadable.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/lang/XMultiServiceFactory.hpp>
 #include <com/sun/star/sheet/CellFlags.hpp>
@@ -33,6 +35,7 @@
 #include <com/sun/star/table/XCell.hpp>
 #include <com/sun/star/text/XText.hpp>
 #include <com/sun/star/text/XTextContent.hpp>
+#include <com/sun/star/text/XTextCursor.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
 
 #include <QCoreApplication>
@@ -123,14 +126,9 @@ Figures ThroughEngine(const QStringList& books, const QString& output) {
     return {timer.elapsed() / 1000.0, memory.PeakMb()};
 }
 
-void SetText(const Reference<css::sheet::XSpreadsheet>& sheet, int column, int row,
-             const QString& text) {
-    Reference<css::text::XText>(sheet->getCellByPosition(column, row), UNO_QUERY_THROW)
-        ->setString(ToOU(text));
-}
-
 // The formulas of the imported sheets that name sheets of their own book,
-// pointed at the copies, as the engine does.
+// pointed at the copies, as the engine does: a block of formula cells with
+// any such formula is set again in one call.
 void RepointBare(const Reference<css::sheet::XSpreadsheetDocument>& src,
                  const QList<std::pair<QString, Reference<css::sheet::XSpreadsheet>>>& copies,
                  const bookmrg::SheetRenames& renames) {
@@ -145,39 +143,51 @@ void RepointBare(const Reference<css::sheet::XSpreadsheetDocument>& src,
             Reference<css::sheet::XCellRangeFormula> block(
                 source->getCellRangeByPosition(a.StartColumn, a.StartRow, a.EndColumn, a.EndRow),
                 UNO_QUERY_THROW);
-            const auto rows = block->getFormulaArray();
-            for (sal_Int32 r = 0; r < rows.getLength(); ++r)
+            auto rows = block->getFormulaArray();
+            bool changed = false;
+            for (sal_Int32 r = 0; r < rows.getLength(); ++r) {
+                OUString* row = rows.getArray()[r].getArray();
                 for (sal_Int32 c = 0; c < rows[r].getLength(); ++c)
-                    if (auto f = bookmrg::RepointSheetRefs(ToQ(rows[r][c]), renames))
-                        copy->getCellByPosition(a.StartColumn + c, a.StartRow + r)
-                            ->setFormula(ToOU(*f));
+                    if (auto repointed = bookmrg::RepointSheetRefs(ToQ(row[c]), renames)) {
+                        row[c] = ToOU(*repointed);
+                        changed = true;
+                    }
+            }
+            if (changed)
+                Reference<css::sheet::XCellRangeFormula>(
+                    copy->getCellRangeByPosition(a.StartColumn, a.StartRow, a.EndColumn, a.EndRow),
+                    UNO_QUERY_THROW)
+                    ->setFormulaArray(rows);
         }
     }
 }
 
 // The same work with nothing around it: book 1 copied and opened, every sheet
 // of books 2..n imported behind it and its formulas pointed at the copies,
-// the sheet list imported in front and filled (link, book, sheet name per
-// row), saved as .xls.
+// the sheet list imported in front and filled (a link a row, the font size
+// and the two text columns as whole ranges), saved as .xls. Documents are
+// held as models without a view, as the engine holds them.
 Figures BareLoop(const QStringList& books, const QString& templatePath, const QString& output) {
     bench::OfficePeakMemory memory;
     QElapsedTimer timer;
     timer.start();
     auto office = sheet::lo::OfficeInstance::Start();
-    Reference<css::frame::XComponentLoader> loader(office->Desktop(), UNO_QUERY_THROW);
-    const auto hidden = SeqOf<css::beans::PropertyValue>({Prop("Hidden", Any(true))});
-    const auto hiddenRo =
-        SeqOf<css::beans::PropertyValue>({Prop("Hidden", Any(true)), Prop("ReadOnly", Any(true))});
-    auto load = [&](const QString& path, const Sequence<css::beans::PropertyValue>& p) {
-        return Reference<css::sheet::XSpreadsheetDocument>(
-            loader->loadComponentFromURL(ToOU(sheet::lo::FileUrl(path)), OUString("_blank"), 0, p),
+    const Reference<css::uno::XComponentContext> context = office->Context();
+    auto load = [&](const QString& path, bool readOnly) {
+        Reference<css::frame::XLoadable> model(
+            context->getServiceManager()->createInstanceWithContext(
+                OUString("com.sun.star.sheet.SpreadsheetDocument"), context),
             UNO_QUERY_THROW);
+        model->load(SeqOf<css::beans::PropertyValue>(
+            {Prop("URL", Any(ToOU(sheet::lo::FileUrl(path)))),
+             Prop("FilterName", Any(OUString("MS Excel 97"))), Prop("ReadOnly", Any(readOnly))}));
+        return Reference<css::sheet::XSpreadsheetDocument>(model, UNO_QUERY_THROW);
     };
     const QString work = output + QStringLiteral(".work.xls");
     QFile::remove(work);
     QFile::copy(books.first(), work);
-    auto templ = load(templatePath, hiddenRo);
-    auto result = load(work, hidden);
+    auto templ = load(templatePath, true);
+    auto result = load(work, false);
     Reference<css::sheet::XSpreadsheets2> target(result->getSheets(), UNO_QUERY_THROW);
     Reference<css::container::XIndexAccess> targetIndex(target, UNO_QUERY_THROW);
     struct Row {
@@ -189,7 +199,7 @@ Figures BareLoop(const QStringList& books, const QString& templatePath, const QS
         rows.append({ToQ(named->getName()), books.first(), ToQ(named->getName())});
     }
     for (int b = 1; b < books.size(); ++b) {
-        auto src = load(books[b], hiddenRo);
+        auto src = load(books[b], true);
         Reference<css::container::XIndexAccess> sheets(src->getSheets(), UNO_QUERY_THROW);
         const sal_Int32 count = sheets->getCount();
         QList<std::pair<QString, Reference<css::sheet::XSpreadsheet>>> copies;
@@ -211,19 +221,32 @@ Figures BareLoop(const QStringList& books, const QString& templatePath, const QS
     Reference<css::sheet::XSpreadsheet> index(targetIndex->getByIndex(0), UNO_QUERY_THROW);
     Reference<css::lang::XMultiServiceFactory> factory(result, UNO_QUERY_THROW);
     for (int i = 0; i < rows.size(); ++i) {
-        const int r = i + 2;
-        Reference<css::text::XText> a(index->getCellByPosition(0, r), UNO_QUERY_THROW);
+        Reference<css::text::XText> a(index->getCellByPosition(0, i + 2), UNO_QUERY_THROW);
         a->setString(OUString());
         Reference<css::beans::XPropertySet> field(
             factory->createInstance(OUString("com.sun.star.text.TextField.URL")), UNO_QUERY_THROW);
         field->setPropertyValue(OUString("URL"),
                                 Any(ToOU(QStringLiteral("#'%1'.B1").arg(rows[i].name))));
         field->setPropertyValue(OUString("Representation"), Any(ToOU(rows[i].name)));
-        a->insertTextContent(
-            Reference<css::text::XTextRange>(a->createTextCursor(), UNO_QUERY_THROW),
-            Reference<css::text::XTextContent>(field, UNO_QUERY_THROW), false);
-        SetText(index, 1, r, rows[i].book);
-        SetText(index, 2, r, rows[i].source);
+        const Reference<css::text::XTextCursor> cursor = a->createTextCursor();
+        a->insertTextContent(Reference<css::text::XTextRange>(cursor.get()),
+                             Reference<css::text::XTextContent>(field, UNO_QUERY_THROW), false);
+    }
+    if (!rows.isEmpty()) {
+        const sal_Int32 last = sal_Int32(rows.size()) + 1;
+        const Any size(11.0f);
+        Reference<css::beans::XMultiPropertySet>(index->getCellRangeByPosition(0, 2, 0, last),
+                                                 UNO_QUERY_THROW)
+            ->setPropertyValues(
+                SeqOf<OUString>({OUString("CharHeight"), OUString("CharHeightAsian"),
+                                 OUString("CharHeightComplex")}),
+                SeqOf<Any>({size, size, size}));
+        Sequence<Sequence<Any>> texts(rows.size());
+        for (int i = 0; i < rows.size(); ++i)
+            texts.getArray()[i] = SeqOf<Any>({Any(ToOU(rows[i].book)), Any(ToOU(rows[i].source))});
+        Reference<css::sheet::XCellRangeData>(index->getCellRangeByPosition(1, 2, 2, last),
+                                              UNO_QUERY_THROW)
+            ->setDataArray(texts);
     }
     Reference<css::frame::XStorable>(result, UNO_QUERY_THROW)
         ->storeToURL(
