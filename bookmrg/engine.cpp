@@ -34,11 +34,6 @@ void LetEventsRun() {
     sheet::ProgressWindow().ProcessEvents();
 }
 
-// A protected workbook opened without (or with a wrong) password.
-bool IsPasswordRefusal(const sheet::SheetError& error) {
-    return error.Description().contains(QStringLiteral("パスワード"));
-}
-
 QString CancelledPasswordMessage() {
     return QStringLiteral("パスワードがキャンセルされました。") + kCr +
            QStringLiteral("このブックは処理しません。") + kCr;
@@ -100,25 +95,7 @@ OpenResult Consolidation::OpenBook(const QString& path, const QString& shownPath
                                    std::shared_ptr<sheet::Workbook>* book) {
     sheet::OpenOptions options;
     options.readOnly = readOnly;
-    bool retry = false;
-    for (;;) {
-        try {
-            *book = app_->Workbooks().Open(path, options);
-            return OpenResult::Opened;
-        } catch (const sheet::SheetError& error) {
-            if (!IsPasswordRefusal(error)) {
-                openError_ = error.Text();
-                return OpenResult::Failed;
-            }
-        }
-        // Protected: ask for the password until it opens or the user gives up.
-        PasswordPrompt* prompt = CurrentPasswordPrompt();
-        QString password;
-        if (!prompt || !prompt->Ask(shownPath, retry, &password))
-            return OpenResult::Cancelled;
-        options.password = password;
-        retry = true;
-    }
+    return OpenAskingPassword(app_->Workbooks(), path, shownPath, options, book, &openError_);
 }
 
 bool Consolidation::Prepare() {
@@ -325,22 +302,11 @@ bool Consolidation::SaveResultBook(const QString& baseName) {
 void Consolidation::CloseSpreadsheet() {
     if (!app_)
         return;
-    try {
-        if (output_)
-            output_->Close();
-    } catch (const sheet::SheetError&) {
-        // The workbook goes with the application below.
-    }
+    sheet::CloseQuietly(output_);
     index_.reset();
-    output_.reset();
     source_.reset();
     template_.reset();
-    try {
-        app_->Quit();
-    } catch (const sheet::SheetError&) {
-        // An application that is already gone needs no quitting.
-    }
-    app_.reset();
+    sheet::QuitQuietly(app_);
 }
 
 void ConsolidateBooks(const RunParams& params, ProgramHost& host) {
@@ -351,16 +317,8 @@ void ConsolidateBooks(const RunParams& params, ProgramHost& host) {
     }
 
     sheet::ProgressView& view = sheet::ProgressWindow();
-    view.Show();
-    LetEventsRun();
-    view.SetLabelText(ProgressLabel::Ken1, QString());
-    view.SetLabelText(ProgressLabel::Ken2, QString());
     view.SetLabelVisible(ProgressLabel::Ken1, false);
-    view.SetBarValue(sheet::ProgressBar::Bar, 0);
-    view.SetBarVisible(sheet::ProgressBar::Bar, false);
-    view.SetLabelText(ProgressLabel::Key1, QStringLiteral("準備中"));
-    view.SetLabelText(ProgressLabel::Key2, QString());
-    LetEventsRun();
+    sheet::ShowPreparing();
 
     Consolidation run(params);
     bool saved = false;

@@ -4,6 +4,7 @@
 // new workbook, behind the sheets of a copy of the first book, and a sheet
 // list with a link to every sheet is put in front.
 
+#include "bookmrg/password_prompt.h"
 #include "bookmrg/run_params.h"
 #include "spreadsheet/spreadsheet.h"
 
@@ -50,8 +51,6 @@ void SetTemplatePath(const QString& path);
 // The sub-address of a sheet list link: the sheet name in apostrophes (its
 // own apostrophes doubled), "!B1".
 QString IndexLinkTarget(const QString& sheetName);
-
-enum class OpenResult { Opened, Cancelled, Failed };
 
 // The steps of a run with their module state; ConsolidateBooks drives them.
 class Consolidation {

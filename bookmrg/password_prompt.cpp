@@ -6,6 +6,11 @@ namespace {
 
 PasswordPrompt* g_prompt = nullptr;
 
+// A protected workbook opened without (or with a wrong) password.
+bool IsPasswordRefusal(const sheet::SheetError& error) {
+    return error.Description().contains(QStringLiteral("パスワード"));
+}
+
 } // namespace
 
 void SetPasswordPrompt(PasswordPrompt* prompt) {
@@ -14,6 +19,30 @@ void SetPasswordPrompt(PasswordPrompt* prompt) {
 
 PasswordPrompt* CurrentPasswordPrompt() {
     return g_prompt;
+}
+
+OpenResult OpenAskingPassword(sheet::Workbooks& books, const QString& path,
+                              const QString& shownPath, sheet::OpenOptions options,
+                              std::shared_ptr<sheet::Workbook>* book, QString* error) {
+    bool retry = false;
+    for (;;) {
+        try {
+            *book = books.Open(path, options);
+            return OpenResult::Opened;
+        } catch (const sheet::SheetError& refusal) {
+            if (refusal.Number() == sheet::kErrServerGone)
+                throw;
+            if (!IsPasswordRefusal(refusal)) {
+                *error = refusal.Text();
+                return OpenResult::Failed;
+            }
+        }
+        QString password;
+        if (!g_prompt || !g_prompt->Ask(shownPath, retry, &password))
+            return OpenResult::Cancelled;
+        options.password = password;
+        retry = true;
+    }
 }
 
 } // namespace bookmrg

@@ -3,9 +3,15 @@
 // Asking the user for the password of a protected workbook. A seam: the
 // program installs its dialog, tests a scripted answer.
 
+#include "spreadsheet/spreadsheet.h"
+
 #include <QString>
 
+#include <memory>
+
 namespace bookmrg {
+
+enum class OpenResult { Opened, Cancelled, Failed };
 
 class PasswordPrompt {
 public:
@@ -19,5 +25,14 @@ public:
 // question counts as cancelled.
 void SetPasswordPrompt(PasswordPrompt* prompt);
 PasswordPrompt* CurrentPasswordPrompt();
+
+// Opens a workbook; while it is refused for want of its password, asks the
+// prompt (naming it `shownPath`) and tries again with the answer. Cancelled
+// when the user gives up; Failed for any other refusal, with "number text"
+// in `*error`. An application that has ended throws: nothing further can be
+// opened with it.
+OpenResult OpenAskingPassword(sheet::Workbooks& books, const QString& path,
+                              const QString& shownPath, sheet::OpenOptions options,
+                              std::shared_ptr<sheet::Workbook>* book, QString* error);
 
 } // namespace bookmrg

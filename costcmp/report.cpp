@@ -46,47 +46,16 @@ public:
         if (!app)
             return;
         report.reset();
-        CloseQuietly(newBook);
-        CloseQuietly(templateBook);
-        try {
-            app->Quit();
-        } catch (const SheetError&) {
-            // An instance that no longer answers has ended already.
-        }
-        app.reset();
+        sheet::CloseQuietly(newBook);
+        sheet::CloseQuietly(templateBook);
+        sheet::QuitQuietly(app);
     }
 
     std::unique_ptr<sheet::Application> app;
     std::shared_ptr<sheet::Workbook> templateBook;
     std::shared_ptr<sheet::Workbook> newBook;
     std::shared_ptr<sheet::Worksheet> report;
-
-private:
-    static void CloseQuietly(std::shared_ptr<sheet::Workbook>& book) noexcept {
-        if (!book)
-            return;
-        try {
-            book->Close();
-        } catch (const SheetError&) {
-            // Quitting below discards it as well.
-        }
-        book.reset();
-    }
 };
-
-// The report's few steps move the second bar; the first (counts) is hidden.
-void ShowPreparing(ProgressView& view) {
-    view.Show();
-    view.ProcessEvents();
-    view.SetLabelText(ProgressLabel::Ken1, QString());
-    view.SetLabelText(ProgressLabel::Ken2, QString());
-    view.SetBarValue(ProgressBar::Bar, 0);
-    view.SetBarVisible(ProgressBar::Bar, false);
-    view.SetBarValue(ProgressBar::Bar2, 0);
-    view.SetLabelText(ProgressLabel::Key1, QStringLiteral("準備中"));
-    view.SetLabelText(ProgressLabel::Key2, QString());
-    view.ProcessEvents();
-}
 
 // Deletes the new workbook's default sheets by name; the first name that is
 // not there ends the deleting.
@@ -222,7 +191,9 @@ bool BuildCostReport(const Calculation& calc, const ReportFiles& files) {
         return false;
 
     ProgressView& view = sheet::ProgressWindow();
-    ShowPreparing(view);
+    // The report's few steps move the second bar; the first (counts) is hidden.
+    view.SetBarValue(ProgressBar::Bar2, 0);
+    sheet::ShowPreparing();
     if (!MakeWorkFile(calc, files, view))
         return false;
 

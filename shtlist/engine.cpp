@@ -34,11 +34,6 @@ void LetEventsRun() {
     sheet::ProgressWindow().ProcessEvents();
 }
 
-// A protected workbook opened without (or with a wrong) password.
-bool IsPasswordRefusal(const sheet::SheetError& error) {
-    return error.Description().contains(QStringLiteral("パスワード"));
-}
-
 // The new content is written here first: in the target's folder, so that the
 // final rename replaces the file in one step, and hidden.
 QString SaveTempPath(const QFileInfo& target) {
@@ -76,29 +71,11 @@ void SheetListRun::CreateApplication() {
 }
 
 OpenResult SheetListRun::OpenTarget() {
-    sheet::OpenOptions options;
-    bool retry = false;
-    for (;;) {
-        try {
-            target_ = app_->Workbooks().Open(targetPath_, options);
-            targetFile_ = target_->FullName();
-            return OpenResult::Opened;
-        } catch (const sheet::SheetError& error) {
-            if (error.Number() == sheet::kErrServerGone)
-                throw;
-            if (!IsPasswordRefusal(error)) {
-                openError_ = error.Text();
-                return OpenResult::Failed;
-            }
-        }
-        // Protected: ask for the password until it opens or the user gives up.
-        bookmrg::PasswordPrompt* prompt = bookmrg::CurrentPasswordPrompt();
-        QString password;
-        if (!prompt || !prompt->Ask(targetPath_, retry, &password))
-            return OpenResult::Cancelled;
-        options.password = password;
-        retry = true;
-    }
+    const OpenResult result = bookmrg::OpenAskingPassword(app_->Workbooks(), targetPath_,
+                                                          targetPath_, {}, &target_, &openError_);
+    if (result == OpenResult::Opened)
+        targetFile_ = target_->FullName();
+    return result;
 }
 
 void SheetListRun::ReadSheetNames() {
@@ -206,22 +183,11 @@ bool SheetListRun::SaveTarget() {
 void SheetListRun::CloseSpreadsheet() {
     if (!app_)
         return;
-    try {
-        if (target_)
-            target_->Close();
-    } catch (const sheet::SheetError&) {
-        // The workbook goes with the application below.
-    }
+    sheet::CloseQuietly(target_);
     index_.reset();
     pattern_.reset();
-    target_.reset();
     template_.reset();
-    try {
-        app_->Quit();
-    } catch (const sheet::SheetError&) {
-        // An application that is already gone needs no quitting.
-    }
-    app_.reset();
+    sheet::QuitQuietly(app_);
 }
 
 void BuildSheetList(const QString& targetPath, ProgramHost& host) {
@@ -280,18 +246,10 @@ void BuildSheetList(const QString& targetPath, const QString& templatePath, Prog
     }
 
     sheet::ProgressView& view = sheet::ProgressWindow();
-    view.Show();
-    LetEventsRun();
-    view.SetLabelText(ProgressLabel::Ken1, QString());
-    view.SetLabelText(ProgressLabel::Ken2, QString());
     view.SetLabelVisible(ProgressLabel::Ken1, false);
-    view.SetBarValue(sheet::ProgressBar::Bar, 0);
-    view.SetBarVisible(sheet::ProgressBar::Bar, false);
     // This run has one counter and one bar; the second bar stays out of sight.
     view.SetBarVisible(sheet::ProgressBar::Bar2, false);
-    view.SetLabelText(ProgressLabel::Key1, QStringLiteral("準備中"));
-    view.SetLabelText(ProgressLabel::Key2, QString());
-    LetEventsRun();
+    sheet::ShowPreparing();
 
     SheetListRun run(targetPath, templatePath);
     Outcome outcome = Outcome::NotSaved;

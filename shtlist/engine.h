@@ -39,7 +39,7 @@ void BuildSheetList(const QString& targetPath, ProgramHost& host);
 // The same with the template given (tests).
 void BuildSheetList(const QString& targetPath, const QString& templatePath, ProgramHost& host);
 
-enum class OpenResult { Opened, Cancelled, Failed };
+using bookmrg::OpenResult;
 
 // The steps of a run and their state; BuildSheetList drives them. A step that
 // meets a failure of the application throws sheet::SheetError.

@@ -55,6 +55,19 @@ QString FormatCount(int value) {
     return negative ? QLatin1Char('-') + out : out;
 }
 
+void ShowPreparing() {
+    ProgressView& view = ProgressWindow();
+    view.Show();
+    view.ProcessEvents();
+    view.SetLabelText(ProgressLabel::Ken1, QString());
+    view.SetLabelText(ProgressLabel::Ken2, QString());
+    view.SetBarValue(ProgressBar::Bar, 0);
+    view.SetBarVisible(ProgressBar::Bar, false);
+    view.SetLabelText(ProgressLabel::Key1, QStringLiteral("準備中"));
+    view.SetLabelText(ProgressLabel::Key2, QString());
+    view.ProcessEvents();
+}
+
 void UpdateProgress(int current, int total, int interval) {
     ++g_counter;
     if (g_counter != interval)

@@ -47,6 +47,12 @@ void UpdateProgress(int current, int total, int interval);
 // The counter is program-wide; tests reset it.
 void ResetProgressCounter();
 
+// The progress window as a run starts: shown, both counters empty, the first
+// bar at 0 and out of sight, "準備中" over an empty second line; pending
+// events run before and after. Callers set what their run shows otherwise
+// (a hidden counter, the second bar) before calling it.
+void ShowPreparing();
+
 // The pattern "##,###": grouped digits, 0 as an empty text.
 QString FormatCount(int value);
 

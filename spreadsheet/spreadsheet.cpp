@@ -30,4 +30,26 @@ std::unique_ptr<Application> CreateApplication() {
     return g_factory ? g_factory() : CreateLibreOfficeApplication();
 }
 
+void CloseQuietly(std::shared_ptr<Workbook>& book) noexcept {
+    if (!book)
+        return;
+    try {
+        book->Close();
+    } catch (const SheetError&) {
+        // Quitting the application discards it as well.
+    }
+    book.reset();
+}
+
+void QuitQuietly(std::unique_ptr<Application>& app) noexcept {
+    if (!app)
+        return;
+    try {
+        app->Quit();
+    } catch (const SheetError&) {
+        // An instance that no longer answers has ended already.
+    }
+    app.reset();
+}
+
 } // namespace sheet

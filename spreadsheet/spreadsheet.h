@@ -240,6 +240,13 @@ public:
 // install the in-memory double.
 std::unique_ptr<Application> CreateApplication();
 
+// Closes the workbook without saving and drops it. A failure is ignored: a
+// workbook that cannot be closed goes with its application.
+void CloseQuietly(std::shared_ptr<Workbook>& book) noexcept;
+// Quits the application and drops it; one that has ended already or no
+// longer answers needs no quitting.
+void QuitQuietly(std::unique_ptr<Application>& app) noexcept;
+
 using ApplicationFactory = std::unique_ptr<Application> (*)();
 // Installs the factory CreateApplication uses; nullptr restores the default
 // (the LibreOffice backend). Returns the previous one.

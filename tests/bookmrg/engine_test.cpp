@@ -241,6 +241,23 @@ TEST_F(EngineTest, AFailedSaveKeepsThePreviousOutputAndOpensNothing) {
     EXPECT_EQ(FilesIn(Temp("out")), QStringList({QStringLiteral("結果.xls")}));
 }
 
+TEST_F(EngineTest, AnOfficeLostWhileOpeningABookEndsTheRunWithOneMessage) {
+    const QString a = WriteNamed("a.xls", {"A1"});
+    const QString b = WriteNamed("b.xls", {"B1"});
+    const QString c = WriteNamed("c.xls", {"C1"});
+    office.FailOn(QStringLiteral("Workbooks.Open ") + b, 0, sheet::kErrServerGone,
+                  QStringLiteral("接続が切れました"));
+    Run(Params({a, b, c}));
+    // Not one "このブックは処理しません。" per remaining book, and no output.
+    ASSERT_EQ(messages.Count(), 1);
+    EXPECT_TRUE(messages.LastText().startsWith(QStringLiteral("処理中にエラーが発生しました。")));
+    EXPECT_TRUE(messages.LastText().contains(QStringLiteral("462 接続が切れました")));
+    EXPECT_FALSE(QFileInfo::exists(OutputFile()));
+    EXPECT_EQ(host.calls, QStringList({"ReturnToCaller"}));
+    EXPECT_TRUE(process.starts.isEmpty());
+    EXPECT_EQ(office.ApplicationsRunning(), 0);
+}
+
 TEST_F(EngineTest, ASingleBookGivesItsCopyWithTheListAndReplacesTheOldOutput) {
     const QString a = WriteNamed("a.xls", {"Sheet1", "Sheet2"});
     const bookmrg::RunParams params = Params({a});
