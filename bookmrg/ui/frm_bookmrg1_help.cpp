@@ -27,7 +27,6 @@ FrmBookmrg1Help::FrmBookmrg1Help() : ui::Screen(QStringLiteral("BOOKMRG1_HELP"))
     bottom->addStretch();
     auto* Command1 = new QPushButton(QStringLiteral("閉じる"), this);
     Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setAutoDefault(false);
     Command1->setMinimumSize(ui::Twips(1500), ui::Twips(450));
     bottom->addWidget(Command1);
     layout->addLayout(bottom);

@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QScreen>
 
 namespace ui {
@@ -62,6 +63,18 @@ bool IsSingleLineBox(const QWidget* widget) {
         return !qobject_cast<const QAbstractSpinBox*>(widget->parentWidget());
     }
     return false;
+}
+
+void ClearDefaultButtons(QWidget* widget) {
+    if (!widget)
+        return;
+    QList<QPushButton*> buttons = widget->findChildren<QPushButton*>();
+    if (auto* self = qobject_cast<QPushButton*>(widget))
+        buttons.append(self);
+    for (QPushButton* button : buttons) {
+        button->setAutoDefault(false);
+        button->setDefault(false);
+    }
 }
 
 Screen::Screen(const QString& tag, QWidget* parent) : QDialog(parent) {
@@ -127,7 +140,21 @@ bool Screen::eventFilter(QObject* watched, QEvent* event) {
         if (receiver->window() == this && HandleKey(receiver, static_cast<QKeyEvent*>(event)))
             return true;
     }
+    // A button added after the window was first shown is polished before it
+    // appears: it loses its auto-default there.
+    if (event->type() == QEvent::Polish) {
+        auto* button = qobject_cast<QPushButton*>(watched);
+        if (button && button->window() == this)
+            ClearDefaultButtons(button);
+    }
     return QDialog::eventFilter(watched, event);
+}
+
+void Screen::setVisible(bool visible) {
+    // Before QDialog makes its first auto-default button the default.
+    if (visible)
+        ClearDefaultButtons(this);
+    QDialog::setVisible(visible);
 }
 
 bool Screen::HandleKey(QWidget* receiver, QKeyEvent* event) {
@@ -153,7 +180,13 @@ bool Screen::HandleKey(QWidget* receiver, QKeyEvent* event) {
         return true;
     }
 
-    const bool next = key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Down;
+    const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
+    if (enter) {
+        if (auto* button = qobject_cast<QPushButton*>(receiver))
+            return PressButton(button);
+    }
+
+    const bool next = enter || key == Qt::Key_Down;
     const bool previous = key == Qt::Key_Up;
     if ((next || previous) && IsSingleLineBox(receiver)) {
         focusNextPrevChild(next);

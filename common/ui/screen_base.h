@@ -30,7 +30,11 @@ void CentreOnScreen(QWidget* window);
 //   * Esc presses the cancel button;
 //   * in single-line boxes (line edits, editable drop-downs) Enter and the down
 //     arrow move to the next control in tab order, the up arrow to the
-//     previous one.
+//     previous one;
+//   * Enter on a push button that has the focus presses that button.
+// - No push button of the window is ever its default: auto-default is turned
+//   off for every one of them, also for those added later, so that Enter never
+//   presses a button the focus is not on.
 // - Closing the window with its frame behaves like the cancel button
 //   (FrameCloseRequested, overridable). A close() from code closes.
 //
@@ -73,6 +77,7 @@ protected:
     virtual bool FrameCloseRequested();
 
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void setVisible(bool visible) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -90,5 +95,9 @@ private:
 // True for a control in which Enter and the arrows move between controls:
 // a line edit (not the editor of a spin box) or an editable drop-down.
 bool IsSingleLineBox(const QWidget* widget);
+
+// Turns auto-default off for `button` and for every push button inside
+// `widget`, and takes the default role from any that has it.
+void ClearDefaultButtons(QWidget* widget);
 
 } // namespace ui

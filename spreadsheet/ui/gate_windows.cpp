@@ -67,7 +67,6 @@ Frm_excel2jyu::Frm_excel2jyu(QWidget* parent) : ui::Screen(QString(), parent) {
 
     cmdF12 = new QPushButton(QStringLiteral("選択した処理を行う"), this);
     cmdF12->setObjectName(QStringLiteral("cmdF12"));
-    cmdF12->setAutoDefault(false);
     auto* row = new QHBoxLayout;
     row->addStretch();
     row->addWidget(cmdF12);
@@ -155,7 +154,6 @@ Frm_excelRun::Frm_excelRun(QWidget* parent) : ui::Screen(QString(), parent) {
 
     Command1 = new QPushButton(QStringLiteral("中断"), this);
     Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setAutoDefault(false);
     auto* row = new QHBoxLayout;
     row->addStretch();
     row->addWidget(Command1);

@@ -154,6 +154,48 @@ TEST(Screen, EnterAndArrowsMoveBetweenSingleLineBoxes) {
     EXPECT_EQ(screen.cmbB->currentText(), QStringLiteral("12,345"));
 }
 
+TEST(Screen, EnterPressesOnlyTheFocusedButtonAndNoButtonIsDefault) {
+    SampleScreen screen;
+    // A default set while building does not survive the first show.
+    screen.cmdF12->setDefault(true);
+    ShowActive(&screen);
+    for (QPushButton* b : {screen.cmdF12, screen.cmdEsc}) {
+        EXPECT_FALSE(b->isDefault()) << b->text().toStdString();
+        EXPECT_FALSE(b->autoDefault()) << b->text().toStdString();
+    }
+
+    // Enter in a text box moves on and presses nothing.
+    screen.txtC->setFocus();
+    QTest::keyClick(screen.txtC, Qt::Key_Return);
+    EXPECT_EQ(screen.f12Clicks + screen.escClicks, 0);
+
+    // Enter on a button presses that button, and the focus does not make it
+    // the default.
+    screen.cmdEsc->setFocus();
+    QTest::keyClick(screen.cmdEsc, Qt::Key_Return);
+    EXPECT_EQ(screen.escClicks, 1);
+    EXPECT_EQ(screen.f12Clicks, 0);
+    EXPECT_FALSE(screen.cmdEsc->isDefault());
+    QTest::keyClick(screen.cmdEsc, Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(screen.escClicks, 2);
+
+    // A button added while the screen is in sight follows the same rule.
+    auto* late = new QPushButton(QStringLiteral("追加"), &screen);
+    int lateClicks = 0;
+    QObject::connect(late, &QPushButton::clicked, [&] { ++lateClicks; });
+    late->show();
+    EXPECT_FALSE(late->autoDefault());
+    late->setFocus();
+    QTest::keyClick(late, Qt::Key_Return);
+    EXPECT_EQ(lateClicks, 1);
+    EXPECT_FALSE(late->isDefault());
+
+    // Enter with a modifier presses nothing.
+    QTest::keyClick(late, Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_EQ(lateClicks, 1);
+    EXPECT_EQ(screen.escClicks + screen.f12Clicks, 2);
+}
+
 TEST(Screen, FrameCloseActsAsCancelButtonButCloseFromCodeCloses) {
     SampleScreen screen;
     ShowActive(&screen);
