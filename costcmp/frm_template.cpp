@@ -34,6 +34,26 @@ W* Place(W* widget, const QString& name, int left, int top, int width, int heigh
     return widget;
 }
 
+// Whether the user answers OK to a question about the typed template.
+bool Confirmed(const QString& question) {
+    return ShowMessage(question, MsgIcon::Question, MsgButtons::OkCancel) == common::MsgAnswer::Ok;
+}
+
+// Whether `name` (empty after the "no name" message) is a listed template and
+// the user agrees to `question`. A name that is not listed is reported and the
+// focus goes back to the name box.
+bool ListedAndConfirmed(TemplateStore& store, const QString& name, QLineEdit* nameBox,
+                        const QString& question) {
+    if (name.isEmpty())
+        return false;
+    if (store.FindListedTemplate(name) != common::kOk) {
+        ShowMessage(kNotListed, MsgIcon::Critical, MsgButtons::Ok);
+        nameBox->setFocus(Qt::OtherFocusReason);
+        return false;
+    }
+    return Confirmed(question);
+}
+
 } // namespace
 
 FRM_TEMPLATE::FRM_TEMPLATE(TemplateStore& store, QWidget* parent)
@@ -122,10 +142,6 @@ void FRM_TEMPLATE::BuildControls() {
                    7335, 930, 1700, 330);
     cmdF4_ = Place(new QPushButton(QStringLiteral("F4:ﾃﾝﾌﾟﾚｰﾄからの削除"), this),
                    QStringLiteral("cmdF4"), 9030, 930, 2500, 330);
-
-    // Enter in a text field moves on; no button is pressed by it.
-    for (QPushButton* button : findChildren<QPushButton*>())
-        button->setAutoDefault(false);
 }
 
 void FRM_TEMPLATE::PrepareOpening(bool saveAndDeleteAllowed) {
@@ -181,15 +197,8 @@ void FRM_TEMPLATE::DeleteFlow() {
     if (!cmdF4_->isEnabled())
         return;
     const QString name = TypedNameOrComplain();
-    if (name.isEmpty())
-        return;
-    if (store_.FindListedTemplate(name) != common::kOk) {
-        ShowMessage(kNotListed, MsgIcon::Critical, MsgButtons::Ok);
-        FocusName();
-        return;
-    }
-    if (ShowMessage(QStringLiteral("テンプレートから削除します。よろしいですか？"),
-                    MsgIcon::Question, MsgButtons::OkCancel) != common::MsgAnswer::Ok)
+    if (!ListedAndConfirmed(store_, name, txtSyosiki_,
+                            QStringLiteral("テンプレートから削除します。よろしいですか？")))
         return;
     QString failedPath;
     if (!store_.DeleteTemplate(name, &failedPath)) {
@@ -210,15 +219,8 @@ void FRM_TEMPLATE::DeleteFlow() {
 
 void FRM_TEMPLATE::LoadFlow() {
     const QString name = TypedNameOrComplain();
-    if (name.isEmpty())
-        return;
-    if (store_.FindListedTemplate(name) != common::kOk) {
-        ShowMessage(kNotListed, MsgIcon::Critical, MsgButtons::Ok);
-        FocusName();
-        return;
-    }
-    if (ShowMessage(QStringLiteral("テンプレートから読み込みます。よろしいですか？"),
-                    MsgIcon::Question, MsgButtons::OkCancel) != common::MsgAnswer::Ok)
+    if (!ListedAndConfirmed(store_, name, txtSyosiki_,
+                            QStringLiteral("テンプレートから読み込みます。よろしいですか？")))
         return;
     result_ = kResultLoad;
     chosenName_ = name;
@@ -240,8 +242,7 @@ void FRM_TEMPLATE::SaveFlow() {
         FocusName();
         return;
     }
-    if (ShowMessage(QStringLiteral("テンプレートに保存します。いいですか？"), MsgIcon::Question,
-                    MsgButtons::OkCancel) != common::MsgAnswer::Ok)
+    if (!Confirmed(QStringLiteral("テンプレートに保存します。いいですか？")))
         return;
     result_ = kResultSave;
     chosenName_ = name;
