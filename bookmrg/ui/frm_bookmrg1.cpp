@@ -1,5 +1,4 @@
 #include "bookmrg/ui/frm_bookmrg1.h"
-#include "common/events.h"
 
 #include "bookmrg/book_list.h"
 #include "bookmrg/output_name.h"
@@ -8,14 +7,10 @@
 #include "bookmrg/ui/frm_bookmrg1_help.h"
 #include "common/messages.h"
 #include "common/paths.h"
-#include "common/program_start.h"
 #include "common/result_words.h"
-#include "common/return_table.h"
 #include "common/ui/file_dialogs.h"
-#include "common/ui/fonts.h"
-#include "common/ui/hard_copy_icon.h"
+#include "common/ui/widgets.h"
 
-#include <QCoreApplication>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -24,31 +19,14 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStatusBar>
 #include <QVBoxLayout>
 
 namespace bookmrg {
 
-namespace {
+using ui::Button;
+using ui::Named;
 
-const QString kProgramId = QStringLiteral("BOOKMRG");
-
-template <typename T> T* Named(T* widget, const char* name) {
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
-
-using common::LetEventsRun;
-
-QPushButton* Button(const QString& caption, const char* name, QWidget* parent) {
-    auto* button = Named(new QPushButton(caption, parent), name);
-    button->setAutoDefault(false);
-    return button;
-}
-
-} // namespace
-
-FrmBookmrg1::FrmBookmrg1() : ui::Screen(QStringLiteral("BOOKMRG1")) {
+FrmBookmrg1::FrmBookmrg1() : ToolScreen(QStringLiteral("BOOKMRG1"), QStringLiteral("BOOKMRG")) {
     setObjectName(QStringLiteral("FRM_BOOKMRG1"));
     runner_ = [](const RunParams& params, ProgramHost& host) { ConsolidateBooks(params, host); };
     BuildControls();
@@ -59,33 +37,12 @@ FrmBookmrg1::~FrmBookmrg1() {
 }
 
 void FrmBookmrg1::BuildControls() {
-    auto* root = new QVBoxLayout(this);
-    root->setContentsMargins(0, 0, 0, 0);
-    root->setSpacing(0);
-
-    // Title band.
-    auto* Picture4 = Named(new QWidget(this), "Picture4");
-    Picture4->setAutoFillBackground(true);
-    QPalette band = Picture4->palette();
-    band.setColor(QPalette::Window, QColor(0, 51, 128));
-    band.setColor(QPalette::WindowText, Qt::white);
-    Picture4->setPalette(band);
-    auto* bandLayout = new QHBoxLayout(Picture4);
-    bandLayout->setContentsMargins(12, 8, 12, 8);
-    Label6 =
-        Named(new QLabel(QStringLiteral("補助処理(複数ブックのシートを１つにまとめる)"), Picture4),
-              "Label6");
-    QFont titleFont(ui::kPGothic, 14);
-    titleFont.setBold(true);
-    Label6->setFont(titleFont);
-    bandLayout->addWidget(Label6);
-    bandLayout->addStretch();
-    root->addWidget(Picture4);
-
-    auto* body = new QVBoxLayout;
-    body->setContentsMargins(10, 8, 10, 6);
-    body->setSpacing(8);
-    root->addLayout(body, 1);
+    const ui::ToolFrame frame =
+        ui::BuildToolFrame(this, QStringLiteral("補助処理(複数ブックのシートを１つにまとめる)"),
+                           QMargins(10, 8, 10, 6), 8);
+    Label6 = frame.title;
+    stb_Guaid = frame.statusBar;
+    QVBoxLayout* body = frame.body;
 
     // Output workbook.
     auto* Frame1 =
@@ -162,26 +119,11 @@ void FrmBookmrg1::BuildControls() {
     lower->addWidget(Frame4, 2);
     body->addLayout(lower);
 
-    // Bottom row: hard copy on the left, run and exit on the right.
-    auto* bottom = new QHBoxLayout;
-    auto* imgHDCopy = ui::CreateHardCopyIcon(this);
-    auto* picRUN = Named(new QWidget(this), "picRUN");
-    auto* runLayout = new QHBoxLayout(picRUN);
-    runLayout->setContentsMargins(0, 0, 0, 0);
-    cmdF12 = Button(QStringLiteral("F12:Excel出力"), "cmdF12", picRUN);
-    runLayout->addWidget(cmdF12);
-    auto* picExit = Named(new QWidget(this), "picExit");
-    auto* exitLayout = new QHBoxLayout(picExit);
-    exitLayout->setContentsMargins(0, 0, 0, 0);
-    cmdEsc = Button(QStringLiteral("ESC:前画面"), "cmdEsc", picExit);
-    exitLayout->addWidget(cmdEsc);
-    for (QPushButton* b : {cmdF12, cmdEsc})
-        b->setMinimumSize(ui::Twips(1800), ui::Twips(480));
-    bottom->addWidget(imgHDCopy);
-    bottom->addStretch();
-    bottom->addWidget(picRUN);
-    bottom->addWidget(picExit);
-    body->addLayout(bottom);
+    const ui::RunExitRow bottom =
+        ui::BuildRunExitRow(this, QStringLiteral("F12:Excel出力"), QStringLiteral("ESC:前画面"));
+    cmdF12 = bottom.run;
+    cmdEsc = bottom.exit;
+    body->addLayout(bottom.layout);
 
     // Panels without a role in this program, kept hidden.
     auto* pnlDEBUG = Named(new QWidget(this), "pnlDEBUG");
@@ -191,10 +133,6 @@ void FrmBookmrg1::BuildControls() {
     Named(new QLabel(QStringLiteral("ＳＣＲ"), pnlOUT), "lblOUT");
     pnlDEBUG->hide();
     pnlOUT->hide();
-
-    stb_Guaid = Named(new QStatusBar(this), "stb_Guaid");
-    stb_Guaid->setSizeGripEnabled(false);
-    root->addWidget(stb_Guaid);
 
     setTabOrder(txtOtFname, cmdF9);
     setTabOrder(cmdF9, List1);
@@ -377,39 +315,12 @@ void FrmBookmrg1::Run() {
     }
 
     hide();
-    LetEventsRun(1);
-    runner_(RunParameters(), *this);
-    if (!ended_)
-        common::EndProgram(0);
+    RunAndEnd([this] { runner_(RunParameters(), *this); });
 }
 
-QString FrmBookmrg1::LeaveScreen() {
-    SaveSettings();
-    const QString command = common::ReadReturnTarget(kProgramId);
+void FrmBookmrg1::CloseOwnWindows() {
     if (help_)
         help_->close();
-    close();
-    LetEventsRun(2);
-    return command;
-}
-
-void FrmBookmrg1::EndProgram() {
-    if (left_)
-        return;
-    left_ = true;
-    const QString command = LeaveScreen();
-    ended_ = true;
-    common::StartAndEnd(command);
-    // An empty return command starts nothing; the program ends all the same.
-    common::EndProgram(0);
-}
-
-void FrmBookmrg1::ReturnToCaller() {
-    if (left_)
-        return;
-    left_ = true;
-    const QString command = LeaveScreen();
-    common::StartProgram(command);
 }
 
 } // namespace bookmrg

@@ -5,7 +5,7 @@
 
 #include "bookmrg/engine.h"
 #include "bookmrg/run_params.h"
-#include "common/ui/screen_base.h"
+#include "bookmrg/ui/tool_screen.h"
 
 #include <QPointer>
 #include <functional>
@@ -23,7 +23,7 @@ namespace bookmrg {
 
 class FrmBookmrg1Help;
 
-class FrmBookmrg1 : public ui::Screen, public ProgramHost {
+class FrmBookmrg1 : public ToolScreen {
     Q_OBJECT
 public:
     // The engine run started by F12; tests replace it.
@@ -36,7 +36,7 @@ public:
     // unreadable file leaves the screen as designed.
     void LoadSettings();
     // Writes the screen into BOOKMRG.PRM; a failure is reported.
-    void SaveSettings();
+    void SaveSettings() override;
 
     // The run parameters as the screen holds them, trimmed.
     RunParams RunParameters() const;
@@ -45,11 +45,6 @@ public:
     void SetRunner(Runner runner) { runner_ = std::move(runner); }
     // cmdF12 stays disabled until the screen has been loaded and shown.
     void SetRunEnabled(bool enabled);
-
-    // Leaving the program: settings saved, the caller started, the process
-    // ended. ReturnToCaller does the same without ending the process.
-    void EndProgram() override;
-    void ReturnToCaller() override;
 
     // The remembered folders of the two dialogs.
     QString AddFolder() const { return addFolder_; }
@@ -64,12 +59,13 @@ public:
     void ShowHelp();        // 説明
     void Run();             // F12
 
+protected:
+    void CloseOwnWindows() override;
+
 private:
     void BuildControls();
     void AddBookLine(const QString& path);
     void RemoveLine(QListWidgetItem* item);
-    // Saves the settings and looks up the command that leads back.
-    QString LeaveScreen();
 
     QLabel* Label6 = nullptr;
     QLineEdit* txtOtFname = nullptr;
@@ -94,8 +90,6 @@ private:
     QString addFile_;
     QPointer<FrmBookmrg1Help> help_;
     Runner runner_;
-    bool left_ = false;  // the screen has been left (settings saved)
-    bool ended_ = false; // the process has been asked to end
 };
 
 } // namespace bookmrg

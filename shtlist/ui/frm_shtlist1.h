@@ -3,7 +3,7 @@
 // FRM_SHTLIST1, the one screen of the sheet list program: the workbook that
 // gets a sheet list, and the run.
 
-#include "common/ui/screen_base.h"
+#include "bookmrg/ui/tool_screen.h"
 #include "shtlist/engine.h"
 
 #include <functional>
@@ -15,7 +15,7 @@ class QStatusBar;
 
 namespace shtlist {
 
-class FrmShtlist1 : public ui::Screen, public ProgramHost {
+class FrmShtlist1 : public bookmrg::ToolScreen {
     Q_OBJECT
 public:
     // The engine run started by F12 with the target path; tests replace it.
@@ -27,16 +27,11 @@ public:
     // unreadable file leaves the box empty.
     void LoadSettings();
     // Writes the box text, as typed, into SHTLIST.PRM; a failure is reported.
-    void SaveSettings();
+    void SaveSettings() override;
 
     void SetRunner(Runner runner) { runner_ = std::move(runner); }
     // cmdF12 stays disabled until the screen has been loaded and shown.
     void SetRunEnabled(bool enabled);
-
-    // Leaving the program: settings saved, the caller started, the process
-    // ended. ReturnToCaller does the same without ending the process.
-    void EndProgram() override;
-    void ReturnToCaller() override;
 
     // The remembered folder and file name of the dialog.
     QString DialogFolder() const { return dialogFolder_; }
@@ -48,8 +43,6 @@ public:
 
 private:
     void BuildControls();
-    // Saves the settings and looks up the command that leads back.
-    QString LeaveScreen();
 
     QLabel* Label6 = nullptr;
     QLineEdit* txtOtFname = nullptr;
@@ -61,8 +54,6 @@ private:
     QString dialogFolder_;
     QString dialogFile_;
     Runner runner_;
-    bool left_ = false;  // the screen has been left (settings saved)
-    bool ended_ = false; // the process has been asked to end
 };
 
 } // namespace shtlist

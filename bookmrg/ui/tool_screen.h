@@ -1,0 +1,49 @@
+#pragma once
+
+// The base of the main screens of the two workbook tools (BOOKMRG, SHTLIST):
+// how the program is left, by the user or by a run, and how a run takes over
+// from the screen.
+
+#include "bookmrg/engine.h"
+#include "common/ui/screen_base.h"
+
+#include <functional>
+
+namespace bookmrg {
+
+class ToolScreen : public ui::Screen, public ProgramHost {
+    Q_OBJECT
+public:
+    // `tag` is the screen tag of the caption, `programId` the identifier under
+    // which the return table names the caller.
+    ToolScreen(const QString& tag, const QString& programId);
+
+    // Writes the screen into the program's settings file; a failure is
+    // reported.
+    virtual void SaveSettings() = 0;
+
+    // Leaving the program: settings saved, the caller started, the process
+    // ended. ReturnToCaller does the same without ending the process. Either
+    // leaves only once.
+    void EndProgram() override;
+    void ReturnToCaller() override;
+
+protected:
+    // Closes the windows the screen has opened besides itself; called when the
+    // screen is left.
+    virtual void CloseOwnWindows() {}
+    // Lets the screen's last paint happen, runs `run` and ends the process,
+    // unless the run has already asked for that.
+    void RunAndEnd(const std::function<void()>& run);
+
+private:
+    // Saves the settings, closes the screen and looks up the command that
+    // leads back.
+    QString LeaveScreen();
+
+    QString programId_;
+    bool left_ = false;  // the screen has been left (settings saved)
+    bool ended_ = false; // the process has been asked to end
+};
+
+} // namespace bookmrg
