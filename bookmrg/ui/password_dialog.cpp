@@ -58,7 +58,6 @@ bool PasswordDialogPrompt::Ask(const QString& bookPath, bool retry, QString* pas
     auto* cancel = buttons->addButton(QStringLiteral("キャンセル"), QDialogButtonBox::RejectRole);
     ok->setObjectName(QStringLiteral("cmdOK"));
     cancel->setObjectName(QStringLiteral("cmdCancel"));
-    ok->setDefault(true);
     layout->addWidget(question);
     layout->addWidget(box);
     layout->addWidget(buttons);
@@ -76,6 +75,11 @@ bool PasswordDialogPrompt::Ask(const QString& bookPath, bool retry, QString* pas
     if (accepted)
         *password = box->text();
     return accepted;
+}
+
+void InstallPasswordDialog() {
+    static PasswordDialogPrompt passwords;
+    SetPasswordPrompt(&passwords);
 }
 
 } // namespace bookmrg

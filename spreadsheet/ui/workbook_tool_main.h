@@ -1,0 +1,42 @@
+#pragma once
+
+// The start-up shared by the programs that produce workbooks.
+
+#include "common/data_folder.h"
+#include "common/events.h"
+#include "common/ui/app_init.h"
+#include "spreadsheet/ui/gate_windows.h"
+
+#include <QApplication>
+
+namespace sheet {
+
+// Runs a workbook tool from its first line to the end of its event loop and
+// answers the process exit code: the application and the suite's set-up for
+// `programId`, pending events let run, the data folder, the gate's windows,
+// then `prepare` (what the program adds; may be null). The main screen `Form`
+// (with LoadSettings() and SetRunEnabled(bool)) is made, loaded from its
+// settings file and shown; its run button is enabled only once it is in
+// sight.
+template <typename Form>
+int RunWorkbookTool(int argc, char** argv, const QString& programId, void (*prepare)()) {
+    QApplication app(argc, argv);
+    ui::InitApplication(programId);
+    common::LetEventsRun(2);
+    common::SetDataFolder();
+
+    InstallGateWindows();
+    if (prepare)
+        prepare();
+
+    Form screen;
+    screen.SetRunEnabled(false);
+    screen.LoadSettings();
+    common::LetEventsRun(1);
+    screen.show();
+    screen.SetRunEnabled(true);
+    common::LetEventsRun(1);
+    return app.exec();
+}
+
+} // namespace sheet
