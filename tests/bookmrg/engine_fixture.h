@@ -1,24 +1,19 @@
 #pragma once
 
-#include "bookmrg_env.h"
-#include "engine_doubles.h"
-#include "fake_messages.h"
-#include "fake_process.h"
 #include "fake_spreadsheet.h"
+#include "merge_fixture.h"
 
 namespace bookmrg_test {
 
 using SheetSpec = std::vector<std::pair<QString, std::map<QString, sheet::CellValue>>>;
 
-class EngineTest : public BookmrgTest {
+// A merge with the in-memory application and a template of one sheet list.
+class EngineTest : public MergeTest {
 protected:
     void SetUp() override {
-        BookmrgTest::SetUp();
+        MergeTest::SetUp();
         sheet::SetExcelProbe(&probe);
-        sheet::SetProgressView(&progress);
         sheet::ResetProgressCounter();
-        sheet::ClearCancelFlag();
-        bookmrg::SetPasswordPrompt(&passwords);
         const QString tpl = Temp(QStringLiteral("BOOKMRGX.EXL"));
         ASSERT_TRUE(fakesheet::WriteBook(
             tpl, fakesheet::MakeBook({{QStringLiteral("シート一覧"),
@@ -27,11 +22,7 @@ protected:
     }
     void TearDown() override {
         sheet::SetExcelProbe(nullptr);
-        sheet::SetProgressView(nullptr);
-        sheet::ClearCancelFlag();
-        bookmrg::SetPasswordPrompt(nullptr);
-        bookmrg::SetTemplatePath(QString());
-        BookmrgTest::TearDown();
+        MergeTest::TearDown();
     }
 
     QString WriteBook(const QString& name, const SheetSpec& sheets,
@@ -51,30 +42,12 @@ protected:
         return WriteBook(name, spec, password);
     }
 
-    bookmrg::RunParams Params(const QStringList& books, const QString& exclude1 = QString(),
-                              const QString& exclude2 = QString(),
-                              const QString& mode = QStringLiteral("2")) {
-        bookmrg::RunParams p;
-        p.outputBook = Temp(QStringLiteral("out/結果.XLS"));
-        QDir().mkpath(Temp(QStringLiteral("out")));
-        p.books = books;
-        p.exclude1 = exclude1;
-        p.exclude2 = exclude2;
-        p.matchMode = mode;
-        return p;
-    }
-    QString OutputFile() const { return Temp(QStringLiteral("out/結果.xls")); }
     std::optional<fakesheet::Book> Output() const { return fakesheet::ReadBook(OutputFile()); }
 
     void Run(const bookmrg::RunParams& params) { bookmrg::ConsolidateBooks(params, host); }
 
     fakesheet::FakeOffice office;
-    testing_support::FakeMessages messages;
-    testing_support::FakeProcess process;
     FakeProbe probe;
-    FakeProgress progress;
-    ScriptedPasswords passwords;
-    RecordingHost host;
 };
 
 } // namespace bookmrg_test

@@ -2,14 +2,8 @@
 // saved workbook, reopened, refers only to its own sheets and recalculates
 // to the values of the books.
 
-#include "bookmrg/engine.h"
-#include "bookmrg_env.h"
-#include "engine_doubles.h"
-#include "fake_messages.h"
-#include "fake_process.h"
+#include "merge_fixture.h"
 #include "spreadsheet/lo/inspect.h"
-
-#include <QFileInfo>
 
 namespace {
 
@@ -17,25 +11,8 @@ double Number(const sheet::CellValue& v) {
     return std::holds_alternative<double>(v) ? std::get<double>(v) : -1e300;
 }
 
-class UnoFormulas : public bookmrg_test::BookmrgTest {
+class UnoFormulas : public bookmrg_test::UnoMergeTest {
 protected:
-    void SetUp() override {
-        const QString cache = qEnvironmentVariableIsSet("XDG_CACHE_HOME")
-                                  ? qEnvironmentVariable("XDG_CACHE_HOME")
-                                  : QDir::homePath() + QStringLiteral("/.cache");
-        bookmrg_test::BookmrgTest::SetUp();
-        Set("XDG_CACHE_HOME", cache);
-        sheet::SetProgressView(&progress);
-        sheet::ClearCancelFlag();
-        bookmrg::SetTemplatePath(qEnvironmentVariable("SUITE_BIN_DIR") + "/BOOKMRGX.EXL");
-        ASSERT_TRUE(QFileInfo::exists(bookmrg::TemplatePath()));
-    }
-    void TearDown() override {
-        sheet::SetProgressView(nullptr);
-        bookmrg::SetTemplatePath(QString());
-        bookmrg_test::BookmrgTest::TearDown();
-    }
-
     // A book of data sheets (B2 and B3 hold numbers) and a summary sheet
     // "集計" whose formulas refer to them.
     void MakeBook(sheet::Application& app, const QString& path, const QStringList& dataSheets,
@@ -59,11 +36,6 @@ protected:
         book->SaveAs(path);
         book->Close();
     }
-
-    testing_support::FakeMessages messages;
-    testing_support::FakeProcess process;
-    bookmrg_test::FakeProgress progress;
-    bookmrg_test::RecordingHost host;
 };
 
 TEST_F(UnoFormulas, MergedSummariesReferToTheirOwnBooksSheetsAfterReopening) {

@@ -1,15 +1,8 @@
 // The consolidation against the real office: workbooks made here, merged,
 // and the saved result reopened and checked.
 
-#include "bookmrg/engine.h"
-#include "bookmrg/password_prompt.h"
-#include "bookmrg_env.h"
-#include "engine_doubles.h"
-#include "fake_messages.h"
-#include "fake_process.h"
+#include "merge_fixture.h"
 #include "spreadsheet/lo/inspect.h"
-
-#include <QFileInfo>
 
 namespace {
 
@@ -32,48 +25,8 @@ QString Text(const sheet::CellValue& v) {
     return std::holds_alternative<QString>(v) ? std::get<QString>(v) : QStringLiteral("<not text>");
 }
 
-class UnoMerge : public bookmrg_test::BookmrgTest {
+class UnoMerge : public bookmrg_test::UnoMergeTest {
 protected:
-    void SetUp() override {
-        // The office keeps its profiles in the user's cache folder, as in
-        // use; a fresh profile makes the office restart once on its first
-        // start, which is no part of this test.
-        const QString cache = qEnvironmentVariableIsSet("XDG_CACHE_HOME")
-                                  ? qEnvironmentVariable("XDG_CACHE_HOME")
-                                  : QDir::homePath() + QStringLiteral("/.cache");
-        bookmrg_test::BookmrgTest::SetUp();
-        Set("XDG_CACHE_HOME", cache);
-        sheet::SetProgressView(&progress);
-        sheet::ClearCancelFlag();
-        bookmrg::SetPasswordPrompt(&passwords);
-        bookmrg::SetTemplatePath(qEnvironmentVariable("SUITE_BIN_DIR") + "/BOOKMRGX.EXL");
-        ASSERT_TRUE(QFileInfo::exists(bookmrg::TemplatePath()));
-    }
-    void TearDown() override {
-        sheet::SetProgressView(nullptr);
-        bookmrg::SetPasswordPrompt(nullptr);
-        bookmrg::SetTemplatePath(QString());
-        bookmrg_test::BookmrgTest::TearDown();
-    }
-
-    bookmrg::RunParams Params(const QStringList& books, const QString& exclude1,
-                              const QString& mode) {
-        bookmrg::RunParams p;
-        p.outputBook = Temp(QStringLiteral("out/結果.XLS"));
-        QDir().mkpath(Temp(QStringLiteral("out")));
-        p.books = books;
-        p.exclude1 = exclude1;
-        p.matchMode = mode;
-        return p;
-    }
-    QString OutputFile() const { return Temp(QStringLiteral("out/結果.xls")); }
-
-    testing_support::FakeMessages messages;
-    testing_support::FakeProcess process;
-    bookmrg_test::FakeProgress progress;
-    bookmrg_test::ScriptedPasswords passwords;
-    bookmrg_test::RecordingHost host;
-
     // A workbook with the given sheets, each holding its name in A1 and a
     // number in B2.
     void MakeBook(sheet::Application& app, const QString& path, const QStringList& names,
@@ -109,7 +62,7 @@ TEST_F(UnoMerge, ThreeBooksMergedAndTheSheetListLeadsToEverySheet) {
         app->Quit();
     }
     passwords.answers = {QStringLiteral("pw")};
-    bookmrg::RunParams params = Params({a, b, c, d}, "目次", "1");
+    bookmrg::RunParams params = Params({a, b, c, d}, "目次", QString(), "1");
     bookmrg::ConsolidateBooks(params, host);
     EXPECT_EQ(messages.Count(), 0) << messages.Texts().join('|').toStdString();
     EXPECT_EQ(host.calls, QStringList({"ReturnToCaller"}));

@@ -1,0 +1,74 @@
+#pragma once
+
+// What every test of a merge run sets up, with the in-memory application or
+// the real office.
+
+#include "bookmrg/engine.h"
+#include "bookmrg/password_prompt.h"
+#include "bookmrg_env.h"
+#include "engine_doubles.h"
+#include "fake_messages.h"
+#include "fake_process.h"
+
+#include <QFileInfo>
+
+namespace bookmrg_test {
+
+// A merge into "out/結果.xls" of the test's folder. The messages, program
+// starts, progress window, password questions and the program's way out are
+// the recording doubles below; no stop is pending.
+class MergeTest : public BookmrgTest {
+protected:
+    void SetUp() override {
+        BookmrgTest::SetUp();
+        sheet::SetProgressView(&progress);
+        sheet::ClearCancelFlag();
+        bookmrg::SetPasswordPrompt(&passwords);
+    }
+    void TearDown() override {
+        sheet::SetProgressView(nullptr);
+        sheet::ClearCancelFlag();
+        bookmrg::SetPasswordPrompt(nullptr);
+        bookmrg::SetTemplatePath(QString());
+        BookmrgTest::TearDown();
+    }
+
+    bookmrg::RunParams Params(const QStringList& books, const QString& exclude1 = QString(),
+                              const QString& exclude2 = QString(),
+                              const QString& mode = QStringLiteral("2")) {
+        bookmrg::RunParams p;
+        p.outputBook = Temp(QStringLiteral("out/結果.XLS"));
+        QDir().mkpath(Temp(QStringLiteral("out")));
+        p.books = books;
+        p.exclude1 = exclude1;
+        p.exclude2 = exclude2;
+        p.matchMode = mode;
+        return p;
+    }
+    QString OutputFile() const { return Temp(QStringLiteral("out/結果.xls")); }
+
+    testing_support::FakeMessages messages;
+    testing_support::FakeProcess process;
+    FakeProgress progress;
+    ScriptedPasswords passwords;
+    RecordingHost host;
+};
+
+// A merge with the real office and the template built next to the programs.
+class UnoMergeTest : public MergeTest {
+protected:
+    void SetUp() override {
+        // The office keeps its profiles in the user's cache folder, as in
+        // use; a fresh profile makes the office restart once on its first
+        // start, which is no part of these tests.
+        const QString cache = qEnvironmentVariableIsSet("XDG_CACHE_HOME")
+                                  ? qEnvironmentVariable("XDG_CACHE_HOME")
+                                  : QDir::homePath() + QStringLiteral("/.cache");
+        MergeTest::SetUp();
+        Set("XDG_CACHE_HOME", cache);
+        bookmrg::SetTemplatePath(qEnvironmentVariable("SUITE_BIN_DIR") + "/BOOKMRGX.EXL");
+        ASSERT_TRUE(QFileInfo::exists(bookmrg::TemplatePath()));
+    }
+};
+
+} // namespace bookmrg_test
