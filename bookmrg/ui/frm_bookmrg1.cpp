@@ -188,9 +188,7 @@ void FrmBookmrg1::LoadSettings() {
     if (!ReadSettingsFile(&settings))
         return;
     txtOtFname->setText(settings.outputBook);
-    const common::PathParts output = common::SplitPath(settings.outputBook);
-    outputFolder_ = output.folder;
-    outputFile_ = output.name;
+    output_ = common::SplitPath(settings.outputBook);
     txtJgy_1->setText(settings.exclude1);
     txtJgy_2->setText(settings.exclude2);
     if (settings.matchMode == kMatchWhole)
@@ -200,9 +198,7 @@ void FrmBookmrg1::LoadSettings() {
     List1->clear();
     for (const QString& book : settings.books)
         AddBookLine(book);
-    const common::PathParts first = common::SplitPath(settings.firstSlot);
-    addFolder_ = first.folder;
-    addFile_ = first.name;
+    add_ = common::SplitPath(settings.firstSlot);
 }
 
 void FrmBookmrg1::SaveSettings() {
@@ -214,9 +210,7 @@ void FrmBookmrg1::SaveSettings() {
     settings.books = BookLines();
     QString error;
     if (!WriteSettingsFile(settings, &error))
-        common::ShowMessage(QStringLiteral("設定を保存できませんでした。") + QLatin1Char('\r') +
-                                error,
-                            common::MsgIcon::Exclamation, common::MsgButtons::Ok);
+        ReportUnsavedSettings(error);
 }
 
 RunParams FrmBookmrg1::RunParameters() const {
@@ -234,28 +228,25 @@ void FrmBookmrg1::AddBooks() {
     QString folder;
     QString fileName;
     const QString result =
-        ui::OpenFilesDialog(this, chosen, addFolder_, QString(), QStringLiteral("*.xls"),
+        ui::OpenFilesDialog(this, chosen, add_.folder, QString(), QStringLiteral("*.xls"),
                             QStringLiteral("xls"), folder, fileName);
     if (result != common::kOk)
         return;
     for (const QString& path : chosen)
         AddBookLine(path);
-    addFolder_ = folder;
-    addFile_ = fileName;
+    add_ = {folder, fileName};
 }
 
 void FrmBookmrg1::ChooseOutput() {
     QString folder;
     QString fileName;
-    const QString result = ui::SaveFileDialog(this, outputFolder_, QString(),
+    const QString result = ui::SaveFileDialog(this, output_.folder, QString(),
                                               QStringLiteral("*.XLS"), QString(), folder, fileName);
     if (result != common::kOk)
         return;
     const QString path = OutputFileChoice(folder, fileName);
     txtOtFname->setText(path);
-    const common::PathParts parts = common::SplitPath(path);
-    outputFolder_ = parts.folder;
-    outputFile_ = parts.name;
+    output_ = common::SplitPath(path);
 }
 
 void FrmBookmrg1::RemoveSelected() {

@@ -6,6 +6,7 @@
 #include "bookmrg/engine.h"
 #include "bookmrg/run_params.h"
 #include "bookmrg/ui/tool_screen.h"
+#include "common/paths.h"
 
 #include <QPointer>
 #include <functional>
@@ -47,8 +48,8 @@ public:
     void SetRunEnabled(bool enabled);
 
     // The remembered folders of the two dialogs.
-    QString AddFolder() const { return addFolder_; }
-    QString OutputFolder() const { return outputFolder_; }
+    QString AddFolder() const { return add_.folder; }
+    QString OutputFolder() const { return output_.folder; }
 
     // Handlers, public so that the program's tests reach them directly.
     void AddBooks();        // F6
@@ -84,10 +85,8 @@ private:
     QPushButton* cmdEsc = nullptr;
     QStatusBar* stb_Guaid = nullptr;
 
-    QString outputFolder_;
-    QString outputFile_;
-    QString addFolder_;
-    QString addFile_;
+    common::PathParts output_; // the output dialog's folder and file
+    common::PathParts add_;    // the book dialog's folder and file
     QPointer<FrmBookmrg1Help> help_;
     Runner runner_;
 };

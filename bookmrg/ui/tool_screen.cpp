@@ -1,6 +1,7 @@
 #include "bookmrg/ui/tool_screen.h"
 
 #include "common/events.h"
+#include "common/messages.h"
 #include "common/program_start.h"
 #include "common/return_table.h"
 
@@ -35,6 +36,11 @@ void ToolScreen::ReturnToCaller() {
     left_ = true;
     const QString command = LeaveScreen();
     common::StartProgram(command);
+}
+
+void ToolScreen::ReportUnsavedSettings(const QString& error) {
+    common::ShowMessage(QStringLiteral("設定を保存できませんでした。") + QLatin1Char('\r') + error,
+                        common::MsgIcon::Exclamation, common::MsgButtons::Ok);
 }
 
 void ToolScreen::RunAndEnd(const std::function<void()>& run) {

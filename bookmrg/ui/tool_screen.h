@@ -32,6 +32,8 @@ protected:
     // Closes the windows the screen has opened besides itself; called when the
     // screen is left.
     virtual void CloseOwnWindows() {}
+    // Tells the user that the settings file could not be written.
+    static void ReportUnsavedSettings(const QString& error);
     // Lets the screen's last paint happen, runs `run` and ends the process,
     // unless the run has already asked for that.
     void RunAndEnd(const std::function<void()>& run);

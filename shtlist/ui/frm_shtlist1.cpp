@@ -79,31 +79,25 @@ void FrmShtlist1::LoadSettings() {
     if (!ReadSettingsFile(&text))
         return;
     txtOtFname->setText(text);
-    const common::PathParts parts = common::SplitPath(text);
-    dialogFolder_ = parts.folder;
-    dialogFile_ = parts.name;
+    dialog_ = common::SplitPath(text);
 }
 
 void FrmShtlist1::SaveSettings() {
     QString error;
     if (!WriteSettingsFile(txtOtFname->text(), &error))
-        common::ShowMessage(QStringLiteral("設定を保存できませんでした。") + QLatin1Char('\r') +
-                                error,
-                            common::MsgIcon::Exclamation, common::MsgButtons::Ok);
+        ReportUnsavedSettings(error);
 }
 
 void FrmShtlist1::ChooseWorkbook() {
     QString folder;
     QString fileName;
-    const QString result = ui::OpenFileDialog(this, dialogFolder_, QString(),
+    const QString result = ui::OpenFileDialog(this, dialog_.folder, QString(),
                                               QStringLiteral("*.XLS"), QString(), folder, fileName);
     if (result != common::kOk)
         return;
     const QString path = ChosenWorkbook(folder, fileName);
     txtOtFname->setText(path);
-    const common::PathParts parts = common::SplitPath(path);
-    dialogFolder_ = parts.folder;
-    dialogFile_ = parts.name;
+    dialog_ = common::SplitPath(path);
 }
 
 void FrmShtlist1::Run() {

@@ -4,6 +4,7 @@
 // gets a sheet list, and the run.
 
 #include "bookmrg/ui/tool_screen.h"
+#include "common/paths.h"
 #include "shtlist/engine.h"
 
 #include <functional>
@@ -34,8 +35,8 @@ public:
     void SetRunEnabled(bool enabled);
 
     // The remembered folder and file name of the dialog.
-    QString DialogFolder() const { return dialogFolder_; }
-    QString DialogFile() const { return dialogFile_; }
+    QString DialogFolder() const { return dialog_.folder; }
+    QString DialogFile() const { return dialog_.name; }
 
     // Handlers, public so that the program's tests reach them directly.
     void ChooseWorkbook(); // F9
@@ -51,8 +52,7 @@ private:
     QPushButton* cmdEsc = nullptr;
     QStatusBar* stb_Guaid = nullptr;
 
-    QString dialogFolder_;
-    QString dialogFile_;
+    common::PathParts dialog_;
     Runner runner_;
 };
 
