@@ -52,12 +52,15 @@ function(libreoffice_uno_headers target)
   list(APPEND U_TYPES com.sun.star.uno.DeploymentException)
   list(JOIN U_TYPES ";" type_arg)
   set(stamp ${out}.stamp)
+  # The list goes into a file that changes only with the list (file(CONFIGURE)
+  # leaves an unchanged file alone), so that adding a type regenerates.
+  file(CONFIGURE OUTPUT ${out}.types CONTENT "${type_arg}\n")
   add_custom_command(OUTPUT ${stamp}
     COMMAND ${CMAKE_COMMAND} -E rm -rf ${out}
     COMMAND ${LibreOfficeSDK_CPPUMAKER} -Gc -O${out} "-T${type_arg}"
             ${LibreOfficeSDK_PROGRAM_DIR}/types.rdb ${LibreOfficeSDK_PROGRAM_DIR}/types/offapi.rdb
     COMMAND ${CMAKE_COMMAND} -E touch ${stamp}
-    DEPENDS ${LibreOfficeSDK_PROGRAM_DIR}/types.rdb
+    DEPENDS ${LibreOfficeSDK_PROGRAM_DIR}/types.rdb ${out}.types
     COMMENT "Generating UNO headers for ${target}"
     VERBATIM)
   add_custom_target(${target}_uno_headers DEPENDS ${stamp})
