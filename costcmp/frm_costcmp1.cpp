@@ -177,10 +177,6 @@ QWidget* FRM_COSTCMP1::BuildButtonRow() {
     return row;
 }
 
-bool FRM_COSTCMP1::PreviewKey(QKeyEvent* event) {
-    return PressFocusedButton(this, event);
-}
-
 bool FRM_COSTCMP1::eventFilter(QObject* watched, QEvent* event) {
     // F12 while a box's list is open: the list is a window of its own, which
     // the key preview does not see. The list closes and the calculation runs.

@@ -52,7 +52,6 @@ signals:
     void ExitRequested();
 
 protected:
-    bool PreviewKey(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

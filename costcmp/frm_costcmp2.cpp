@@ -72,10 +72,6 @@ FRM_COSTCMP2::FRM_COSTCMP2(QWidget* parent) : ui::Screen(QStringLiteral("COSTCMP
     SetCancelButton(cmdEsc_);
 }
 
-bool FRM_COSTCMP2::PreviewKey(QKeyEvent* event) {
-    return PressFocusedButton(this, event);
-}
-
 void FRM_COSTCMP2::SetListing(const QStringList& lines) {
     list1_->clear();
     list1_->addItems(lines);

@@ -29,9 +29,6 @@ signals:
     void ReportRequested();
     void BackRequested();
 
-protected:
-    bool PreviewKey(QKeyEvent* event) override;
-
 private:
     QListWidget* list1_ = nullptr;
     QPushButton* cmdOut_ = nullptr;

@@ -36,21 +36,7 @@ QPushButton* MakeButton(const QString& name, const QString& caption, QWidget* pa
     auto* button = new QPushButton(caption, parent);
     button->setObjectName(name);
     button->setMinimumSize(ui::Twips(1800), ui::Twips(450));
-    // A dialog makes its first auto-default button the default, which Enter
-    // in the listing or on an option would then press.
-    button->setAutoDefault(false);
     return button;
-}
-
-bool PressFocusedButton(QWidget* window, QKeyEvent* event) {
-    if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter)
-        return false;
-    if ((event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
-        return false;
-    auto* button = qobject_cast<QPushButton*>(window->focusWidget());
-    if (!button)
-        return false;
-    return ui::Screen::PressButton(button);
 }
 
 QStatusBar* MakeGuideBar(QWidget* parent, const QString& guide) {

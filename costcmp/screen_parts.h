@@ -16,14 +16,9 @@ namespace costcmp {
 // hard-copy icon `imgHDCopy` at its right end.
 QWidget* MakeTitleBanner(QWidget* parent, QWidget* hardCopyIcon);
 
-// A button of the calculator's screens. None of them is ever the window's
-// default button: Enter presses only the button that has the focus (see
-// PressFocusedButton), never one elsewhere on the screen.
+// A button of the calculator's screens, in their common size. As on every
+// screen, Enter presses only the button that has the focus.
 QPushButton* MakeButton(const QString& name, const QString& caption, QWidget* parent);
-
-// Enter or Return while a push button of `window` has the focus presses that
-// button. Answers true when the key was used.
-bool PressFocusedButton(QWidget* window, QKeyEvent* event);
 
 // The status bar `stb_Guaid` holding a fixed guide text.
 QStatusBar* MakeGuideBar(QWidget* parent, const QString& guide);

@@ -70,12 +70,10 @@ FrmCostsub1::FrmCostsub1(QWidget* parent) : ui::Screen(QStringLiteral("COSTSUB1"
     cmdF12_ = new QPushButton(QStringLiteral("F12もう一度"), runPanel);
     cmdF12_->setObjectName(QStringLiteral("cmdF12"));
     cmdF12_->setGeometry(ui::TwipsRect(30, 30, 1935, 365));
-    cmdF12_->setAutoDefault(false);
 
     cmdEsc_ = new QPushButton(QStringLiteral("ESC:メニューへ"), exitPanel);
     cmdEsc_->setObjectName(QStringLiteral("cmdEsc"));
     cmdEsc_->setGeometry(ui::TwipsRect(30, 30, 1875, 365));
-    cmdEsc_->setAutoDefault(false);
     setTabOrder(cmdF12_, cmdEsc_);
 
     status_ = new QStatusBar(this);
