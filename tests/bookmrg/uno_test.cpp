@@ -93,6 +93,9 @@ TEST_F(UnoMerge, ThreeBooksMergedAndTheSheetListLeadsToEverySheet) {
         EXPECT_EQ(Text(cellA->Value()), expected[i]) << row.toStdString();
         EXPECT_EQ(Text(index->Range("B" + row)->Value()), books[i]);
         EXPECT_EQ(Text(index->Range("C" + row)->Value()), sources[i]);
+        EXPECT_EQ(index->Range("B" + row)->NumberFormatLocal(), QStringLiteral("@"));
+        EXPECT_EQ(index->Range("C" + row)->NumberFormatLocal(), QStringLiteral("@"));
+        EXPECT_EQ(sheet::lo::CellFontSize(*cellA), 11.0);
         const QStringList links = sheet::lo::CellLinks(*cellA);
         ASSERT_EQ(links.size(), 1) << row.toStdString();
         const QString target = LinkSheet(links[0]);
