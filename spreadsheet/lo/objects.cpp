@@ -619,7 +619,8 @@ struct Block {
 // The cells grouped into blocks: runs of neighbouring cells in a row, and
 // runs of the same columns in neighbouring rows joined into one block.
 QList<Block> FormulaBlocks(QList<FormulaCell> cells) {
-    std::sort(cells.begin(), cells.end(), [](const FormulaCell& x, const FormulaCell& y) {
+    // Stable: of two formulas for one cell, the later one stays.
+    std::stable_sort(cells.begin(), cells.end(), [](const FormulaCell& x, const FormulaCell& y) {
         return x.row != y.row ? x.row < y.row : x.column < y.column;
     });
     QList<Block> runs;
@@ -635,21 +636,25 @@ QList<Block> FormulaBlocks(QList<FormulaCell> cells) {
             runs.append({r, c, r, c, {QStringList{cell.formula}}});
         }
     }
+    // A block waits to be continued under the key of its columns and its
+    // last row.
+    auto key = [](int c1, int c2, int lastRow) {
+        return (quint64(c1) << 42) | (quint64(c2) << 21) | quint64(lastRow);
+    };
     QList<Block> blocks;
+    QHash<quint64, qsizetype> open;
     for (Block& run : runs) {
-        bool joined = false;
-        // Only a block that ends in the row just above can take the run.
-        for (qsizetype i = blocks.size() - 1; i >= 0 && blocks[i].r2 >= run.r1 - 1; --i) {
-            Block& b = blocks[i];
-            if (b.r2 == run.r1 - 1 && b.c1 == run.c1 && b.c2 == run.c2) {
-                b.r2 = run.r1;
-                b.formulas.append(run.formulas.first());
-                joined = true;
-                break;
-            }
-        }
-        if (!joined)
+        const auto above = open.constFind(key(run.c1, run.c2, run.r1 - 1));
+        if (run.r1 > 0 && above != open.constEnd()) {
+            const qsizetype at = above.value();
+            open.erase(above);
+            blocks[at].r2 = run.r1;
+            blocks[at].formulas.append(run.formulas.first());
+            open.insert(key(run.c1, run.c2, run.r1), at);
+        } else {
+            open.insert(key(run.c1, run.c2, run.r1), blocks.size());
             blocks.append(std::move(run));
+        }
     }
     return blocks;
 }
