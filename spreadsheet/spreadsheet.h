@@ -194,6 +194,7 @@ public:
 };
 
 struct OpenOptions {
+    // A file that this user cannot write is opened read-only in any case.
     bool readOnly = false;
     // Password of a protected workbook; empty when none is known. Opening a
     // protected workbook without its password throws.
