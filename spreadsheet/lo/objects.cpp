@@ -1080,7 +1080,10 @@ std::shared_ptr<Workbook> LoApplication::Books::Open(const QString& fileName,
     if (!info.isFile())
         throw SheetError(kErrMethodFailed, QStringLiteral("'%1' が見つかりません。").arg(path));
     if (!info.isReadable())
-        throw SheetError(kErrMethodFailed, cannotOpen, QStringLiteral("not readable"));
+        throw SheetError(
+            kErrMethodFailed,
+            QStringLiteral("'%1' を読み取れません（読み取りの権限がありません）。").arg(path),
+            QStringLiteral("not readable"));
     for (const auto& open : session_->books)
         if (open->Name().compare(info.fileName(), Qt::CaseInsensitive) == 0)
             throw SheetError(
