@@ -289,8 +289,13 @@ bool Consolidation::SaveResultBook(const QString& baseName) {
         std::shared_ptr<sheet::Worksheet> first = output_->Worksheets(1);
         first->Activate();
         first->Cells(1, 1)->Select();
+        // A stop asked for now keeps what has been merged, as during the
+        // merge: the save goes on, and cannot be stopped once begun.
+        sheet::EnterUninterruptible();
         output_->SaveAs(baseName + QStringLiteral(".xls"));
+        sheet::LeaveUninterruptible();
     } catch (const sheet::SheetError& error) {
+        sheet::LeaveUninterruptible();
         Say(QStringLiteral("ブックを保存できませんでした。") + kCr + OutputFile() + kCr +
                 error.Text(),
             MsgIcon::Exclamation);
@@ -310,15 +315,14 @@ void Consolidation::CloseSpreadsheet() {
 }
 
 void ConsolidateBooks(const RunParams& params, ProgramHost& host) {
-    const int gate = sheet::RunExcelGate();
+    sheet::ProgressView& view = sheet::ProgressWindow();
+    view.SetLabelVisible(ProgressLabel::Ken1, false);
+    view.SetCountCaption(QStringLiteral("ブック"));
+    const int gate = sheet::ShowPreparingAndRunGate();
     if (gate == sheet::kGateStopped || gate == sheet::kGateUnavailable) {
         host.EndProgram();
         return;
     }
-
-    sheet::ProgressView& view = sheet::ProgressWindow();
-    view.SetLabelVisible(ProgressLabel::Ken1, false);
-    sheet::ShowPreparing();
 
     Consolidation run(params);
     bool saved = false;

@@ -25,8 +25,8 @@ CostCmpMain* g_instance = nullptr;
 
 // Stand-in for the spreadsheet report until the report module is installed
 // with SetReportBuilder: it makes no workbook and lets the exit go on.
-bool ReportStandIn(const Calculation&, QWidget*) {
-    return true;
+ReportOutcome ReportStandIn(const Calculation&, QWidget*) {
+    return ReportOutcome::Built;
 }
 
 ReportBuilder& Report() {
@@ -186,10 +186,18 @@ bool CostCmpMain::ExportListing() {
 void CostCmpMain::RunReportAndExit() {
     if (ended_)
         return;
-    const bool built = Report()(last_, result_.get());
+    const ReportOutcome outcome = Report()(last_, result_.get());
     if (ended_) // the report left through ExitProgram itself
         return;
-    if (!built) {
+    if (outcome == ReportOutcome::NotSaved) {
+        // The result screen stays, so that the user can try again.
+        if (result_) {
+            result_->raise();
+            result_->activateWindow();
+        }
+        return;
+    }
+    if (outcome == ReportOutcome::Failed) {
         ExitProgram();
         return;
     }

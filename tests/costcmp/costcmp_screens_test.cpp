@@ -327,7 +327,7 @@ TEST_F(CalculatorTest, ReportRunsThenHandsOverToTheCompanion) {
     SetReportBuilder([&](const Calculation& calc, QWidget*) {
         ++reports;
         seen = calc;
-        return true;
+        return ReportOutcome::Built;
     });
     Start();
     ASSERT_TRUE(common::WriteReturnTarget(QStringLiteral("HUBMENU"), QStringLiteral("COSTCMP")));
@@ -346,8 +346,30 @@ TEST_F(CalculatorTest, ReportRunsThenHandsOverToTheCompanion) {
     EXPECT_GT(QFileInfo(PrmPath()).size(), 0);
 }
 
+TEST_F(CalculatorTest, ReportNotSavedStaysOnTheResultScreenForAnotherTry) {
+    int reports = 0;
+    SetReportBuilder([&](const Calculation&, QWidget*) {
+        return ++reports == 1 ? ReportOutcome::NotSaved : ReportOutcome::Built;
+    });
+    Start();
+    ASSERT_TRUE(common::WriteReturnTarget(QStringLiteral("HUBMENU"), QStringLiteral("COSTCMP")));
+    Input()->LoadSampleValues();
+    Calculate(1);
+    Click(Result(), QStringLiteral("cmdEXCEL"));
+    EXPECT_TRUE(process_.starts.isEmpty());
+    EXPECT_TRUE(process_.ends.isEmpty());
+    EXPECT_FALSE(program_->HasEnded());
+    EXPECT_TRUE(Result()->isVisible());
+
+    // The second try saves and hands over as usual.
+    Click(Result(), QStringLiteral("cmdEXCEL"));
+    EXPECT_EQ(reports, 2);
+    ASSERT_EQ(process_.starts.size(), 1);
+    EXPECT_EQ(process_.starts[0].program, QStringLiteral("COSTSUB"));
+}
+
 TEST_F(CalculatorTest, ReportThatCannotBeMadeLeavesThroughTheReturnTarget) {
-    SetReportBuilder([](const Calculation&, QWidget*) { return false; });
+    SetReportBuilder([](const Calculation&, QWidget*) { return ReportOutcome::Failed; });
     Start();
     ASSERT_TRUE(common::WriteReturnTarget(QStringLiteral("HUBMENU"), QStringLiteral("COSTCMP")));
     Input()->LoadSampleValues();

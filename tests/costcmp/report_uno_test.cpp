@@ -80,7 +80,8 @@ protected:
         files.templatePath = TemplatePath();
         ASSERT_EQ(files.workPath, QDir(tmp_.path()).filePath("work.xls"));
         process_.starts.clear();
-        ASSERT_TRUE(costcmp::BuildCostReport(calc, files)) << messages_.LastText().toStdString();
+        ASSERT_EQ(costcmp::BuildCostReport(calc, files), costcmp::ReportOutcome::Built)
+            << messages_.LastText().toStdString();
         EXPECT_EQ(messages_.Count(), 0) << messages_.LastText().toStdString();
         ASSERT_EQ(process_.starts.size(), 1);
         EXPECT_EQ(process_.starts[0].program, sheet::GetAppPath(QStringLiteral("EXCEL.EXE")));
