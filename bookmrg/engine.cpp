@@ -1,5 +1,7 @@
 #include "bookmrg/engine.h"
 
+#include "common/error_text.h"
+
 #include "bookmrg/book_list.h"
 #include "bookmrg/formula_refs.h"
 #include "bookmrg/output_name.h"
@@ -148,7 +150,7 @@ bool Consolidation::CopyFirstBook() {
     QFile source(first);
     if (!source.copy(workingCopy_)) {
         Say(QStringLiteral("出力するブックを作成できません。") + kCr + OutputFile() + kCr +
-                source.errorString(),
+                common::FileErrorText(source),
             MsgIcon::Exclamation);
         QFile::remove(workingCopy_);
         workingCopy_.clear();

@@ -1,4 +1,6 @@
 #include "costcmp/costcmp_main.h"
+
+#include "common/error_text.h"
 #include "common/events.h"
 
 #include "common/data_folder.h"
@@ -175,7 +177,7 @@ bool CostCmpMain::ExportListing() {
     if (!file.open(QIODevice::WriteOnly) ||
         file.write(ListingExportBytes(result_->Listing())) < 0 || !file.commit()) {
         Warn({QStringLiteral("計算結果のファイルを書き込めませんでした。"),
-              QDir::toNativeSeparators(path), file.errorString()});
+              QDir::toNativeSeparators(path), common::FileErrorText(file)});
         return false;
     }
     // Whether an associated program opened it is not reported, as before.

@@ -1,5 +1,7 @@
 #include "shtlist/engine.h"
 
+#include "common/error_text.h"
+
 #include "bookmrg/password_prompt.h"
 #include "common/messages.h"
 #include "common/program_start.h"
@@ -170,7 +172,7 @@ bool SheetListRun::SaveTarget() {
     QFile::setPermissions(temp, QFile::permissions(original) & modeBits);
     if (std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(original).constData()) !=
         0) {
-        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+        const QString reason = common::SystemErrorText(errno);
         QFile::remove(temp);
         Say(QStringLiteral("ブックを保存できませんでした。") + kCr + original + kCr + reason + kCr +
                 kUnchanged,

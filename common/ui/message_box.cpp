@@ -2,8 +2,10 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 
 namespace ui {
 
@@ -27,6 +29,26 @@ QMessageBox::Icon ToQtIcon(common::MsgIcon icon) {
 
 } // namespace
 
+void FitMessageLines(QMessageBox& box) {
+    auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+    if (!label)
+        return;
+    // Qt wraps a message at about 500 pixels, anywhere in a Japanese line
+    // (「くださ」「い。」). The box is made as wide as its widest line, so
+    // that lines break only where the message breaks them; only a line wider
+    // than most of the screen (a long path) is still wrapped.
+    const QFontMetrics metrics(label->font());
+    int widest = 0;
+    for (const QString& line : label->text().split(QChar(u'\n')))
+        widest = qMax(widest, metrics.horizontalAdvance(line));
+    const QScreen* screen = box.screen() ? box.screen() : QGuiApplication::primaryScreen();
+    const int screenWidth = screen ? screen->availableGeometry().width() : 1024;
+    // QMessageBox's own limit beyond which it breaks lines anywhere, less
+    // the room of its icon and margins.
+    const int limit = (screenWidth <= 1024 ? screenWidth : qMin(screenWidth - 480, 1000)) - 120;
+    label->setMinimumWidth(qMin(widest + metrics.averageCharWidth(), qMax(limit, 200)));
+}
+
 QString MessageDisplayText(const QString& text) {
     QString out = text;
     out.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -43,6 +65,7 @@ common::MsgAnswer MessageBoxSink::Show(const QString& title, const QString& text
         owner = QApplication::activeWindow();
     QMessageBox box(ToQtIcon(icon), title, MessageDisplayText(text), QMessageBox::NoButton, owner);
     box.setTextFormat(Qt::PlainText);
+    FitMessageLines(box);
 
     // Standard buttons keep their roles (Esc, Enter); the captions are Japanese.
     auto add = [&box](QMessageBox::StandardButton which, const QString& caption) {

@@ -3,7 +3,10 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QMessageBox>
+#include <QSplitter>
+#include <QTreeView>
 
 namespace ui {
 
@@ -32,6 +35,23 @@ public:
 
 } // namespace
 
+void SizeFileDialog(QFileDialog& dialog) {
+    // Wide enough that the name, size, type and date columns read in full;
+    // the name takes what the others leave.
+    const QFontMetrics metrics(dialog.font());
+    dialog.resize(qMax(860, metrics.averageCharWidth() * 110), qMax(520, metrics.height() * 28));
+    if (auto* tree = dialog.findChild<QTreeView*>(QStringLiteral("treeView"))) {
+        QHeaderView* header = tree->header();
+        header->setStretchLastSection(false);
+        header->setSectionResizeMode(0, QHeaderView::Stretch);
+        for (int column = 1; column < header->count(); ++column)
+            header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    }
+    // The places on the left keep their names readable.
+    if (auto* splitter = dialog.findChild<QSplitter*>(QStringLiteral("splitter")))
+        splitter->setSizes({metrics.averageCharWidth() * 22, dialog.width()});
+}
+
 bool StandardFileDialog::Run(QWidget* owner, const FileDialogRequest& request, QString* answer) {
     SuiteFileDialog dialog(owner, request.title, request.initialFolder);
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
@@ -58,6 +78,7 @@ bool StandardFileDialog::Run(QWidget* owner, const FileDialogRequest& request, Q
     }
     if (!request.initialFileName.isEmpty())
         dialog.selectFile(request.initialFileName);
+    SizeFileDialog(dialog);
 
     if (dialog.exec() != QDialog::Accepted)
         return false;

@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QLabel>
 #include <QMessageBox>
 #include <gtest/gtest.h>
 
@@ -45,6 +46,33 @@ TEST(MessageBoxSink, ShowsLinesTitleIconButtonsAndAnswers) {
     EXPECT_EQ(sink.Show(QStringLiteral("T"), QStringLiteral("q"), MsgIcon::Question,
                         MsgButtons::OkCancel),
               MsgAnswer::Cancel);
+}
+
+TEST(MessageBoxSink, LinesBreakOnlyWhereTheMessageBreaksThem) {
+    // The calculator's overflow message: its lines are wider than Qt's own
+    // wrapping width of a message box.
+    const QString line1 =
+        QStringLiteral("計算中に数値が大きすぎて計算できませんでした。入力値を確認してください。");
+    const QString line2 =
+        QStringLiteral("（ＳＡ、ＳＢ、ＪＡ、ＪＢ、ＣＢの桁数を確かめてください。）");
+    ui::MessageBoxSink sink;
+    int labelWidth = 0, widest = 0, lines = 0;
+    testing_support::WhenModalShown([&](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        ASSERT_NE(box, nullptr);
+        auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+        ASSERT_NE(label, nullptr);
+        const QFontMetrics metrics(label->font());
+        widest = qMax(metrics.horizontalAdvance(line1), metrics.horizontalAdvance(line2));
+        labelWidth = label->width();
+        // As many text lines as the message has: none is wrapped.
+        lines = label->heightForWidth(label->width()) / metrics.lineSpacing();
+        box->button(QMessageBox::Ok)->click();
+    });
+    sink.Show(QStringLiteral("COSTCMP"), line1 + QStringLiteral("\r") + line2, MsgIcon::Exclamation,
+              MsgButtons::Ok);
+    EXPECT_GE(labelWidth, widest) << widest;
+    EXPECT_LE(lines, 2);
 }
 
 TEST(FakeMessages, RecordsAnswersFromScriptAndRestoresPreviousSink) {
