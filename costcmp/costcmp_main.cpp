@@ -180,8 +180,17 @@ bool CostCmpMain::ExportListing() {
               QDir::toNativeSeparators(path), common::FileErrorText(file)});
         return false;
     }
-    // Whether an associated program opened it is not reported, as before.
-    common::OpenDocument(path);
+    // Where the file is stays in sight: a desktop may have nothing that
+    // shows text files, and then nothing else would appear.
+    const QString shown = QDir::toNativeSeparators(path);
+    result_->SetGuide(QStringLiteral("計算結果を書き出しました：") + shown);
+    if (!common::OpenDocument(path))
+        common::ShowMessage(
+            common::JoinLines({QStringLiteral("計算結果を下記のテキストファイルに書き出しました。"),
+                               shown,
+                               QStringLiteral("テキストファイルを開くソフトが見つからないため、"
+                                              "ファイルを開けませんでした。")}),
+            common::MsgIcon::Information, common::MsgButtons::Ok);
     return true;
 }
 

@@ -223,6 +223,21 @@ TEST_F(CalculatorTest, TabThenSpaceExportsTheListingAndOpensIt) {
     ASSERT_FALSE(process_.opened.isEmpty());
     EXPECT_EQ(process_.opened[0].target, path);
     EXPECT_EQ(messages_.Count(), 0);
+    // The status bar says where the file is.
+    EXPECT_TRUE(Result()->Guide().endsWith(path));
+}
+
+TEST_F(CalculatorTest, ExportWhereNothingOpensTextFilesSaysWhereTheFileIs) {
+    process_.openSucceeds = false;
+    Start();
+    Input()->LoadSampleValues();
+    Calculate(1);
+    Click(Result(), QStringLiteral("cmdOut"));
+    const QString path = QDir(qEnvironmentVariable("TMPDIR")).filePath("WORK.TXT");
+    EXPECT_TRUE(QFile::exists(path));
+    ASSERT_EQ(messages_.Count(), 1);
+    EXPECT_TRUE(messages_.LastText().contains(path)) << messages_.LastText().toStdString();
+    EXPECT_TRUE(Result()->isVisible());
 }
 
 TEST_F(CalculatorTest, ExitSavesTheParametersAndTheNextStartRestoresThem) {
