@@ -102,6 +102,10 @@ protected:
         ASSERT_EQ(book->SheetCount(), 1);
         std::shared_ptr<sheet::Worksheet> s = book->Worksheets(1);
         EXPECT_EQ(s->Name(), "価格で比較");
+        // Printed on landscape pages of ten years each, every page with the
+        // row labels.
+        EXPECT_EQ(sheet::lo::PageSetup(*s), "landscape 75%");
+        EXPECT_EQ(sheet::lo::PrintTitleColumns(*s), "A:C");
 
         const CostParams p = costcmp::WithSolution(calc.params, calc.kaiNo, calc.result);
         const Fixed4 values[] = {p.SA, p.SB, p.SC, p.SD, p.JA, p.JB, p.JC, p.JD, p.JE, p.CB};
