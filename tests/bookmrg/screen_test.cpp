@@ -9,6 +9,7 @@
 #include "fake_process.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
@@ -231,6 +232,39 @@ TEST_F(ScreenTest, HelpScreenShowsThePictureAndCloses) {
     EXPECT_NE(help->findChild<QWidget*>("imgHDCopy"), nullptr);
     help->findChild<QPushButton*>("Command1")->click();
     EXPECT_FALSE(help->isVisible());
+}
+
+TEST_F(ScreenTest, FirstStartWithoutAnyFileSelectsThePartialMatchAsAnEmptyRecordDoes) {
+    // No data folder yet, so no settings file can be made either.
+    ASSERT_TRUE(QDir(common::DataFolder()).removeRecursively());
+    screen->LoadSettings();
+    EXPECT_FALSE(QFileInfo::exists(bookmrg::SettingsPath()));
+    EXPECT_TRUE(Find<QRadioButton>("optStIti2")->isChecked());
+}
+
+TEST_F(ScreenTest, LeavingWithMoreThanSixtyFourBooksSaysWhichAreNotKept) {
+    QStringList books;
+    for (int i = 1; i <= 65; ++i)
+        books.append(QStringLiteral("/d/b%1.xls").arg(i, 2, 10, QChar(u'0')));
+    bookmrg::Settings s;
+    s.books = books.mid(0, 64);
+    StoreSettings(s);
+    screen->LoadSettings();
+    List()->addItem(books.last());
+    screen->SaveSettings();
+
+    ASSERT_EQ(messages.Count(), 1);
+    EXPECT_TRUE(messages.LastText().contains(QStringLiteral("６４ブック")));
+    EXPECT_TRUE(messages.LastText().contains(QStringLiteral("/d/b65.xls")));
+    bookmrg::Settings stored;
+    ASSERT_TRUE(bookmrg::ReadSettingsFile(&stored));
+    EXPECT_EQ(stored.books, books.mid(0, 64));
+
+    // 64 books leave quietly.
+    messages.messages.clear();
+    delete List()->takeItem(List()->count() - 1);
+    screen->SaveSettings();
+    EXPECT_EQ(messages.Count(), 0);
 }
 
 } // namespace
