@@ -1,3 +1,4 @@
+#include "bookmrg/book_list.h"
 #include "bookmrg/run_check.h"
 #include "bookmrg/settings.h"
 #include "bookmrg/ui/frm_bookmrg1.h"
@@ -10,6 +11,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
@@ -17,6 +19,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 
 namespace {
 
@@ -265,6 +268,25 @@ TEST_F(ScreenTest, LeavingWithMoreThanSixtyFourBooksSaysWhichAreNotKept) {
     delete List()->takeItem(List()->count() - 1);
     screen->SaveSettings();
     EXPECT_EQ(messages.Count(), 0);
+}
+
+// The help picture shows the books in the order the list puts them, which is
+// the order of the consolidation.
+TEST(HelpPicture, ShowsTheBooksInTheOrderOfTheList) {
+    QFile svg(qEnvironmentVariable("SUITE_SOURCE_DIR") +
+              QStringLiteral("/data/help/BOOKMRG_HELP.svg"));
+    ASSERT_TRUE(svg.open(QIODevice::ReadOnly));
+    const QString source = QString::fromUtf8(svg.readAll());
+    // The twelve books of the picture, as drawn (left to right, top down).
+    QStringList drawn;
+    const QRegularExpression book(QStringLiteral("#book\"[^>]*/>\\s*<text[^>]*>([^<]+)</text>"));
+    for (auto it = book.globalMatch(source); it.hasNext();)
+        drawn.append(it.next().captured(1));
+    ASSERT_EQ(drawn.size(), 12);
+    QStringList listed;
+    for (const QString& name : drawn)
+        bookmrg::InsertSorted(listed, name);
+    EXPECT_EQ(drawn, listed);
 }
 
 } // namespace
