@@ -3,7 +3,9 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
 #include <QHeaderView>
+#include <QIdentityProxyModel>
 #include <QMessageBox>
 #include <QSplitter>
 #include <QTreeView>
@@ -31,6 +33,24 @@ public:
         }
         QFileDialog::accept();
     }
+};
+
+// The file list's dates as a Japanese user reads them (2026/12/08 14:26),
+// whatever the desktop's locale: Qt writes them in the system's format.
+class JapaneseDates : public QIdentityProxyModel {
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (role == Qt::DisplayRole && index.column() == kDateColumn) {
+            if (auto* files = qobject_cast<QFileSystemModel*>(sourceModel()))
+                return files->lastModified(mapToSource(index))
+                    .toString(QStringLiteral("yyyy/MM/dd HH:mm"));
+        }
+        return QIdentityProxyModel::data(index, role);
+    }
+
+private:
+    static constexpr int kDateColumn = 3; // name, size, type, date
 };
 
 } // namespace
@@ -78,6 +98,7 @@ bool StandardFileDialog::Run(QWidget* owner, const FileDialogRequest& request, Q
     }
     if (!request.initialFileName.isEmpty())
         dialog.selectFile(request.initialFileName);
+    dialog.setProxyModel(new JapaneseDates(&dialog));
     SizeFileDialog(dialog);
 
     if (dialog.exec() != QDialog::Accepted)

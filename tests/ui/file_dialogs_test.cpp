@@ -11,6 +11,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLocale>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTreeView>
 #include <gtest/gtest.h>
@@ -185,6 +186,15 @@ TEST(StandardFileDialog, JapaneseAndWideEnoughForItsColumns) {
         EXPECT_EQ(tree->header()->sectionResizeMode(0), QHeaderView::Stretch);
         for (int column = 1; column < tree->header()->count(); ++column)
             EXPECT_EQ(tree->header()->sectionResizeMode(column), QHeaderView::ResizeToContents);
+        // Dates as a Japanese user writes them.
+        QAbstractItemModel* model = tree->model();
+        const QModelIndex first = model->index(0, 3, tree->rootIndex());
+        if (first.isValid()) { // the folder is read in the background
+            EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d{4}/\\d\\d/\\d\\d \\d\\d:\\d\\d$"))
+                            .match(model->data(first).toString())
+                            .hasMatch())
+                << model->data(first).toString().toStdString();
+        }
         // Qt's own texts in Japanese.
         auto* label = dialog->findChild<QLabel*>(QStringLiteral("fileNameLabel"));
         ASSERT_NE(label, nullptr);

@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QMessageBox>
 #include <gtest/gtest.h>
@@ -73,6 +74,26 @@ TEST(MessageBoxSink, LinesBreakOnlyWhereTheMessageBreaksThem) {
               MsgButtons::Ok);
     EXPECT_GE(labelWidth, widest) << widest;
     EXPECT_LE(lines, 2);
+}
+
+TEST(MessageBoxSink, LinesWiderThanTheScreenBreakWhereJapaneseAllows) {
+    const QFont font;
+    const QFontMetrics metrics(font);
+    const QString path = QStringLiteral("/tmp/ux_app/TamrasystemHikaku/BOOKMRG.PRM");
+    const QString line = QStringLiteral("ファイル ") + path +
+                         QStringLiteral(" に書き込めません（ファイルまたはフォルダがありません）");
+    // Narrower than the line: it is broken before the reason, not inside it.
+    const int limit = metrics.horizontalAdvance(QStringLiteral("ファイル ") + path +
+                                                QStringLiteral(" に書き込めません（ファイル"));
+    const QStringList lines = ui::BreakLongLines(line, metrics, limit).split(QChar(u'\n'));
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_TRUE(lines[0].endsWith(QStringLiteral("に書き込めません"))) << lines[0].toStdString();
+    EXPECT_EQ(lines[1], QStringLiteral("（ファイルまたはフォルダがありません）"));
+    for (const QString& l : lines)
+        EXPECT_LE(metrics.horizontalAdvance(l), limit);
+    // Lines that fit are left alone.
+    EXPECT_EQ(ui::BreakLongLines(QStringLiteral("短い\n行"), metrics, limit),
+              QStringLiteral("短い\n行"));
 }
 
 TEST(FakeMessages, RecordsAnswersFromScriptAndRestoresPreviousSink) {
