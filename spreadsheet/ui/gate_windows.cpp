@@ -144,7 +144,8 @@ Frm_excelRun::Frm_excelRun(QWidget* parent) : ui::Screen(QString(), parent) {
     setWindowTitle(QStringLiteral("経過表示"));
     SetCentredOnShow(false);
     setModal(false);
-    setMinimumWidth(ui::Twips(6000));
+    // Wide enough for a book's path with its folder, shortened in the middle.
+    setMinimumWidth(ui::Twips(8100));
     QFont font(ui::kPGothic);
     font.setPointSize(10);
 

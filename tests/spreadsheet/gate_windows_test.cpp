@@ -147,7 +147,7 @@ TEST(ProgressWindowView, ShownBeforeTheOfficeStartsWithOnlyWhatTheRunUses) {
 
     // A long book path is shortened in the middle: the start of the path and
     // the book's own name with its sheet stay in sight.
-    const QString path = QStringLiteral("/home/user/") + QString(40, QChar(u'x')) +
+    const QString path = QStringLiteral("/home/user/") + QString(150, QChar(u'x')) +
                          QStringLiteral("/売上/10月売上.xls 東京支店");
     view.SetLabelText(sheet::ProgressLabel::Key2, path);
     const QString shown = form->lblKey2->text();
@@ -156,6 +156,7 @@ TEST(ProgressWindowView, ShownBeforeTheOfficeStartsWithOnlyWhatTheRunUses) {
     EXPECT_TRUE(shown.endsWith(QStringLiteral("10月売上.xls 東京支店"))) << shown.toStdString();
     EXPECT_TRUE(shown.contains(QChar(0x2026)));
     EXPECT_EQ(form->LabelText(sheet::ProgressLabel::Key2), path);
+    EXPECT_LT(form->width(), form->fontMetrics().horizontalAdvance(path)); // it did not grow
 
     sheet::SetExcelProbe(nullptr);
     view.Unload();
