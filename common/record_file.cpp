@@ -1,5 +1,7 @@
 #include "common/record_file.h"
 
+#include "common/error_text.h"
+
 #include "common/cp932.h"
 #include "common/text.h"
 
@@ -106,7 +108,7 @@ bool ReadRecordFile(const QString& path, QByteArray* bytes, int maxLength, QStri
     // read-only file is still read.
     if (!file.exists() ? !file.open(QIODevice::ReadWrite) : !file.open(QIODevice::ReadOnly)) {
         SetError(error,
-                 QStringLiteral("ファイル %1 を開けません（%2）").arg(path, file.errorString()));
+                 QStringLiteral("ファイル %1 を開けません（%2）").arg(path, FileErrorText(file)));
         return false;
     }
     *bytes = maxLength < 0 ? file.readAll() : file.read(maxLength);
@@ -118,7 +120,7 @@ bool WriteRecordFile(const QString& path, const QByteArray& bytes, QString* erro
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
         SetError(
             error,
-            QStringLiteral("ファイル %1 に書き込めません（%2）").arg(path, file.errorString()));
+            QStringLiteral("ファイル %1 に書き込めません（%2）").arg(path, FileErrorText(file)));
         file.cancelWriting();
         return false;
     }
