@@ -3,6 +3,7 @@
 #include "costcmp/frm_costcmp1.h"
 #include "costcmp/report.h"
 #include "costcmp/template_session.h"
+#include "spreadsheet/run_files.h"
 #include "spreadsheet/ui/gate_windows.h"
 
 #include <QApplication>
@@ -13,6 +14,9 @@ int main(int argc, char** argv) {
     // The program ends through its exit sequences, never because its screens
     // are hidden.
     app.setQuitOnLastWindowClosed(false);
+    // What killed runs of the suite left behind (working files, the office's
+    // pipes and temp folders) goes before anything new is made.
+    sheet::RemoveDeadRunLeftovers();
 
     // "テンプレート" on the input screen opens the template screen.
     costcmp::SetTemplateOpener(

@@ -70,7 +70,15 @@ public:
         }
     }
     bool IsExcelRunning() override { return !FindUserInstances().empty(); }
-    bool CloseRunningExcel() override { return AskUserInstanceToClose(); }
+    bool CloseRunningExcel() override {
+        const CloseRequest request = AskUserInstanceToClose();
+        refused_ = request == CloseRequest::Refused;
+        return request != CloseRequest::NotRunning;
+    }
+    bool CloseRefused() override { return refused_; }
+
+private:
+    bool refused_ = false;
 };
 
 } // namespace
