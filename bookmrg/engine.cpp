@@ -7,7 +7,9 @@
 #include "common/messages.h"
 #include "common/program_start.h"
 #include "spreadsheet/gate.h"
+#include "spreadsheet/office_lock.h"
 #include "spreadsheet/progress.h"
+#include "spreadsheet/run_files.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -143,7 +145,22 @@ bool Consolidation::Prepare() {
 
 bool Consolidation::CopyFirstBook() {
     const QString first = params_.books.value(0);
+    // An output workbook that someone has open is not replaced under them.
+    const QString locked = sheet::ForeignLockMessage(OutputFile(), OutputFile());
+    if (!locked.isEmpty()) {
+        Say(locked, MsgIcon::Exclamation);
+        return false;
+    }
     workingCopy_ = WorkingCopyPath(OutputFile());
+    // Named in this run's record first: a killed run's copy, its lock and
+    // the save's temp file are removed by the next start.
+    sheet::RecordRunFile(workingCopy_);
+    sheet::RecordRunFile(sheet::OfficeLockPath(workingCopy_));
+    {
+        const QFileInfo out(OutputFile());
+        sheet::RecordRunFile(out.absolutePath() + QStringLiteral("/.~") + out.fileName() +
+                             QStringLiteral(".%1.tmp").arg(getpid()));
+    }
     QFile::remove(workingCopy_);
     QFile source(first);
     if (!source.copy(workingCopy_)) {
@@ -289,6 +306,12 @@ bool Consolidation::SaveResultBook(const QString& baseName) {
         std::shared_ptr<sheet::Worksheet> first = output_->Worksheets(1);
         first->Activate();
         first->Cells(1, 1)->Select();
+        // Opened elsewhere while the run went on: not replaced.
+        const QString locked = sheet::ForeignLockMessage(OutputFile(), OutputFile());
+        if (!locked.isEmpty()) {
+            Say(locked, MsgIcon::Exclamation);
+            return false;
+        }
         output_->SaveAs(baseName + QStringLiteral(".xls"));
     } catch (const sheet::SheetError& error) {
         Say(QStringLiteral("ブックを保存できませんでした。") + kCr + OutputFile() + kCr +
