@@ -17,6 +17,14 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstring>
+#include <grp.h>
+#include <pwd.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -467,6 +475,106 @@ TEST(LibreOfficeBackend, GateClosesTheUsersOwnInstance) {
     qputenv("HOME", oldHome);
     if (!oldConfig.isEmpty())
         qputenv("XDG_CONFIG_HOME", oldConfig);
+}
+
+// The pipe sockets of this process's private offices in the shared temp
+// folders.
+QStringList OwnPipeSockets() {
+    QStringList found;
+    const QString pattern = QStringLiteral("OSL_PIPE_*tamra_%1_*").arg(getpid());
+    for (const QString& folder : {QStringLiteral("/tmp"), QStringLiteral("/var/tmp")})
+        for (const QString& name : QDir(folder).entryList({pattern}, QDir::System | QDir::Hidden))
+            found << folder + QLatin1Char('/') + name;
+    return found;
+}
+
+// Connects to a socket as the user nobody; true when the connection was made.
+bool OtherUserConnects(const QString& socketPath) {
+    const QByteArray path = QFile::encodeName(socketPath);
+    const pid_t child = fork();
+    if (child == 0) {
+        if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)
+            _exit(2);
+        const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un addr{};
+        addr.sun_family = AF_UNIX;
+        std::strncpy(addr.sun_path, path.constData(), sizeof addr.sun_path - 1);
+        _exit(connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) != 2) << "could not become nobody";
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// Another local user cannot reach a private office, even when this user's
+// file mode mask would let everyone in; its socket and temp folder go with it.
+TEST(LibreOfficeBackend, NoOtherUserReachesThePrivateOffice) {
+    const mode_t mask = umask(0);
+    auto app = NewApp();
+    umask(mask);
+    const QStringList sockets = OwnPipeSockets();
+    ASSERT_EQ(sockets.size(), 1) << sockets.join(QLatin1Char(' ')).toStdString();
+    struct stat st {};
+    ASSERT_EQ(lstat(QFile::encodeName(sockets[0]).constData(), &st), 0);
+    EXPECT_TRUE(S_ISSOCK(st.st_mode));
+    EXPECT_EQ(st.st_mode & 077, 0u) << std::oct << st.st_mode;
+    if (getuid() == 0)
+        EXPECT_FALSE(OtherUserConnects(sockets[0]));
+    else
+        GTEST_LOG_(INFO) << "not root: no second user to try with";
+    // The office's temp files go to a private folder of its own.
+    QFile environ(QStringLiteral("/proc/%1/environ").arg(sheet::lo::OfficePid(*app)));
+    ASSERT_TRUE(environ.open(QIODevice::ReadOnly));
+    QString officeTmp;
+    for (const QByteArray& entry : environ.readAll().split('\0'))
+        if (entry.startsWith("TMPDIR="))
+            officeTmp = QFile::decodeName(entry.mid(7));
+    ASSERT_TRUE(officeTmp.endsWith(QStringLiteral(".tmp"))) << officeTmp.toStdString();
+    ASSERT_EQ(stat(QFile::encodeName(officeTmp).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+    app->Quit();
+    EXPECT_TRUE(OwnPipeSockets().isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(officeTmp));
+}
+
+// A user the user database does not know would get an office whose pipe is
+// open to everyone: no office is started for them at all.
+TEST(LibreOfficeBackend, NoOfficeForAUserWithoutAPasswdEntry) {
+    if (getuid() != 0)
+        GTEST_SKIP() << "needs root to run as a user without a passwd entry";
+    uid_t stranger = 4242;
+    while (getpwuid(stranger))
+        ++stranger;
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    chmod(QFile::encodeName(home.path()).constData(), 0777);
+    QProcess helper;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("HOME"), home.path());
+    env.remove(QStringLiteral("XDG_CACHE_HOME"));
+    env.remove(QStringLiteral("XDG_CONFIG_HOME"));
+    helper.setProcessEnvironment(env);
+    helper.start(
+        QStringLiteral("setpriv"),
+        {QStringLiteral("--reuid=%1").arg(stranger), QStringLiteral("--regid=%1").arg(stranger),
+         QStringLiteral("--clear-groups"),
+         QCoreApplication::applicationDirPath() + QStringLiteral("/spreadsheet_orphan_helper")});
+    ASSERT_TRUE(helper.waitForStarted(5000));
+    const bool ended = helper.waitForFinished(60000);
+    const QByteArray out = helper.readAllStandardOutput();
+    if (!ended) {
+        helper.kill();
+        helper.waitForFinished(5000);
+    }
+    EXPECT_TRUE(ended) << "an office was started: " << out.toStdString();
+    EXPECT_NE(helper.exitCode(), 0);
+    EXPECT_TRUE(out.trimmed().isEmpty()) << out.toStdString();
+    // It ended on the refusal to start, not on anything else.
+    EXPECT_TRUE(helper.readAllStandardError().contains("429")) << "no refusal";
+    EXPECT_TRUE(QDir(QStringLiteral("/tmp"))
+                    .entryList({QStringLiteral("OSL_PIPE_tamra_*")}, QDir::System)
+                    .isEmpty());
 }
 
 // Runs last: every office started by these tests has ended.
