@@ -156,7 +156,8 @@ CloseRequest AskUserInstanceToClose() {
 
     CloseRequest result = CloseRequest::Refused;
     bool ending = false;
-    if (!PrivatePipeSocket(pipe).isEmpty()) {
+    const QString socket = PrivatePipeSocket(pipe);
+    if (!socket.isEmpty()) {
         try {
             Reference<css::frame::XDesktop2> desktop = Connect(pipe);
             if (desktop.is()) {
@@ -181,8 +182,17 @@ CloseRequest AskUserInstanceToClose() {
     // An instance that stays stops listening on our pipe. One that is ending
     // takes its pipe with it, and a launcher started after it has gone would
     // start a new instance.
-    if (!ending && !FindUserInstances().isEmpty())
+    if (!ending && !FindUserInstances().isEmpty()) {
         Forward(launcher, QStringLiteral("--unaccept=pipe,name=") + accept);
+        // Should the office not have let go of the pipe in time, its name is
+        // taken from the file system: nobody can reach the pipe without it.
+        QElapsedTimer timer;
+        timer.start();
+        while (!socket.isEmpty() && QFileInfo::exists(socket) && timer.elapsed() < 2000)
+            QThread::msleep(50);
+        if (!socket.isEmpty() && IsPrivateSocket(socket))
+            QFile::remove(socket);
+    }
     return result;
 }
 

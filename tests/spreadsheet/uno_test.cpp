@@ -1,6 +1,7 @@
 // The LibreOffice backend against the real office: workbooks made here,
 // saved as .xls, reopened and checked.
 
+#include "common/messages.h"
 #include "spreadsheet/gate.h"
 #include "spreadsheet/lo/inspect.h"
 #include "spreadsheet/lo/running.h"
@@ -575,6 +576,82 @@ TEST(LibreOfficeBackend, NoOfficeForAUserWithoutAPasswdEntry) {
     EXPECT_TRUE(QDir(QStringLiteral("/tmp"))
                     .entryList({QStringLiteral("OSL_PIPE_tamra_*")}, QDir::System)
                     .isEmpty());
+}
+
+// A headless office of the user holding an unsaved document cannot ask
+// anyone: the gate's automatic close asks once, is turned down, ends at once
+// with 「EXCELが終了できません」, leaves the office and its document alone and
+// the office no longer listens on the pipe the gate opened in it.
+TEST(LibreOfficeBackend, GateLeavesAUsersUnsavedWorkAloneAndStopsListening) {
+    if (!sheet::lo::FindUserInstances().isEmpty())
+        GTEST_SKIP() << "an office of this user is open";
+    QTemporaryDir home;
+    const QByteArray oldHome = qgetenv("HOME");
+    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("HOME", home.path().toLocal8Bit());
+    qunsetenv("XDG_CONFIG_HOME");
+    const QString control = QStringLiteral("tamratest_%1").arg(getpid());
+    QProcess user;
+    user.setProgram(sheet::GetAppPath(QStringLiteral("EXCEL.EXE")));
+    user.setArguments({QStringLiteral("--headless"), QStringLiteral("--invisible"),
+                       QStringLiteral("--norestore"), QStringLiteral("--nologo"),
+                       QStringLiteral("--accept=pipe,name=") + control + QStringLiteral(";urp;")});
+    user.start();
+    ASSERT_TRUE(user.waitForStarted(10000));
+    QElapsedTimer timer;
+    timer.start();
+    bool left = false;
+    while (!left && timer.elapsed() < 60000) {
+        left =
+            !sheet::lo::FindUserInstances().isEmpty() && sheet::lo::LeaveUnsavedDocument(control);
+        if (!left)
+            QThread::msleep(200);
+    }
+    ASSERT_TRUE(left);
+    const pid_t userPid = sheet::lo::FindUserInstances().first().pid;
+
+    struct AutoQuitDialog : sheet::GateDialog {
+        GateChoice ShowModal() override { return sheet::GateChoice::AutoQuit; }
+        void Unload() override {}
+    } dialog;
+    struct RealClock : sheet::GateClock {
+        void DoEvents() override {}
+        void Sleep(int ms) override { QThread::msleep(ms); }
+    } clock;
+    struct Sink : common::MessageSink {
+        QStringList texts;
+        common::MsgAnswer Show(const QString&, const QString& text, common::MsgIcon,
+                               common::MsgButtons) override {
+            texts << text;
+            return common::MsgAnswer::Ok;
+        }
+    } sink;
+    // The private office for the run comes first, with a pipe of its own.
+    ASSERT_TRUE(sheet::CurrentExcelProbe().IsExcelInstalled());
+    const QStringList ours = OwnPipeSockets();
+    EXPECT_EQ(ours.size(), 1);
+    common::SetMessageSink(&sink);
+    timer.restart();
+    const int gate = sheet::RunExcelGate(sheet::CurrentExcelProbe(), dialog, clock);
+    common::SetMessageSink(nullptr);
+    EXPECT_EQ(gate, sheet::kGateUnavailable);
+    EXPECT_EQ(sink.texts, QStringList{QStringLiteral("EXCELが終了できません")});
+    EXPECT_TRUE(unotest::ProcessAlive(userPid));
+    // The pipe the gate had the office open is gone; only the private
+    // office the gate started for the run is left listening.
+    EXPECT_EQ(OwnPipeSockets(), ours);
+
+    kill(userPid, SIGKILL);
+    user.waitForFinished(10000);
+    if (user.state() != QProcess::NotRunning)
+        user.kill();
+    for (const QString& folder : {QStringLiteral("/tmp"), QStringLiteral("/var/tmp")})
+        for (const QString& name :
+             QDir(folder).entryList({QStringLiteral("OSL_PIPE_*") + control}, QDir::System))
+            QFile::remove(folder + QLatin1Char('/') + name);
+    qputenv("HOME", oldHome);
+    if (!oldConfig.isEmpty())
+        qputenv("XDG_CONFIG_HOME", oldConfig);
 }
 
 // Runs last: every office started by these tests has ended.
