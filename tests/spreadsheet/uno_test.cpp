@@ -5,6 +5,8 @@
 #include "spreadsheet/gate.h"
 #include "spreadsheet/lo/inspect.h"
 #include "spreadsheet/lo/running.h"
+#include "spreadsheet/office_lock.h"
+#include "spreadsheet/run_files.h"
 #include "spreadsheet/spreadsheet.h"
 #include "uno_support.h"
 
@@ -77,6 +79,28 @@ std::shared_ptr<sheet::Workbook> MakeBook(sheet::Application& app, const QString
         copy->SetName(names[i]);
     }
     return book;
+}
+
+// The temp folder an office process was given.
+QString OfficeTempDir(pid_t office) {
+    QFile environ(QStringLiteral("/proc/%1/environ").arg(office));
+    if (!environ.open(QIODevice::ReadOnly))
+        return QString();
+    for (const QByteArray& entry : environ.readAll().split('\0'))
+        if (entry.startsWith("TMPDIR="))
+            return QFile::decodeName(entry.mid(7));
+    return QString();
+}
+
+// The pipe sockets of this process's private offices in the shared temp
+// folders.
+QStringList OwnPipeSockets() {
+    QStringList found;
+    const QString pattern = QStringLiteral("OSL_PIPE_*tamra_%1_*").arg(getpid());
+    for (const QString& folder : {QStringLiteral("/tmp"), QStringLiteral("/var/tmp")})
+        for (const QString& name : QDir(folder).entryList({pattern}, QDir::System | QDir::Hidden))
+            found << folder + QLatin1Char('/') + name;
+    return found;
 }
 
 TEST(LibreOfficeBackend, MergeIndexSaveAndReopen) {
@@ -362,13 +386,36 @@ TEST(LibreOfficeBackend, NoPrivateInstanceOutlivesAKilledProgram) {
     const pid_t office = helper.readLine().trimmed().toInt();
     ASSERT_GT(office, 0);
     EXPECT_TRUE(unotest::ProcessAlive(office));
-    kill(pid_t(helper.processId()), SIGKILL);
+    const QString officeTmp = OfficeTempDir(office);
+    ASSERT_FALSE(officeTmp.isEmpty());
+    const pid_t helperPid = pid_t(helper.processId());
+    kill(helperPid, SIGKILL);
     helper.waitForFinished(5000);
     QElapsedTimer timer;
     timer.start();
     while (unotest::ProcessAlive(office) && timer.elapsed() < 10000)
         QThread::msleep(50);
     EXPECT_FALSE(unotest::ProcessAlive(office));
+
+    // The killed office left its pipe socket and its temp folder; the next
+    // start of a program removes them, and nothing of a live run.
+    const QString pattern = QStringLiteral("OSL_PIPE_*tamra_%1_*").arg(helperPid);
+    const QStringList left = QDir(QStringLiteral("/tmp")).entryList({pattern}, QDir::System);
+    EXPECT_EQ(left.size(), 1);
+    EXPECT_TRUE(QFileInfo::exists(officeTmp));
+    sheet::RemoveDeadRunLeftovers();
+    EXPECT_TRUE(QDir(QStringLiteral("/tmp")).entryList({pattern}, QDir::System).isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(officeTmp));
+    // Another program starting while a run goes on leaves that run alone.
+    auto live = NewApp();
+    const QStringList ours = OwnPipeSockets();
+    const QString liveTmp = OfficeTempDir(sheet::lo::OfficePid(*live));
+    sheet::RemoveDeadRunLeftovers();
+    EXPECT_EQ(OwnPipeSockets(), ours);
+    EXPECT_TRUE(QFileInfo::exists(liveTmp));
+    auto book = live->Workbooks().Add();
+    EXPECT_EQ(book->SheetCount(), 1);
+    live->Quit();
 }
 
 TEST(LibreOfficeBackend, GateProbeKeepsTheInstanceItStarted) {
@@ -478,17 +525,6 @@ TEST(LibreOfficeBackend, GateClosesTheUsersOwnInstance) {
         qputenv("XDG_CONFIG_HOME", oldConfig);
 }
 
-// The pipe sockets of this process's private offices in the shared temp
-// folders.
-QStringList OwnPipeSockets() {
-    QStringList found;
-    const QString pattern = QStringLiteral("OSL_PIPE_*tamra_%1_*").arg(getpid());
-    for (const QString& folder : {QStringLiteral("/tmp"), QStringLiteral("/var/tmp")})
-        for (const QString& name : QDir(folder).entryList({pattern}, QDir::System | QDir::Hidden))
-            found << folder + QLatin1Char('/') + name;
-    return found;
-}
-
 // Connects to a socket as the user nobody; true when the connection was made.
 bool OtherUserConnects(const QString& socketPath) {
     const QByteArray path = QFile::encodeName(socketPath);
@@ -525,12 +561,7 @@ TEST(LibreOfficeBackend, NoOtherUserReachesThePrivateOffice) {
     else
         GTEST_LOG_(INFO) << "not root: no second user to try with";
     // The office's temp files go to a private folder of its own.
-    QFile environ(QStringLiteral("/proc/%1/environ").arg(sheet::lo::OfficePid(*app)));
-    ASSERT_TRUE(environ.open(QIODevice::ReadOnly));
-    QString officeTmp;
-    for (const QByteArray& entry : environ.readAll().split('\0'))
-        if (entry.startsWith("TMPDIR="))
-            officeTmp = QFile::decodeName(entry.mid(7));
+    const QString officeTmp = OfficeTempDir(sheet::lo::OfficePid(*app));
     ASSERT_TRUE(officeTmp.endsWith(QStringLiteral(".tmp"))) << officeTmp.toStdString();
     ASSERT_EQ(stat(QFile::encodeName(officeTmp).constData(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0700u);
