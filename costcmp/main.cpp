@@ -1,3 +1,4 @@
+#include "common/data_folder.h"
 #include "common/ui/app_init.h"
 #include "costcmp/costcmp_main.h"
 #include "costcmp/frm_costcmp1.h"
@@ -30,5 +31,6 @@ int main(int argc, char** argv) {
 
     costcmp::CostCmpMain program;
     program.StartUp();
+    sheet::RemoveDeadSettingsTemps(common::DataFolder(), QString::fromLatin1(costcmp::kProgramId));
     return app.exec();
 }

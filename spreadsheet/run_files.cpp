@@ -151,6 +151,38 @@ void RemoveDeadRunLeftovers() {
     }
 }
 
+bool AnotherInstanceRuns() {
+    const QString self = QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
+    if (self.isEmpty())
+        return true; // cannot tell: assume it does
+    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
+    for (const QString& entry : entries) {
+        bool numeric = false;
+        const pid_t pid = entry.toInt(&numeric);
+        if (!numeric || pid == getpid())
+            continue;
+        const QString exe = QStringLiteral("/proc/") + entry + QStringLiteral("/exe");
+        if (!IsOurs(QStringLiteral("/proc/") + entry) || ProcessStartTime(pid).isEmpty())
+            continue;
+        if (QFileInfo(exe).symLinkTarget() == self)
+            return true;
+    }
+    return false;
+}
+
+void RemoveDeadSettingsTemps(const QString& dataFolder, const QString& programId) {
+    if (dataFolder.isEmpty() || AnotherInstanceRuns())
+        return;
+    const QDir folder(dataFolder);
+    const QString prefix = programId + QStringLiteral(".PRM.");
+    for (const QString& name : folder.entryList({prefix + QStringLiteral("??????")},
+                                                QDir::Files | QDir::Hidden | QDir::System)) {
+        const QString path = folder.filePath(name);
+        if (name.size() == prefix.size() + 6 && IsOurs(path))
+            QFile::remove(path);
+    }
+}
+
 bool IsDeadRunOfficeLock(const QString& lockFile) {
     OfficeLock lock;
     return ReadOfficeLock(lockFile, &lock) && IsDeadRunLock(lock);

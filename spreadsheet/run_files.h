@@ -26,6 +26,16 @@ void RecordRunFile(const QString& path);
 // private profiles that no live run holds. Called at each program's start.
 void RemoveDeadRunLeftovers();
 
+// True when another process of this user runs the same program file as this
+// process.
+bool AnotherInstanceRuns();
+
+// Removes the temp files a killed save of the program's own settings file
+// left in the data folder ("<programId>.PRM.XXXXXX"), unless another instance
+// of the program runs (it may be saving at this moment). Each program owns
+// its settings file, so these names are its own.
+void RemoveDeadSettingsTemps(const QString& dataFolder, const QString& programId);
+
 // The folder of the records (for tests).
 QString RunRecordFolder();
 

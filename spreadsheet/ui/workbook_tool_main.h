@@ -27,6 +27,7 @@ int RunWorkbookTool(int argc, char** argv, const QString& programId, void (*prep
     common::LetEventsRun(2);
     common::SetDataFolder();
     RemoveDeadRunLeftovers();
+    RemoveDeadSettingsTemps(common::DataFolder(), programId);
 
     InstallGateWindows();
     if (prepare)

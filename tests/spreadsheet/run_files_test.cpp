@@ -126,4 +126,19 @@ TEST(OfficeLock, ReadsTheHolderAndDescribesIt) {
     EXPECT_TRUE(QFile::exists(lockFile));
 }
 
+// A settings save killed between writing its temp file and renaming it:
+// the program's own temp files go at its next start, nothing else does.
+TEST_F(RunFilesTest, SettingsTempsOfTheProgramGoWhenNoOtherInstanceRuns) {
+    EXPECT_FALSE(sheet::AnotherInstanceRuns());
+    const QString data = temp_.filePath(QStringLiteral("data"));
+    ASSERT_TRUE(QDir().mkpath(data));
+    for (const char* name : {"BOOKMRG.PRM", "BOOKMRG.PRM.aB3xYz", "BOOKMRG.PRM.Q1w2E3",
+                             "BOOKMRG.PRM.toolong1", "SHTLIST.PRM.aB3xYz", "MODORI.DAT"})
+        Write(data + QLatin1Char('/') + QLatin1String(name), "x");
+    sheet::RemoveDeadSettingsTemps(data, QStringLiteral("BOOKMRG"));
+    EXPECT_EQ(QDir(data).entryList(QDir::Files),
+              (QStringList{QStringLiteral("BOOKMRG.PRM"), QStringLiteral("BOOKMRG.PRM.toolong1"),
+                           QStringLiteral("MODORI.DAT"), QStringLiteral("SHTLIST.PRM.aB3xYz")}));
+}
+
 } // namespace
