@@ -5,10 +5,12 @@
 #include "costcmp/report_sheet.h"
 #include "spreadsheet/gate.h"
 #include "spreadsheet/progress.h"
+#include "spreadsheet/run_files.h"
 #include "spreadsheet/spreadsheet.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 
 #include <memory>
 
@@ -138,6 +140,11 @@ bool MakeWorkFile(const Calculation& calc, const ReportFiles& files, ProgressVie
     }
 
     try {
+        // The save is written to a temp file beside the work file first; a
+        // killed run's one is removed at the next start.
+        const QFileInfo work(files.workPath);
+        sheet::RecordRunFile(work.absolutePath() + QStringLiteral("/.~") + work.fileName() +
+                             QStringLiteral(".%1.tmp").arg(QCoreApplication::applicationPid()));
         run.newBook->SaveAs(files.workPath);
         view.SetBarValue(ProgressBar::Bar2, 100);
         view.ProcessEvents();
