@@ -7,6 +7,8 @@
 #include <QStandardPaths>
 #include <QUrl>
 
+#include <sys/stat.h>
+
 namespace sheet {
 
 QString OfficeLockPath(const QString& document) {
@@ -90,21 +92,52 @@ bool IsDeadRunLock(const OfficeLock& lock) {
     return true;
 }
 
-QString ForeignLockMessage(const QString& document, const QString& shownPath) {
-    const QString lockFile = OfficeLockPath(document);
-    OfficeLock lock;
-    if (!QFileInfo::exists(lockFile))
-        return QString();
-    if (ReadOfficeLock(lockFile, &lock) && IsDeadRunLock(lock)) {
-        QFile::remove(lockFile);
-        return QString();
+namespace {
+
+bool SameFile(const QString& a, const QString& b) {
+    struct stat sa {
+    }, sb{};
+    return stat(QFile::encodeName(a).constData(), &sa) == 0 &&
+           stat(QFile::encodeName(b).constData(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
+}
+
+// The locks that may stand for the document: its own, and those of other
+// names of the same file (hard links) in its folder.
+QStringList LocksOf(const QString& document) {
+    QStringList locks{OfficeLockPath(document)};
+    const QFileInfo info(document);
+    const QDir folder = info.absoluteDir();
+    const QStringList names =
+        folder.entryList({QStringLiteral(".~lock.*#")}, QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& name : names) {
+        const QString lock = folder.filePath(name);
+        const QString other = folder.filePath(name.mid(7).chopped(1));
+        if (lock != locks.first() && other != info.absoluteFilePath() && SameFile(other, document))
+            locks << lock;
     }
-    const QString cr = QStringLiteral("\r");
-    return QStringLiteral("このブックは他で開かれているため、処理できません。") + cr + shownPath +
-           cr + QStringLiteral("使用中：") + DescribeHolder(lock) + cr +
-           QStringLiteral("ブックを閉じてから、もう一度実行してください。") + cr +
-           QStringLiteral("（誰も開いていない場合は、ロックファイル ") + lockFile +
-           QStringLiteral(" を削除してください。）");
+    return locks;
+}
+
+} // namespace
+
+QString ForeignLockMessage(const QString& document, const QString& shownPath) {
+    for (const QString& lockFile : LocksOf(document)) {
+        OfficeLock lock;
+        if (!QFileInfo::exists(lockFile))
+            continue;
+        if (ReadOfficeLock(lockFile, &lock) && IsDeadRunLock(lock)) {
+            QFile::remove(lockFile);
+            continue;
+        }
+        const QString cr = QStringLiteral("\r");
+        return QStringLiteral("このブックは他で開かれているため、処理できません。") + cr +
+               shownPath + cr + QStringLiteral("使用中：") + DescribeHolder(lock) + cr +
+               QStringLiteral("ブックを閉じてから、もう一度実行してください。") + cr +
+               QStringLiteral("（誰も開いていない場合は、ロックファイル ") + lockFile +
+               QStringLiteral(" を削除してください。）");
+    }
+    return QString();
 }
 
 } // namespace sheet

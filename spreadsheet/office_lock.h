@@ -34,9 +34,10 @@ QString SuiteCacheFolder();
 // run holds: a leftover of a killed run, not someone's open document.
 bool IsDeadRunLock(const OfficeLock& lock);
 
-// Why `document` may not be replaced: the office's lock file beside it names
-// someone who has it open (another user, another office of this user, a live
-// run of the suite). Empty when there is no lock or it is a dead run's
+// Why `document` may not be replaced: the office's lock file beside it (or
+// beside another name of the same file in its folder) names someone who has
+// it open (another user, another office of this user, a live run of the
+// suite). Empty when there is no lock or it is a dead run's
 // leftover, which is then removed. `shownPath` is the path the user knows.
 QString ForeignLockMessage(const QString& document, const QString& shownPath);
 

@@ -201,6 +201,21 @@ TEST_F(ShtlistUnoTest, ALinkIsFollowedAndAWorkbookOpenInAnotherOfficeIsRefused) 
     EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral(".~")),
               QStringList());
 
+    // A second hard link: one save, seen under both names.
+    const QString hard = dir_.filePath(QStringLiteral("別名.xls"));
+    ASSERT_EQ(::link(QFile::encodeName(real).constData(), QFile::encodeName(hard).constData()), 0);
+    target_ = hard;
+    Run();
+    EXPECT_EQ(messages_.Count(), 0) << messages_.LastText().toStdString();
+    EXPECT_EQ(Bytes(hard), Bytes(real));
+    {
+        auto book = app_->Workbooks().Open(real, {true, {}});
+        EXPECT_EQ(SheetNames(*book).size(), 5);
+        book->Close();
+    }
+    EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral(".~")),
+              QStringList());
+
     // Another instance, on a profile of its own, opens the workbook.
     const QString bin = QFileInfo(sheet::GetAppPath(QStringLiteral("EXCEL.EXE"))).canonicalPath() +
                         QStringLiteral("/soffice.bin");
@@ -235,7 +250,7 @@ TEST_F(ShtlistUnoTest, ALinkIsFollowedAndAWorkbookOpenInAnotherOfficeIsRefused) 
     EXPECT_TRUE(messages_.LastText().contains(QLatin1Char('@') + QSysInfo::machineHostName()))
         << messages_.LastText().toStdString();
     EXPECT_EQ(Bytes(real), before);
-    EXPECT_EQ(process_.starts.size(), 1); // only the first run's
+    EXPECT_EQ(process_.starts.size(), 2); // only the earlier runs'
     QFile::remove(lockFile);
 }
 

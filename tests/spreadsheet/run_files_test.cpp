@@ -124,6 +124,19 @@ TEST(OfficeLock, ReadsTheHolderAndDescribesIt) {
         sheet::ForeignLockMessage(dir.filePath(QStringLiteral("a.xls")), QStringLiteral("a.xls"))
             .contains(QStringLiteral("不明なユーザー")));
     EXPECT_TRUE(QFile::exists(lockFile));
+
+    // Held open under another name of the same file (a hard link).
+    QFile::remove(lockFile);
+    const QString doc = dir.filePath(QStringLiteral("a.xls"));
+    const QString other = dir.filePath(QStringLiteral("b.xls"));
+    Write(doc, "book");
+    ASSERT_EQ(link(QFile::encodeName(doc).constData(), QFile::encodeName(other).constData()), 0);
+    Write(sheet::OfficeLockPath(other), ",sato,pc-12,08.12.2026 10:00,file:///x;");
+    EXPECT_TRUE(sheet::ForeignLockMessage(doc, QStringLiteral("a.xls"))
+                    .contains(QStringLiteral("sato@pc-12")));
+    Write(dir.filePath(QStringLiteral("c.xls")), "another book");
+    EXPECT_EQ(sheet::ForeignLockMessage(dir.filePath(QStringLiteral("c.xls")), QString()),
+              QString());
 }
 
 // A settings save killed between writing its temp file and renaming it:
