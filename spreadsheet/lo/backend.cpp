@@ -1,6 +1,7 @@
 // Entry points of the LibreOffice backend: the application factory, the
 // gate's probe and the application path.
 
+#include "common/messages.h"
 #include "spreadsheet/gate.h"
 #include "spreadsheet/lo/inspect.h"
 #include "spreadsheet/lo/objects.h"
@@ -66,6 +67,13 @@ public:
             return true;
         if (OfficeLauncher().isEmpty())
             return false;
+        // Installed, but it cannot be started safely for this user: the
+        // reason is said before the gate's own message.
+        const QString unsafe = PipeSecurityProblem();
+        if (!unsafe.isEmpty()) {
+            common::ShowMessage(unsafe, common::MsgIcon::Critical, common::MsgButtons::Ok);
+            return false;
+        }
         try {
             std::unique_ptr<OfficeInstance> office = OfficeInstance::Start();
             static const bool registered = (std::atexit(KillPendingAtExit), true);
