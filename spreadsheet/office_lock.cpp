@@ -71,17 +71,31 @@ QString SuiteCacheFolder() {
            QStringLiteral("/TamrasystemHikaku");
 }
 
-bool IsDeadRunLock(const OfficeLock& lock) {
+namespace {
+
+// The profile folder a lock names, when it is one of the suite's.
+QString SuiteProfileOf(const OfficeLock& lock) {
     const QUrl url(lock.profileUrl);
     if (!url.isLocalFile())
-        return false;
+        return QString();
     const QString profile = QDir::cleanPath(url.toLocalFile());
     const QString prefix = SuiteCacheFolder() + QStringLiteral("/lo-profile-");
     if (!profile.startsWith(prefix))
-        return false;
+        return QString();
     bool numeric = false;
     profile.mid(prefix.size()).toInt(&numeric);
-    if (!numeric)
+    return numeric ? profile : QString();
+}
+
+} // namespace
+
+bool NamesSuiteProfile(const OfficeLock& lock) {
+    return !SuiteProfileOf(lock).isEmpty();
+}
+
+bool IsDeadRunLock(const OfficeLock& lock) {
+    const QString profile = SuiteProfileOf(lock);
+    if (profile.isEmpty())
         return false;
     // A live run holds its profile's lock for as long as its office runs.
     QLockFile held(profile + QStringLiteral(".lock"));

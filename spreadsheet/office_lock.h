@@ -30,6 +30,9 @@ QString DescribeHolder(const OfficeLock& lock);
 // runs): ~/.cache/TamrasystemHikaku.
 QString SuiteCacheFolder();
 
+// True when the lock names one of the suite's private profiles.
+bool NamesSuiteProfile(const OfficeLock& lock);
+
 // True when the lock names one of the suite's private profiles that no live
 // run holds: a leftover of a killed run, not someone's open document.
 bool IsDeadRunLock(const OfficeLock& lock);

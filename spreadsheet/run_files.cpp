@@ -65,26 +65,34 @@ bool IsOurs(const QString& path) {
     return lstat(QFile::encodeName(path).constData(), &st) == 0 && st.st_uid == getuid();
 }
 
-// Removes one listed path if it is something the suite makes.
-void RemoveLeftover(const QString& path) {
+// Removes one listed path if it is something the suite makes. True when it
+// is to be tried again at a later start: a lock of one of the suite's
+// profiles that a live run holds at this moment (profiles are reused, so the
+// holder may be a later run, done soon).
+bool RemoveLeftover(const QString& path) {
     const QFileInfo info(path);
     const QString name = info.fileName();
     if (!IsOurs(path))
-        return;
+        return false;
     if (name.startsWith(QLatin1String(".~lock.")) && name.endsWith(QLatin1Char('#'))) {
         OfficeLock lock;
-        if (ReadOfficeLock(path, &lock) && IsDeadRunLock(lock))
+        if (!ReadOfficeLock(path, &lock))
+            return false;
+        if (IsDeadRunLock(lock)) {
             QFile::remove(path);
-        return;
+            return false;
+        }
+        return NamesSuiteProfile(lock);
     }
     if (name.startsWith(QLatin1String(".~")) || name.startsWith(QLatin1String("OSL_PIPE_"))) {
         if (!info.isDir() || info.isSymLink())
             QFile::remove(path);
-        return;
+        return false;
     }
     const QString cache = SuiteCacheFolder() + QLatin1Char('/');
     if (QDir::cleanPath(path).startsWith(cache) && info.isDir() && !info.isSymLink())
         QDir(path).removeRecursively();
+    return false;
 }
 
 } // namespace
@@ -132,10 +140,16 @@ void RemoveDeadRunLeftovers() {
             continue;
         const QList<QByteArray> lines = record.readAll().split('\n');
         record.close();
+        QByteArray kept;
         for (const QByteArray& line : lines)
-            if (!line.isEmpty())
-                RemoveLeftover(QFile::decodeName(line));
-        QFile::remove(path);
+            if (!line.isEmpty() && RemoveLeftover(QFile::decodeName(line)))
+                kept += line + '\n';
+        if (kept.isEmpty()) {
+            QFile::remove(path);
+        } else if (record.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+            record.write(kept);
+            record.close();
+        }
     }
     // The temp folders of the private profiles (lo-profile-<n>.tmp) that no
     // live run holds.

@@ -98,7 +98,21 @@ TEST_F(RunFilesTest, ADeadRunsFilesGoAndEverythingElseStays) {
     EXPECT_TRUE(QFile::exists(live));
     EXPECT_FALSE(QFileInfo::exists(cache + QStringLiteral("/lo-profile-5.tmp")));
     EXPECT_TRUE(QFileInfo::exists(cache + QStringLiteral("/lo-profile-6.tmp/lu5678.tmp")));
-    // Only the live run's record is left.
+    // The dead run's record keeps the one lock that may go later: its
+    // profile is held by a run that will end.
+    const QString deadRecord = sheet::RunRecordFolder() + QLatin1Char('/') +
+                               QSysInfo::machineHostName() +
+                               QStringLiteral("-%1-12345.lst").arg(dead);
+    QFile record(deadRecord);
+    ASSERT_TRUE(record.open(QIODevice::ReadOnly));
+    EXPECT_EQ(record.readAll(), QFile::encodeName(otherLock) + '\n');
+    record.close();
+
+    // That run has ended: its profile's lock goes, and with it the record.
+    held.unlock();
+    sheet::RemoveDeadRunLeftovers();
+    EXPECT_FALSE(QFile::exists(otherLock));
+    EXPECT_TRUE(QFile::exists(userLock));
     const QStringList records = QDir(sheet::RunRecordFolder()).entryList(QDir::Files);
     ASSERT_EQ(records.size(), 1);
     EXPECT_TRUE(records[0].contains(QStringLiteral("-%1-").arg(getpid())));
