@@ -157,9 +157,13 @@ bool Consolidation::CopyFirstBook() {
     sheet::RecordRunFile(workingCopy_);
     sheet::RecordRunFile(sheet::OfficeLockPath(workingCopy_));
     {
+        // The save goes to a temp file beside the output, which the office
+        // locks while it writes it.
         const QFileInfo out(OutputFile());
-        sheet::RecordRunFile(out.absolutePath() + QStringLiteral("/.~") + out.fileName() +
-                             QStringLiteral(".%1.tmp").arg(getpid()));
+        const QString saveTemp = out.absolutePath() + QStringLiteral("/.~") + out.fileName() +
+                                 QStringLiteral(".%1.tmp").arg(getpid());
+        sheet::RecordRunFile(saveTemp);
+        sheet::RecordRunFile(sheet::OfficeLockPath(saveTemp));
     }
     QFile::remove(workingCopy_);
     QFile source(first);

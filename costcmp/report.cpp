@@ -4,6 +4,7 @@
 #include "common/program_start.h"
 #include "costcmp/report_sheet.h"
 #include "spreadsheet/gate.h"
+#include "spreadsheet/office_lock.h"
 #include "spreadsheet/progress.h"
 #include "spreadsheet/run_files.h"
 #include "spreadsheet/spreadsheet.h"
@@ -140,11 +141,14 @@ bool MakeWorkFile(const Calculation& calc, const ReportFiles& files, ProgressVie
     }
 
     try {
-        // The save is written to a temp file beside the work file first; a
-        // killed run's one is removed at the next start.
+        // The save is written to a temp file beside the work file first (the
+        // office locks it while writing); a killed run's ones are removed at
+        // the next start.
         const QFileInfo work(files.workPath);
-        sheet::RecordRunFile(work.absolutePath() + QStringLiteral("/.~") + work.fileName() +
-                             QStringLiteral(".%1.tmp").arg(QCoreApplication::applicationPid()));
+        const QString saveTemp = work.absolutePath() + QStringLiteral("/.~") + work.fileName() +
+                                 QStringLiteral(".%1.tmp").arg(QCoreApplication::applicationPid());
+        sheet::RecordRunFile(saveTemp);
+        sheet::RecordRunFile(sheet::OfficeLockPath(saveTemp));
         run.newBook->SaveAs(files.workPath);
         view.SetBarValue(ProgressBar::Bar2, 100);
         view.ProcessEvents();

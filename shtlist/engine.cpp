@@ -206,6 +206,8 @@ bool SheetListRun::SaveTarget() {
     const QString temp = SaveTempPath(info);
     sheet::RecordRunFile(temp);
     sheet::RecordRunFile(OfficeSaveTempPath(temp));
+    // The office locks the file it writes while it writes it.
+    sheet::RecordRunFile(sheet::OfficeLockPath(OfficeSaveTempPath(temp)));
     QFile::remove(temp);
     try {
         target_->SaveAs(temp);
