@@ -364,6 +364,7 @@ void LoWorkbook::SaveAs(const QString& fileName) {
     const QString temp = target.absolutePath() + QStringLiteral("/.~") + target.fileName() +
                          QStringLiteral(".%1.tmp").arg(getpid());
     QFile::remove(temp);
+    KeepTextResults();
     try {
         Call(cannotSave, [&] {
             Reference<css::frame::XStorable> storable(doc_, UNO_QUERY_THROW);
@@ -385,6 +386,46 @@ void LoWorkbook::SaveAs(const QString& fileName) {
     }
     name_ = target.fileName();
     fullName_ = path;
+}
+
+void LoWorkbook::KeepTextResults() {
+    // A saved file stores each formula's result for readers that do not
+    // calculate. The office writes a formula cell's result by the kind of
+    // value the formula was last known to give; for formulas read from a
+    // file that kind stays "number" whatever they give, so a text result
+    // ("SAAS", a HYPERLINK's caption) would be stored as 0. Entering such a
+    // formula again lets the office learn its kind; an array formula is left
+    // as it is (entering one of its cells alone would break it).
+    Call(QStringLiteral("数式の結果を保存用に整えられません。"), [&] {
+        Reference<css::container::XIndexAccess> sheets(Sheets(), UNO_QUERY_THROW);
+        for (sal_Int32 i = 0; i < sheets->getCount(); ++i) {
+            Reference<css::sheet::XSpreadsheet> sheet(sheets->getByIndex(i), UNO_QUERY_THROW);
+            Reference<css::sheet::XSheetCellRanges> ranges =
+                Reference<css::sheet::XCellRangesQuery>(sheet, UNO_QUERY_THROW)
+                    ->queryFormulaCells(css::sheet::FormulaResult::STRING);
+            if (!ranges.is())
+                continue;
+            for (const css::table::CellRangeAddress& a : ranges->getRangeAddresses()) {
+                Reference<css::sheet::XCellRangeFormula> block(
+                    sheet->getCellRangeByPosition(a.StartColumn, a.StartRow, a.EndColumn, a.EndRow),
+                    UNO_QUERY_THROW);
+                Sequence<Sequence<OUString>> rows = block->getFormulaArray();
+                bool plain = true;
+                for (const auto& row : std::as_const(rows))
+                    for (const OUString& f : row)
+                        plain = plain && !f.startsWith("{");
+                if (plain) {
+                    block->setFormulaArray(rows);
+                    continue;
+                }
+                for (sal_Int32 r = 0; r < rows.getLength(); ++r)
+                    for (sal_Int32 c = 0; c < rows[r].getLength(); ++c)
+                        if (!rows[r][c].startsWith("{"))
+                            sheet->getCellByPosition(a.StartColumn + c, a.StartRow + r)
+                                ->setFormula(rows[r][c]);
+            }
+        }
+    });
 }
 
 void LoWorkbook::Close() {

@@ -73,6 +73,9 @@ public:
     void MakeActiveSheet(const Reference<css::sheet::XSpreadsheet>& sheet);
 
 private:
+    // Gives formulas with a text result a stored result before a save.
+    void KeepTextResults();
+
     std::shared_ptr<Session> session_;
     Reference<css::lang::XComponent> component_;
     Reference<css::sheet::XSpreadsheetDocument> doc_;
