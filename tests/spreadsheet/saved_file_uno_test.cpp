@@ -72,3 +72,88 @@ TEST(SavedWorkbook, TextResultsOfFormulasAreStoredWithTheFile) {
 }
 
 } // namespace
+
+namespace {
+
+QString Read(sheet::Workbook& book, int sheetIndex, int row, int column) {
+    const sheet::CellValue v = book.Worksheets(sheetIndex)->Cells(row, column)->Value();
+    if (const auto* d = std::get_if<double>(&v))
+        return QString::number(*d);
+    if (const auto* t = std::get_if<QString>(&v))
+        return *t;
+    return QStringLiteral("<empty>");
+}
+
+TEST(SavedWorkbook, EachFormatIsWrittenAsAskedAndReadBackAsWhatItHolds) {
+    QTemporaryDir dir;
+    auto app = sheet::CreateApplication();
+    const struct {
+        QString name;
+        int format;
+        QString container;
+    } cases[] = {
+        {QStringLiteral("classic.xls"), sheet::xlNormal, QStringLiteral("cfb")},
+        {QStringLiteral("modern.xlsx"), sheet::xlOpenXMLWorkbook, QStringLiteral("zip")},
+        {QStringLiteral("macro.xlsm"), sheet::xlOpenXMLWorkbookMacroEnabled, QStringLiteral("zip")},
+        {QStringLiteral("open.ods"), sheet::xlOpenDocumentSpreadsheet, QStringLiteral("zip")},
+        // A workbook of today's format under the classic name.
+        {QStringLiteral("named.xls"), sheet::xlOpenXMLWorkbook, QStringLiteral("zip")},
+    };
+    for (const auto& c : cases) {
+        auto book = app->Workbooks().Add();
+        auto s = book->Worksheets(1);
+        s->Cells(1, 1)->SetValue(QStringLiteral("左上"));
+        // Beyond the classic format's 256 columns and 65,536 rows.
+        s->Cells(70000, 300)->SetValue(7.0);
+        EXPECT_EQ(s->ContentExtent().rows, 70000);
+        EXPECT_EQ(s->ContentExtent().columns, 300);
+        const QString path = dir.filePath(c.name);
+        book->SaveAs(path, c.format);
+        book->Close();
+        EXPECT_EQ(xlsread::Container(path), c.container) << c.name.toStdString();
+        auto again = app->Workbooks().Open(path);
+        EXPECT_EQ(again->FileFormat(), c.format) << c.name.toStdString();
+        EXPECT_EQ(Read(*again, 1, 1, 1), QStringLiteral("左上"));
+        const sheet::CellExtent extent = again->Worksheets(1)->ContentExtent();
+        if (c.format == sheet::xlNormal) {
+            EXPECT_EQ(extent.rows, 1) << c.name.toStdString(); // cut by the format
+        } else {
+            EXPECT_EQ(extent.rows, 70000) << c.name.toStdString();
+            EXPECT_EQ(extent.columns, 300) << c.name.toStdString();
+            EXPECT_EQ(Read(*again, 1, 70000, 300), QStringLiteral("7"));
+        }
+        again->Close();
+    }
+    app->Quit();
+}
+
+TEST(SavedWorkbook, APasswordGivenOnSavingProtectsTheFileInEveryFormat) {
+    QTemporaryDir dir;
+    auto app = sheet::CreateApplication();
+    for (int format : {int(sheet::xlNormal), int(sheet::xlOpenXMLWorkbook),
+                       int(sheet::xlOpenDocumentSpreadsheet)}) {
+        auto book = app->Workbooks().Add();
+        book->Worksheets(1)->Cells(1, 1)->SetValue(QStringLiteral("秘密"));
+        const QString path =
+            dir.filePath(QStringLiteral("locked.") + sheet::FileFormatExtension(format));
+        book->SaveAs(path, format, QStringLiteral("pw1"));
+        book->Close();
+        std::shared_ptr<sheet::Workbook> open;
+        EXPECT_THROW(open = app->Workbooks().Open(path), sheet::SheetError) << format;
+        sheet::CloseQuietly(open);
+        EXPECT_THROW(open = app->Workbooks().Open(path, {false, QStringLiteral("wrong")}),
+                     sheet::SheetError)
+            << format;
+        sheet::CloseQuietly(open);
+        auto again = app->Workbooks().Open(path, {false, QStringLiteral("pw1")});
+        EXPECT_EQ(again->FileFormat(), format);
+        EXPECT_EQ(Read(*again, 1, 1, 1), QStringLiteral("秘密"));
+        again->Close();
+        if (format == sheet::xlNormal) {
+            EXPECT_TRUE(xlsread::Read(path).encrypted);
+        }
+    }
+    app->Quit();
+}
+
+} // namespace
