@@ -35,10 +35,11 @@ void LetEventsRun() {
 }
 
 // The new content is written here first: in the target's folder, so that the
-// final rename replaces the file in one step, and hidden.
+// final rename replaces the file in one step, and hidden. It keeps the
+// target's name (the format is given to the save, not taken from the name).
 QString SaveTempPath(const QFileInfo& target) {
     return target.absolutePath() + QStringLiteral("/.~shtlist-%1-").arg(getpid()) +
-           target.completeBaseName() + QStringLiteral(".xls");
+           target.fileName();
 }
 
 } // namespace
@@ -71,8 +72,8 @@ void SheetListRun::CreateApplication() {
 }
 
 OpenResult SheetListRun::OpenTarget() {
-    const OpenResult result = bookmrg::OpenAskingPassword(app_->Workbooks(), targetPath_,
-                                                          targetPath_, {}, &target_, &openError_);
+    const OpenResult result = bookmrg::OpenAskingPassword(
+        app_->Workbooks(), targetPath_, targetPath_, {}, &target_, &openError_, &password_);
     if (result == OpenResult::Opened)
         targetFile_ = target_->FullName();
     return result;
@@ -152,7 +153,10 @@ bool SheetListRun::SaveTarget() {
     const QString temp = SaveTempPath(info);
     QFile::remove(temp);
     try {
-        target_->SaveAs(temp);
+        // In place: the workbook keeps the format it was found in (a real
+        // .xlsx named .xls stays one, uncut) and the password it was opened
+        // with.
+        target_->SaveAs(temp, target_->FileFormat(), password_);
     } catch (const sheet::SheetError& error) {
         QFile::remove(temp);
         if (error.Number() == sheet::kErrServerGone)

@@ -66,8 +66,9 @@ public:
     // Title, hint and one link per sheet name. False when the user stopped
     // the run in the progress window.
     bool WriteSheetList();
-    // Saves the target over the file it was opened from: written to a new
-    // file beside it and renamed over it only when complete, so a failure
+    // Saves the target over the file it was opened from, in the format it
+    // was found in and with the password it was opened with: written to a
+    // new file beside it and renamed over it only when complete, so a failure
     // leaves the original as it was. False when it failed (reported).
     bool SaveTarget();
     // Closes the target without saving and quits the application.
@@ -84,6 +85,7 @@ private:
     QString templatePath_;
     QString targetFile_;
     QString openError_;
+    QString password_; // the one the target was opened with, to save it with
     QStringList sheetNames_;
     std::unique_ptr<sheet::Application> app_;
     std::shared_ptr<sheet::Workbook> target_;
