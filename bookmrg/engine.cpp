@@ -1,6 +1,7 @@
 #include "bookmrg/engine.h"
 
 #include "bookmrg/book_list.h"
+#include "bookmrg/format_limits.h"
 #include "bookmrg/formula_refs.h"
 #include "bookmrg/output_name.h"
 #include "bookmrg/password_prompt.h"
@@ -93,9 +94,50 @@ int Consolidation::IsExcludedSheet(const QString& sheetName) const {
 
 OpenResult Consolidation::OpenBook(const QString& path, const QString& shownPath, bool readOnly,
                                    std::shared_ptr<sheet::Workbook>* book) {
+    // A book already opened for the size check is not asked for again.
+    if (cancelledBooks_.contains(shownPath))
+        return OpenResult::Cancelled;
     sheet::OpenOptions options;
     options.readOnly = readOnly;
-    return OpenAskingPassword(app_->Workbooks(), path, shownPath, options, book, &openError_);
+    options.password = passwords_.value(shownPath);
+    QString password;
+    const OpenResult result = OpenAskingPassword(app_->Workbooks(), path, shownPath, options, book,
+                                                 &openError_, &password);
+    if (result == OpenResult::Opened)
+        passwords_.insert(shownPath, password);
+    return result;
+}
+
+bool Consolidation::CheckClassicLimits() {
+    // Only books that are not classic workbooks themselves can hold more
+    // than a classic sheet; the .xls user's books are not opened twice.
+    QStringList checked;
+    for (const QString& path : params_.books) {
+        if (checked.contains(path) || IsClassicWorkbookFile(path))
+            continue;
+        checked.append(path);
+        std::shared_ptr<sheet::Workbook> book;
+        const OpenResult opened = OpenBook(path, path, true, &book);
+        if (opened == OpenResult::Cancelled)
+            cancelledBooks_.insert(path); // reported when its turn comes
+        if (opened != OpenResult::Opened)
+            continue; // the merge reports it and goes on without it
+        const int count = book->SheetCount();
+        for (int i = 1; i <= count; ++i) {
+            std::shared_ptr<sheet::Worksheet> sheet = book->Worksheets(i);
+            const QString name = sheet->Name();
+            if (IsExcludedSheet(name) == 1)
+                continue;
+            const sheet::CellExtent extent = sheet->ContentExtent();
+            if (!FitsClassicFormat(extent)) {
+                sheet::CloseQuietly(book);
+                Say(ClassicLimitMessage(path, name, extent), MsgIcon::Exclamation);
+                return false;
+            }
+        }
+        sheet::CloseQuietly(book);
+    }
+    return true;
 }
 
 bool Consolidation::Prepare() {
@@ -126,6 +168,10 @@ bool Consolidation::Prepare() {
         return false;
     }
 
+    // An .xls output refuses, before anything is written, a source that it
+    // could not hold.
+    if (OutputFileFormat(params_.outputBook) == sheet::xlNormal && !CheckClassicLimits())
+        return false;
     if (!CopyFirstBook())
         return false;
     if (HasExclusions(params_) && !DeleteExcludedSheets())
@@ -134,8 +180,10 @@ bool Consolidation::Prepare() {
     records_.clear();
     const int count = output_->SheetCount();
     for (int i = 1; i <= count && records_.size() < kMaxSheetRecords; ++i) {
-        const QString name = output_->Worksheets(i)->Name();
-        records_.append({name, params_.books.value(0), name});
+        std::shared_ptr<sheet::Worksheet> sheet = output_->Worksheets(i);
+        const QString source = sheet->Name();
+        const QString name = KeepSheetNameShort(*output_, *sheet, source);
+        records_.append({name, params_.books.value(0), source});
         lastSheetName_ = name;
     }
     return true;
@@ -268,7 +316,9 @@ void Consolidation::MergeOneBook(const QString& bookPath) {
             limit_ = true;
             break;
         }
-        const QString newName = copy->Name();
+        // A unique name made from a long sheet name is kept within what
+        // the saved file can hold.
+        const QString newName = KeepSheetNameShort(*output_, *copy, name);
         records_.append({newName, bookPath, name});
         lastSheetName_ = newName;
         copied.append({name, copy});
@@ -289,7 +339,9 @@ bool Consolidation::SaveResultBook(const QString& baseName) {
         std::shared_ptr<sheet::Worksheet> first = output_->Worksheets(1);
         first->Activate();
         first->Cells(1, 1)->Select();
-        output_->SaveAs(baseName + QStringLiteral(".xls"));
+        // In the format the output's name asks for: .xls, or .xlsx.
+        const int format = OutputFileFormat(params_.outputBook);
+        output_->SaveAs(baseName + QLatin1Char('.') + sheet::FileFormatExtension(format), format);
     } catch (const sheet::SheetError& error) {
         Say(QStringLiteral("ブックを保存できませんでした。") + kCr + OutputFile() + kCr +
                 error.Text(),

@@ -20,6 +20,10 @@ namespace {
 
 FakeOffice* g_current = nullptr;
 
+QByteArray ClassicSignature() {
+    return QByteArray::fromHex("D0CF11E0A1B11AE1");
+}
+
 QString ValueText(const CellValue& v) {
     if (const double* d = std::get_if<double>(&v))
         return QString::number(*d, 'g', 15);
@@ -732,6 +736,10 @@ bool WriteBook(const QString& path, const Book& book) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
+    // A classic workbook starts as a compound document does, so that code
+    // telling formats by their first bytes sees the same as with real files.
+    if (book.fileFormat == sheet::xlNormal)
+        file.write(ClassicSignature());
     file.write(QJsonDocument(root).toJson());
     return file.commit();
 }
@@ -740,7 +748,10 @@ std::optional<Book> ReadBook(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    const QJsonDocument doc = QJsonDocument::fromJson(file.readAll());
+    QByteArray bytes = file.readAll();
+    if (bytes.startsWith(ClassicSignature()))
+        bytes.remove(0, ClassicSignature().size());
+    const QJsonDocument doc = QJsonDocument::fromJson(bytes);
     const QJsonObject root = doc.object();
     if (!root.contains(QStringLiteral("fakebook")))
         return std::nullopt;
