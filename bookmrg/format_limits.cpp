@@ -40,7 +40,7 @@ bool FitsClassicFormat(const sheet::CellExtent& extent) {
 
 QString ClassicLimitMessage(const QString& bookPath, const QString& sheetName,
                             const sheet::CellExtent& extent) {
-    const QLocale c = QLocale::c();
+    const QLocale c(QLocale::English, QLocale::UnitedStates); // 70,000
     return QStringLiteral("次のシートは .xls 形式のブックに収まりません"
                           "（.xls 形式は 65,536 行 × 256 列まで）。") +
            kCr + QStringLiteral("ブック：") + bookPath + kCr + QStringLiteral("シート：") +
