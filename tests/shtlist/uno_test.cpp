@@ -8,6 +8,7 @@
 #include "spreadsheet/gate.h"
 #include "spreadsheet/lo/inspect.h"
 #include "spreadsheet/spreadsheet.h"
+#include "xls_reader.h"
 
 #include <QDir>
 #include <QFile>
@@ -240,6 +241,30 @@ TEST_F(ShtlistUnoTest, AProtectedWorkbookStaysProtectedWithItsPassword) {
         book->Close();
     }
     bookmrg::SetPasswordPrompt(nullptr);
+}
+
+// Formulas with a text result keep it in the saved original, for readers
+// that show what the file stores.
+TEST_F(ShtlistUnoTest, TextResultsOfTheUsersFormulasStayInTheFile) {
+    {
+        auto book = app_->Workbooks().Add();
+        auto s = book->Worksheets(1);
+        s->SetName(QStringLiteral("目次"));
+        s->Cells(1, 1)->SetValue(3.0);
+        s->Cells(2, 1)->SetFormula(QStringLiteral("=IF(A1>2;\"達成\";\"未達\")"));
+        s->Cells(3, 1)->SetFormula(QStringLiteral("=HYPERLINK(\"#目次.A1\";\"先頭\")"));
+        book->SaveAs(target_);
+        book->Close();
+    }
+    Run();
+    EXPECT_EQ(messages_.Count(), 0) << messages_.LastText().toStdString();
+    const xlsread::Book stored = xlsread::Read(target_);
+    ASSERT_TRUE(stored.ok) << stored.error.toStdString();
+    ASSERT_EQ(stored.sheets.size(), 2);
+    EXPECT_EQ(stored.sheets[1].name, QStringLiteral("目次"));
+    const auto& results = stored.sheets[1].formulaResults;
+    EXPECT_EQ(xlsread::Describe(results.value({2, 1})), QStringLiteral("\"達成\""));
+    EXPECT_EQ(xlsread::Describe(results.value({3, 1})), QStringLiteral("\"先頭\""));
 }
 
 } // namespace
