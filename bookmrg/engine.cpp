@@ -3,6 +3,7 @@
 #include "common/error_text.h"
 
 #include "bookmrg/book_list.h"
+#include "bookmrg/format_limits.h"
 #include "bookmrg/formula_refs.h"
 #include "bookmrg/output_name.h"
 #include "bookmrg/password_prompt.h"
@@ -97,9 +98,50 @@ int Consolidation::IsExcludedSheet(const QString& sheetName) const {
 
 OpenResult Consolidation::OpenBook(const QString& path, const QString& shownPath, bool readOnly,
                                    std::shared_ptr<sheet::Workbook>* book) {
+    // A book already opened for the size check is not asked for again.
+    if (cancelledBooks_.contains(shownPath))
+        return OpenResult::Cancelled;
     sheet::OpenOptions options;
     options.readOnly = readOnly;
-    return OpenAskingPassword(app_->Workbooks(), path, shownPath, options, book, &openError_);
+    options.password = passwords_.value(shownPath);
+    QString password;
+    const OpenResult result = OpenAskingPassword(app_->Workbooks(), path, shownPath, options, book,
+                                                 &openError_, &password);
+    if (result == OpenResult::Opened)
+        passwords_.insert(shownPath, password);
+    return result;
+}
+
+bool Consolidation::CheckClassicLimits() {
+    // Only books that are not classic workbooks themselves can hold more
+    // than a classic sheet; the .xls user's books are not opened twice.
+    QStringList checked;
+    for (const QString& path : params_.books) {
+        if (checked.contains(path) || IsClassicWorkbookFile(path))
+            continue;
+        checked.append(path);
+        std::shared_ptr<sheet::Workbook> book;
+        const OpenResult opened = OpenBook(path, path, true, &book);
+        if (opened == OpenResult::Cancelled)
+            cancelledBooks_.insert(path); // reported when its turn comes
+        if (opened != OpenResult::Opened)
+            continue; // the merge reports it and goes on without it
+        const int count = book->SheetCount();
+        for (int i = 1; i <= count; ++i) {
+            std::shared_ptr<sheet::Worksheet> sheet = book->Worksheets(i);
+            const QString name = sheet->Name();
+            if (IsExcludedSheet(name) == 1)
+                continue;
+            const sheet::CellExtent extent = sheet->ContentExtent();
+            if (!FitsClassicFormat(extent)) {
+                sheet::CloseQuietly(book);
+                Say(ClassicLimitMessage(path, name, extent), MsgIcon::Exclamation);
+                return false;
+            }
+        }
+        sheet::CloseQuietly(book);
+    }
+    return true;
 }
 
 bool Consolidation::Prepare() {
@@ -126,6 +168,10 @@ bool Consolidation::Prepare() {
         return false;
     }
 
+    // An .xls output refuses, before anything is written, a source that it
+    // could not hold.
+    if (OutputFileFormat(params_.outputBook) == sheet::xlNormal && !CheckClassicLimits())
+        return false;
     if (!CopyFirstBook())
         return false;
     if (HasExclusions(params_) && !DeleteExcludedSheets())
@@ -134,8 +180,10 @@ bool Consolidation::Prepare() {
     records_.clear();
     const int count = output_->SheetCount();
     for (int i = 1; i <= count && records_.size() < kMaxSheetRecords; ++i) {
-        const QString name = output_->Worksheets(i)->Name();
-        records_.append({name, params_.books.value(0), name});
+        std::shared_ptr<sheet::Worksheet> sheet = output_->Worksheets(i);
+        const QString source = sheet->Name();
+        const QString name = KeepSheetNameShort(*output_, *sheet, source);
+        records_.append({name, params_.books.value(0), source});
         lastSheetName_ = name;
     }
     return true;
@@ -287,7 +335,9 @@ void Consolidation::MergeOneBook(const QString& bookPath) {
             limit_ = true;
             break;
         }
-        const QString newName = copy->Name();
+        // A unique name made from a long sheet name is kept within what
+        // the saved file can hold.
+        const QString newName = KeepSheetNameShort(*output_, *copy, name);
         records_.append({newName, bookPath, name});
         lastSheetName_ = newName;
         copied.append({name, copy});
@@ -317,7 +367,9 @@ bool Consolidation::SaveResultBook(const QString& baseName) {
         // A stop asked for now keeps what has been merged, as during the
         // merge: the save goes on, and cannot be stopped once begun.
         sheet::EnterUninterruptible();
-        output_->SaveAs(baseName + QStringLiteral(".xls"));
+        // In the format the output's name asks for: .xls, or .xlsx.
+        const int format = OutputFileFormat(params_.outputBook);
+        output_->SaveAs(baseName + QLatin1Char('.') + sheet::FileFormatExtension(format), format);
         sheet::LeaveUninterruptible();
     } catch (const sheet::SheetError& error) {
         sheet::LeaveUninterruptible();

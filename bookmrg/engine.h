@@ -8,7 +8,9 @@
 #include "bookmrg/run_params.h"
 #include "spreadsheet/spreadsheet.h"
 
+#include <QHash>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -82,6 +84,10 @@ public:
     QString OutputFile() const;
 
 private:
+    // The sheets of the listed books that are not classic workbooks, against
+    // the limits of a classic output: false (reported) when one would not
+    // fit.
+    bool CheckClassicLimits();
     bool CopyFirstBook();
     bool DeleteExcludedSheets();
     // Opens a workbook, asking for its password while it is refused as
@@ -101,6 +107,10 @@ private:
     QString openError_;   // "number text" of the last failed open
     bool limit_ = false;
     bool templateMissing_ = false;
+    // Passwords the books were opened with, and books whose password was
+    // not given, by listed path: each is asked once a run.
+    QHash<QString, QString> passwords_;
+    QSet<QString> cancelledBooks_;
 };
 
 } // namespace bookmrg

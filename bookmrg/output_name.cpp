@@ -45,7 +45,7 @@ QString MyDocumentsFolder(int folderCode) {
     return folder;
 }
 
-QString CheckOutputName(QString& text) {
+QString CheckOutputName(QString& text, const QStringList& extensions) {
     const QString name = TrimSpaces(text);
     if (name.isEmpty())
         return Refuse(kEmptyName);
@@ -66,7 +66,7 @@ QString CheckOutputName(QString& text) {
         text = full;
 
     const QString extension = common::SplitExtension(full).extension;
-    if (!extension.isEmpty() && extension.compare(QLatin1String("XLS"), Qt::CaseInsensitive) != 0)
+    if (!extension.isEmpty() && !extensions.contains(extension, Qt::CaseInsensitive))
         return Refuse(kNotXls);
     return common::kOk;
 }

@@ -23,11 +23,14 @@ PasswordPrompt* CurrentPasswordPrompt() {
 
 OpenResult OpenAskingPassword(sheet::Workbooks& books, const QString& path,
                               const QString& shownPath, sheet::OpenOptions options,
-                              std::shared_ptr<sheet::Workbook>* book, QString* error) {
+                              std::shared_ptr<sheet::Workbook>* book, QString* error,
+                              QString* password) {
     bool retry = false;
     for (;;) {
         try {
             *book = books.Open(path, options);
+            if (password)
+                *password = options.password;
             return OpenResult::Opened;
         } catch (const sheet::SheetError& refusal) {
             if (refusal.Number() == sheet::kErrServerGone)
@@ -37,10 +40,10 @@ OpenResult OpenAskingPassword(sheet::Workbooks& books, const QString& path,
                 return OpenResult::Failed;
             }
         }
-        QString password;
-        if (!g_prompt || !g_prompt->Ask(shownPath, retry, &password))
+        QString answer;
+        if (!g_prompt || !g_prompt->Ask(shownPath, retry, &answer))
             return OpenResult::Cancelled;
-        options.password = password;
+        options.password = answer;
         retry = true;
     }
 }

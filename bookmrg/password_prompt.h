@@ -30,9 +30,11 @@ PasswordPrompt* CurrentPasswordPrompt();
 // prompt (naming it `shownPath`) and tries again with the answer. Cancelled
 // when the user gives up; Failed for any other refusal, with "number text"
 // in `*error`. An application that has ended throws: nothing further can be
-// opened with it.
+// opened with it. `password`, when given, receives the password the workbook
+// was opened with (empty for one without), so that it can be saved with it.
 OpenResult OpenAskingPassword(sheet::Workbooks& books, const QString& path,
                               const QString& shownPath, sheet::OpenOptions options,
-                              std::shared_ptr<sheet::Workbook>* book, QString* error);
+                              std::shared_ptr<sheet::Workbook>* book, QString* error,
+                              QString* password = nullptr);
 
 } // namespace bookmrg

@@ -41,9 +41,7 @@ QString SameNameMessage() {
 }
 
 int FindOutputAmongBooks(const QStringList& books, const QString& outputText) {
-    QString compared = TrimSpaces(outputText);
-    if (!compared.endsWith(QStringLiteral(".XLS"), Qt::CaseInsensitive))
-        compared += QStringLiteral(".xls");
+    const QString compared = OutputFileName(outputText);
     for (int i = 0; i < books.size(); ++i) {
         const QString& line = books.at(i);
         if (line.compare(compared, Qt::CaseInsensitive) == 0)

@@ -27,8 +27,9 @@ RunCheck ValidateRun(const QStringList& books, const QString& outputText,
                      const std::function<void(const RunCheck&)>& beforeMessage = {});
 
 // The first line naming the output workbook, -1 when none does. A line
-// matches when it equals the trimmed output text (with ".xls" appended unless
-// it ends with ".XLS" in any case) without regard to letter case, or when it
+// matches when it equals the output file of the text (OutputFileName: ".xls"
+// appended unless it ends with ".XLS" or ".XLSX" in any case) without regard
+// to letter case, or when it
 // names the same file.
 int FindOutputAmongBooks(const QStringList& books, const QString& outputText);
 

@@ -40,10 +40,11 @@ void LetEventsRun() {
 }
 
 // The new content is written here first: in the target's folder, so that the
-// final rename replaces the file in one step, and hidden.
+// final rename replaces the file in one step, and hidden. It keeps the
+// target's name (the format is given to the save, not taken from the name).
 QString SaveTempPath(const QFileInfo& target) {
     return target.absolutePath() + QStringLiteral("/.~shtlist-%1-").arg(getpid()) +
-           target.completeBaseName() + QStringLiteral(".xls");
+           target.fileName();
 }
 
 // Says so and answers true when the workbook cannot be written back: a file
@@ -142,7 +143,7 @@ OpenResult SheetListRun::OpenTarget() {
     // Opened for editing, the office puts its lock file beside the workbook.
     sheet::RecordRunFile(sheet::OfficeLockPath(real));
     const OpenResult result = bookmrg::OpenAskingPassword(app_->Workbooks(), real, targetPath_, {},
-                                                          &target_, &openError_);
+                                                          &target_, &openError_, &password_);
     if (result == OpenResult::Opened)
         targetFile_ = QFileInfo(targetPath_).absoluteFilePath();
     return result;
@@ -219,7 +220,10 @@ bool SheetListRun::SaveTarget() {
     sheet::RecordRunFile(sheet::OfficeLockPath(OfficeSaveTempPath(temp)));
     QFile::remove(temp);
     try {
-        target_->SaveAs(temp);
+        // In place: the workbook keeps the format it was found in (a real
+        // .xlsx named .xls stays one, uncut) and the password it was opened
+        // with.
+        target_->SaveAs(temp, target_->FileFormat(), password_);
     } catch (const sheet::SheetError& error) {
         QFile::remove(temp);
         if (error.Number() == sheet::kErrServerGone)

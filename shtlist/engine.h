@@ -66,8 +66,9 @@ public:
     // Title, hint and one link per sheet name. False when the user stopped
     // the run in the progress window.
     bool WriteSheetList();
-    // Saves the target over the file it was opened from: written to a new
-    // file beside it and renamed over it only when complete, so a failure
+    // Saves the target over the file it was opened from, in the format it
+    // was found in and with the password it was opened with: written to a
+    // new file beside it and renamed over it only when complete, so a failure
     // leaves the original as it was. A workbook reached through a symbolic
     // link is saved over the file the link leads to; one with further hard
     // links is written in place (after a copy of the old content is safe
@@ -96,6 +97,7 @@ private:
     QString templatePath_;
     QString targetFile_;
     QString openError_;
+    QString password_; // the one the target was opened with, to save it with
     QStringList sheetNames_;
     std::unique_ptr<sheet::Application> app_;
     std::shared_ptr<sheet::Workbook> target_;

@@ -23,7 +23,8 @@ TargetCheck CheckTarget(const QString& boxText) {
     TargetCheck check{common::kNg, boxText};
     if (CheckTargetExists(check.boxText) != common::kOk)
         return check;
-    if (bookmrg::CheckOutputName(check.boxText) != common::kOk)
+    // The workbook keeps its own format: any of today's workbook names.
+    if (bookmrg::CheckOutputName(check.boxText, bookmrg::kWorkbookExtensions) != common::kOk)
         return check;
     // A bare name now points into the documents folder: the file that was
     // found relative to the current folder is not the one the run would

@@ -15,6 +15,34 @@ QString SheetError::Text() const {
     return QString::number(number_) + QLatin1Char(' ') + description_;
 }
 
+QString FileFormatExtension(int fileFormat) {
+    switch (fileFormat) {
+    case xlNormal:
+        return QStringLiteral("xls");
+    case xlOpenXMLWorkbook:
+        return QStringLiteral("xlsx");
+    case xlOpenXMLWorkbookMacroEnabled:
+        return QStringLiteral("xlsm");
+    case xlOpenDocumentSpreadsheet:
+        return QStringLiteral("ods");
+    default:
+        return QString();
+    }
+}
+
+int FileFormatOfName(const QString& fileName) {
+    const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
+    const qsizetype separator = fileName.lastIndexOf(QLatin1Char('/'));
+    if (dot < 0 || dot < separator)
+        return 0;
+    const QString extension = fileName.mid(dot + 1);
+    for (int format : {int(xlNormal), int(xlOpenXMLWorkbook), int(xlOpenXMLWorkbookMacroEnabled),
+                       int(xlOpenDocumentSpreadsheet)})
+        if (extension.compare(FileFormatExtension(format), Qt::CaseInsensitive) == 0)
+            return format;
+    return 0;
+}
+
 namespace {
 ApplicationFactory g_factory = nullptr;
 } // namespace

@@ -61,7 +61,30 @@ enum : int {
     xlThin = 2,
     xlAutomatic = -4105,
     xlSolid = 1,
-    xlNormal = -4143, // classic workbook file format
+    // File formats (Workbook.FileFormat, SaveAs FileFormat).
+    xlNormal = -4143,                   // classic workbook (.xls)
+    xlOpenXMLWorkbook = 51,             // .xlsx
+    xlOpenXMLWorkbookMacroEnabled = 52, // .xlsm
+    xlOpenDocumentSpreadsheet = 60,     // .ods
+};
+
+// The classic format's sheet size and sheet-name length.
+inline constexpr int kClassicMaxRows = 65536;
+inline constexpr int kClassicMaxColumns = 256;
+inline constexpr int kMaxSheetNameLength = 31;
+
+// The extension a file format is saved with ("xls", "xlsx", ...); empty for
+// a number that is not one of the formats above.
+QString FileFormatExtension(int fileFormat);
+// The format a file name asks for by its extension (letter case ignored):
+// xlNormal for ".xls", 0 for an extension that names none of the formats.
+int FileFormatOfName(const QString& fileName);
+
+// The last row and column of a sheet that hold content (values, texts,
+// formulas, notes); 0 and 0 for an empty sheet.
+struct CellExtent {
+    int rows = 0;
+    int columns = 0;
 };
 
 // A cell value: empty, a number or a text. Texts stay texts ("00123" and
@@ -166,6 +189,9 @@ public:
     virtual ::sheet::Hyperlinks& Hyperlinks() = 0;
     // Every formula cell of the sheet, row by row.
     virtual QList<FormulaCell> Formulas() = 0;
+    // The part of the sheet that holds content (UsedRange without the cells
+    // that are only formatted).
+    virtual CellExtent ContentExtent() = 0;
     // Puts each formula into its cell, as Cells(row, column).SetFormula
     // would; neighbouring cells go together in one call.
     virtual void SetFormulas(const QList<FormulaCell>& cells) = 0;
@@ -185,10 +211,17 @@ public:
     virtual std::shared_ptr<Worksheet> Worksheets(int index) = 0;
     // Worksheets(name); letter case is ignored as the application does.
     virtual std::shared_ptr<Worksheet> Worksheets(const QString& name) = 0;
-    // SaveAs in the classic workbook format (.xls). A name without
-    // extension gets ".xls"; an existing file is replaced. A file that cannot
-    // be written throws; the previous file stays intact.
-    virtual void SaveAs(const QString& fileName) = 0;
+    // FileFormat: the format the workbook was read in, found by its content
+    // (a workbook named .xls may hold another format); xlNormal for an added
+    // workbook and for the older classic formats.
+    virtual int FileFormat() const = 0;
+    // SaveAs(FileName, FileFormat, Password): in the classic workbook format
+    // (.xls) unless another format is given. A name without extension gets
+    // the format's extension; an existing file is replaced. A password
+    // protects the saved file with it (opening asks for it). A file that
+    // cannot be written throws; the previous file stays intact.
+    virtual void SaveAs(const QString& fileName, int fileFormat = xlNormal,
+                        const QString& password = QString()) = 0;
     // Closes without saving.
     virtual void Close() = 0;
 };

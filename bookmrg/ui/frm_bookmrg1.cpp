@@ -252,9 +252,9 @@ void FrmBookmrg1::AddBooks() {
     QStringList chosen;
     QString folder;
     QString fileName;
-    const QString result =
-        ui::OpenFilesDialog(this, chosen, add_.folder, QString(), QStringLiteral("*.xls"),
-                            QStringLiteral("xls"), folder, fileName);
+    const QString result = ui::OpenFilesDialog(this, chosen, add_.folder, QString(),
+                                               WorkbookOpenFilter(QStringLiteral("*.xls")),
+                                               QStringLiteral("xls"), folder, fileName);
     if (result != common::kOk)
         return;
     for (const QString& path : chosen)
@@ -266,7 +266,8 @@ void FrmBookmrg1::ChooseOutput() {
     QString folder;
     QString fileName;
     const QString result = ui::SaveFileDialog(this, output_.folder, QString(),
-                                              QStringLiteral("*.XLS"), QString(), folder, fileName);
+                                              WorkbookSaveFilter(QStringLiteral("*.XLS")),
+                                              QString(), folder, fileName);
     if (result != common::kOk)
         return;
     const QString path = OutputFileChoice(folder, fileName);

@@ -60,6 +60,9 @@ QString DialogFilter(const QString& pattern, bool fixedListWhenEmpty) {
     if (pattern.isEmpty() && fixedListWhenEmpty) {
         return QStringLiteral("(*.PRN)|*.PRN|(*.TXT)|*.TXT|(*.CSV)|*.CSV|(*.DAT)|*.DAT|全て|*.*");
     }
+    // A pattern that holds a bar is a whole filter list already.
+    if (pattern.contains(QLatin1Char('|')))
+        return pattern;
     return QStringLiteral("(") + pattern + QStringLiteral(")|") + pattern;
 }
 
@@ -76,9 +79,12 @@ QStringList ToQtNameFilters(const QString& filter) {
                 p = QStringLiteral("*");
         }
         const QString qtPatterns = patterns.join(QChar(u' '));
-        // "(*.xls)" already reads as Qt's "description (patterns)".
-        if (description == QStringLiteral("(") + qtPatterns + QStringLiteral(")"))
-            out.append(description);
+        // "(*.xls)" already reads as Qt's "description (patterns)"; a
+        // description that only lists the patterns ("(*.xls;*.ods)") is
+        // shown in Qt's spelling of them.
+        if (description == QStringLiteral("(") + qtPatterns + QStringLiteral(")") ||
+            description == QStringLiteral("(") + parts.at(i + 1).trimmed() + QStringLiteral(")"))
+            out.append(QStringLiteral("(") + qtPatterns + QStringLiteral(")"));
         else
             out.append(description + QStringLiteral(" (") + qtPatterns + QStringLiteral(")"));
     }

@@ -34,7 +34,8 @@ inline const QString kSaveTitle = QStringLiteral("ファイル保存");
 // ---- The rules, without a dialog -------------------------------------------
 
 // The filter text of a dialog for a pattern: "(" + p + ")|" + p. An empty
-// pattern gives the fixed list of the open dialogs when `fixedListWhenEmpty`.
+// pattern gives the fixed list of the open dialogs when `fixedListWhenEmpty`;
+// a pattern holding "|" is a whole filter list and is taken as it is.
 QString DialogFilter(const QString& pattern, bool fixedListWhenEmpty);
 
 // The filter text ("description|pattern|description|pattern...") as Qt's

@@ -1,5 +1,6 @@
 #include "shtlist/ui/frm_shtlist1.h"
 
+#include "bookmrg/book_list.h"
 #include "common/messages.h"
 #include "common/paths.h"
 #include "common/result_words.h"
@@ -92,7 +93,8 @@ void FrmShtlist1::ChooseWorkbook() {
     QString folder;
     QString fileName;
     const QString result = ui::OpenFileDialog(this, dialog_.folder, QString(),
-                                              QStringLiteral("*.XLS"), QString(), folder, fileName);
+                                              bookmrg::WorkbookOpenFilter(QStringLiteral("*.XLS")),
+                                              QString(), folder, fileName);
     if (result != common::kOk)
         return;
     const QString path = ChosenWorkbook(folder, fileName);

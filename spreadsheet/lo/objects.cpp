@@ -3,6 +3,7 @@
 #include "spreadsheet/cell_address.h"
 #include "spreadsheet/palette.h"
 
+#include <com/sun/star/beans/NamedValue.hpp>
 #include <com/sun/star/beans/PropertyAttribute.hpp>
 #include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/beans/XMultiPropertySet.hpp>
@@ -92,6 +93,36 @@ bool IsWorkbookFilter(const QString& filter) {
         if (filter.contains(word, Qt::CaseInsensitive))
             return false;
     return true;
+}
+
+// The file format of a workbook read with an import filter.
+int FormatOfFilter(const QString& filter) {
+    if (filter.contains(QStringLiteral("VBA"), Qt::CaseInsensitive))
+        return xlOpenXMLWorkbookMacroEnabled;
+    if (filter.contains(QStringLiteral("2007"), Qt::CaseInsensitive) ||
+        filter.contains(QStringLiteral("OOXML"), Qt::CaseInsensitive) ||
+        filter.contains(QStringLiteral("Office Open XML"), Qt::CaseInsensitive))
+        return xlOpenXMLWorkbook;
+    if (filter.startsWith(QStringLiteral("calc8"), Qt::CaseInsensitive) ||
+        filter.contains(QStringLiteral("OpenDocument"), Qt::CaseInsensitive))
+        return xlOpenDocumentSpreadsheet;
+    return xlNormal;
+}
+
+// The export filter of a file format; empty for a number that is none.
+OUString ExportFilter(int fileFormat) {
+    switch (fileFormat) {
+    case xlNormal:
+        return OUString("MS Excel 97");
+    case xlOpenXMLWorkbook:
+        return OUString("Calc MS Excel 2007 XML");
+    case xlOpenXMLWorkbookMacroEnabled:
+        return OUString("Calc MS Excel 2007 VBA XML");
+    case xlOpenDocumentSpreadsheet:
+        return OUString("calc8");
+    default:
+        return OUString();
+    }
 }
 
 css::table::BorderLine2 Line(const BorderFormat& f) {
@@ -367,12 +398,16 @@ void LoWorkbook::MakeActiveSheet(const Reference<css::sheet::XSpreadsheet>& shee
     // the sheet the file itself names.
 }
 
-void LoWorkbook::SaveAs(const QString& fileName) {
+void LoWorkbook::SaveAs(const QString& fileName, int fileFormat, const QString& password) {
     session_->CheckOpen();
+    const OUString filter = ExportFilter(fileFormat);
+    if (filter.isEmpty())
+        throw SheetError(kErrMethodFailed,
+                         QStringLiteral("ファイル形式 %1 では保存できません。").arg(fileFormat));
     QFileInfo info(fileName);
     QString path = info.absoluteFilePath();
     if (info.suffix().isEmpty())
-        path += QStringLiteral(".xls");
+        path += QLatin1Char('.') + FileFormatExtension(fileFormat);
     const QFileInfo target(path);
     const QString cannotSave = QStringLiteral("'%1' に保存できません。").arg(path);
     if (!target.absoluteDir().exists())
@@ -385,12 +420,29 @@ void LoWorkbook::SaveAs(const QString& fileName) {
     const QString temp = target.absolutePath() + QStringLiteral("/.~") + target.fileName() +
                          QStringLiteral(".%1.tmp").arg(getpid());
     QFile::remove(temp);
+    KeepTextResults();
     try {
         Call(cannotSave, [&] {
             Reference<css::frame::XStorable> storable(doc_, UNO_QUERY_THROW);
-            const Sequence<PropertyValue> props = SeqOf<PropertyValue>(
-                {Prop("FilterName", Any(OUString("MS Excel 97"))), Prop("Overwrite", Any(true))});
-            storable->storeToURL(ToOU(FileUrl(temp)), props);
+            std::vector<PropertyValue> props = {Prop("FilterName", Any(filter)),
+                                                Prop("Overwrite", Any(true))};
+            if (!password.isEmpty() &&
+                (fileFormat == xlOpenXMLWorkbook || fileFormat == xlOpenXMLWorkbookMacroEnabled)) {
+                // The OOXML export encrypts with the password it finds in the
+                // encryption data (a plain password is ignored there), with
+                // the standard scheme (this office writes no other).
+                css::beans::NamedValue key[2];
+                key[0].Name = OUString("OOXPassword");
+                key[0].Value <<= ToOU(password);
+                key[1].Name = OUString("CryptoType");
+                key[1].Value <<= OUString("Standard");
+                props.push_back(
+                    Prop("EncryptionData", Any(Sequence<css::beans::NamedValue>(key, 2))));
+            } else if (!password.isEmpty()) {
+                props.push_back(Prop("Password", Any(ToOU(password))));
+            }
+            storable->storeToURL(ToOU(FileUrl(temp)),
+                                 Sequence<PropertyValue>(props.data(), sal_Int32(props.size())));
         });
     } catch (...) {
         QFile::remove(temp);
@@ -406,6 +458,47 @@ void LoWorkbook::SaveAs(const QString& fileName) {
     }
     name_ = target.fileName();
     fullName_ = path;
+    format_ = fileFormat;
+}
+
+void LoWorkbook::KeepTextResults() {
+    // A saved file stores each formula's result for readers that do not
+    // calculate. The office writes a formula cell's result by the kind of
+    // value the formula was last known to give; for formulas read from a
+    // file that kind stays "number" whatever they give, so a text result
+    // ("SAAS", a HYPERLINK's caption) would be stored as 0. Entering such a
+    // formula again lets the office learn its kind; an array formula is left
+    // as it is (entering one of its cells alone would break it).
+    Call(QStringLiteral("数式の結果を保存用に整えられません。"), [&] {
+        Reference<css::container::XIndexAccess> sheets(Sheets(), UNO_QUERY_THROW);
+        for (sal_Int32 i = 0; i < sheets->getCount(); ++i) {
+            Reference<css::sheet::XSpreadsheet> sheet(sheets->getByIndex(i), UNO_QUERY_THROW);
+            Reference<css::sheet::XSheetCellRanges> ranges =
+                Reference<css::sheet::XCellRangesQuery>(sheet, UNO_QUERY_THROW)
+                    ->queryFormulaCells(css::sheet::FormulaResult::STRING);
+            if (!ranges.is())
+                continue;
+            for (const css::table::CellRangeAddress& a : ranges->getRangeAddresses()) {
+                Reference<css::sheet::XCellRangeFormula> block(
+                    sheet->getCellRangeByPosition(a.StartColumn, a.StartRow, a.EndColumn, a.EndRow),
+                    UNO_QUERY_THROW);
+                Sequence<Sequence<OUString>> rows = block->getFormulaArray();
+                bool plain = true;
+                for (const auto& row : std::as_const(rows))
+                    for (const OUString& f : row)
+                        plain = plain && !f.startsWith("{");
+                if (plain) {
+                    block->setFormulaArray(rows);
+                    continue;
+                }
+                for (sal_Int32 r = 0; r < rows.getLength(); ++r)
+                    for (sal_Int32 c = 0; c < rows[r].getLength(); ++c)
+                        if (!rows[r][c].startsWith("{"))
+                            sheet->getCellByPosition(a.StartColumn + c, a.StartRow + r)
+                                ->setFormula(rows[r][c]);
+            }
+        }
+    });
 }
 
 void LoWorkbook::Close() {
@@ -629,6 +722,24 @@ QList<FormulaCell> LoWorksheet::Formulas() {
         return x.row != y.row ? x.row < y.row : x.column < y.column;
     });
     return out;
+}
+
+CellExtent LoWorksheet::ContentExtent() {
+    book_->Sess().CheckOpen();
+    CellExtent extent;
+    Call(QStringLiteral("シート '%1' の使用範囲を取得できません。").arg(Name()), [&] {
+        using namespace css::sheet::CellFlags;
+        Reference<css::sheet::XSheetCellRanges> ranges =
+            Reference<css::sheet::XCellRangesQuery>(sheet_, UNO_QUERY_THROW)
+                ->queryContentCells(sal_Int16(VALUE | DATETIME | STRING | ANNOTATION | FORMULA));
+        if (!ranges.is())
+            return;
+        for (const css::table::CellRangeAddress& a : ranges->getRangeAddresses()) {
+            extent.rows = std::max(extent.rows, int(a.EndRow) + 1);
+            extent.columns = std::max(extent.columns, int(a.EndColumn) + 1);
+        }
+    });
+    return extent;
 }
 
 namespace {
@@ -1167,7 +1278,9 @@ std::shared_ptr<Workbook> LoApplication::Books::Open(const QString& fileName,
                          QStringLiteral("'%1' はブックではないか、壊れています。").arg(path),
                          QStringLiteral("filter: ") + filter);
     }
-    return Register(doc, info.fileName(), path);
+    auto book = Register(doc, info.fileName(), path);
+    std::static_pointer_cast<LoWorkbook>(book)->SetFileFormat(FormatOfFilter(filter));
+    return book;
 }
 
 std::shared_ptr<Workbook> LoApplication::Books::Add() {

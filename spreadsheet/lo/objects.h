@@ -52,8 +52,10 @@ public:
     int SheetCount() const override;
     std::shared_ptr<Worksheet> Worksheets(int index) override;
     std::shared_ptr<Worksheet> Worksheets(const QString& name) override;
-    void SaveAs(const QString& fileName) override;
+    int FileFormat() const override { return format_; }
+    void SaveAs(const QString& fileName, int fileFormat, const QString& password) override;
     void Close() override;
+    void SetFileFormat(int format) { format_ = format; }
 
     const Reference<css::sheet::XSpreadsheetDocument>& Doc() const { return doc_; }
     std::shared_ptr<LoWorksheet> SheetAt(int zeroBased, const QString& knownName = QString());
@@ -73,11 +75,15 @@ public:
     void MakeActiveSheet(const Reference<css::sheet::XSpreadsheet>& sheet);
 
 private:
+    // Gives formulas with a text result a stored result before a save.
+    void KeepTextResults();
+
     std::shared_ptr<Session> session_;
     Reference<css::lang::XComponent> component_;
     Reference<css::sheet::XSpreadsheetDocument> doc_;
     QString name_;
     QString fullName_;
+    int format_ = xlNormal;
     QHash<QString, sal_Int32> formatKeys_;
     mutable Reference<css::sheet::XSpreadsheets> sheets_;
     mutable Reference<css::lang::XMultiServiceFactory> factory_;
@@ -97,6 +103,7 @@ public:
     std::shared_ptr<::sheet::Range> Range(const QString& addressOrName) override;
     ::sheet::Hyperlinks& Hyperlinks() override;
     QList<FormulaCell> Formulas() override;
+    CellExtent ContentExtent() override;
     void SetFormulas(const QList<FormulaCell>& cells) override;
 
     const std::shared_ptr<LoWorkbook>& Book() const { return book_; }

@@ -5,6 +5,7 @@
 #include "bookmrg_env.h"
 #include "common/result_words.h"
 #include "fake_messages.h"
+#include "spreadsheet/spreadsheet.h"
 
 namespace {
 
@@ -30,6 +31,13 @@ TEST(BookList, OutputNamesFromDialogAndForTheEngine) {
     EXPECT_EQ(bookmrg::OutputBaseName(" /d/Out.XLS "), QStringLiteral("/d/Out"));
     EXPECT_EQ(bookmrg::OutputFileName("/d/Out.Xls"), QStringLiteral("/d/Out.xls"));
     EXPECT_EQ(bookmrg::OutputFileName("/d/Out"), QStringLiteral("/d/Out.xls"));
+    EXPECT_EQ(bookmrg::OutputFileFormat("/d/Out.xls"), sheet::xlNormal);
+    // Today's format: its own extension and format, no ".xls" added.
+    EXPECT_EQ(bookmrg::OutputFileChoice("/d/", "Summary.xlsx"), QStringLiteral("/d/Summary.xlsx"));
+    EXPECT_EQ(bookmrg::OutputBaseName("/d/Out.XLSX "), QStringLiteral("/d/Out"));
+    EXPECT_EQ(bookmrg::OutputFileName("/d/Out.XLSX"), QStringLiteral("/d/Out.xlsx"));
+    EXPECT_EQ(bookmrg::OutputFileFormat(" /d/Out.Xlsx "), sheet::xlOpenXMLWorkbook);
+    EXPECT_EQ(bookmrg::OutputFileFormat("/d/Out.xlsx.bak"), sheet::xlNormal);
 }
 
 TEST(ExcludedSheet, WholeAndPartialMatchAreCaseSensitive) {
@@ -111,6 +119,8 @@ TEST_F(RunChecks, OutputNamingAListedBookIsRefused) {
     // The same file spelt through another folder.
     EXPECT_EQ(bookmrg::FindOutputAmongBooks(books, Temp("books/../books/b1")), 1);
     EXPECT_EQ(bookmrg::FindOutputAmongBooks(books, Book("b1.xlsx")), -1);
+    books.append(Book("b1.xlsx"));
+    EXPECT_EQ(bookmrg::FindOutputAmongBooks(books, Book("B1.XLSX")), 3);
 }
 
 TEST_F(RunChecks, CheckOutputNameMessagesAndDocumentsFolder) {
@@ -130,9 +140,21 @@ TEST_F(RunChecks, CheckOutputNameMessagesAndDocumentsFolder) {
     EXPECT_EQ(bookmrg::CheckOutputName(text), common::kNg);
     EXPECT_EQ(messages.LastText(), QStringLiteral("エクセルファイル(XLS)以外は扱えません。"));
 
+    // The output is .xls or .xlsx; the sheet list's own workbook may also be
+    // .xlsm or .ods.
+    text = Book("集計.ods");
+    EXPECT_EQ(bookmrg::CheckOutputName(text), common::kNg);
+    EXPECT_EQ(messages.LastText(), QStringLiteral("エクセルファイル(XLS)以外は扱えません。"));
+
     const int before = messages.Count();
     text = Book("集計.XlS");
     EXPECT_EQ(bookmrg::CheckOutputName(text), common::kOk);
+    text = Book("集計.xlsx");
+    EXPECT_EQ(bookmrg::CheckOutputName(text), common::kOk);
+    for (const QString& own : {Book("集計.xlsm"), Book("集計.ODS"), Book("集計.xls")}) {
+        text = own;
+        EXPECT_EQ(bookmrg::CheckOutputName(text, bookmrg::kWorkbookExtensions), common::kOk);
+    }
     text = Book("集計");
     EXPECT_EQ(bookmrg::CheckOutputName(text), common::kOk);
     EXPECT_EQ(messages.Count(), before);

@@ -100,7 +100,11 @@ TEST_F(ScreenTest, AddAndOutputDialogsAndListEditing) {
     const ui::FileDialogRequest& add = dialogs.requests[0];
     EXPECT_EQ(add.kind, ui::FileDialogKind::OpenFiles);
     EXPECT_EQ(add.title, QStringLiteral("ファイル読込"));
-    EXPECT_EQ(add.filter, QStringLiteral("(*.xls)|*.xls"));
+    // The classic filter first, then the workbooks of every format read.
+    EXPECT_EQ(
+        add.filter,
+        QStringLiteral("(*.xls)|*.xls|(*.xls;*.xlsx;*.xlsm;*.ods)|*.xls;*.xlsx;*.xlsm;*.ods"));
+    EXPECT_EQ(ui::ToQtNameFilters(add.filter).value(0), QStringLiteral("(*.xls)"));
     EXPECT_EQ(add.defaultExtension, QStringLiteral("xls"));
     EXPECT_EQ(screen->BookLines(), QStringList({Book("a.xls"), Book("b.xls")}));
     EXPECT_EQ(screen->AddFolder(), Book(""));
@@ -118,13 +122,17 @@ TEST_F(ScreenTest, AddAndOutputDialogsAndListEditing) {
     const ui::FileDialogRequest& save = dialogs.requests.last();
     EXPECT_EQ(save.kind, ui::FileDialogKind::SaveFile);
     EXPECT_EQ(save.title, QStringLiteral("ファイル保存"));
-    EXPECT_EQ(save.filter, QStringLiteral("(*.XLS)|*.XLS"));
+    EXPECT_EQ(save.filter, QStringLiteral("(*.XLS)|*.XLS|(*.xlsx)|*.xlsx"));
     EXPECT_TRUE(save.defaultExtension.isEmpty());
     EXPECT_EQ(Box("txtOtFname")->text(), Temp("Summary.XLS"));
     dialogs.Choose(Temp("Summary.xls"));
     Click("cmdF9");
     EXPECT_EQ(Box("txtOtFname")->text(), Temp("Summary.xls"));
     EXPECT_EQ(screen->OutputFolder(), Temp("") + "/");
+    // Today's format keeps its four-letter extension.
+    dialogs.Choose(Temp("Summary.xlsx"));
+    Click("cmdF9");
+    EXPECT_EQ(Box("txtOtFname")->text(), Temp("Summary.xlsx"));
 
     // Removing: nothing selected, the selected line, a double-clicked line.
     List()->clearSelection();

@@ -10,6 +10,7 @@
 #include "spreadsheet/spreadsheet.h"
 #include "support/fake_messages.h"
 #include "support/fake_process.h"
+#include "support/xls_reader.h"
 
 #include <QDir>
 #include <QFile>
@@ -171,6 +172,21 @@ TEST_F(ReportUnoTest, SolutionTwoMarksTheSolvedPeriod) {
         EXPECT_EQ(Text(s->Range(GridCell(16, y))->Value()), y < 16 ? "SAAS" : "自社開発") << y;
     }
     app->Quit();
+
+    // The same texts are stored in the file for readers that do not
+    // calculate (the office above recalculates them on opening).
+    const xlsread::Book stored = xlsread::Read(work_);
+    ASSERT_TRUE(stored.ok) << stored.error.toStdString();
+    const auto& results = stored.sheets.value(0).formulaResults;
+    for (int y = 1; y <= costcmp::kGridYears; ++y) {
+        const int column = 3 + y; // year 1 is column D
+        EXPECT_EQ(xlsread::Describe(results.value({16, column})),
+                  y < 16 ? QStringLiteral("\"SAAS\"") : QStringLiteral("\"自社開発\""))
+            << y;
+        EXPECT_EQ(xlsread::Describe(results.value({17, column})),
+                  y == 16 ? QStringLiteral("\"◆分岐点\"") : QStringLiteral("\"\""))
+            << y;
+    }
 }
 
 // The template as shipped: its names survive the conversion and the grid

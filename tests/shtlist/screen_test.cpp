@@ -65,7 +65,9 @@ TEST_F(ShtlistScreenTest, F9ChoosesAWorkbookFromTheRememberedFolder) {
     const ui::FileDialogRequest& request = dialogs_.requests.first();
     EXPECT_EQ(request.kind, ui::FileDialogKind::OpenFile);
     EXPECT_EQ(request.title, QStringLiteral("ファイル読込"));
-    EXPECT_EQ(request.filter, QStringLiteral("(*.XLS)|*.XLS"));
+    EXPECT_EQ(
+        request.filter,
+        QStringLiteral("(*.XLS)|*.XLS|(*.xls;*.xlsx;*.xlsm;*.ods)|*.xls;*.xlsx;*.xlsm;*.ods"));
     EXPECT_EQ(request.initialFolder, QStringLiteral("/data/books/"));
     EXPECT_EQ(request.defaultExtension, QString());
     EXPECT_EQ(Box()->text(), QStringLiteral("/data/books/old.xls"));
@@ -78,6 +80,12 @@ TEST_F(ShtlistScreenTest, F9ChoosesAWorkbookFromTheRememberedFolder) {
     dialogs_.Choose(Book(QStringLiteral("a.xls")));
     Key(Qt::Key_F9);
     EXPECT_EQ(Box()->text(), Book(QStringLiteral("a.xls")));
+    for (const QString& modern :
+         {QStringLiteral("b.xlsx"), QStringLiteral("c.XLSM"), QStringLiteral("d.ods")}) {
+        dialogs_.Choose(Book(modern));
+        Key(Qt::Key_F9);
+        EXPECT_EQ(Box()->text(), Book(modern));
+    }
     EXPECT_EQ(dialogs_.requests.last().initialFolder, BooksFolder() + QLatin1Char('/'));
 }
 

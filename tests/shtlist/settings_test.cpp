@@ -55,4 +55,17 @@ TEST_F(ShtlistCheckTest, BareNameMustExistInTheDocumentsFolderItIsMovedTo) {
     EXPECT_EQ(shtlist::CheckTarget(BooksFolder()).result, common::kNg);
 }
 
+TEST_F(ShtlistCheckTest, WorkbooksOfEveryFormatReadAreAcceptedOtherFilesAreNot) {
+    testing_support::FakeMessages messages;
+    for (const QString& name : {QStringLiteral("a.xlsx"), QStringLiteral("b.XLSM"),
+                                QStringLiteral("c.ods"), QStringLiteral("d.xls")}) {
+        Touch(Book(name));
+        EXPECT_EQ(shtlist::CheckTarget(Book(name)).result, common::kOk) << name.toStdString();
+    }
+    EXPECT_EQ(messages.Count(), 0);
+    Touch(Book(QStringLiteral("e.csv")));
+    EXPECT_EQ(shtlist::CheckTarget(Book(QStringLiteral("e.csv"))).result, common::kNg);
+    EXPECT_EQ(messages.LastText(), QStringLiteral("エクセルファイル(XLS)以外は扱えません。"));
+}
+
 } // namespace

@@ -8,6 +8,7 @@
 #include "spreadsheet/gate.h"
 #include "spreadsheet/lo/inspect.h"
 #include "spreadsheet/spreadsheet.h"
+#include "xls_reader.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -252,6 +253,94 @@ TEST_F(ShtlistUnoTest, ALinkIsFollowedAndAWorkbookOpenInAnotherOfficeIsRefused) 
     EXPECT_EQ(Bytes(real), before);
     EXPECT_EQ(process_.starts.size(), 2); // only the earlier runs'
     QFile::remove(lockFile);
+}
+
+// The workbook keeps its own format: a workbook of today's format under the
+// classic name is not turned into a classic one and cut to its size.
+TEST_F(ShtlistUnoTest, AWorkbookOfTodaysFormatNamedXlsKeepsItsFormatAndSize) {
+    {
+        auto book = app_->Workbooks().Add();
+        auto data = book->Worksheets(1);
+        data->SetName(QStringLiteral("大きい表"));
+        data->Cells(1, 1)->SetValue(QStringLiteral("左上"));
+        data->Cells(70000, 300)->SetValue(42.0);
+        book->SaveAs(dir_.filePath(QStringLiteral("staging.xlsx")), sheet::xlOpenXMLWorkbook);
+        book->Close();
+        ASSERT_TRUE(QFile::remove(target_));
+        ASSERT_TRUE(QFile::rename(dir_.filePath(QStringLiteral("staging.xlsx")), target_));
+    }
+    Run();
+    EXPECT_EQ(messages_.Count(), 0) << messages_.LastText().toStdString();
+    EXPECT_TRUE(Bytes(target_).startsWith("PK")); // still a zip package, not a classic file
+
+    auto book = app_->Workbooks().Open(target_, {true, {}});
+    EXPECT_EQ(book->FileFormat(), sheet::xlOpenXMLWorkbook);
+    EXPECT_EQ(SheetNames(*book),
+              (QStringList{QStringLiteral("シート一覧"), QStringLiteral("大きい表")}));
+    auto data = book->Worksheets(2);
+    EXPECT_EQ(data->ContentExtent().rows, 70000);
+    EXPECT_EQ(data->ContentExtent().columns, 300);
+    const sheet::CellValue far = data->Cells(70000, 300)->Value();
+    ASSERT_TRUE(std::holds_alternative<double>(far));
+    EXPECT_EQ(std::get<double>(far), 42.0);
+    EXPECT_EQ(Text(book->Worksheets(1)->Cells(3, 1)->Value()), QStringLiteral("大きい表"));
+}
+
+// A protected workbook opened with the password the user typed is saved with
+// that password again, in its own format.
+TEST_F(ShtlistUnoTest, AProtectedWorkbookStaysProtectedWithItsPassword) {
+    bookmrg_test::ScriptedPasswords passwords;
+    bookmrg::SetPasswordPrompt(&passwords);
+    for (int format : {int(sheet::xlNormal), int(sheet::xlOpenXMLWorkbook)}) {
+        const QString path =
+            dir_.filePath(QStringLiteral("保護.") + sheet::FileFormatExtension(format));
+        {
+            auto book = app_->Workbooks().Add();
+            book->Worksheets(1)->SetName(QStringLiteral("機密"));
+            book->SaveAs(path, format, QStringLiteral("合言葉1"));
+            book->Close();
+        }
+        target_ = path;
+        passwords.answers = {QStringLiteral("合言葉1")};
+        Run();
+        EXPECT_EQ(messages_.Count(), 0) << messages_.LastText().toStdString();
+        EXPECT_EQ(passwords.asked, QStringList{path});
+        passwords.asked.clear();
+
+        std::shared_ptr<sheet::Workbook> open;
+        EXPECT_THROW(open = app_->Workbooks().Open(path, {true, {}}), sheet::SheetError) << format;
+        sheet::CloseQuietly(open);
+        auto book = app_->Workbooks().Open(path, {true, QStringLiteral("合言葉1")});
+        EXPECT_EQ(book->FileFormat(), format);
+        EXPECT_EQ(SheetNames(*book),
+                  (QStringList{QStringLiteral("シート一覧"), QStringLiteral("機密")}));
+        book->Close();
+    }
+    bookmrg::SetPasswordPrompt(nullptr);
+}
+
+// Formulas with a text result keep it in the saved original, for readers
+// that show what the file stores.
+TEST_F(ShtlistUnoTest, TextResultsOfTheUsersFormulasStayInTheFile) {
+    {
+        auto book = app_->Workbooks().Add();
+        auto s = book->Worksheets(1);
+        s->SetName(QStringLiteral("目次"));
+        s->Cells(1, 1)->SetValue(3.0);
+        s->Cells(2, 1)->SetFormula(QStringLiteral("=IF(A1>2;\"達成\";\"未達\")"));
+        s->Cells(3, 1)->SetFormula(QStringLiteral("=HYPERLINK(\"#目次.A1\";\"先頭\")"));
+        book->SaveAs(target_);
+        book->Close();
+    }
+    Run();
+    EXPECT_EQ(messages_.Count(), 0) << messages_.LastText().toStdString();
+    const xlsread::Book stored = xlsread::Read(target_);
+    ASSERT_TRUE(stored.ok) << stored.error.toStdString();
+    ASSERT_EQ(stored.sheets.size(), 2);
+    EXPECT_EQ(stored.sheets[1].name, QStringLiteral("目次"));
+    const auto& results = stored.sheets[1].formulaResults;
+    EXPECT_EQ(xlsread::Describe(results.value({2, 1})), QStringLiteral("\"達成\""));
+    EXPECT_EQ(xlsread::Describe(results.value({3, 1})), QStringLiteral("\"先頭\""));
 }
 
 } // namespace

@@ -20,6 +20,10 @@ namespace {
 
 FakeOffice* g_current = nullptr;
 
+QByteArray ClassicSignature() {
+    return QByteArray::fromHex("D0CF11E0A1B11AE1");
+}
+
 QString ValueText(const CellValue& v) {
     if (const double* d = std::get_if<double>(&v))
         return QString::number(*d, 'g', 15);
@@ -90,6 +94,7 @@ CellValue FromJson(const QJsonValue& v) {
 struct LiveBook {
     std::vector<std::shared_ptr<Sheet>> sheets;
     QMap<QString, QString> names;
+    int fileFormat = sheet::xlNormal;
     QString name;
     QString fullName;
     int activeSheet = 0;
@@ -339,6 +344,21 @@ public:
         return Make(*r, label);
     }
     sheet::Hyperlinks& Hyperlinks() override { return links_; }
+    sheet::CellExtent ContentExtent() override {
+        Rec(Label() + QStringLiteral(".ContentExtent"));
+        Alive();
+        sheet::CellExtent extent = sheet_->extent;
+        for (const auto& [address, cell] : sheet_->cells) {
+            int row = 0;
+            int column = 0;
+            if (!std::holds_alternative<std::monostate>(cell.value) || !cell.formula.isEmpty())
+                if (ParseCell(address, row, column)) {
+                    extent.rows = std::max(extent.rows, row);
+                    extent.columns = std::max(extent.columns, column);
+                }
+        }
+        return extent;
+    }
     QList<sheet::FormulaCell> Formulas() override {
         Rec(Label() + QStringLiteral(".Formulas"));
         Alive();
@@ -450,11 +470,15 @@ public:
         throw SheetError(sheet::kErrSubscript,
                          QStringLiteral("インデックスが有効範囲にありません。"));
     }
-    void SaveAs(const QString& fileName) override {
+    int FileFormat() const override { return book_->fileFormat; }
+    void SaveAs(const QString& fileName, int fileFormat, const QString& password) override {
         QString path = QFileInfo(fileName).absoluteFilePath();
         if (QFileInfo(path).suffix().isEmpty())
-            path += QStringLiteral(".xls");
-        Rec(QStringLiteral("SaveAs ") + path);
+            path += QLatin1Char('.') + sheet::FileFormatExtension(fileFormat);
+        Rec(QStringLiteral("SaveAs ") + path +
+            (fileFormat == sheet::xlNormal ? QString()
+                                           : QStringLiteral(" FileFormat %1").arg(fileFormat)) +
+            (password.isEmpty() ? QString() : QStringLiteral(" Password")));
         Alive();
         Book out;
         for (const auto& s : book_->sheets)
@@ -462,6 +486,8 @@ public:
         out.names = book_->names;
         out.activeSheet = book_->activeSheet;
         out.selection = book_->selection;
+        out.fileFormat = fileFormat;
+        out.password = password;
         if (QFileInfo(path).exists() && !QFileInfo(path).isWritable())
             throw SheetError(sheet::kErrPermission,
                              QStringLiteral("'%1' に保存できません。").arg(path));
@@ -470,6 +496,7 @@ public:
                              QStringLiteral("'%1' に保存できません。").arg(path));
         book_->name = QFileInfo(path).fileName();
         book_->fullName = path;
+        book_->fileFormat = fileFormat;
     }
     void Close() override {
         Rec(QStringLiteral("Workbooks(") + book_->name + QStringLiteral(").Close"));
@@ -562,6 +589,7 @@ public:
         for (const Sheet& s : book->sheets)
             live->sheets.push_back(std::make_shared<Sheet>(s));
         live->names = book->names;
+        live->fileFormat = book->fileFormat;
         live->name = name;
         live->fullName = path;
         live->activeSheet = std::clamp(book->activeSheet, 0, int(live->sheets.size()) - 1);
@@ -690,6 +718,8 @@ bool WriteBook(const QString& path, const Book& book) {
         so[QStringLiteral("name")] = s.name;
         so[QStringLiteral("cells")] = cells;
         so[QStringLiteral("autofit")] = s.autoFitted;
+        if (s.extent.rows > 0 || s.extent.columns > 0)
+            so[QStringLiteral("extent")] = QJsonArray{s.extent.rows, s.extent.columns};
         sheets.append(so);
     }
     QJsonObject names;
@@ -700,11 +730,17 @@ bool WriteBook(const QString& path, const Book& book) {
     root[QStringLiteral("sheets")] = sheets;
     root[QStringLiteral("names")] = names;
     root[QStringLiteral("password")] = book.password;
+    if (book.fileFormat != sheet::xlNormal)
+        root[QStringLiteral("format")] = book.fileFormat;
     root[QStringLiteral("active")] = book.activeSheet;
     root[QStringLiteral("selection")] = book.selection;
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
+    // A classic workbook starts as a compound document does, so that code
+    // telling formats by their first bytes sees the same as with real files.
+    if (book.fileFormat == sheet::xlNormal)
+        file.write(ClassicSignature());
     file.write(QJsonDocument(root).toJson());
     return file.commit();
 }
@@ -713,7 +749,10 @@ std::optional<Book> ReadBook(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    const QJsonDocument doc = QJsonDocument::fromJson(file.readAll());
+    QByteArray bytes = file.readAll();
+    if (bytes.startsWith(ClassicSignature()))
+        bytes.remove(0, ClassicSignature().size());
+    const QJsonDocument doc = QJsonDocument::fromJson(bytes);
     const QJsonObject root = doc.object();
     if (!root.contains(QStringLiteral("fakebook")))
         return std::nullopt;
@@ -723,6 +762,8 @@ std::optional<Book> ReadBook(const QString& path) {
         Sheet s;
         s.name = so[QStringLiteral("name")].toString();
         s.autoFitted = so[QStringLiteral("autofit")].toBool();
+        const QJsonArray extent = so[QStringLiteral("extent")].toArray();
+        s.extent = {extent.at(0).toInt(), extent.at(1).toInt()};
         const QJsonObject cells = so[QStringLiteral("cells")].toObject();
         for (auto it = cells.constBegin(); it != cells.constEnd(); ++it) {
             const QJsonObject o = it.value().toObject();
@@ -744,6 +785,7 @@ std::optional<Book> ReadBook(const QString& path) {
     for (auto it = names.constBegin(); it != names.constEnd(); ++it)
         book.names.insert(it.key(), it.value().toString());
     book.password = root[QStringLiteral("password")].toString();
+    book.fileFormat = root[QStringLiteral("format")].toInt(sheet::xlNormal);
     book.activeSheet = root[QStringLiteral("active")].toInt();
     book.selection = root[QStringLiteral("selection")].toString();
     return book;

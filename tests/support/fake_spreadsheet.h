@@ -39,16 +39,20 @@ struct Sheet {
     QString name;
     std::map<QString, Cell> cells; // by A1 address of a single cell
     bool autoFitted = false;
+    // Content reaching at least this far, beyond the cells above (a big
+    // sheet without writing its cells).
+    sheet::CellExtent extent;
 
     fakesheet::Cell At(const QString& address) const; // empty cell when unset
 };
 
 struct Book {
     std::vector<Sheet> sheets;
-    QMap<QString, QString> names; // workbook-level names -> "Sheet!A1"
-    QString password;             // protected when not empty
-    int activeSheet = 0;          // 0-based, as saved
-    QString selection;            // address selected when saved
+    QMap<QString, QString> names;     // workbook-level names -> "Sheet!A1"
+    QString password;                 // protected when not empty
+    int fileFormat = sheet::xlNormal; // the format the file holds
+    int activeSheet = 0;              // 0-based, as saved
+    QString selection;                // address selected when saved
 
     QStringList SheetNames() const;
     const Sheet* Find(const QString& name) const;

@@ -29,6 +29,11 @@ TEST(FileDialogRules, FiltersForPatternsAndTheFixedList) {
     EXPECT_EQ(ui::DialogFilter(QString(), true),
               QStringLiteral("(*.PRN)|*.PRN|(*.TXT)|*.TXT|(*.CSV)|*.CSV|(*.DAT)|*.DAT|全て|*.*"));
     EXPECT_EQ(ui::DialogFilter(QString(), false), QStringLiteral("()|"));
+    // A whole list is taken as it is.
+    const QString list = QStringLiteral("(*.xls)|*.xls|(*.xls;*.ods)|*.xls;*.ods");
+    EXPECT_EQ(ui::DialogFilter(list, true), list);
+    EXPECT_EQ(ui::ToQtNameFilters(list),
+              (QStringList{QStringLiteral("(*.xls)"), QStringLiteral("(*.xls *.ods)")}));
 
     EXPECT_EQ(ui::ToQtNameFilters(QStringLiteral("(*.xls)|*.xls")),
               QStringList{QStringLiteral("(*.xls)")});
