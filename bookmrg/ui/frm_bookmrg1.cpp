@@ -53,7 +53,8 @@ void FrmBookmrg1::BuildControls() {
               "Frame1");
     auto* outLayout = new QHBoxLayout(Frame1);
     txtOtFname = Named(new QLineEdit(Frame1), "txtOtFname");
-    txtOtFname->setMaxLength(kOutputBookWidth);
+    // No length limit of the box's own: it would cut a pasted path silently;
+    // the guard refuses it by its length in bytes instead.
     GuardStoredPath(txtOtFname, kOutputBookWidth);
     cmdF9 = Button(QStringLiteral("F9:参照"), "cmdF9", Frame1);
     outLayout->addWidget(txtOtFname, 1);

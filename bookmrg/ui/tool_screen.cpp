@@ -59,10 +59,11 @@ void ToolScreen::GuardStoredPath(QLineEdit* box, int maxBytes) {
     // The last text that can be kept: what the program put into the box
     // (settings, a dialog's choice) or an accepted edit.
     auto kept = std::make_shared<QString>(box->text());
-    QObject::connect(box, &QLineEdit::textChanged, box, [box, kept](const QString& text) {
+    QObject::connect(box, &QLineEdit::textChanged, box, [box, kept, maxBytes](const QString& text) {
         // A change signalled after an edit was taken back carries the
         // refused text, no longer the box's.
-        if (!box->isModified() && text == box->text())
+        if (text == box->text() &&
+            (!box->isModified() || common::StoredPathProblem(text, maxBytes).isEmpty()))
             *kept = text;
     });
     QObject::connect(box, &QLineEdit::textEdited, box, [box, kept, maxBytes](const QString& text) {

@@ -277,6 +277,12 @@ TEST_F(ScreenTest, PathsTheSettingsFileCannotKeepAreRefusedWhereTheyEnter) {
               QStringLiteral("/") + QString(250, QLatin1Char('a')) + QStringLiteral("資資"));
     EXPECT_EQ(messages.Count(), 4);
     EXPECT_TRUE(messages.LastText().contains(QStringLiteral("257バイト")));
+    // A pasted path too long for the field is refused whole, not cut.
+    box->clear();
+    CommitFromInputMethod(box, QStringLiteral("/") + QString(299, QLatin1Char('b')));
+    EXPECT_EQ(box->text(), QString());
+    EXPECT_TRUE(messages.LastText().contains(QStringLiteral("300バイト")));
+    box->setText(QStringLiteral("/") + QString(250, QLatin1Char('a')) + QStringLiteral("資資"));
 
     // What the screen holds is what the next start shows.
     const QString shown = box->text();
