@@ -115,11 +115,7 @@ bool Consolidation::Prepare() {
     LetEventsRun();
 
     try {
-        // Read-only: the template is never saved, and the program's folder
-        // may not be writable.
-        sheet::OpenOptions readOnly;
-        readOnly.readOnly = true;
-        template_ = app_->Workbooks().Open(TemplatePath(), readOnly);
+        template_ = sheet::OpenTemplate(app_->Workbooks(), TemplatePath());
     } catch (const sheet::SheetError& error) {
         Say(error.Text() + kCr + QStringLiteral("元ブック がない"));
         templateMissing_ = true;

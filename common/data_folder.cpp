@@ -61,7 +61,8 @@ QString EnsureFolder(const QString& mode, const QString& path) {
         return kOk;
     if (mode == QLatin1String("CHK"))
         return kNg;
-    const bool made = !path.isEmpty() && QDir().mkdir(path);
+    // With all its parents: a new account has no ~/.local/share yet.
+    const bool made = !path.isEmpty() && QDir().mkpath(path);
     QCoreApplication::processEvents();
     return made ? kOk : kNg;
 }

@@ -24,7 +24,8 @@ QString DataFolder();
 
 // Answers "OK" when an entry (a folder or a file) of that path exists. With
 // mode "CHK" a missing path answers "NG"; with any other mode the folder is
-// created (one level) and the answer is "OK", or "NG" when it cannot be made.
+// created with all its missing parents and the answer is "OK", or "NG" when
+// it cannot be made.
 QString EnsureFolder(const QString& mode, const QString& path);
 
 } // namespace common

@@ -96,10 +96,10 @@ bool MakeWorkFile(const Calculation& calc, const ReportFiles& files, ProgressVie
     }
 
     try {
-        run.templateBook = run.app->Workbooks().Open(files.templatePath);
+        run.templateBook = sheet::OpenTemplate(run.app->Workbooks(), files.templatePath);
     } catch (const SheetError&) {
         return Fail(view, run,
-                    common::JoinLines({QStringLiteral("必要な下記ファイルがありません。"),
+                    common::JoinLines({sheet::TemplateProblem(files.templatePath),
                                        Native(files.templatePath),
                                        QStringLiteral("処理は続行できません。"), QString()}));
     }

@@ -41,6 +41,21 @@ QString SaveTempPath(const QFileInfo& target) {
            target.completeBaseName() + QStringLiteral(".xls");
 }
 
+// Says so and answers true when the workbook cannot be written back: a file
+// without any write permission is read-only for its user, even where the file
+// system would let this process write it.
+bool RefusedAsReadOnly(const QString& path) {
+    const QFileInfo info(path);
+    const QFileDevice::Permissions writeBits =
+        QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+    if (info.isWritable() && (QFile::permissions(path) & writeBits))
+        return false;
+    Say(QStringLiteral("ブックが書き込みできないため保存できません。") + kCr + path + kCr +
+            kUnchanged,
+        MsgIcon::Exclamation);
+    return true;
+}
+
 } // namespace
 
 QString TemplatePath() {
@@ -87,7 +102,7 @@ void SheetListRun::ReadSheetNames() {
 
 bool SheetListRun::OpenTemplate() {
     try {
-        template_ = app_->Workbooks().Open(templatePath_);
+        template_ = sheet::OpenTemplate(app_->Workbooks(), templatePath_);
         pattern_ = template_->Worksheets(kIndexSheetName);
     } catch (const sheet::SheetError& error) {
         if (error.Number() == sheet::kErrServerGone)
@@ -139,16 +154,8 @@ bool SheetListRun::SaveTarget() {
 
     const QString original = TargetFile();
     const QFileInfo info(original);
-    // A file without any write permission is read-only for its user, even
-    // where the file system would let this process write it.
-    const QFileDevice::Permissions writeBits =
-        QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
-    if (!info.isWritable() || !(QFile::permissions(original) & writeBits)) {
-        Say(QStringLiteral("ブックが書き込みできないため保存できません。") + kCr + original + kCr +
-                kUnchanged,
-            MsgIcon::Exclamation);
+    if (RefusedAsReadOnly(original))
         return false;
-    }
     const QString temp = SaveTempPath(info);
     QFile::remove(temp);
     try {
@@ -202,6 +209,10 @@ enum class Outcome { Saved, NotSaved, EndProgram };
 
 // The steps after the application has started, each failure reported.
 Outcome RunSteps(SheetListRun& run, const QString& templatePath) {
+    // Known before anything is opened: the office would refuse to open a
+    // write-protected workbook for writing, with a less telling message.
+    if (QFileInfo::exists(run.TargetFile()) && RefusedAsReadOnly(run.TargetFile()))
+        return Outcome::NotSaved;
     switch (run.OpenTarget()) {
     case OpenResult::Opened:
         break;
@@ -217,7 +228,7 @@ Outcome RunSteps(SheetListRun& run, const QString& templatePath) {
     run.ReadSheetNames();
 
     if (!run.OpenTemplate()) {
-        Say(QStringLiteral("必要な下記ファイルがありません。") + kCr + templatePath + kCr +
+        Say(sheet::TemplateProblem(templatePath) + kCr + templatePath + kCr +
             QStringLiteral("処理は続行できません。") + kCr);
         return Outcome::EndProgram;
     }

@@ -1,5 +1,7 @@
 #include "spreadsheet/spreadsheet.h"
 
+#include <QFileInfo>
+
 namespace sheet {
 
 SheetError::SheetError(int number, QString description, QString detail)
@@ -39,6 +41,21 @@ void CloseQuietly(std::shared_ptr<Workbook>& book) noexcept {
         // Quitting the application discards it as well.
     }
     book.reset();
+}
+
+std::shared_ptr<Workbook> OpenTemplate(Workbooks& books, const QString& fileName) {
+    OpenOptions options;
+    options.readOnly = true;
+    return books.Open(fileName, options);
+}
+
+QString TemplateProblem(const QString& fileName) {
+    const QFileInfo info(fileName);
+    if (!info.exists())
+        return QStringLiteral("必要な下記ファイルがありません。");
+    if (!info.isFile() || !info.isReadable())
+        return QStringLiteral("必要な下記ファイルを読み取れません。");
+    return QStringLiteral("必要な下記ファイルを開けません（ブックではないか、壊れています）。");
 }
 
 void QuitQuietly(std::unique_ptr<Application>& app) noexcept {

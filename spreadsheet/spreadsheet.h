@@ -194,6 +194,7 @@ public:
 };
 
 struct OpenOptions {
+    // A file that this user cannot write is opened read-only in any case.
     bool readOnly = false;
     // Password of a protected workbook; empty when none is known. Opening a
     // protected workbook without its password throws.
@@ -246,6 +247,16 @@ void CloseQuietly(std::shared_ptr<Workbook>& book) noexcept;
 // Quits the application and drops it; one that has ended already or no
 // longer answers needs no quitting.
 void QuitQuietly(std::unique_ptr<Application>& app) noexcept;
+
+// Opens a workbook template shipped with the programs. Always read-only: the
+// program folder is normally not writable, the application refuses to open a
+// write-protected file for writing, and a template is never saved.
+std::shared_ptr<Workbook> OpenTemplate(Workbooks& books, const QString& fileName);
+
+// The first line of the message about a template that could not be opened:
+// "必要な下記ファイルがありません。" only when the file is really missing;
+// a file that is there but cannot be read or is refused says so instead.
+QString TemplateProblem(const QString& fileName);
 
 using ApplicationFactory = std::unique_ptr<Application> (*)();
 // Installs the factory CreateApplication uses; nullptr restores the default

@@ -1,5 +1,6 @@
 #include "common/ui/app_init.h"
 
+#include "common/locale_env.h"
 #include "common/messages.h"
 #include "common/ui/document_opener.h"
 #include "common/ui/fonts.h"
@@ -12,6 +13,9 @@
 namespace ui {
 
 void InitApplication(const QString& programId) {
+    // Every program this one starts (the office, the desktop's opener) gets
+    // a UTF-8 character set for Japanese file names.
+    common::UseUtf8CharsetForChildren();
     InstallFontSubstitutes();
     QCoreApplication::setApplicationName(programId);
     common::SetProgramId(programId);

@@ -1,7 +1,10 @@
 #include "common/ui/document_opener.h"
 
+#include "common/ui/page_viewer.h"
+
 #include <QDesktopServices>
 #include <QDir>
+#include <QFileInfo>
 #include <QUrl>
 
 namespace ui {
@@ -17,11 +20,26 @@ QUrl DocumentUrl(const QString& target, const QString& workingFolder) {
     return QUrl::fromLocalFile(QDir::cleanPath(path));
 }
 
+bool IsLocalPage(const QUrl& url) {
+    if (!url.isLocalFile())
+        return false;
+    const QFileInfo file(url.toLocalFile());
+    const QString suffix = file.suffix().toLower();
+    return file.isFile() && (suffix == QLatin1String("htm") || suffix == QLatin1String("html"));
+}
+
 bool DesktopDocumentOpener::Open(const QString& target, const QString&,
                                  const QString& workingFolder) {
     if (target.isEmpty())
         return false;
-    return QDesktopServices::openUrl(DocumentUrl(target, workingFolder));
+    const QUrl url = DocumentUrl(target, workingFolder);
+    // The suite's own pages are shown in a window of the suite where nothing
+    // on the system would open them (xdg-open would fail out of sight).
+    if (IsLocalPage(url) && !SystemOpensWebPages()) {
+        ShowPage(url);
+        return true;
+    }
+    return QDesktopServices::openUrl(url);
 }
 
 } // namespace ui

@@ -1100,7 +1100,10 @@ std::shared_ptr<Workbook> LoApplication::Books::Open(const QString& fileName,
         std::vector<PropertyValue> props = {
             Prop("URL", Any(url)),
             Prop("FilterName", Any(ToOU(filter))),
-            Prop("ReadOnly", Any(options.readOnly)),
+            // The office refuses to open a file for writing that this user
+            // cannot write; such a file is opened read-only, as the office's
+            // own window does. Saving it under its own name then fails.
+            Prop("ReadOnly", Any(options.readOnly || !info.isWritable())),
             Prop("MacroExecutionMode", Any(css::document::MacroExecMode::NEVER_EXECUTE)),
             Prop("UpdateDocMode", Any(css::document::UpdateDocMode::NO_UPDATE)),
         };

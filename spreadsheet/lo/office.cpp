@@ -1,5 +1,6 @@
 #include "spreadsheet/lo/office.h"
 
+#include "common/locale_env.h"
 #include "spreadsheet/spreadsheet.h"
 
 #include <com/sun/star/beans/PropertyValue.hpp>
@@ -163,6 +164,9 @@ std::unique_ptr<OfficeInstance> OfficeInstance::Start() {
                          QStringLiteral("表計算アプリケーションがインストールされていません。"));
 
     std::unique_ptr<OfficeInstance> office(new OfficeInstance);
+    // The office converts file paths with its process's character set:
+    // without a UTF-8 one, Japanese file names cannot be loaded or stored.
+    common::UseUtf8CharsetForChildren();
 
     // One profile per running instance: two instances on one profile would
     // hand their work to each other.

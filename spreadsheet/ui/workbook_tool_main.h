@@ -24,6 +24,9 @@ int RunWorkbookTool(int argc, char** argv, const QString& programId, void (*prep
     ui::InitApplication(programId);
     common::LetEventsRun(2);
     common::SetDataFolder();
+    // The settings file is written there on the way out; a tool started on
+    // its own on a new account makes the folder as the launcher would.
+    common::EnsureFolder(QStringLiteral("GEN"), common::DataFolder());
 
     InstallGateWindows();
     if (prepare)

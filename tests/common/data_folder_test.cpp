@@ -54,7 +54,7 @@ TEST(SetDataFolder, UsesAppDataThenXdgDataHomeAndEndsWithSeparator) {
         qputenv("XDG_DATA_HOME", oldXdg);
 }
 
-TEST(EnsureFolder, ChecksOrCreatesOneLevel) {
+TEST(EnsureFolder, ChecksOrCreatesWithParents) {
     QTemporaryDir temp;
     ASSERT_TRUE(temp.isValid());
     const QString folder = temp.filePath(QStringLiteral("TamrasystemHikaku/"));
@@ -64,11 +64,17 @@ TEST(EnsureFolder, ChecksOrCreatesOneLevel) {
     EXPECT_TRUE(QFileInfo(folder).isDir());
     EXPECT_EQ(EnsureFolder(QStringLiteral("CHK"), folder), QStringLiteral("OK"));
 
-    // A file of that name counts as present; two missing levels cannot be made.
+    // A file of that name counts as present; a folder under a file cannot be
+    // made.
     QFile file(temp.filePath(QStringLiteral("plain")));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.close();
     EXPECT_EQ(EnsureFolder(QStringLiteral("CHK"), file.fileName()), QStringLiteral("OK"));
-    EXPECT_EQ(EnsureFolder(QStringLiteral("GEN"), temp.filePath(QStringLiteral("a/b"))),
+    EXPECT_EQ(EnsureFolder(QStringLiteral("GEN"), temp.filePath(QStringLiteral("plain/b/"))),
               QStringLiteral("NG"));
+
+    // A new account has no ~/.local/share: every missing level is made.
+    const QString deep = temp.filePath(QStringLiteral("home/.local/share/TamrasystemHikaku/"));
+    EXPECT_EQ(EnsureFolder(QStringLiteral("GEN"), deep), QStringLiteral("OK"));
+    EXPECT_TRUE(QFileInfo(deep).isDir());
 }

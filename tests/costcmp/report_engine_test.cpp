@@ -164,7 +164,8 @@ TEST_F(ReportTest, SolutionOneWritesTwelveUsersAndMarksPeriodFive) {
     EXPECT_EQ(book->selection, "A1");
 
     // The private instance has ended before the result is opened for the user.
-    EXPECT_EQ(office_.Calls("Workbooks.Open").value(0), "Workbooks.Open " + files_.templatePath);
+    EXPECT_EQ(office_.Calls("Workbooks.Open").value(0),
+              "Workbooks.Open " + files_.templatePath + " ReadOnly");
     EXPECT_EQ(office_.ApplicationsRunning(), 0);
     ASSERT_EQ(process_.starts.size(), 1);
     EXPECT_EQ(process_.starts[0].program, kLauncher);
@@ -247,6 +248,28 @@ TEST_F(ReportTest, MissingTemplateIsReportedAndTheInstanceEnds) {
     EXPECT_EQ(office_.ApplicationsRunning(), 0);
     EXPECT_EQ(progress_.calls.last(), "Unload");
     EXPECT_TRUE(process_.starts.isEmpty());
+}
+
+// An installed template belongs to root and cannot be written by the user:
+// it is opened read-only and works. One that is there but is no workbook is
+// not reported as missing.
+TEST_F(ReportTest, TemplateIsOpenedReadOnlyAndAProblemIsNamedAsItIs) {
+    ASSERT_TRUE(QFile::setPermissions(files_.templatePath, QFile::ReadOwner | QFile::ReadOther));
+    EXPECT_TRUE(Run(Calculate(SampleTexts(), 1)));
+    EXPECT_EQ(messages_.Count(), 0);
+    EXPECT_TRUE(QFile::exists(files_.workPath));
+
+    QFile::remove(files_.templatePath);
+    QFile bad(files_.templatePath);
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write("not a workbook");
+    bad.close();
+    QFile::remove(files_.workPath);
+    EXPECT_FALSE(Run(Calculate(SampleTexts(), 1)));
+    ASSERT_EQ(messages_.Count(), 1);
+    EXPECT_TRUE(messages_.LastText().startsWith("必要な下記ファイルを開けません"))
+        << messages_.LastText().toStdString();
+    EXPECT_EQ(office_.ApplicationsRunning(), 0);
 }
 
 TEST_F(ReportTest, TemplateWithoutItsSheetIsReportedAndTheInstanceEnds) {

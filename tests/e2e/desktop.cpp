@@ -14,6 +14,10 @@ constexpr int kPollMs = 50;
 
 QByteArray Run(const QString& program, const QStringList& args, int timeoutMs = 10000) {
     QProcess process;
+    // Captions are matched as UTF-8 whatever the test's own locale.
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    process.setProcessEnvironment(env);
     process.start(program, args);
     if (!process.waitForFinished(timeoutMs)) {
         process.kill();

@@ -24,6 +24,7 @@ constexpr int kWaitMs = 30000;
 // Places in the launcher's window, in pixels (twips / 15).
 inline const QRect kCostcmpButton(572, 94, 191, 21);
 inline const QRect kBookmrgButton(586, 486, 177, 19);
+inline const QRect kReadMeButton(555, 338, 208, 21);
 inline QPoint ThumbnailCentre(int n) {
     return QPoint(44 + 2 + (n - 1) * 30 + 14, 40 + 1 + 10);
 }

@@ -23,13 +23,30 @@ QByteArray ProcFile(qint64 pid, const char* name) {
 
 } // namespace
 
+bool Session::FreshHome() {
+    return qEnvironmentVariableIsSet("SUITE_E2E_FRESH_HOME");
+}
+
 Session::Session() : mark_(QUuid::createUuid().toString(QUuid::WithoutBraces)) {
     env_ = QProcessEnvironment::systemEnvironment();
-    env_.insert(QStringLiteral("APPDATA"), temp_.filePath(QStringLiteral("appdata")));
+    if (FreshHome()) {
+        // As an account comes: a home without ~/.local/share, and no APPDATA,
+        // TEMP, TMPDIR, XDG folders or locale set.
+        for (const QString& name : env_.keys())
+            if (name == QLatin1String("LANG") || name == QLatin1String("LANGUAGE") ||
+                name.startsWith(QLatin1String("LC_")) || name.startsWith(QLatin1String("XDG_")))
+                env_.remove(name);
+        for (const char* name : {"APPDATA", "TEMP", "TMPDIR"})
+            env_.remove(QString::fromLatin1(name));
+        env_.insert(QStringLiteral("HOME"), temp_.filePath(QStringLiteral("home")));
+        QDir().mkpath(temp_.filePath(QStringLiteral("home")));
+    } else {
+        env_.insert(QStringLiteral("APPDATA"), temp_.filePath(QStringLiteral("appdata")));
+        QDir().mkpath(temp_.filePath(QStringLiteral("appdata")));
+    }
     env_.insert(QString::fromLatin1(kMarkName), mark_);
     // The programs run on the real (virtual) display, not offscreen.
     env_.remove(QStringLiteral("QT_QPA_PLATFORM"));
-    QDir().mkpath(temp_.filePath(QStringLiteral("appdata")));
 }
 
 Session::~Session() {
@@ -112,7 +129,12 @@ bool Session::WaitUntilGone(const QString& name, int timeoutMs) const {
 }
 
 QString Session::DataFolder() const {
-    return temp_.filePath(QStringLiteral("appdata/TamrasystemHikaku"));
+    return temp_.filePath(FreshHome() ? QStringLiteral("home/.local/share/TamrasystemHikaku")
+                                      : QStringLiteral("appdata/TamrasystemHikaku"));
+}
+
+QString Session::HomeFolder() const {
+    return temp_.filePath(QStringLiteral("home"));
 }
 
 QByteArray Session::DataFile(const QString& name) const {

@@ -12,8 +12,12 @@ namespace e2e {
 // One test's sandbox: its own data folder (APPDATA) and a mark in the
 // environment of every program it starts, inherited by the programs those
 // start in turn, so that the session finds and ends all of them afterwards.
+// With SUITE_E2E_FRESH_HOME set, the programs instead get a new home folder
+// as an account comes (no ~/.local/share) and no APPDATA, TEMP, TMPDIR, XDG
+// or locale variables: the data folder is then made by the programs.
 class Session {
 public:
+    static bool FreshHome();
     Session();
     ~Session();
     Session(const Session&) = delete;
@@ -41,6 +45,8 @@ public:
     bool WaitUntilGone(const QString& name, int timeoutMs) const;
 
     QString DataFolder() const;
+    // The home folder of the programs when FreshHome() is set.
+    QString HomeFolder() const;
     // The bytes of a file in the data folder; a missing file reads as null.
     QByteArray DataFile(const QString& name) const;
     // The command registered for `id` in MODORI.DAT, empty when none is.

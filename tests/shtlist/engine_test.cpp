@@ -111,6 +111,15 @@ TEST_F(ShtlistEngineTest, ThreeSheetsGetALinkedListInFrontAndTheBookIsSavedInPla
     EXPECT_EQ(again->sheets[0].At("A6").link, QStringLiteral("#'東京'!A1"));
 }
 
+// The installed template cannot be written by the user; it is only read.
+TEST_F(ShtlistEngineTest, WriteProtectedTemplateIsUsed) {
+    ASSERT_TRUE(QFile::setPermissions(template_, QFile::ReadOwner | QFile::ReadOther));
+    Run();
+    EXPECT_EQ(messages_.Count(), 0) << messages_.LastText().toStdString();
+    ASSERT_TRUE(ReadBook(target_));
+    EXPECT_EQ(ReadBook(target_)->sheets.size(), 4u);
+}
+
 TEST_F(ShtlistEngineTest, ProtectedWorkbookAsksForThePassword) {
     auto protectedBook = *ReadBook(target_);
     protectedBook.password = QStringLiteral("secret");
@@ -147,6 +156,15 @@ TEST_F(ShtlistEngineTest, EveryFailureLeavesTheWorkbookUntouched) {
     EXPECT_EQ(host_.calls, QStringList{end});
     ExpectUntouched();
     QFile::rename(template_ + QStringLiteral(".gone"), template_);
+
+    // A template that is there but no workbook is not called missing.
+    const QByteArray good = ReadFile(template_);
+    WriteFile(template_, "not a workbook");
+    Run();
+    EXPECT_TRUE(messages_.LastText().startsWith(QStringLiteral("必要な下記ファイルを開けません")))
+        << messages_.LastText().toStdString();
+    ExpectUntouched();
+    WriteFile(template_, good);
 
     office_.SetSheetLimit(3);
     Run();

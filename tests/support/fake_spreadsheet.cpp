@@ -547,6 +547,7 @@ public:
         if (!book)
             throw SheetError(sheet::kErrMethodFailed,
                              QStringLiteral("'%1' を開けません。").arg(path));
+
         if (!book->password.isEmpty() && book->password != options.password)
             throw SheetError(
                 sheet::kErrMethodFailed,

@@ -3,9 +3,15 @@
 #include "common/ui/app_init.h"
 #include "common/ui/document_opener.h"
 #include "common/ui/message_box.h"
+#include "common/ui/page_viewer.h"
 #include "common/ui/window_order.h"
 
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTextBrowser>
 #include <QWidget>
 #include <gtest/gtest.h>
 
@@ -28,6 +34,52 @@ TEST(DocumentUrl, AddressesStayLocalNamesBecomeFiles) {
               QUrl::fromLocalFile(QStringLiteral("/opt/suite/bin/HELP1.HTM")));
     EXPECT_EQ(ui::DocumentUrl(QStringLiteral("/tmp/work 1.xls"), QStringLiteral("/elsewhere")),
               QUrl::fromLocalFile(QStringLiteral("/tmp/work 1.xls")));
+}
+
+// A system with no browser and no desktop default for pages (a minimal
+// install, a container): the read-me and the launcher's pages open in the
+// suite's own window instead of nothing at all; links between them are
+// followed there.
+TEST(DesktopDocumentOpener, PagesShowInTheSuitesWindowWhereNothingOpensThem) {
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const auto write = [&](const QString& name, const QByteArray& html) {
+        QFile file(folder.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(html);
+    };
+    write(QStringLiteral("HELP1.HTM"),
+          "<html><head><meta charset=\"UTF-8\"><title>はじめにお読みください</title></head>"
+          "<body><a href=\"LINK.HTM\">リンク集</a></body></html>");
+    write(
+        QStringLiteral("LINK.HTM"),
+        "<html><head><meta charset=\"UTF-8\"><title>リンク集</title></head><body>x</body></html>");
+
+    const QByteArray path = qgetenv("PATH");
+    const QByteArray browser = qgetenv("BROWSER");
+    qputenv("PATH", QFile::encodeName(folder.path())); // no xdg-open, no browser
+    qunsetenv("BROWSER");
+    EXPECT_FALSE(ui::SystemOpensWebPages());
+    ui::DesktopDocumentOpener opener;
+    EXPECT_TRUE(opener.Open(folder.filePath(QStringLiteral("HELP1.HTM")), QString(), QString()));
+    qputenv("PATH", path);
+    if (!browser.isNull())
+        qputenv("BROWSER", browser);
+
+    ui::PageViewer* viewer = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* v = qobject_cast<ui::PageViewer*>(w); v && v->isVisible())
+            viewer = v;
+    ASSERT_NE(viewer, nullptr);
+    EXPECT_EQ(viewer->windowTitle(), QStringLiteral("(PAGE) はじめにお読みください"));
+    EXPECT_TRUE(viewer->Browser()->toPlainText().contains(QStringLiteral("リンク集")));
+
+    emit viewer->Browser()->anchorClicked(QUrl(QStringLiteral("LINK.HTM")));
+    EXPECT_EQ(viewer->windowTitle(), QStringLiteral("(PAGE) リンク集"));
+    // The same window is reused for the next page.
+    EXPECT_EQ(ui::ShowPage(QUrl::fromLocalFile(folder.filePath(QStringLiteral("HELP1.HTM")))),
+              viewer);
+    viewer->close();
 }
 
 // (The offscreen platform activates every shown window, so whether the focus
