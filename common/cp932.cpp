@@ -5,13 +5,19 @@
 
 namespace common {
 
+// One converter each, made once: opening the code page's converter costs far
+// more than converting a field, and a settings record has dozens of fields.
+// The state is reset before each use, so a damaged text before cannot affect
+// the next one.
 QByteArray ToCp932(const QString& text) {
-    QStringEncoder enc("windows-31j");
+    thread_local QStringEncoder enc("windows-31j");
+    enc.resetState();
     return enc.encode(text);
 }
 
 QString FromCp932(const QByteArray& bytes) {
-    QStringDecoder dec("windows-31j");
+    thread_local QStringDecoder dec("windows-31j");
+    dec.resetState();
     return dec.decode(bytes);
 }
 
