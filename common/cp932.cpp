@@ -95,4 +95,26 @@ QString StoredPathProblem(const QString& path, int maxBytes) {
     return QString();
 }
 
+QString StoredNameProblem(const QString& name, int maxBytes) {
+    const QStringList bad = CharsNotInCp932(name);
+    if (!bad.isEmpty()) {
+        QStringList shown;
+        for (const QString& c : bad)
+            shown.append(Shown(c));
+        return QStringLiteral("このシート名には設定ファイルに保存できない文字 %1 "
+                              "が含まれているため、指定できません。\r")
+                   .arg(shown.join(QStringLiteral("、"))) +
+               name;
+    }
+    const qsizetype bytes = ToCp932(name).size();
+    if (bytes > maxBytes) {
+        return QStringLiteral("このシート名は長すぎるため、指定できません"
+                              "（%1バイト、設定ファイルに保存できるのは%2バイトまで）。\r")
+                   .arg(bytes)
+                   .arg(maxBytes) +
+               name;
+    }
+    return QString();
+}
+
 } // namespace common

@@ -25,5 +25,7 @@ QStringList CharsNotInCp932(const QString& text);
 // problem (the characters that cannot be kept, or the length in bytes against
 // the limit) and the path, for the user to see before anything is saved.
 QString StoredPathProblem(const QString& path, int maxBytes);
+// The same for a sheet name kept in a settings file.
+QString StoredNameProblem(const QString& name, int maxBytes);
 
 } // namespace common

@@ -90,8 +90,12 @@ void FrmBookmrg1::BuildControls() {
         Named(new QLabel(QStringLiteral("（２つまで指定が可能です。）"), Frame2), "Label3");
     txtJgy_1 = Named(new QLineEdit(Frame2), "txtJgy_1");
     txtJgy_2 = Named(new QLineEdit(Frame2), "txtJgy_2");
-    txtJgy_1->setMaxLength(kExcludeWidth);
-    txtJgy_2->setMaxLength(kExcludeWidth);
+    // Sheet names BOOKMRG.PRM could not keep unchanged are refused as typed.
+    for (QLineEdit* box : {txtJgy_1, txtJgy_2}) {
+        GuardStoredText(box, [](const QString& text) {
+            return common::StoredNameProblem(text, kExcludeWidth);
+        });
+    }
     optStIti1 =
         Named(new QRadioButton(QStringLiteral("完全一致のシート名を除外"), Frame2), "optStIti1");
     optStIti2 = Named(new QRadioButton(QStringLiteral("一部が一致するシート名を除外"), Frame2),

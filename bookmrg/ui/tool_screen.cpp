@@ -56,18 +56,25 @@ bool ToolScreen::AcceptStoredPath(const QString& path, int maxBytes) {
 }
 
 void ToolScreen::GuardStoredPath(QLineEdit* box, int maxBytes) {
+    GuardStoredText(
+        box, [maxBytes](const QString& text) { return common::StoredPathProblem(text, maxBytes); });
+}
+
+void ToolScreen::GuardStoredText(QLineEdit* box,
+                                 const std::function<QString(const QString&)>& problemOf) {
     // The last text that can be kept: what the program put into the box
     // (settings, a dialog's choice) or an accepted edit.
     auto kept = std::make_shared<QString>(box->text());
-    QObject::connect(box, &QLineEdit::textChanged, box, [box, kept, maxBytes](const QString& text) {
-        // A change signalled after an edit was taken back carries the
-        // refused text, no longer the box's.
-        if (text == box->text() &&
-            (!box->isModified() || common::StoredPathProblem(text, maxBytes).isEmpty()))
-            *kept = text;
-    });
-    QObject::connect(box, &QLineEdit::textEdited, box, [box, kept, maxBytes](const QString& text) {
-        if (common::StoredPathProblem(text, maxBytes).isEmpty()) {
+    QObject::connect(
+        box, &QLineEdit::textChanged, box, [box, kept, problemOf](const QString& text) {
+            // A change signalled after an edit was taken back carries the
+            // refused text, no longer the box's.
+            if (text == box->text() && (!box->isModified() || problemOf(text).isEmpty()))
+                *kept = text;
+        });
+    QObject::connect(box, &QLineEdit::textEdited, box, [box, kept, problemOf](const QString& text) {
+        const QString problem = problemOf(text);
+        if (problem.isEmpty()) {
             *kept = text;
             return;
         }
@@ -75,7 +82,7 @@ void ToolScreen::GuardStoredPath(QLineEdit* box, int maxBytes) {
         const int added = int(text.size() - kept->size());
         box->setText(*kept);
         box->setCursorPosition(qBound(0, cursor - qMax(0, added), int(kept->size())));
-        AcceptStoredPath(text, maxBytes);
+        common::ShowMessage(problem, common::MsgIcon::Exclamation, common::MsgButtons::Ok);
         box->setFocus();
     });
 }

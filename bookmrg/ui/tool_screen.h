@@ -44,6 +44,10 @@ protected:
     // not keep is taken back at once, with that message, so the box only
     // holds paths that are saved as they stand.
     static void GuardStoredPath(QLineEdit* box, int maxBytes);
+    // The same for any box: `problemOf` answers the message for a text that
+    // cannot be kept, empty for one that can.
+    static void GuardStoredText(QLineEdit* box,
+                                const std::function<QString(const QString&)>& problemOf);
     // Lets the screen's last paint happen, runs `run` and ends the process,
     // unless the run has already asked for that.
     void RunAndEnd(const std::function<void()>& run);

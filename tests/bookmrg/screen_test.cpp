@@ -293,6 +293,27 @@ TEST_F(ScreenTest, PathsTheSettingsFileCannotKeepAreRefusedWhereTheyEnter) {
     EXPECT_EQ(stored.books, QStringList{Book("a.xls")});
 }
 
+// The sheet names to leave out are kept in cp932 as well.
+TEST_F(ScreenTest, SheetNamesTheSettingsFileCannotKeepAreRefusedAsTyped) {
+    screen->LoadSettings();
+    screen->show();
+    QLineEdit* box = Box("txtJgy_1");
+    box->setFocus();
+    QTest::keyClicks(box, QStringLiteral("M"));
+    TypeCharacters(box, QStringLiteral("ü"));
+    QTest::keyClicks(box, QStringLiteral("ller"));
+    EXPECT_EQ(box->text(), QStringLiteral("Mller"));
+    ASSERT_EQ(messages.Count(), 1);
+    EXPECT_TRUE(messages.LastText().startsWith(QStringLiteral("このシート名には")));
+    EXPECT_TRUE(messages.LastText().contains(QStringLiteral("「ü」(U+00FC)")));
+    CommitFromInputMethod(Box("txtJgy_2"), QStringLiteral("売上～集計"));
+    Key(box, Qt::Key_Escape);
+    bookmrg::Settings stored;
+    ASSERT_TRUE(bookmrg::ReadSettingsFile(&stored));
+    EXPECT_EQ(stored.exclude1, QStringLiteral("Mller"));
+    EXPECT_EQ(stored.exclude2, QStringLiteral("売上～集計"));
+}
+
 TEST_F(ScreenTest, HelpScreenShowsThePictureAndCloses) {
     Click("Command3");
     bookmrg::FrmBookmrg1Help* help = nullptr;
