@@ -1,5 +1,7 @@
 #include "bookmrg/engine.h"
 
+#include "common/error_text.h"
+
 #include "bookmrg/book_list.h"
 #include "bookmrg/formula_refs.h"
 #include "bookmrg/output_name.h"
@@ -144,7 +146,7 @@ bool Consolidation::CopyFirstBook() {
     QFile source(first);
     if (!source.copy(workingCopy_)) {
         Say(QStringLiteral("出力するブックを作成できません。") + kCr + OutputFile() + kCr +
-                source.errorString(),
+                common::FileErrorText(source),
             MsgIcon::Exclamation);
         QFile::remove(workingCopy_);
         workingCopy_.clear();
@@ -285,8 +287,13 @@ bool Consolidation::SaveResultBook(const QString& baseName) {
         std::shared_ptr<sheet::Worksheet> first = output_->Worksheets(1);
         first->Activate();
         first->Cells(1, 1)->Select();
+        // A stop asked for now keeps what has been merged, as during the
+        // merge: the save goes on, and cannot be stopped once begun.
+        sheet::EnterUninterruptible();
         output_->SaveAs(baseName + QStringLiteral(".xls"));
+        sheet::LeaveUninterruptible();
     } catch (const sheet::SheetError& error) {
+        sheet::LeaveUninterruptible();
         Say(QStringLiteral("ブックを保存できませんでした。") + kCr + OutputFile() + kCr +
                 error.Text(),
             MsgIcon::Exclamation);
@@ -306,15 +313,14 @@ void Consolidation::CloseSpreadsheet() {
 }
 
 void ConsolidateBooks(const RunParams& params, ProgramHost& host) {
-    const int gate = sheet::RunExcelGate();
+    sheet::ProgressView& view = sheet::ProgressWindow();
+    view.SetLabelVisible(ProgressLabel::Ken1, false);
+    view.SetCountCaption(QStringLiteral("ブック"));
+    const int gate = sheet::ShowPreparingAndRunGate();
     if (gate == sheet::kGateStopped || gate == sheet::kGateUnavailable) {
         host.EndProgram();
         return;
     }
-
-    sheet::ProgressView& view = sheet::ProgressWindow();
-    view.SetLabelVisible(ProgressLabel::Ken1, false);
-    sheet::ShowPreparing();
 
     Consolidation run(params);
     bool saved = false;

@@ -1,5 +1,7 @@
 #include "common/record_file.h"
 
+#include "common/error_text.h"
+
 #include "common/cp932.h"
 #include "common/text.h"
 
@@ -8,7 +10,6 @@
 #include <QtEndian>
 
 #include <cerrno>
-#include <cstring>
 #include <unistd.h>
 
 namespace common {
@@ -47,7 +48,7 @@ bool SyncToDisk(QFileDevice& file, QString* reason) {
         return true;
     if (::fsync(fd) == 0 || errno == EINVAL || errno == EROFS)
         return true;
-    *reason = QString::fromLocal8Bit(std::strerror(errno));
+    *reason = SystemErrorText(errno);
     return false;
 }
 
@@ -123,7 +124,7 @@ bool ReadRecordFile(const QString& path, QByteArray* bytes, int maxLength, QStri
     // read-only file is still read.
     if (!file.exists() ? !file.open(QIODevice::ReadWrite) : !file.open(QIODevice::ReadOnly)) {
         SetError(error,
-                 QStringLiteral("ファイル %1 を開けません（%2）").arg(path, file.errorString()));
+                 QStringLiteral("ファイル %1 を開けません（%2）").arg(path, FileErrorText(file)));
         return false;
     }
     *bytes = maxLength < 0 ? file.readAll() : file.read(maxLength);
@@ -141,7 +142,7 @@ bool WriteRecordFile(const QString& path, const QByteArray& bytes, QString* erro
     const bool written = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() &&
                          file.flush() && SyncToDisk(file, &syncError);
     if (!written || !file.commit()) {
-        const QString reason = syncError.isEmpty() ? file.errorString() : syncError;
+        const QString reason = syncError.isEmpty() ? FileErrorText(file) : syncError;
         file.cancelWriting();
         SetError(error, QStringLiteral("ファイル %1 に書き込めません（%2）。"
                                        "ファイルは前の内容のまま残っています")

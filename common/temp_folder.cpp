@@ -1,11 +1,12 @@
 #include "common/temp_folder.h"
 
+#include "common/error_text.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 #include <cerrno>
-#include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,10 +16,6 @@ namespace {
 
 // Names tried after the first one is taken by something we must not use.
 constexpr int kMaxAlternatives = 100;
-
-QString SystemError(int code) {
-    return QString::fromLocal8Bit(std::strerror(code));
-}
 
 // True when `path` is, without following a link, a folder of this user that
 // no one else may read, write or enter.
@@ -64,7 +61,7 @@ QString PrivateTempFolder(QString* error) {
     }
     if (error) {
         *error = QStringLiteral("作業用フォルダを %1 に作成できません（%2）")
-                     .arg(QDir::toNativeSeparators(base), SystemError(lastError));
+                     .arg(QDir::toNativeSeparators(base), SystemErrorText(lastError));
     }
     return QString();
 }

@@ -1,4 +1,6 @@
 #include "costcmp/costcmp_main.h"
+
+#include "common/error_text.h"
 #include "common/events.h"
 
 #include "common/data_folder.h"
@@ -26,8 +28,8 @@ CostCmpMain* g_instance = nullptr;
 
 // Stand-in for the spreadsheet report until the report module is installed
 // with SetReportBuilder: it makes no workbook and lets the exit go on.
-bool ReportStandIn(const Calculation&, QWidget*) {
-    return true;
+ReportOutcome ReportStandIn(const Calculation&, QWidget*) {
+    return ReportOutcome::Built;
 }
 
 ReportBuilder& Report() {
@@ -178,18 +180,35 @@ bool CostCmpMain::ExportListing() {
         Warn({QStringLiteral("計算結果のファイルを書き込めませんでした。"), error});
         return false;
     }
-    // Whether an associated program opened it is not reported, as before.
-    common::OpenDocument(path);
+    // Where the file is stays in sight: a desktop may have nothing that
+    // shows text files, and then nothing else would appear.
+    const QString shown = QDir::toNativeSeparators(path);
+    result_->SetGuide(QStringLiteral("計算結果を書き出しました：") + shown);
+    if (!common::OpenDocument(path))
+        common::ShowMessage(
+            common::JoinLines({QStringLiteral("計算結果を下記のテキストファイルに書き出しました。"),
+                               shown,
+                               QStringLiteral("テキストファイルを開くソフトが見つからないため、"
+                                              "ファイルを開けませんでした。")}),
+            common::MsgIcon::Information, common::MsgButtons::Ok);
     return true;
 }
 
 void CostCmpMain::RunReportAndExit() {
     if (ended_)
         return;
-    const bool built = Report()(last_, result_.get());
+    const ReportOutcome outcome = Report()(last_, result_.get());
     if (ended_) // the report left through ExitProgram itself
         return;
-    if (!built) {
+    if (outcome == ReportOutcome::NotSaved) {
+        // The result screen stays, so that the user can try again.
+        if (result_) {
+            result_->raise();
+            result_->activateWindow();
+        }
+        return;
+    }
+    if (outcome == ReportOutcome::Failed) {
         ExitProgram();
         return;
     }

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include "costcmp/cost_model.h"
+#include "costcmp/report_outcome.h"
 
 class QWidget;
 
@@ -22,11 +23,13 @@ inline constexpr char kProgramId[] = "COSTCMP";
 inline constexpr char kCompanionId[] = "COSTSUB";
 
 // Builds the spreadsheet report of the last calculation (`owner` is the
-// result screen). Answers true when the workbook was made and opened for the
-// user; false when it could not be made (the spreadsheet application is
-// missing or refused, the template is missing), after telling the user why.
-// The calculator then leaves through ExitProgram instead of the companion.
-using ReportBuilder = std::function<bool(const Calculation& calc, QWidget* owner)>;
+// result screen). Built: the workbook was made and opened for the user, and
+// the calculator hands over to the companion. Failed: it could not be made
+// (the spreadsheet application is missing or refused, the template is
+// missing), after telling the user why; the calculator leaves through
+// ExitProgram. NotSaved: the work file could not be written or the user
+// stopped the run; the result screen stays for another try.
+using ReportBuilder = std::function<ReportOutcome(const Calculation& calc, QWidget* owner)>;
 // Installs the report; an empty function restores the stand-in that makes no
 // workbook.
 void SetReportBuilder(ReportBuilder builder);

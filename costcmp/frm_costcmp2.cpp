@@ -5,6 +5,7 @@
 #include "costcmp/screen_parts.h"
 
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QStatusBar>
@@ -60,8 +61,7 @@ FRM_COSTCMP2::FRM_COSTCMP2(QWidget* parent) : ui::Screen(QStringLiteral("COSTCMP
     outer->setSpacing(0);
     outer->addWidget(MakeTitleBanner(this, ui::CreateHardCopyIcon(this)));
     outer->addLayout(body, 1);
-    outer->addWidget(MakeGuideBar(
-        this, QStringLiteral("↓外部に取りだし：計算結果をテキストファイルにして開きます")));
+    outer->addWidget(MakeGuideBar(this, DefaultGuide()));
 
     // Tab order: the listing, then the buttons from left to right, so that
     // Tab and Space from the opened screen export the listing.
@@ -82,6 +82,20 @@ QStringList FRM_COSTCMP2::Listing() const {
     for (int i = 0; i < list1_->count(); ++i)
         lines.append(list1_->item(i)->text());
     return lines;
+}
+
+QString FRM_COSTCMP2::DefaultGuide() {
+    return QStringLiteral("↓外部に取りだし：計算結果をテキストファイルにして開きます");
+}
+
+void FRM_COSTCMP2::SetGuide(const QString& text) {
+    if (auto* guide = findChild<QLabel*>(QStringLiteral("stb_Guaid_Panel1")))
+        guide->setText(text);
+}
+
+QString FRM_COSTCMP2::Guide() const {
+    const auto* guide = findChild<QLabel*>(QStringLiteral("stb_Guaid_Panel1"));
+    return guide ? guide->text() : QString();
 }
 
 void FRM_COSTCMP2::ShowWithListFocus() {

@@ -24,6 +24,11 @@ public:
     // Shows the screen with the focus on the listing.
     void ShowWithListFocus();
 
+    // The status bar's text: the guide, or after an export where the file is.
+    void SetGuide(const QString& text);
+    QString Guide() const;
+    static QString DefaultGuide();
+
 signals:
     void ExportRequested();
     void ReportRequested();

@@ -5,12 +5,13 @@
 #include "common/ui/fonts.h"
 #include "costcmp/template_record.h"
 
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
+#include <QTableWidget>
 
 namespace costcmp {
 
@@ -82,14 +83,14 @@ FRM_TEMPLATE::FRM_TEMPLATE(TemplateStore& store, QWidget* parent)
     // row's name; a click on the row already selected does so too. Only a
     // selected row counts: the list taking the focus makes its first row
     // current without selecting it, which must not replace a typed name.
-    connect(List1_, &QListWidget::itemSelectionChanged, this, [this] {
-        const QList<QListWidgetItem*> selected = List1_->selectedItems();
+    connect(List1_, &QTableWidget::itemSelectionChanged, this, [this] {
+        const QList<QTableWidgetItem*> selected = List1_->selectedItems();
         if (!selected.isEmpty())
-            PickListedTemplate(List1_->row(selected.first()));
+            PickListedTemplate(selected.first()->row());
     });
-    connect(List1_, &QListWidget::itemClicked, this,
-            [this](QListWidgetItem* item) { PickListedTemplate(List1_->row(item)); });
-    connect(List1_, &QListWidget::itemDoubleClicked, this, [this] { LoadFlow(); });
+    connect(List1_, &QTableWidget::cellClicked, this,
+            [this](int row, int) { PickListedTemplate(row); });
+    connect(List1_, &QTableWidget::cellDoubleClicked, this, [this] { LoadFlow(); });
 }
 
 void FRM_TEMPLATE::BuildControls() {
@@ -105,10 +106,29 @@ void FRM_TEMPLATE::BuildControls() {
     lblGrep_->setStyleSheet(QStringLiteral("color: #c00000;"));
     lblGrep_->hide();
 
-    List1_ = Place(new QListWidget(this), QStringLiteral("List1"), 0, 1275, 11520, 6780);
-    // Fixed pitch, so that the numbers, dates and bars of the rows line up.
+    List1_ = Place(new QTableWidget(0, 3, this), QStringLiteral("List1"), 0, 1275, 11520, 6780);
+    List1_->setHorizontalHeaderLabels(
+        {QStringLiteral("番号"), QStringLiteral("更新日時"), QStringLiteral("テンプレート名")});
     List1_->setFont(QFont(ui::kGothic, 10));
     List1_->setSelectionMode(QAbstractItemView::SingleSelection);
+    List1_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    List1_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    List1_->setTabKeyNavigation(false);
+    List1_->setWordWrap(false);
+    List1_->verticalHeader()->hide();
+    List1_->verticalHeader()->setDefaultSectionSize(List1_->fontMetrics().height() + 6);
+    QHeaderView* header = List1_->horizontalHeader();
+    header->setHighlightSections(false);
+    header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    const QFontMetrics metrics(List1_->font());
+    header->resizeSection(kNumberColumn, metrics.horizontalAdvance(QStringLiteral("00000")) + 16);
+    header->resizeSection(kDateColumn,
+                          metrics.horizontalAdvance(QStringLiteral("0000/00/00 00:00:00")) + 24);
+    header->setStretchLastSection(true);
+    // Said under the list when the folder holds more templates than are read.
+    lblOmitted_ = Place(new QLabel(this), QStringLiteral("lblOmitted"), 0, 7815, 11520, 240);
+    lblOmitted_->setStyleSheet(QStringLiteral("color: #c00000;"));
+    lblOmitted_->hide();
 
     Place(new QLabel(QStringLiteral("絞り込み"), this), QStringLiteral("Label2"), 60, 8100, 900,
           240);
@@ -150,6 +170,14 @@ void FRM_TEMPLATE::PrepareOpening(bool saveAndDeleteAllowed) {
     cmdF8_->setEnabled(saveAndDeleteAllowed);
     result_ = kResultNone;
     lblGrep_->hide();
+    // Beyond the templates read, the list makes room for a line saying so.
+    const int omitted = store_.Omitted();
+    lblOmitted_->setText(QStringLiteral("テンプレートが多いため、新しいものから%1件を表示しています"
+                                        "（他の%2件は表示されません）。")
+                             .arg(TemplateStore::kMaxFiles)
+                             .arg(omitted));
+    lblOmitted_->setVisible(omitted > 0);
+    List1_->setGeometry(TwipsRect(kMargin, kMargin + 1275, 11520, omitted > 0 ? 6500 : 6780));
     ShowTemplateList(QStringLiteral("DATET"));
     txtSyosiki_->setFocus(Qt::OtherFocusReason);
 }
@@ -162,8 +190,18 @@ void FRM_TEMPLATE::ShowTemplateList(const QString& key) {
 void FRM_TEMPLATE::RedrawList() {
     // Filling the list is no click: the name field stays as typed.
     const QSignalBlocker block(List1_);
-    List1_->clear();
-    List1_->addItems(store_.ListRows());
+    List1_->clearContents();
+    const QList<TemplateEntry>& listed = store_.Listed();
+    List1_->setRowCount(int(listed.size()));
+    for (int row = 0; row < int(listed.size()); ++row) {
+        // The position as four digits, as FormatTemplateRow numbers rows.
+        auto* number = new QTableWidgetItem(FormatTemplateRow(row + 1, listed[row]).left(4));
+        // The row's own file, so that deleting takes exactly this one.
+        number->setData(Qt::UserRole, listed[row].fileName);
+        List1_->setItem(row, kNumberColumn, number);
+        List1_->setItem(row, kDateColumn, new QTableWidgetItem(listed[row].date));
+        List1_->setItem(row, kNameColumn, new QTableWidgetItem(listed[row].name));
+    }
 }
 
 void FRM_TEMPLATE::SortByName() {
@@ -175,9 +213,9 @@ void FRM_TEMPLATE::SortByDate() {
 }
 
 void FRM_TEMPLATE::PickListedTemplate(int row) {
-    if (row < 0 || row >= List1_->count())
+    if (row < 0 || row >= List1_->rowCount() || !List1_->item(row, kNameColumn))
         return;
-    txtSyosiki_->setText(NameFromRow(List1_->item(row)->text()));
+    txtSyosiki_->setText(List1_->item(row, kNameColumn)->text());
 }
 
 void FRM_TEMPLATE::FocusName() {
@@ -200,21 +238,37 @@ void FRM_TEMPLATE::DeleteFlow() {
     if (!ListedAndConfirmed(store_, name, txtSyosiki_,
                             QStringLiteral("テンプレートから削除します。よろしいですか？")))
         return;
+    const int row = RowToDelete(name);
     QString failedPath;
-    if (!store_.DeleteTemplate(name, &failedPath)) {
+    const bool deleted =
+        row >= 0 ? store_.DeleteTemplateFile(
+                       List1_->item(row, kNumberColumn)->data(Qt::UserRole).toString(), &failedPath)
+                 : store_.DeleteTemplate(name, &failedPath);
+    if (!deleted) {
         ShowMessage(
             common::JoinLines({QStringLiteral("テンプレートを削除できませんでした"), failedPath}),
             MsgIcon::Critical, MsgButtons::Ok);
         return;
     }
     // Only the row goes; the others keep their numbers until the next redraw.
-    const QSignalBlocker block(List1_);
-    for (int row = 0; row < List1_->count(); ++row) {
-        if (TrimHalfWidthSpaces(NameFromRow(List1_->item(row)->text())) == name) {
-            delete List1_->takeItem(row);
-            break;
-        }
+    if (row >= 0) {
+        const QSignalBlocker block(List1_);
+        List1_->removeRow(row);
     }
+}
+
+int FRM_TEMPLATE::RowToDelete(const QString& name) const {
+    const auto shows = [&](int row) {
+        const QTableWidgetItem* item = List1_->item(row, kNameColumn);
+        return item && TrimHalfWidthSpaces(item->text()) == name;
+    };
+    const QList<QTableWidgetItem*> selected = List1_->selectedItems();
+    if (!selected.isEmpty() && shows(selected.first()->row()))
+        return selected.first()->row();
+    for (int row = 0; row < List1_->rowCount(); ++row)
+        if (shows(row))
+            return row;
+    return -1;
 }
 
 void FRM_TEMPLATE::LoadFlow() {

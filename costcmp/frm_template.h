@@ -5,7 +5,7 @@
 
 class QLabel;
 class QLineEdit;
-class QListWidget;
+class QTableWidget;
 class QPushButton;
 class QRadioButton;
 
@@ -48,9 +48,15 @@ public:
     void ClearFilter(); // cmdGrepOff
     void PickListedTemplate(int row);
 
+    // The list's columns: the position, the date text and the name.
+    enum Column { kNumberColumn, kDateColumn, kNameColumn };
+
 private:
     void BuildControls();
     void RedrawList();
+    // The file of the row to delete for `name`: the selected row when it
+    // shows that name, else the first row from the top that does; -1 when none.
+    int RowToDelete(const QString& name) const;
     // The typed name, or an empty text after the "設定して下さい" message.
     QString TypedNameOrComplain();
     void FocusName();
@@ -72,7 +78,8 @@ private:
     QLineEdit* txtSyosiki_ = nullptr;
     QLineEdit* txtGrepMoji_ = nullptr;
     QLineEdit* txtGrepMoji2_ = nullptr;
-    QListWidget* List1_ = nullptr;
+    QTableWidget* List1_ = nullptr;
+    QLabel* lblOmitted_ = nullptr;
     QRadioButton* optOr_ = nullptr;
     QRadioButton* optAnd_ = nullptr;
     QRadioButton* optNasi_ = nullptr;

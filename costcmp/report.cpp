@@ -72,17 +72,18 @@ void DeleteDefaultSheets(sheet::Workbook& book) {
 
 // A failure after the progress window was shown: the window goes, the
 // instance ends, then the user is told.
-bool Fail(ProgressView& view, OfficeRun& run, const QString& text,
-          common::MsgIcon icon = common::MsgIcon::None) {
+ReportOutcome Fail(ProgressView& view, OfficeRun& run, const QString& text,
+                   common::MsgIcon icon = common::MsgIcon::None,
+                   ReportOutcome outcome = ReportOutcome::Failed) {
     view.Unload();
     run.End();
     Tell(text, icon);
-    return false;
+    return outcome;
 }
 
 // Builds and saves the work file in a private instance (which has ended when
-// this returns). False after a message when that was not possible.
-bool MakeWorkFile(const Calculation& calc, const ReportFiles& files, ProgressView& view) {
+// this returns); after a message when that was not possible.
+ReportOutcome MakeWorkFile(const Calculation& calc, const ReportFiles& files, ProgressView& view) {
     OfficeRun run;
     try {
         run.app = sheet::CreateApplication();
@@ -138,8 +139,13 @@ bool MakeWorkFile(const Calculation& calc, const ReportFiles& files, ProgressVie
                     common::MsgIcon::Exclamation);
     }
 
+    // A stop pressed up to here is honoured; the save cannot be stopped.
+    if (!sheet::EnterUninterruptible())
+        return Fail(view, run, QStringLiteral("処理を中断しました。"), common::MsgIcon::Information,
+                    ReportOutcome::NotSaved);
     try {
         run.newBook->SaveAs(files.workPath);
+        sheet::LeaveUninterruptible();
         view.SetBarValue(ProgressBar::Bar2, 100);
         view.ProcessEvents();
     } catch (const SheetError& e) {
@@ -149,12 +155,12 @@ bool MakeWorkFile(const Calculation& calc, const ReportFiles& files, ProgressVie
                                        QStringLiteral("前回の比較表を開いたままの場合は閉じてから、"
                                                       "もう一度実行してください。"),
                                        e.Text()}),
-                    common::MsgIcon::Exclamation);
+                    common::MsgIcon::Exclamation, ReportOutcome::NotSaved);
     }
 
     view.Unload();
     run.End();
-    return true;
+    return ReportOutcome::Built;
 }
 
 // Opens the work file in an ordinary window of the spreadsheet application.
@@ -189,27 +195,30 @@ ReportFiles DefaultReportFiles() {
     return files;
 }
 
-bool BuildCostReport(const Calculation& calc, const ReportFiles& files) {
+ReportOutcome BuildCostReport(const Calculation& calc, const ReportFiles& files) {
+    // Without the user's own folder there is nowhere safe to save: nothing
+    // is started, and the result screen stays.
     if (files.workPath.isEmpty()) {
         Tell(common::JoinLines({QStringLiteral("比較表を保存するフォルダを用意できません。"),
                                 files.workPathError, QStringLiteral("処理は続行できません。")}),
              common::MsgIcon::Exclamation);
-        return false;
+        return ReportOutcome::NotSaved;
     }
-    const int gate = sheet::RunExcelGate();
-    if (gate == sheet::kGateStopped || gate == sheet::kGateUnavailable)
-        return false;
-
     ProgressView& view = sheet::ProgressWindow();
+    view.SetCountCaption(QString());
+    const int gate = sheet::ShowPreparingAndRunGate();
+    if (gate == sheet::kGateStopped || gate == sheet::kGateUnavailable)
+        return ReportOutcome::Failed;
     // The report's few steps move the second bar; the first (counts) is hidden.
     view.SetBarValue(ProgressBar::Bar2, 0);
-    sheet::ShowPreparing();
-    if (!MakeWorkFile(calc, files, view))
-        return false;
+    view.SetBarVisible(ProgressBar::Bar2, true);
+    const ReportOutcome made = MakeWorkFile(calc, files, view);
+    if (made != ReportOutcome::Built)
+        return made;
 
     QCoreApplication::processEvents();
     OpenForUser(files);
-    return true;
+    return ReportOutcome::Built;
 }
 
 } // namespace costcmp

@@ -11,6 +11,7 @@
 #include <functional>
 
 #include "costcmp/cost_model.h"
+#include "costcmp/report_outcome.h"
 
 namespace costcmp {
 
@@ -34,12 +35,15 @@ struct ReportFiles {
 // says why; the report then refuses to run.
 ReportFiles DefaultReportFiles();
 
-// Runs the report from the gate to the opened result. Answers true when the
-// work file was saved (and opened, or the user was told where it is); false
-// when the report could not be made: the gate stopped it (it has told the
-// user why) or a message has said what failed. The caller then leaves
-// through its normal exit. The private instance of the spreadsheet
+// Runs the report from the gate to the opened result. Built when the work
+// file was saved (and opened, or the user was told where it is); Failed when
+// the report could not be made: the gate stopped it (it has told the user
+// why) or a message has said what failed, and the caller leaves through its
+// normal exit; NotSaved when the work file could not be written (it may be
+// open elsewhere) or the user stopped the run before the save, after a
+// message: the caller stays. The private instance of the spreadsheet
 // application has ended in every case.
-bool BuildCostReport(const Calculation& calc, const ReportFiles& files = DefaultReportFiles());
+ReportOutcome BuildCostReport(const Calculation& calc,
+                              const ReportFiles& files = DefaultReportFiles());
 
 } // namespace costcmp

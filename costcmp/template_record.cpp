@@ -1,5 +1,7 @@
 #include "costcmp/template_record.h"
 
+#include "common/error_text.h"
+
 #include "common/record_file.h"
 
 #include <QFile>
@@ -116,8 +118,8 @@ ParamTexts DisplayTexts(const TemplateRecord& record) {
 bool ReadTemplateFile(const QString& path, TemplateRecord* record, QString* error) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        SetError(error,
-                 QStringLiteral("ファイル %1 を開けません（%2）").arg(path, file.errorString()));
+        SetError(error, QStringLiteral("ファイル %1 を開けません（%2）")
+                            .arg(path, common::FileErrorText(file)));
         return false;
     }
     const QByteArray bytes = file.read(TemplateRecord::kByteLength);
@@ -137,9 +139,8 @@ bool WriteTemplateFile(const QString& path, const TemplateRecord& record, QStrin
     if (QFileInfo::exists(path)) {
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly)) {
-            SetError(
-                error,
-                QStringLiteral("ファイル %1 を開けません（%2）").arg(path, file.errorString()));
+            SetError(error, QStringLiteral("ファイル %1 を開けません（%2）")
+                                .arg(path, common::FileErrorText(file)));
             return false;
         }
         existing = file.readAll();

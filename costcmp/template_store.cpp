@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 
 namespace costcmp {
 
@@ -71,6 +72,7 @@ QString TemplateStore::ScreenTitle() const {
 void TemplateStore::ReadTemplateFolder() {
     listed_.clear();
     full_.clear();
+    omitted_ = 0;
     QDir dir(folder_);
     if (folder_.isEmpty() || !dir.exists())
         return;
@@ -79,8 +81,25 @@ void TemplateStore::ReadTemplateFolder() {
     dir.setFilter(QDir::Files);
     dir.setSorting(QDir::Unsorted);
     const QFileInfoList files = dir.entryInfoList();
-    for (qsizetype i = 0; i < files.size() && i < kMaxFiles; ++i)
-        AddTemplateEntry(files[i].fileName(), files[i].lastModified());
+    // Beyond 900 files the oldest are left out, by the date text the list
+    // sorts on; the others keep the folder's order.
+    QList<bool> keep(files.size(), true);
+    if (files.size() > kMaxFiles) {
+        QList<qsizetype> byDate(files.size());
+        for (qsizetype i = 0; i < files.size(); ++i)
+            byDate[i] = i;
+        QStringList dates;
+        for (const QFileInfo& file : files)
+            dates.append(TemplateDateText(file.lastModified()));
+        std::stable_sort(byDate.begin(), byDate.end(),
+                         [&dates](qsizetype a, qsizetype b) { return dates[a] > dates[b]; });
+        for (qsizetype i = kMaxFiles; i < byDate.size(); ++i)
+            keep[byDate[i]] = false;
+        omitted_ = int(files.size() - kMaxFiles);
+    }
+    for (qsizetype i = 0; i < files.size(); ++i)
+        if (keep[i])
+            AddTemplateEntry(files[i].fileName(), files[i].lastModified());
 }
 
 void TemplateStore::AddTemplateEntry(const QString& fileName, const QDateTime& modified) {
@@ -124,23 +143,33 @@ QString TemplateStore::FindListedTemplate(const QString& typed) const {
 
 bool TemplateStore::DeleteTemplate(const QString& typed, QString* failedPath) {
     const QString name = TrimHalfWidthSpaces(typed);
-    QStringList paths;
     for (const TemplateEntry& entry : listed_)
         if (entry.name == name)
-            paths.append(folder_ + entry.fileName);
-    if (paths.isEmpty())
-        paths.append(folder_ + name + QLatin1Char('.') + extension_);
-    for (const QString& path : paths) {
-        QFile file(path);
-        if (file.exists() && !file.remove()) {
-            if (failedPath)
-                *failedPath = path;
-            return false;
-        }
+            return DeleteTemplateFile(entry.fileName, failedPath);
+    // Not listed: only the file of exactly that name.
+    const QString path = folder_ + name + QLatin1Char('.') + extension_;
+    QFile file(path);
+    if (file.exists() && !file.remove()) {
+        if (failedPath)
+            *failedPath = path;
+        return false;
     }
-    const auto named = [&name](const TemplateEntry& e) { return e.name == name; };
-    listed_.removeIf(named);
-    full_.removeIf(named);
+    return true;
+}
+
+bool TemplateStore::DeleteTemplateFile(const QString& fileName, QString* failedPath) {
+    const QString path = folder_ + fileName;
+    QFile file(path);
+    if (file.exists() && !file.remove()) {
+        if (failedPath)
+            *failedPath = path;
+        return false;
+    }
+    // A copy: `fileName` may be the name inside an entry about to be removed.
+    const QString removed = fileName;
+    const auto same = [&removed](const TemplateEntry& e) { return e.fileName == removed; };
+    listed_.removeIf(same);
+    full_.removeIf(same);
     return true;
 }
 

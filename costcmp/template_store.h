@@ -73,10 +73,15 @@ public:
     // "テンプレート (使用フォルダ:" + folder + ")   *." + extension
     QString ScreenTitle() const;
 
-    // Reads both sets from the folder: at most 900 files matching
-    // "*.<extension>" (letter case not significant), in the order the file
-    // system gives them. A missing folder gives empty sets.
+    // Reads both sets from the folder: the files matching "*.<extension>"
+    // (letter case not significant), in the order the file system gives
+    // them. All are read; when there are more than 900, only the 900 newest
+    // are kept (in that same order) and Omitted() tells how many were left
+    // out, so that a template just saved is always listed. A missing folder
+    // gives empty sets.
     void ReadTemplateFolder();
+    // Templates of the folder that the last reading left out.
+    int Omitted() const { return omitted_; }
     // Appends one file to both sets (its name trimmed of blanks first).
     void AddTemplateEntry(const QString& fileName, const QDateTime& modified);
 
@@ -89,12 +94,15 @@ public:
     // compared exactly; "NG" otherwise.
     QString FindListedTemplate(const QString& typed) const;
 
-    // Removes the files of the listed entries with that name and those
-    // entries from both sets, keeping the order of the others. A file that
-    // is already gone counts as removed. Answers false, with the path in
-    // `failedPath`, when a file exists but cannot be removed; the sets are
-    // then unchanged.
+    // Removes the template of the first listed entry with that name: its
+    // file exactly (another file whose name differs only in letter case
+    // stays) and that entry from both sets, keeping the order of the others.
+    // A file that is already gone counts as removed. Answers false, with the
+    // path in `failedPath`, when the file exists but cannot be removed; the
+    // sets are then unchanged.
     bool DeleteTemplate(const QString& name, QString* failedPath = nullptr);
+    // The same for the listed entry of that file name.
+    bool DeleteTemplateFile(const QString& fileName, QString* failedPath = nullptr);
 
     // The search: the listed set becomes the entries of the full set (in its
     // order) that match, sorted by date. "And" and "Or" need a second word:
@@ -117,6 +125,7 @@ private:
     QString extension_ = kTemplateExtension;
     QList<TemplateEntry> full_;
     QList<TemplateEntry> listed_;
+    int omitted_ = 0;
 };
 
 } // namespace costcmp

@@ -64,6 +64,17 @@ FrmCostsub1::FrmCostsub1(QWidget* parent) : ui::Screen(QStringLiteral("COSTSUB1"
     messageFont.setPixelSize(20);
     message->setFont(messageFont);
 
+    // What has happened and what the two keys do, under the message.
+    auto* guide = new QLabel(QStringLiteral("比較表を表計算ソフトで開きました。"
+                                            "　F12：もう一度比較する　ESC：メニューへ戻る"),
+                             this);
+    guide->setObjectName(QStringLiteral("lblGuide"));
+    guide->setGeometry(ui::TwipsRect(240, 3480, kWidthTwips - 480, 360));
+    guide->setAlignment(Qt::AlignCenter);
+    QFont guideFont(ui::kPGothic);
+    guideFont.setPixelSize(14);
+    guide->setFont(guideFont);
+
     QFrame* exitPanel = Panel("picExit", QRect(90, 8220, 1995, 470), this);
     QFrame* runPanel = Panel("picRUN", QRect(9690, 8250, 2070, 465), this);
 

@@ -1,5 +1,7 @@
 #include "hubmenu/frm_hubmenu1.h"
 
+#include "common/version.h"
+
 #include "common/program_start.h"
 #include "common/ui/fonts.h"
 #include "common/ui/hard_copy_icon.h"
@@ -49,7 +51,7 @@ FrmHubmenu1::FrmHubmenu1(const QString& programFolder, QWidget* parent)
                                  QRect(600, 30, 4800, 435), 3);
     title->setFont(PixelFont(22, true));
 
-    QLabel* version = AddLabel("Label1", QStringLiteral("V1.1"), QRect(5460, 210, 435, 240), 13);
+    QLabel* version = AddLabel("Label1", common::kVersionText, QRect(5460, 210, 435, 240), 13);
     version->setFont(PixelFont(13));
 
     BuildThumbnails();

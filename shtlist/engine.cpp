@@ -1,5 +1,7 @@
 #include "shtlist/engine.h"
 
+#include "common/error_text.h"
+
 #include "bookmrg/password_prompt.h"
 #include "common/messages.h"
 #include "common/program_start.h"
@@ -177,7 +179,7 @@ bool SheetListRun::SaveTarget() {
     QFile::setPermissions(temp, QFile::permissions(original) & modeBits);
     if (std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(original).constData()) !=
         0) {
-        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+        const QString reason = common::SystemErrorText(errno);
         QFile::remove(temp);
         Say(QStringLiteral("ブックを保存できませんでした。") + kCr + original + kCr + reason + kCr +
                 kUnchanged,
@@ -240,27 +242,30 @@ Outcome RunSteps(SheetListRun& run, const QString& templatePath) {
     }
     // A stop confirmed in the progress window ends the run before anything
     // is saved.
-    if (!run.WriteSheetList() || sheet::IsCancelRequested()) {
+    // A stop pressed up to the save is honoured; the save itself cannot be
+    // stopped.
+    if (!run.WriteSheetList() || !sheet::EnterUninterruptible()) {
+        sheet::LeaveUninterruptible();
         Say(QStringLiteral("処理を中断しました。") + kCr + kUnchanged, MsgIcon::Information);
         return Outcome::NotSaved;
     }
-    return run.SaveTarget() ? Outcome::Saved : Outcome::NotSaved;
+    const bool saved = run.SaveTarget();
+    sheet::LeaveUninterruptible();
+    return saved ? Outcome::Saved : Outcome::NotSaved;
 }
 
 } // namespace
 
 void BuildSheetList(const QString& targetPath, const QString& templatePath, ProgramHost& host) {
-    const int gate = sheet::RunExcelGate();
+    sheet::ProgressView& view = sheet::ProgressWindow();
+    view.SetLabelVisible(ProgressLabel::Ken1, false);
+    view.SetCountCaption(QStringLiteral("シート"));
+    // This run has one counter and one bar; the second bar stays out of sight.
+    const int gate = sheet::ShowPreparingAndRunGate();
     if (gate == sheet::kGateStopped || gate == sheet::kGateUnavailable) {
         host.EndProgram();
         return;
     }
-
-    sheet::ProgressView& view = sheet::ProgressWindow();
-    view.SetLabelVisible(ProgressLabel::Ken1, false);
-    // This run has one counter and one bar; the second bar stays out of sight.
-    view.SetBarVisible(sheet::ProgressBar::Bar2, false);
-    sheet::ShowPreparing();
 
     SheetListRun run(targetPath, templatePath);
     Outcome outcome = Outcome::NotSaved;

@@ -1,6 +1,7 @@
 #include "spreadsheet/progress.h"
 
 #include "common/messages.h"
+#include "spreadsheet/gate.h"
 
 #include <QCoreApplication>
 
@@ -66,6 +67,31 @@ void ShowPreparing() {
     view.SetLabelText(ProgressLabel::Key1, QStringLiteral("準備中"));
     view.SetLabelText(ProgressLabel::Key2, QString());
     view.ProcessEvents();
+}
+
+int ShowPreparingAndRunGate() {
+    ProgressView& view = ProgressWindow();
+    view.SetBarVisible(ProgressBar::Bar2, false);
+    ClearCancelFlag();
+    ShowPreparing();
+    const int gate = RunExcelGate();
+    if (gate == kGateStopped || gate == kGateUnavailable)
+        view.Unload();
+    return gate;
+}
+
+bool EnterUninterruptible(const QString& note) {
+    ProgressView& view = ProgressWindow();
+    view.ProcessEvents();
+    view.SetStopAllowed(false, note);
+    view.ProcessEvents();
+    return !IsCancelRequested();
+}
+
+void LeaveUninterruptible() {
+    ProgressView& view = ProgressWindow();
+    view.ProcessEvents();
+    view.SetStopAllowed(true, QString());
 }
 
 void UpdateProgress(int current, int total, int interval) {

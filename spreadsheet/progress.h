@@ -22,6 +22,15 @@ public:
     virtual void SetBarVisible(ProgressBar bar, bool visible) = 0;
     // Lets pending window events run (the stop button is handled here).
     virtual void ProcessEvents() = 0;
+    // Says what the counter in lblKen1 counts ("ブック", "シート"); shown
+    // beside it and hidden with it. A view may leave it out.
+    virtual void SetCountCaption(const QString& caption) { (void)caption; }
+    // While a step cannot be stopped the stop button is disabled and `note`
+    // says why ("保存中…"); allowed again with an empty note.
+    virtual void SetStopAllowed(bool allowed, const QString& note) {
+        (void)allowed;
+        (void)note;
+    }
 };
 
 // Installs the view the engines and UpdateProgress use; nullptr restores a
@@ -52,6 +61,26 @@ void ResetProgressCounter();
 // events run before and after. Callers set what their run shows otherwise
 // (a hidden counter, the second bar) before calling it.
 void ShowPreparing();
+
+// The start of every office run: the progress window as ShowPreparing leaves
+// it, both bars out of sight (a run shows what it uses), the cancel flag
+// cleared; then the gate, which starts the office and may take seconds, so
+// the user sees at once that the run has begun. When the gate answers that
+// the run cannot go on (1 or 4) the window is unloaded again. Answers the
+// gate's result.
+int ShowPreparingAndRunGate();
+
+// What the window says while the result is being saved.
+inline const QString kSavingNote = QStringLiteral("保存中…");
+
+// Before a step that cannot be stopped (saving the result): pending events
+// run first, so that a stop pressed before the step is answered and in the
+// cancel flag; then the stop button is disabled and `note` shown until
+// LeaveUninterruptible(). Answers false when a stop has been confirmed.
+bool EnterUninterruptible(const QString& note = kSavingNote);
+// Clicks made on the disabled button meanwhile are let run (and dropped)
+// before the button is enabled again.
+void LeaveUninterruptible();
 
 // The pattern "##,###": grouped digits, 0 as an empty text.
 QString FormatCount(int value);

@@ -12,6 +12,7 @@
 #include "common/ui/file_dialogs.h"
 #include "common/ui/widgets.h"
 
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -192,8 +193,13 @@ void FrmBookmrg1::AddBookLine(const QString& path) {
 
 void FrmBookmrg1::LoadSettings() {
     Settings settings;
-    if (!ReadSettingsFile(&settings))
+    if (!ReadSettingsFile(&settings)) {
+        // No settings file, and none could be made (no data folder yet):
+        // the first start, as a new empty record would give it.
+        if (!QFileInfo::exists(SettingsPath()))
+            optStIti2->setChecked(true);
         return;
+    }
     txtOtFname->setText(settings.outputBook);
     output_ = common::SplitPath(settings.outputBook);
     txtJgy_1->setText(settings.exclude1);
@@ -216,8 +222,27 @@ void FrmBookmrg1::SaveSettings() {
     settings.matchMode = optStIti1->isChecked() ? kMatchWhole : kMatchPart;
     settings.books = BookLines();
     QString error;
-    if (!WriteSettingsFile(settings, &error))
+    if (!WriteSettingsFile(settings, &error)) {
         ReportUnsavedSettings(error);
+        return;
+    }
+    // The record holds 64 books; the user hears which are not kept.
+    if (settings.books.size() > kBookSlots)
+        common::ShowMessage(UnsavedBooksMessage(settings.books.mid(kBookSlots)),
+                            common::MsgIcon::Exclamation, common::MsgButtons::Ok);
+}
+
+QString UnsavedBooksMessage(const QStringList& unsaved) {
+    constexpr int kShown = 5;
+    QStringList lines = {QStringLiteral("対象ブックは６４ブックまでしか保存できません。"),
+                         QStringLiteral("一覧の先頭から６４ブックを保存しました。"
+                                        "次の%1ブックは保存されていません：")
+                             .arg(unsaved.size())};
+    for (qsizetype i = 0; i < unsaved.size() && i < kShown; ++i)
+        lines.append(QStringLiteral("　") + unsaved.at(i));
+    if (unsaved.size() > kShown)
+        lines.append(QStringLiteral("　ほか%1ブック").arg(unsaved.size() - kShown));
+    return lines.join(QLatin1Char('\r'));
 }
 
 RunParams FrmBookmrg1::RunParameters() const {

@@ -91,4 +91,8 @@ private:
     Runner runner_;
 };
 
+// The message on leaving with more books listed than the settings file
+// holds: which books are not kept.
+QString UnsavedBooksMessage(const QStringList& unsaved);
+
 } // namespace bookmrg

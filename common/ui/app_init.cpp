@@ -8,6 +8,7 @@
 
 #include <QCoreApplication>
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QTranslator>
 
 namespace ui {
@@ -26,7 +27,10 @@ void InitApplication(const QString& programId) {
     common::SetDocumentOpener(&opener);
 
     // The standard dialogs (file dialog, its overwrite question) in Japanese,
-    // whatever the desktop's language.
+    // whatever the desktop's language: Qt's texts, and the Japanese locale
+    // for what Qt formats itself (dates, sizes and file types in the file
+    // dialog's columns).
+    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
     static QTranslator qtTexts;
     if (qtTexts.load(QStringLiteral("qtbase_ja"),
                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))

@@ -4,8 +4,11 @@
 #include "common/ui/fonts.h"
 #include "common/ui/printers.h"
 
+#include <QClipboard>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPixmap>
@@ -36,7 +39,12 @@ FrmHdCopy::FrmHdCopy(QWidget* parent) : Screen(QString(), parent) {
 
     cmdExit_ = MakeButton(this, QStringLiteral("cmdExit"), QStringLiteral("キャンセル"));
     cmdPrint_ = MakeButton(this, QStringLiteral("cmdPrint"), QStringLiteral("この画面を印刷する"));
+    cmdCopy_ =
+        MakeButton(this, QStringLiteral("cmdCopy"), QStringLiteral("この画面をコピー(Ctrl+C)"));
     cmdClip_ = MakeButton(this, QStringLiteral("cmdClip"), QStringLiteral("クリップボード内容"));
+    lblCopied_ = new QLabel(this);
+    lblCopied_->setObjectName(QStringLiteral("lblCopied"));
+    lblCopied_->setStyleSheet(QStringLiteral("color: #006000;"));
     cmdPrnSel_ = MakeButton(this, QStringLiteral("cmdPrnSel"), QStringLiteral("プリンタ選択"));
     lblDate_ = new QLabel(this);
     lblDate_->setObjectName(QStringLiteral("lblDate"));
@@ -54,8 +62,9 @@ FrmHdCopy::FrmHdCopy(QWidget* parent) : Screen(QString(), parent) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(Twips(120), Twips(120), Twips(120), Twips(120));
     auto* row = new QHBoxLayout;
-    for (QPushButton* button : {cmdExit_, cmdPrint_, cmdClip_, cmdPrnSel_})
+    for (QPushButton* button : {cmdExit_, cmdPrint_, cmdCopy_, cmdClip_, cmdPrnSel_})
         row->addWidget(button);
+    row->addWidget(lblCopied_);
     row->addStretch(1);
     row->addWidget(lblDate_);
     layout->addLayout(row);
@@ -100,6 +109,7 @@ FrmHdCopy::FrmHdCopy(QWidget* parent) : Screen(QString(), parent) {
         hide();
         emit ClipboardRequested();
     });
+    connect(cmdCopy_, &QPushButton::clicked, this, &FrmHdCopy::CopyPicture);
     connect(cmdPrnSel_, &QPushButton::clicked, this, &FrmHdCopy::ListPrinters);
     connect(command2_, &QPushButton::clicked, this, &FrmHdCopy::ChoosePrinter);
     connect(command1_, &QPushButton::clicked, picPrnSel_, &QWidget::hide);
@@ -124,11 +134,28 @@ QString FrmHdCopy::DateText() const {
 
 void FrmHdCopy::SetPreview(const QImage& picture) {
     picture_ = picture;
+    lblCopied_->clear();
     UpdatePreview();
 }
 
+void FrmHdCopy::CopyPicture() {
+    if (picture_.isNull() || !QGuiApplication::clipboard())
+        return;
+    QGuiApplication::clipboard()->setImage(picture_);
+    lblCopied_->setText(QStringLiteral("クリップボードにコピーしました"));
+}
+
+bool FrmHdCopy::PreviewKey(QKeyEvent* event) {
+    if (event->matches(QKeySequence::Copy)) {
+        CopyPicture();
+        return true;
+    }
+    return Screen::PreviewKey(event);
+}
+
 void FrmHdCopy::ShowPreviewAndButtons() {
-    for (QWidget* w : std::initializer_list<QWidget*>{imgPRE_, cmdExit_, cmdPrint_, cmdPrnSel_})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{imgPRE_, cmdExit_, cmdPrint_, cmdCopy_, cmdPrnSel_})
         w->setVisible(true);
 }
 

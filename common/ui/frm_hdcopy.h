@@ -25,8 +25,12 @@ public:
     void SetDateText(const QString& text);
     QString DateText() const;
     void SetPreview(const QImage& picture);
-    // Makes the preview and the buttons cmdExit, cmdPrint, cmdPrnSel visible.
+    // Makes the preview and the buttons cmdExit, cmdPrint, cmdCopy, cmdPrnSel
+    // visible.
     void ShowPreviewAndButtons();
+    // cmdCopy and Ctrl+C: the previewed picture goes to the clipboard, for
+    // pasting into a mail or a document; the preview stays open and says so.
+    void CopyPicture();
 
     // Fills the printer list with the system's printers and shows the choice.
     void ListPrinters();
@@ -40,12 +44,15 @@ signals:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    bool PreviewKey(QKeyEvent* event) override;
 
 private:
     void UpdatePreview();
 
     QPushButton* cmdExit_;
     QPushButton* cmdPrint_;
+    QPushButton* cmdCopy_;
+    QLabel* lblCopied_;
     QPushButton* cmdClip_;
     QPushButton* cmdPrnSel_;
     QLabel* lblDate_;

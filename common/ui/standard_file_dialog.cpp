@@ -3,7 +3,12 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
+#include <QHeaderView>
+#include <QIdentityProxyModel>
 #include <QMessageBox>
+#include <QSplitter>
+#include <QTreeView>
 
 namespace ui {
 
@@ -30,7 +35,42 @@ public:
     }
 };
 
+// The file list's dates as a Japanese user reads them (2026/12/08 14:26),
+// whatever the desktop's locale: Qt writes them in the system's format.
+class JapaneseDates : public QIdentityProxyModel {
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (role == Qt::DisplayRole && index.column() == kDateColumn) {
+            if (auto* files = qobject_cast<QFileSystemModel*>(sourceModel()))
+                return files->lastModified(mapToSource(index))
+                    .toString(QStringLiteral("yyyy/MM/dd HH:mm"));
+        }
+        return QIdentityProxyModel::data(index, role);
+    }
+
+private:
+    static constexpr int kDateColumn = 3; // name, size, type, date
+};
+
 } // namespace
+
+void SizeFileDialog(QFileDialog& dialog) {
+    // Wide enough that the name, size, type and date columns read in full;
+    // the name takes what the others leave.
+    const QFontMetrics metrics(dialog.font());
+    dialog.resize(qMax(860, metrics.averageCharWidth() * 110), qMax(520, metrics.height() * 28));
+    if (auto* tree = dialog.findChild<QTreeView*>(QStringLiteral("treeView"))) {
+        QHeaderView* header = tree->header();
+        header->setStretchLastSection(false);
+        header->setSectionResizeMode(0, QHeaderView::Stretch);
+        for (int column = 1; column < header->count(); ++column)
+            header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    }
+    // The places on the left keep their names readable.
+    if (auto* splitter = dialog.findChild<QSplitter*>(QStringLiteral("splitter")))
+        splitter->setSizes({metrics.averageCharWidth() * 22, dialog.width()});
+}
 
 bool StandardFileDialog::Run(QWidget* owner, const FileDialogRequest& request, QString* answer) {
     SuiteFileDialog dialog(owner, request.title, request.initialFolder);
@@ -58,6 +98,8 @@ bool StandardFileDialog::Run(QWidget* owner, const FileDialogRequest& request, Q
     }
     if (!request.initialFileName.isEmpty())
         dialog.selectFile(request.initialFileName);
+    dialog.setProxyModel(new JapaneseDates(&dialog));
+    SizeFileDialog(dialog);
 
     if (dialog.exec() != QDialog::Accepted)
         return false;

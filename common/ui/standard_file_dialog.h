@@ -2,7 +2,12 @@
 
 #include "common/ui/file_dialogs.h"
 
+class QFileDialog;
+
 namespace ui {
+
+// Sizes Qt's file dialog so that its columns read in full.
+void SizeFileDialog(QFileDialog& dialog);
 
 // The file dialogs as Qt's own file dialog: modal, titled as asked, the given
 // filters (matched without regard to letter case), default extension, initial

@@ -14,6 +14,7 @@
 #include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/lang/XMultiServiceFactory.hpp>
 #include <com/sun/star/sheet/XNamedRanges.hpp>
+#include <com/sun/star/sheet/XPrintAreas.hpp>
 #include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
 #include <com/sun/star/table/TableBorder2.hpp>
 #include <com/sun/star/table/XCell.hpp>
@@ -202,6 +203,24 @@ QString PageSetup(Worksheet& sheet) {
         style->getPropertyValue(OUString("PageScale")) >>= scale;
     });
     return QStringLiteral("%1 %2%").arg(landscape ? "landscape" : "portrait").arg(scale);
+}
+
+QString PrintTitleColumns(Worksheet& sheet) {
+    QString columns;
+    Call(QStringLiteral("印刷タイトルを読めません。"), [&] {
+        Reference<css::sheet::XPrintAreas> areas(AsLoSheet(sheet).Sheet(), UNO_QUERY_THROW);
+        if (!areas->getPrintTitleColumns())
+            return;
+        const css::table::CellRangeAddress range = areas->getTitleColumns();
+        const auto letter = [](sal_Int32 column) {
+            QString name;
+            for (sal_Int32 c = column + 1; c > 0; c = (c - 1) / 26)
+                name.prepend(QChar(u'A' + (c - 1) % 26));
+            return name;
+        };
+        columns = letter(range.StartColumn) + QLatin1Char(':') + letter(range.EndColumn);
+    });
+    return columns;
 }
 
 void SetPageSetup(Worksheet& sheet, const QString& name, bool landscape, int scalePercent) {

@@ -25,6 +25,8 @@ double CellFontSize(Range& range);
 QStringList NamedRanges(Workbook& book);
 // Page setup of a sheet (its page style): "landscape 85%", "portrait 100%".
 QString PageSetup(Worksheet& sheet);
+// The columns repeated on every printed page, as "A:C"; empty when none.
+QString PrintTitleColumns(Worksheet& sheet);
 // Gives a sheet a page style of its own, `name`, with that orientation and
 // scale (for tests of copied sheets).
 void SetPageSetup(Worksheet& sheet, const QString& name, bool landscape, int scalePercent);

@@ -29,6 +29,7 @@
 #include <com/sun/star/sheet/XCellRangeReferrer.hpp>
 #include <com/sun/star/sheet/XCellRangesQuery.hpp>
 #include <com/sun/star/sheet/XNamedRanges.hpp>
+#include <com/sun/star/sheet/XPrintAreas.hpp>
 #include <com/sun/star/sheet/XSheetCellCursor.hpp>
 #include <com/sun/star/sheet/XSheetCellRanges.hpp>
 #include <com/sun/star/sheet/XSpreadsheetView.hpp>
@@ -207,6 +208,26 @@ void CarryPageStyle(const Reference<css::sheet::XSpreadsheetDocument>& from,
         }
     }
     target->setPropertyValue(pageStyle, Any(name));
+}
+
+// The columns and rows repeated on every printed page: part of a sheet's
+// print set-up that the import leaves behind.
+void CarryPrintTitles(const Reference<css::sheet::XSpreadsheet>& fromSheet,
+                      const Reference<css::sheet::XSpreadsheet>& copy, sal_Int32 copyIndex) {
+    Reference<css::sheet::XPrintAreas> from(fromSheet, UNO_QUERY_THROW);
+    Reference<css::sheet::XPrintAreas> to(copy, UNO_QUERY_THROW);
+    if (from->getPrintTitleColumns()) {
+        css::table::CellRangeAddress columns = from->getTitleColumns();
+        columns.Sheet = sal_Int16(copyIndex);
+        to->setTitleColumns(columns);
+        to->setPrintTitleColumns(true);
+    }
+    if (from->getPrintTitleRows()) {
+        css::table::CellRangeAddress rows = from->getTitleRows();
+        rows.Sheet = sal_Int16(copyIndex);
+        to->setTitleRows(rows);
+        to->setPrintTitleRows(true);
+    }
 }
 
 } // namespace
@@ -524,8 +545,10 @@ std::shared_ptr<Worksheet> LoWorksheet::Copy(Where where, Worksheet& target, boo
         }
         Reference<css::container::XIndexAccess> byIndex(sheets, UNO_QUERY_THROW);
         copied.set(byIndex->getByIndex(index), UNO_QUERY_THROW);
-        if (withPageSetup && destBook.get() != book_.get())
+        if (withPageSetup && destBook.get() != book_.get()) {
             CarryPageStyle(book_->Doc(), sheet_, destBook->Doc(), copied);
+            CarryPrintTitles(sheet_, copied, index);
+        }
         copiedIndex = index;
     });
     ++book_->Sess().generation;
@@ -1080,7 +1103,10 @@ std::shared_ptr<Workbook> LoApplication::Books::Open(const QString& fileName,
     if (!info.isFile())
         throw SheetError(kErrMethodFailed, QStringLiteral("'%1' が見つかりません。").arg(path));
     if (!info.isReadable())
-        throw SheetError(kErrMethodFailed, cannotOpen, QStringLiteral("not readable"));
+        throw SheetError(
+            kErrMethodFailed,
+            QStringLiteral("'%1' を読み取れません（読み取りの権限がありません）。").arg(path),
+            QStringLiteral("not readable"));
     for (const auto& open : session_->books)
         if (open->Name().compare(info.fileName(), Qt::CaseInsensitive) == 0)
             throw SheetError(

@@ -106,12 +106,46 @@ void Frm_excel2jyu::showEvent(QShowEvent* event) {
 
 // ---------------------------------------------------------------- Frm_excelRun
 
+MiddleElidedLabel::MiddleElidedLabel(QWidget* parent) : QLabel(parent) {
+    setWordWrap(false);
+    // The window keeps its width; the text is shortened instead.
+    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+}
+
+void MiddleElidedLabel::SetFullText(const QString& text) {
+    fullText_ = text;
+    setToolTip(text);
+    Elide();
+}
+
+QSize MiddleElidedLabel::minimumSizeHint() const {
+    return QSize(0, QLabel::minimumSizeHint().height());
+}
+
+void MiddleElidedLabel::resizeEvent(QResizeEvent* event) {
+    QLabel::resizeEvent(event);
+    Elide();
+}
+
+void MiddleElidedLabel::Elide() {
+    setText(fontMetrics().elidedText(fullText_, Qt::ElideMiddle, qMax(0, contentsRect().width())));
+}
+
+namespace {
+// Labels that show only while they have a text.
+bool ShownWhileNotEmpty(ProgressLabel label) {
+    return label == ProgressLabel::Key3 || label == ProgressLabel::Ken2 ||
+           label == ProgressLabel::Ken4 || label == ProgressLabel::D1;
+}
+} // namespace
+
 Frm_excelRun::Frm_excelRun(QWidget* parent) : ui::Screen(QString(), parent) {
     setObjectName(QStringLiteral("Frm_excelRun"));
     setWindowTitle(QStringLiteral("経過表示"));
     SetCentredOnShow(false);
     setModal(false);
-    setMinimumWidth(ui::Twips(6000));
+    // Wide enough for a book's path with its folder, shortened in the middle.
+    setMinimumWidth(ui::Twips(8100));
     QFont font(ui::kPGothic);
     font.setPointSize(10);
 
@@ -122,13 +156,18 @@ Frm_excelRun::Frm_excelRun(QWidget* parent) : ui::Screen(QString(), parent) {
         field->setFont(font);
     };
     label(lblKey1, "lblKey1");
-    label(lblKey2, "lblKey2");
+    lblKey2 = new MiddleElidedLabel(this);
+    lblKey2->setObjectName(QStringLiteral("lblKey2"));
+    lblKey2->setFont(font);
     label(lblKey3, "lblKey3");
     label(lblKen1, "lblKen1", QStringLiteral("2/2"));
     label(lblKen2, "lblKen2", QStringLiteral("1/1"));
     label(lblKen4, "lblKen4");
     label(lblD1, "lblD1");
-    lblKey2->setWordWrap(true);
+    label(lblKenCaption, "lblKenCaption");
+    label(lblStopNote, "lblStopNote");
+    for (QLabel* idle : {lblKey3, lblKen4, lblD1, lblKenCaption, lblStopNote})
+        idle->hide();
     auto bar = [&](QProgressBar*& field, const char* name) {
         field = new QProgressBar(this);
         field->setObjectName(QString::fromLatin1(name));
@@ -142,6 +181,7 @@ Frm_excelRun::Frm_excelRun(QWidget* parent) : ui::Screen(QString(), parent) {
     layout->addWidget(lblKey2);
     layout->addWidget(lblKey3);
     auto* counts = new QHBoxLayout;
+    counts->addWidget(lblKenCaption);
     counts->addWidget(lblKen1);
     counts->addStretch();
     counts->addWidget(lblKen2);
@@ -155,10 +195,45 @@ Frm_excelRun::Frm_excelRun(QWidget* parent) : ui::Screen(QString(), parent) {
     Command1 = new QPushButton(QStringLiteral("中断"), this);
     Command1->setObjectName(QStringLiteral("Command1"));
     auto* row = new QHBoxLayout;
+    row->addWidget(lblStopNote);
     row->addStretch();
     row->addWidget(Command1);
     layout->addLayout(row);
     connect(Command1, &QPushButton::clicked, this, [] { ConfirmStop(); });
+}
+
+void Frm_excelRun::SetLabelText(ProgressLabel label, const QString& text) {
+    if (label == ProgressLabel::Key2) {
+        static_cast<MiddleElidedLabel*>(lblKey2)->SetFullText(text);
+        return;
+    }
+    QLabel* field = Label(label);
+    field->setText(text);
+    if (ShownWhileNotEmpty(label))
+        field->setVisible(!text.isEmpty());
+}
+
+QString Frm_excelRun::LabelText(ProgressLabel label) const {
+    if (label == ProgressLabel::Key2)
+        return static_cast<MiddleElidedLabel*>(lblKey2)->FullText();
+    return Label(label)->text();
+}
+
+void Frm_excelRun::SetLabelVisible(ProgressLabel label, bool visible) {
+    Label(label)->setVisible(visible);
+    if (label == ProgressLabel::Ken1)
+        lblKenCaption->setVisible(visible && !lblKenCaption->text().isEmpty());
+}
+
+void Frm_excelRun::SetCountCaption(const QString& caption) {
+    lblKenCaption->setText(caption);
+    lblKenCaption->setVisible(!caption.isEmpty() && lblKen1->isVisibleTo(this));
+}
+
+void Frm_excelRun::SetStopAllowed(bool allowed, const QString& note) {
+    Command1->setEnabled(allowed);
+    lblStopNote->setText(note);
+    lblStopNote->setVisible(!note.isEmpty());
 }
 
 QLabel* Frm_excelRun::Label(ProgressLabel label) const {
@@ -232,11 +307,19 @@ void ProgressWindowView::Unload() {
 }
 
 void ProgressWindowView::SetLabelText(ProgressLabel label, const QString& text) {
-    Load()->Label(label)->setText(text);
+    Load()->SetLabelText(label, text);
 }
 
 void ProgressWindowView::SetLabelVisible(ProgressLabel label, bool visible) {
-    Load()->Label(label)->setVisible(visible);
+    Load()->SetLabelVisible(label, visible);
+}
+
+void ProgressWindowView::SetCountCaption(const QString& caption) {
+    Load()->SetCountCaption(caption);
+}
+
+void ProgressWindowView::SetStopAllowed(bool allowed, const QString& note) {
+    Load()->SetStopAllowed(allowed, note);
 }
 
 void ProgressWindowView::SetBarValue(ProgressBar bar, int value) {

@@ -7,9 +7,9 @@
 #include "spreadsheet/gate.h"
 #include "spreadsheet/progress.h"
 
+#include <QLabel>
 #include <QPointer>
 
-class QLabel;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
@@ -38,6 +38,25 @@ protected:
     void showEvent(QShowEvent* event) override;
 };
 
+// A one-line label that shortens its text in the middle where it does not
+// fit (a long path keeps its beginning and its file name); the whole text is
+// its tooltip and FullText().
+class MiddleElidedLabel : public QLabel {
+    Q_OBJECT
+public:
+    explicit MiddleElidedLabel(QWidget* parent = nullptr);
+    void SetFullText(const QString& text);
+    const QString& FullText() const { return fullText_; }
+    QSize minimumSizeHint() const override;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void Elide();
+    QString fullText_;
+};
+
 class Frm_excelRun : public ui::Screen {
     Q_OBJECT
 public:
@@ -56,6 +75,18 @@ public:
     QLabel* lblKen2;
     QLabel* lblKen4;
     QLabel* lblD1;
+    // What lblKen1 counts, and why the stop button is disabled.
+    QLabel* lblKenCaption;
+    QLabel* lblStopNote;
+
+    // Texts as the engines set them. lblKey2 (the book and sheet) is
+    // shortened in the middle; the labels no run needs (lblKey3, lblKen2,
+    // lblKen4, lblD1) are out of sight while empty.
+    void SetLabelText(ProgressLabel label, const QString& text);
+    QString LabelText(ProgressLabel label) const;
+    void SetLabelVisible(ProgressLabel label, bool visible);
+    void SetCountCaption(const QString& caption);
+    void SetStopAllowed(bool allowed, const QString& note);
 
     // The window is closed only by the program; the frame's close button
     // asks for a stop like the stop button and keeps the window.
@@ -89,6 +120,8 @@ public:
     void SetBarValue(ProgressBar bar, int value) override;
     void SetBarVisible(ProgressBar bar, bool visible) override;
     void ProcessEvents() override;
+    void SetCountCaption(const QString& caption) override;
+    void SetStopAllowed(bool allowed, const QString& note) override;
     Frm_excelRun* Form() const { return form_; }
 
 private:

@@ -17,7 +17,12 @@ namespace bookmrg_test {
 
 class FakeProbe : public sheet::ExcelProbe {
 public:
-    bool IsExcelInstalled() override { return installed; }
+    bool IsExcelInstalled() override {
+        if (onGate)
+            onGate();
+        return installed;
+    }
+    std::function<void()> onGate; // when the gate starts the office
     bool IsExcelRunning() override { return false; }
     bool CloseRunningExcel() override { return false; }
     bool installed = true;
@@ -50,6 +55,9 @@ public:
         if (onEvents)
             onEvents(*this);
     }
+    void SetStopAllowed(bool allowed, const QString& note) override {
+        stop.append(allowed ? QStringLiteral("on") : QStringLiteral("off ") + note);
+    }
     QString Label(sheet::ProgressLabel label) const { return labels.value(int(label)); }
 
     int shown = 0;
@@ -58,6 +66,7 @@ public:
     QStringList key2;
     QStringList ken1;
     QList<int> bar;
+    QStringList stop; // the stop button: "off <note>", "on"
     std::function<void(FakeProgress&)> onEvents;
 };
 

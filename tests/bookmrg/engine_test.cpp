@@ -36,7 +36,10 @@ TEST_F(EngineTest, CopiesBooksInListOrderAndBuildsTheSheetList) {
     const QString c = WriteNamed("c.xls", {"data", "4-1"});
     const QByteArray aBytes = FileBytes(a);
     const QByteArray bBytes = FileBytes(b);
+    bool shownAtGate = false;
+    probe.onGate = [&] { shownAtGate = progress.shown > 0; };
     Run(Params({a, b, c}));
+    probe.onGate = nullptr;
 
     const auto out = Output();
     ASSERT_TRUE(out);
@@ -83,6 +86,9 @@ TEST_F(EngineTest, CopiesBooksInListOrderAndBuildsTheSheetList) {
     EXPECT_EQ(progress.Label(sheet::ProgressLabel::Key1), QStringLiteral("シートまとめ"));
     EXPECT_EQ(progress.key2.value(1), b + QStringLiteral(" Data"));
     EXPECT_EQ(progress.unloaded, 1);
+    // In sight before the office starts; the save cannot be stopped.
+    EXPECT_TRUE(shownAtGate);
+    EXPECT_EQ(progress.stop, (QStringList{QStringLiteral("off 保存中…"), QStringLiteral("on")}));
 
     // Back to the caller, then the result opened in the spreadsheet application.
     EXPECT_EQ(host.calls, QStringList({"ReturnToCaller"}));

@@ -1,3 +1,4 @@
+#include "bookmrg/book_list.h"
 #include "bookmrg/run_check.h"
 #include "bookmrg/settings.h"
 #include "bookmrg/ui/frm_bookmrg1.h"
@@ -9,6 +10,8 @@
 #include "fake_process.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -17,6 +20,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTest>
 
 namespace {
@@ -328,6 +332,58 @@ TEST_F(ScreenTest, HelpScreenShowsThePictureAndCloses) {
     EXPECT_NE(help->findChild<QWidget*>("imgHDCopy"), nullptr);
     help->findChild<QPushButton*>("Command1")->click();
     EXPECT_FALSE(help->isVisible());
+}
+
+TEST_F(ScreenTest, FirstStartWithoutAnyFileSelectsThePartialMatchAsAnEmptyRecordDoes) {
+    // No data folder yet, so no settings file can be made either.
+    ASSERT_TRUE(QDir(common::DataFolder()).removeRecursively());
+    screen->LoadSettings();
+    EXPECT_FALSE(QFileInfo::exists(bookmrg::SettingsPath()));
+    EXPECT_TRUE(Find<QRadioButton>("optStIti2")->isChecked());
+}
+
+TEST_F(ScreenTest, LeavingWithMoreThanSixtyFourBooksSaysWhichAreNotKept) {
+    QStringList books;
+    for (int i = 1; i <= 65; ++i)
+        books.append(QStringLiteral("/d/b%1.xls").arg(i, 2, 10, QChar(u'0')));
+    bookmrg::Settings s;
+    s.books = books.mid(0, 64);
+    StoreSettings(s);
+    screen->LoadSettings();
+    List()->addItem(books.last());
+    screen->SaveSettings();
+
+    ASSERT_EQ(messages.Count(), 1);
+    EXPECT_TRUE(messages.LastText().contains(QStringLiteral("６４ブック")));
+    EXPECT_TRUE(messages.LastText().contains(QStringLiteral("/d/b65.xls")));
+    bookmrg::Settings stored;
+    ASSERT_TRUE(bookmrg::ReadSettingsFile(&stored));
+    EXPECT_EQ(stored.books, books.mid(0, 64));
+
+    // 64 books leave quietly.
+    messages.messages.clear();
+    delete List()->takeItem(List()->count() - 1);
+    screen->SaveSettings();
+    EXPECT_EQ(messages.Count(), 0);
+}
+
+// The help picture shows the books in the order the list puts them, which is
+// the order of the consolidation.
+TEST(HelpPicture, ShowsTheBooksInTheOrderOfTheList) {
+    QFile svg(qEnvironmentVariable("SUITE_SOURCE_DIR") +
+              QStringLiteral("/data/help/BOOKMRG_HELP.svg"));
+    ASSERT_TRUE(svg.open(QIODevice::ReadOnly));
+    const QString source = QString::fromUtf8(svg.readAll());
+    // The twelve books of the picture, as drawn (left to right, top down).
+    QStringList drawn;
+    const QRegularExpression book(QStringLiteral("#book\"[^>]*/>\\s*<text[^>]*>([^<]+)</text>"));
+    for (auto it = book.globalMatch(source); it.hasNext();)
+        drawn.append(it.next().captured(1));
+    ASSERT_EQ(drawn.size(), 12);
+    QStringList listed;
+    for (const QString& name : drawn)
+        bookmrg::InsertSorted(listed, name);
+    EXPECT_EQ(drawn, listed);
 }
 
 } // namespace

@@ -243,6 +243,21 @@ TEST_F(CalculatorTest, TabThenSpaceExportsTheListingAndOpensIt) {
     ASSERT_FALSE(process_.opened.isEmpty());
     EXPECT_EQ(process_.opened[0].target, path);
     EXPECT_EQ(messages_.Count(), 0);
+    // The status bar says where the file is.
+    EXPECT_TRUE(Result()->Guide().endsWith(path));
+}
+
+TEST_F(CalculatorTest, ExportWhereNothingOpensTextFilesSaysWhereTheFileIs) {
+    process_.openSucceeds = false;
+    Start();
+    Input()->LoadSampleValues();
+    Calculate(1);
+    Click(Result(), QStringLiteral("cmdOut"));
+    const QString path = CostCmpMain::ExportPath();
+    EXPECT_TRUE(QFile::exists(path));
+    ASSERT_EQ(messages_.Count(), 1);
+    EXPECT_TRUE(messages_.LastText().contains(path)) << messages_.LastText().toStdString();
+    EXPECT_TRUE(Result()->isVisible());
 }
 
 TEST_F(CalculatorTest, ExitSavesTheParametersAndTheNextStartRestoresThem) {
@@ -347,7 +362,7 @@ TEST_F(CalculatorTest, ReportRunsThenHandsOverToTheCompanion) {
     SetReportBuilder([&](const Calculation& calc, QWidget*) {
         ++reports;
         seen = calc;
-        return true;
+        return ReportOutcome::Built;
     });
     Start();
     ASSERT_TRUE(common::WriteReturnTarget(QStringLiteral("HUBMENU"), QStringLiteral("COSTCMP")));
@@ -366,8 +381,30 @@ TEST_F(CalculatorTest, ReportRunsThenHandsOverToTheCompanion) {
     EXPECT_GT(QFileInfo(PrmPath()).size(), 0);
 }
 
+TEST_F(CalculatorTest, ReportNotSavedStaysOnTheResultScreenForAnotherTry) {
+    int reports = 0;
+    SetReportBuilder([&](const Calculation&, QWidget*) {
+        return ++reports == 1 ? ReportOutcome::NotSaved : ReportOutcome::Built;
+    });
+    Start();
+    ASSERT_TRUE(common::WriteReturnTarget(QStringLiteral("HUBMENU"), QStringLiteral("COSTCMP")));
+    Input()->LoadSampleValues();
+    Calculate(1);
+    Click(Result(), QStringLiteral("cmdEXCEL"));
+    EXPECT_TRUE(process_.starts.isEmpty());
+    EXPECT_TRUE(process_.ends.isEmpty());
+    EXPECT_FALSE(program_->HasEnded());
+    EXPECT_TRUE(Result()->isVisible());
+
+    // The second try saves and hands over as usual.
+    Click(Result(), QStringLiteral("cmdEXCEL"));
+    EXPECT_EQ(reports, 2);
+    ASSERT_EQ(process_.starts.size(), 1);
+    EXPECT_EQ(process_.starts[0].program, QStringLiteral("COSTSUB"));
+}
+
 TEST_F(CalculatorTest, ReportThatCannotBeMadeLeavesThroughTheReturnTarget) {
-    SetReportBuilder([](const Calculation&, QWidget*) { return false; });
+    SetReportBuilder([](const Calculation&, QWidget*) { return ReportOutcome::Failed; });
     Start();
     ASSERT_TRUE(common::WriteReturnTarget(QStringLiteral("HUBMENU"), QStringLiteral("COSTCMP")));
     Input()->LoadSampleValues();

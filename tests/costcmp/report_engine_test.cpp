@@ -19,6 +19,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <unistd.h>
 
 namespace {
@@ -26,6 +28,7 @@ namespace {
 using common::Fixed4;
 using costcmp::Calculate;
 using costcmp::Calculation;
+using costcmp::ReportOutcome;
 using testing_support::FakeMessages;
 using testing_support::FakeProcess;
 
@@ -37,7 +40,12 @@ const QStringList kNamedAddresses = {"C22", "C23", "C24", "C25", "C26",
 
 class Probe : public sheet::ExcelProbe {
 public:
-    bool IsExcelInstalled() override { return installed; }
+    bool IsExcelInstalled() override {
+        if (log)
+            *log << QStringLiteral("Gate");
+        return installed;
+    }
+    QStringList* log = nullptr;
     bool IsExcelRunning() override { return running; }
     bool CloseRunningExcel() override { return false; }
     bool installed = true;
@@ -55,8 +63,15 @@ public:
     void SetLabelVisible(sheet::ProgressLabel, bool) override {}
     void SetBarValue(sheet::ProgressBar, int) override {}
     void SetBarVisible(sheet::ProgressBar, bool) override {}
-    void ProcessEvents() override {}
+    void ProcessEvents() override {
+        if (onEvents)
+            onEvents();
+    }
+    void SetStopAllowed(bool allowed, const QString& note) override {
+        calls << (allowed ? QStringLiteral("Stop on") : QStringLiteral("Stop off ") + note);
+    }
     QStringList calls;
+    std::function<void()> onEvents; // what the user does while events run
 };
 
 class ReportTest : public ::testing::Test {
@@ -66,6 +81,7 @@ protected:
         sheet::SetExcelProbe(&probe_);
         sheet::SetGateDialog(nullptr); // a running instance makes the gate stop
         sheet::SetProgressView(&progress_);
+        probe_.log = &progress_.calls;
         files_.templatePath = dir_.filePath(QStringLiteral("COSTCMPX.EXL"));
         files_.workPath = dir_.filePath(QStringLiteral("work.xls"));
         files_.findLauncher = [] { return kLauncher; };
@@ -84,7 +100,10 @@ protected:
         ASSERT_TRUE(fakesheet::WriteBook(files_.templatePath, book));
     }
 
-    bool Run(const Calculation& calc) { return costcmp::BuildCostReport(calc, files_); }
+    ReportOutcome Outcome(const Calculation& calc) {
+        return costcmp::BuildCostReport(calc, files_);
+    }
+    bool Run(const Calculation& calc) { return Outcome(calc) == ReportOutcome::Built; }
 
     // The only sheet of the saved work file.
     fakesheet::Sheet Saved() {
@@ -172,7 +191,8 @@ TEST_F(ReportTest, SolutionOneWritesTwelveUsersAndMarksPeriodFive) {
     EXPECT_EQ(process_.starts[0].args, QStringList{files_.workPath});
     EXPECT_EQ(messages_.Count(), 0);
     EXPECT_EQ(progress_.calls,
-              (QStringList{"Show", "Key1 準備中", "Show", "Key1 自社開発で比較", "Unload"}));
+              (QStringList{"Show", "Key1 準備中", "Gate", "Show", "Key1 自社開発で比較",
+                           "Stop off 保存中…", "Stop on", "Unload"}));
 }
 
 TEST_F(ReportTest, SolutionTwoMarksOnlyTheSolvedPeriod) {
@@ -225,9 +245,11 @@ TEST_F(ReportTest, SolutionWithoutBreakEvenWritesAndMarksZero) {
 
 TEST_F(ReportTest, GateThatStopsLeavesWithoutTouchingTheOffice) {
     probe_.running = true; // the gate's dialog answers "stop"
-    EXPECT_FALSE(Run(Calculate(SampleTexts(), 1)));
+    EXPECT_EQ(Outcome(Calculate(SampleTexts(), 1)), ReportOutcome::Failed);
     EXPECT_EQ(office_.ApplicationsCreated(), 0);
-    EXPECT_TRUE(progress_.calls.isEmpty());
+    // The window is in sight before the gate starts the office, and goes
+    // when the gate refuses.
+    EXPECT_EQ(progress_.calls, (QStringList{"Show", "Key1 準備中", "Gate", "Unload"}));
 
     probe_.running = false;
     probe_.installed = false;
@@ -286,13 +308,32 @@ TEST_F(ReportTest, TemplateWithoutItsSheetIsReportedAndTheInstanceEnds) {
 TEST_F(ReportTest, WorkFileThatCannotBeSavedIsReported) {
     office_.FailOn(QStringLiteral("SaveAs"), 0, sheet::kErrPermission,
                    QStringLiteral("ファイルは使用中です。"));
-    EXPECT_FALSE(Run(Calculate(SampleTexts(), 1)));
+    EXPECT_EQ(Outcome(Calculate(SampleTexts(), 1)), ReportOutcome::NotSaved);
     ASSERT_EQ(messages_.Count(), 1);
     EXPECT_TRUE(messages_.LastText().startsWith("比較表のファイルを保存できませんでした。"));
     EXPECT_TRUE(messages_.LastText().contains(QDir::toNativeSeparators(files_.workPath)));
     EXPECT_TRUE(messages_.LastText().contains("ファイルは使用中です。"));
     EXPECT_EQ(office_.ApplicationsRunning(), 0);
     EXPECT_TRUE(process_.starts.isEmpty());
+}
+
+TEST_F(ReportTest, SaveCannotBeStoppedAndAStopBeforeItIsHonoured) {
+    EXPECT_TRUE(Run(Calculate(SampleTexts(), 1)));
+    const qsizetype off = progress_.calls.indexOf("Stop off 保存中…");
+    ASSERT_GE(off, 0);
+    EXPECT_EQ(progress_.calls.indexOf("Stop on"), off + 1);
+
+    // 中断 confirmed while the sheet is written: nothing is saved and the
+    // calculator stays.
+    QFile::remove(files_.workPath);
+    process_.starts.clear();
+    progress_.onEvents = [] { sheet::SetCancelFlag(sheet::kCancelled); };
+    EXPECT_EQ(Outcome(Calculate(SampleTexts(), 1)), ReportOutcome::NotSaved);
+    EXPECT_EQ(messages_.Texts(), QStringList{"処理を中断しました。"});
+    EXPECT_FALSE(QFile::exists(files_.workPath));
+    EXPECT_EQ(office_.ApplicationsRunning(), 0);
+    EXPECT_TRUE(process_.starts.isEmpty());
+    sheet::ClearCancelFlag();
 }
 
 TEST_F(ReportTest, OfficeThatDoesNotStartOrCannotBeFound) {
@@ -328,7 +369,7 @@ TEST_F(ReportTest, WorkFileIsInThePrivateTempFolderOrTheReportRefuses) {
     files_.workPath = costcmp::DefaultReportFiles().workPath;
     files_.workPathError = costcmp::DefaultReportFiles().workPathError;
     EXPECT_TRUE(files_.workPath.isEmpty());
-    EXPECT_FALSE(Run(Calculate(SampleTexts(), 1)));
+    EXPECT_EQ(Outcome(Calculate(SampleTexts(), 1)), ReportOutcome::NotSaved);
     ASSERT_EQ(messages_.Count(), 1);
     EXPECT_TRUE(messages_.LastText().startsWith("比較表を保存するフォルダを用意できません。"));
     EXPECT_EQ(office_.ApplicationsCreated(), 0);

@@ -90,7 +90,8 @@ protected:
                   QDir(tmp_.path())
                       .filePath(QStringLiteral("TamrasystemHikaku-%1/work.xls").arg(::geteuid())));
         process_.starts.clear();
-        ASSERT_TRUE(costcmp::BuildCostReport(calc, files)) << messages_.LastText().toStdString();
+        ASSERT_EQ(costcmp::BuildCostReport(calc, files), costcmp::ReportOutcome::Built)
+            << messages_.LastText().toStdString();
         EXPECT_EQ(messages_.Count(), 0) << messages_.LastText().toStdString();
         ASSERT_EQ(process_.starts.size(), 1);
         EXPECT_EQ(process_.starts[0].program, sheet::GetAppPath(QStringLiteral("EXCEL.EXE")));
@@ -111,6 +112,10 @@ protected:
         ASSERT_EQ(book->SheetCount(), 1);
         std::shared_ptr<sheet::Worksheet> s = book->Worksheets(1);
         EXPECT_EQ(s->Name(), "価格で比較");
+        // Printed on landscape pages of ten years each, every page with the
+        // row labels.
+        EXPECT_EQ(sheet::lo::PageSetup(*s), "landscape 75%");
+        EXPECT_EQ(sheet::lo::PrintTitleColumns(*s), "A:C");
 
         const CostParams p = costcmp::WithSolution(calc.params, calc.kaiNo, calc.result);
         const Fixed4 values[] = {p.SA, p.SB, p.SC, p.SD, p.JA, p.JB, p.JC, p.JD, p.JE, p.CB};

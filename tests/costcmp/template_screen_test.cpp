@@ -5,11 +5,12 @@
 #include <QApplication>
 #include <QDateTime>
 #include <QFile>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtTest/qtestspontaneevent.h>
@@ -51,11 +52,14 @@ template <typename W> W* Child(QWidget* screen, const char* name) {
     return w;
 }
 
+// Each row as the list once showed it in one line: number, " | ", date,
+// " |  ", name; the table shows the same three texts in its columns.
 QStringList Rows(QWidget* s) {
     QStringList rows;
-    auto* list = Child<QListWidget>(s, "List1");
-    for (int i = 0; i < list->count(); ++i)
-        rows.append(list->item(i)->text());
+    auto* list = Child<QTableWidget>(s, "List1");
+    for (int i = 0; i < list->rowCount(); ++i)
+        rows.append(list->item(i, 0)->text() + " | " + list->item(i, 1)->text() + " |  " +
+                    list->item(i, 2)->text());
     return rows;
 }
 
@@ -81,8 +85,8 @@ QString TypedName(QWidget* s) {
 }
 
 void ClickRow(QWidget* s, int row, bool doubleClick = false) {
-    auto* list = Child<QListWidget>(s, "List1");
-    const QPoint at = list->visualItemRect(list->item(row)).center();
+    auto* list = Child<QTableWidget>(s, "List1");
+    const QPoint at = list->visualItemRect(list->item(row, 2)).center();
     if (doubleClick)
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
     else
@@ -156,17 +160,73 @@ TEST_F(TemplateScreenTest, OpeningListsByDateAndARowGivesItsName) {
         ASSERT_TRUE(QTest::qWaitForWindowActive(s));
         TypeName(s, "新規");
         Key(s, Qt::Key_Return);
-        EXPECT_EQ(QApplication::focusWidget(), Child<QListWidget>(s, "List1"));
+        EXPECT_EQ(QApplication::focusWidget(), Child<QTableWidget>(s, "List1"));
         EXPECT_EQ(TypedName(s), "新規");
         ClickRow(s, 2);
         EXPECT_EQ(TypedName(s), "見積A");
-        QTest::keyClick(Child<QListWidget>(s, "List1"), Qt::Key_Up);
+        QTest::keyClick(Child<QTableWidget>(s, "List1"), Qt::Key_Up);
         EXPECT_EQ(TypedName(s), "見積B");
         Key(s, Qt::Key_Escape);
         EXPECT_FALSE(s->isVisible());
     });
     EXPECT_EQ(choice.result, "NG");
     EXPECT_EQ(messages.Count(), 0);
+}
+
+TEST_F(TemplateScreenTest, ListIsATableWithColumnHeaders) {
+    Open([&](FRM_TEMPLATE* s) {
+        auto* list = Child<QTableWidget>(s, "List1");
+        ASSERT_EQ(list->columnCount(), 3);
+        QStringList headers;
+        for (int c = 0; c < 3; ++c)
+            headers << list->horizontalHeaderItem(c)->text();
+        EXPECT_EQ(headers, QStringList({"番号", "更新日時", "テンプレート名"}));
+        EXPECT_FALSE(list->horizontalHeader()->isHidden());
+        // The date column is wide enough for its text.
+        EXPECT_GE(list->columnWidth(1),
+                  list->fontMetrics().horizontalAdvance("2024/05/03 09:30:00"));
+        EXPECT_TRUE(Child<QLabel>(s, "lblOmitted")->isHidden());
+    });
+}
+
+TEST_F(TemplateScreenTest, DeleteTakesTheChosenRowsFileOnly) {
+    MakeTemplate("dup", "2024/05/05 09:30:00");
+    QFile::copy(folder + "dup.SA1", folder + "dup.sa1");
+    {
+        QFile f(folder + "dup.sa1");
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(
+            f.setFileTime(QDateTime::fromString("2024/05/04 09:30:00", "yyyy/MM/dd HH:mm:ss"),
+                          QFileDevice::FileModificationTime));
+    }
+    Open([&](FRM_TEMPLATE* s) {
+        ASSERT_EQ(Rows(s).mid(0, 2), QStringList({"0001 | 2024/05/05 09:30:00 |  dup",
+                                                  "0002 | 2024/05/04 09:30:00 |  dup"}));
+        ClickRow(s, 1); // the older one, dup.sa1
+        Key(s, Qt::Key_F4);
+        EXPECT_TRUE(QFile::exists(folder + "dup.SA1"));
+        EXPECT_FALSE(QFile::exists(folder + "dup.sa1"));
+        // The row of the deleted file goes; the other stays, and is real.
+        EXPECT_EQ(Rows(s).mid(0, 2), QStringList({"0001 | 2024/05/05 09:30:00 |  dup",
+                                                  "0003 | 2024/05/03 09:30:00 |  予算"}));
+    });
+}
+
+TEST_F(TemplateScreenTest, SaysWhenNotAllTemplatesAreListed) {
+    for (int i = 0; i < 900; ++i)
+        MakeTemplate(QStringLiteral("古い%1").arg(i), "2020/01/01 00:00:00");
+    MakeTemplate("最新", "2024/06/01 00:00:00");
+    Open([&](FRM_TEMPLATE* s) {
+        EXPECT_EQ(Rows(s).size(), 900);
+        EXPECT_EQ(Rows(s).first(), "0001 | 2024/06/01 00:00:00 |  最新");
+        auto* note = Child<QLabel>(s, "lblOmitted");
+        EXPECT_FALSE(note->isHidden());
+        EXPECT_TRUE(note->text().contains("900件")) << note->text().toStdString();
+        EXPECT_TRUE(note->text().contains("他の4件")) << note->text().toStdString();
+        // The note has its own line under the list.
+        auto* list = Child<QTableWidget>(s, "List1");
+        EXPECT_LE(list->geometry().bottom(), note->geometry().top());
+    });
 }
 
 TEST_F(TemplateScreenTest, SaveWritesTheInputScreensValuesAndOverwrites) {

@@ -162,4 +162,63 @@ TEST(TemplateStore, SearchStartsFromTheFullSetAndDeleteWorksWhileItIsInForce) {
     EXPECT_EQ(Names(store.Listed()), QStringList({"予算C", "見積A"}));
 }
 
+TEST(TemplateStore, BeyondNineHundredFilesTheNewestAreKept) {
+    QTemporaryDir dir;
+    // 905 templates, one a minute; the newest is the one saved last.
+    const QDateTime start = At("2024/01/01 00:00:00");
+    for (int i = 0; i < 905; ++i)
+        Touch(dir.filePath(QStringLiteral("t%1.SA1").arg(i, 4, 10, QChar(u'0'))),
+              start.addSecs(60 * i).toString("yyyy/MM/dd HH:mm:ss"));
+
+    TemplateStore store;
+    store.SetFolder(dir.path() + "/");
+    store.ReadTemplateFolder();
+    EXPECT_EQ(store.Full().size(), TemplateStore::kMaxFiles);
+    EXPECT_EQ(store.Omitted(), 5);
+    EXPECT_EQ(store.FindListedTemplate("t0904"), "OK");
+    for (const char* old : {"t0000", "t0001", "t0002", "t0003", "t0004"})
+        EXPECT_EQ(store.FindListedTemplate(old), "NG") << old;
+    EXPECT_EQ(store.FindListedTemplate("t0005"), "OK");
+    store.SortListed("DATET");
+    EXPECT_EQ(store.Listed().first().name, "t0904");
+
+    // 900 or fewer: nothing is left out.
+    QFile::remove(dir.filePath("t0000.SA1"));
+    for (int i = 1; i < 5; ++i)
+        QFile::remove(dir.filePath(QStringLiteral("t%1.SA1").arg(i, 4, 10, QChar(u'0'))));
+    store.ReadTemplateFolder();
+    EXPECT_EQ(store.Omitted(), 0);
+    EXPECT_EQ(store.Full().size(), 900);
+}
+
+TEST(TemplateStore, DeletesExactlyTheChosenFile) {
+    QTemporaryDir dir;
+    const QString folder = dir.path() + "/";
+    Touch(folder + "dup.SA1", "2024/05/02 00:00:00");
+    Touch(folder + "dup.sa1", "2024/05/01 00:00:00");
+    Touch(folder + "other.SA1", "2024/05/03 00:00:00");
+
+    TemplateStore store;
+    store.SetFolder(folder);
+    store.ReadTemplateFolder();
+    store.SortListed("DATET");
+    ASSERT_EQ(Names(store.Listed()), QStringList({"other", "dup", "dup"}));
+
+    // By name: the first listed of that name, and only its file.
+    ASSERT_TRUE(store.DeleteTemplate("dup"));
+    EXPECT_FALSE(QFile::exists(folder + "dup.SA1"));
+    EXPECT_TRUE(QFile::exists(folder + "dup.sa1"));
+    EXPECT_EQ(Names(store.Listed()), QStringList({"other", "dup"}));
+    EXPECT_EQ(store.Listed()[1].fileName, "dup.sa1");
+    EXPECT_EQ(store.Full().size(), 2);
+
+    // By file: the row the user chose.
+    Touch(folder + "dup.SA1", "2024/05/02 00:00:00");
+    store.ReadTemplateFolder();
+    ASSERT_TRUE(store.DeleteTemplateFile("dup.sa1"));
+    EXPECT_TRUE(QFile::exists(folder + "dup.SA1"));
+    EXPECT_FALSE(QFile::exists(folder + "dup.sa1"));
+    EXPECT_EQ(store.TemplatePath("dup"), folder + "dup.SA1");
+}
+
 } // namespace

@@ -6,6 +6,7 @@
 
 #include <QCloseEvent>
 #include <QFile>
+#include <QLabel>
 #include <QPushButton>
 #include <QTest>
 #include <QWindow>
@@ -34,6 +35,23 @@ protected:
 };
 
 } // namespace
+
+TEST_F(CompanionWindow, OneLineSaysWhatHappenedAndWhatTheKeysDo) {
+    auto* guide = window->findChild<QLabel*>(QStringLiteral("lblGuide"));
+    ASSERT_NE(guide, nullptr);
+    EXPECT_TRUE(guide->isVisible());
+    EXPECT_TRUE(guide->text().contains(QStringLiteral("比較表")));
+    EXPECT_TRUE(guide->text().contains(QStringLiteral("F12")));
+    EXPECT_TRUE(guide->text().contains(QStringLiteral("ESC")));
+    // One line that fits the window, between the message and the buttons.
+    EXPECT_LE(guide->fontMetrics().horizontalAdvance(guide->text()), guide->width());
+    auto* message = window->findChild<QLabel*>(QStringLiteral("Label1"));
+    ASSERT_NE(message, nullptr);
+    EXPECT_EQ(message->text(), QStringLiteral("処理は終了しました"));
+    EXPECT_GE(guide->geometry().top(), message->geometry().bottom());
+    EXPECT_LE(guide->geometry().bottom(),
+              window->findChild<QWidget*>(QStringLiteral("picExit"))->geometry().top());
+}
 
 TEST_F(CompanionWindow, F12StartsTheCalculatorAndEnds) {
     EXPECT_TRUE(window->isVisible());

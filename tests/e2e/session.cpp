@@ -133,6 +133,12 @@ QString Session::DataFolder() const {
                                       : QStringLiteral("appdata/TamrasystemHikaku"));
 }
 
+QString Session::Folder(const QString& relative) const {
+    const QString path = temp_.filePath(relative);
+    QDir().mkpath(path);
+    return path;
+}
+
 QString Session::HomeFolder() const {
     return temp_.filePath(QStringLiteral("home"));
 }

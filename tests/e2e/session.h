@@ -52,6 +52,11 @@ public:
     // The command registered for `id` in MODORI.DAT, empty when none is.
     QString ReturnTarget(const QString& id) const;
 
+    // Sets a variable for the programs started from now on.
+    void SetEnv(const QString& name, const QString& value) { env_.insert(name, value); }
+    // A new folder of the sandbox (with its parents).
+    QString Folder(const QString& relative) const;
+
     // Ends every program of this session still running.
     void KillAll();
 

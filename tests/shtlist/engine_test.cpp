@@ -20,6 +20,7 @@ protected:
         ShtlistTest::SetUp();
         sheet::SetExcelProbe(&probe_);
         sheet::SetProgressView(&progress_);
+        probe_.onGate = [this] { shownAtGate_ = progress_.shown > 0; };
         sheet::ResetProgressCounter();
         bookmrg::SetPasswordPrompt(&passwords_);
         target_ = Book(QStringLiteral("月次.xls"));
@@ -62,6 +63,7 @@ protected:
     QString target_;
     QString template_;
     QByteArray original_;
+    bool shownAtGate_ = false;
 };
 
 TEST_F(ShtlistEngineTest, ThreeSheetsGetALinkedListInFrontAndTheBookIsSavedInPlace) {
@@ -94,6 +96,9 @@ TEST_F(ShtlistEngineTest, ThreeSheetsGetALinkedListInFrontAndTheBookIsSavedInPla
     EXPECT_TRUE(office_.Log().contains(QStringLiteral("Visible = False")));
     EXPECT_EQ(office_.ApplicationsRunning(), 0);
     EXPECT_EQ(progress_.Label(sheet::ProgressLabel::Key1), QStringLiteral("シート一覧"));
+    // In sight before the office starts; the save cannot be stopped.
+    EXPECT_TRUE(shownAtGate_);
+    EXPECT_EQ(progress_.stop, (QStringList{QStringLiteral("off 保存中…"), QStringLiteral("on")}));
     EXPECT_EQ(progress_.ken1, (QStringList{QString(), QStringLiteral("1/3"), QStringLiteral("2/3"),
                                            QStringLiteral("3/3")}));
     EXPECT_EQ(host_.calls, QStringList{QStringLiteral("ReturnToCaller")});
@@ -187,6 +192,20 @@ TEST_F(ShtlistEngineTest, EveryFailureLeavesTheWorkbookUntouched) {
     EXPECT_EQ(host_.calls, QStringList{ret});
     ExpectUntouched();
     progress_.onEvents = nullptr;
+
+    // A stop confirmed after the last link was written, as the save is
+    // about to begin: honoured.
+    int afterLastLink = 0;
+    progress_.onEvents = [&afterLastLink](bookmrg_test::FakeProgress& p) {
+        if (p.Label(sheet::ProgressLabel::Ken1) == QStringLiteral("3/3") && ++afterLastLink == 2)
+            sheet::SetCancelFlag(sheet::kCancelled);
+    };
+    Run();
+    EXPECT_TRUE(messages_.LastText().startsWith(QStringLiteral("処理を中断しました。")));
+    EXPECT_EQ(office_.Calls(QStringLiteral("SaveAs")).size(), 0);
+    ExpectUntouched();
+    progress_.onEvents = nullptr;
+    progress_.stop.clear();
 
     // A read-only file is not replaced, though its folder is writable.
     QFile::setPermissions(target_, QFile::ReadOwner);

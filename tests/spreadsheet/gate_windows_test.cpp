@@ -1,6 +1,7 @@
 #include "spreadsheet/ui/gate_windows.h"
 
 #include "common/messages.h"
+#include "spreadsheet/gate.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -107,6 +108,95 @@ TEST(ProgressWindowView, ShowsProgressAndTheStopButtonRaisesTheFlag) {
 
     view.Unload();
     EXPECT_FALSE(view.Form());
+    sheet::SetProgressView(nullptr);
+}
+
+struct NotRunningProbe : sheet::ExcelProbe {
+    bool shownFirst = false;
+    bool IsExcelInstalled() override {
+        auto* view = static_cast<sheet::ProgressWindowView*>(&sheet::ProgressWindow());
+        shownFirst = view->Form() && view->Form()->isVisible() &&
+                     view->Form()->lblKey1->text() == QStringLiteral("準備中");
+        return true;
+    }
+    bool IsExcelRunning() override { return false; }
+    bool CloseRunningExcel() override { return false; }
+};
+
+TEST(ProgressWindowView, ShownBeforeTheOfficeStartsWithOnlyWhatTheRunUses) {
+    sheet::ProgressWindowView view;
+    sheet::SetProgressView(&view);
+    NotRunningProbe probe;
+    sheet::SetExcelProbe(&probe);
+    view.SetLabelVisible(sheet::ProgressLabel::Ken1, false);
+    view.SetCountCaption(QStringLiteral("ブック"));
+    EXPECT_EQ(sheet::ShowPreparingAndRunGate(), sheet::kGateNotRunning);
+    EXPECT_TRUE(probe.shownFirst);
+    auto* form = view.Form();
+    ASSERT_TRUE(form);
+    EXPECT_TRUE(form->proBAR2->isHidden());
+    EXPECT_TRUE(form->proBAR->isHidden());
+    for (QLabel* idle : {form->lblKey3, form->lblKen2, form->lblKen4, form->lblD1})
+        EXPECT_TRUE(idle->isHidden()) << idle->objectName().toStdString();
+    EXPECT_TRUE(form->lblKenCaption->isHidden()); // hidden with its counter
+
+    // The merge shows the counter with what it counts.
+    view.SetLabelVisible(sheet::ProgressLabel::Ken1, true);
+    EXPECT_FALSE(form->lblKenCaption->isHidden());
+    EXPECT_EQ(form->lblKenCaption->text(), QStringLiteral("ブック"));
+
+    // A long book path is shortened in the middle: the start of the path and
+    // the book's own name with its sheet stay in sight.
+    const QString path = QStringLiteral("/home/user/") + QString(150, QChar(u'x')) +
+                         QStringLiteral("/売上/10月売上.xls 東京支店");
+    view.SetLabelText(sheet::ProgressLabel::Key2, path);
+    const QString shown = form->lblKey2->text();
+    EXPECT_NE(shown, path);
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("/home/"))) << shown.toStdString();
+    EXPECT_TRUE(shown.endsWith(QStringLiteral("10月売上.xls 東京支店"))) << shown.toStdString();
+    EXPECT_TRUE(shown.contains(QChar(0x2026)));
+    EXPECT_EQ(form->LabelText(sheet::ProgressLabel::Key2), path);
+    EXPECT_LT(form->width(), form->fontMetrics().horizontalAdvance(path)); // it did not grow
+
+    sheet::SetExcelProbe(nullptr);
+    view.Unload();
+    sheet::SetProgressView(nullptr);
+}
+
+TEST(ProgressWindowView, StopBeforeTheSaveIsHonouredAndDuringItIsRefused) {
+    sheet::ProgressWindowView view;
+    sheet::SetProgressView(&view);
+    view.Show();
+    auto* form = view.Form();
+    ASSERT_TRUE(form);
+    YesSink sink;
+    common::SetMessageSink(&sink);
+    sheet::ClearCancelFlag();
+
+    // Nothing asked: the save may begin; the window says so and the button
+    // cannot be pressed.
+    EXPECT_TRUE(sheet::EnterUninterruptible());
+    EXPECT_FALSE(form->Command1->isEnabled());
+    EXPECT_FALSE(form->lblStopNote->isHidden());
+    EXPECT_EQ(form->lblStopNote->text(), QStringLiteral("保存中…"));
+    form->Command1->click();
+    EXPECT_EQ(sink.asked, 0);
+    sheet::LeaveUninterruptible();
+    EXPECT_TRUE(form->Command1->isEnabled());
+    EXPECT_TRUE(form->lblStopNote->isHidden());
+    EXPECT_FALSE(sheet::IsCancelRequested());
+
+    // A click still waiting in the queue when the save is about to begin is
+    // answered first, and the run hears of it.
+    QTimer::singleShot(0, form->Command1, &QPushButton::click);
+    EXPECT_FALSE(sheet::EnterUninterruptible());
+    EXPECT_EQ(sink.asked, 1);
+    EXPECT_TRUE(sheet::IsCancelRequested());
+    sheet::LeaveUninterruptible();
+
+    common::SetMessageSink(nullptr);
+    sheet::ClearCancelFlag();
+    view.Unload();
     sheet::SetProgressView(nullptr);
 }
 

@@ -324,6 +324,39 @@ TEST(LibreOfficeBackend, OpenAndSaveFailuresAreErrors) {
     EXPECT_TRUE(leftovers.isEmpty()) << leftovers.join(' ').toStdString();
 }
 
+// An installed template or a colleague's book the user may read but not
+// write opens (read-only); one the user may not read says so. Root reads and
+// writes everything: there the write-protected file must open all the same.
+TEST(LibreOfficeBackend, WriteProtectedFilesOpenAndUnreadableOnesSaySo) {
+    QTemporaryDir dir;
+    auto app = NewApp();
+    auto book = app->Workbooks().Add();
+    book->Worksheets(1)->Cells(1, 1)->SetValue(2.5);
+    const QString path = dir.filePath(QStringLiteral("配布用.xls"));
+    book->SaveAs(path);
+    book->Close();
+
+    ASSERT_TRUE(
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    auto opened = app->Workbooks().Open(path);
+    EXPECT_EQ(Num(opened->Worksheets(1)->Cells(1, 1)->Value()), 2.5);
+    opened->Close();
+
+    ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::Permissions()));
+    if (QFileInfo(path).isReadable()) {
+        GTEST_LOG_(INFO) << "running as root: unreadable files are readable";
+    } else {
+        try {
+            app->Workbooks().Open(path);
+            ADD_FAILURE() << "opened an unreadable file";
+        } catch (const SheetError& e) {
+            EXPECT_TRUE(e.Description().contains(QStringLiteral("読み取れません")))
+                << e.Description().toStdString();
+        }
+    }
+    app->Quit();
+}
+
 TEST(LibreOfficeBackend, AnOfficeCrashIsAnErrorNotAHang) {
     auto app = NewApp();
     auto book = app->Workbooks().Add();

@@ -5,6 +5,7 @@
 #include "common/ui/message_box.h"
 #include "common/ui/page_viewer.h"
 #include "common/ui/window_order.h"
+#include "common/version.h"
 
 #include <QApplication>
 #include <QDir>
@@ -94,6 +95,22 @@ TEST(WindowOrder, KeepOnTopAndSendToBottomShowTheWindow) {
     ui::SendToBottom(&form);
     EXPECT_TRUE(form.isVisible());
     EXPECT_FALSE(form.windowFlags() & Qt::WindowStaysOnTopHint);
+}
+
+// The version has one source, the build: the pages next to the programs say
+// what the launcher says, and no page keeps a version of its own.
+TEST(Version, PagesAndProgramsShowTheOneVersionOfTheBuild) {
+    EXPECT_TRUE(common::kVersionText.startsWith(QChar(u'V'))) << common::kVersionText.toStdString();
+    const QString bin = qEnvironmentVariable("SUITE_BIN_DIR");
+    ASSERT_FALSE(bin.isEmpty());
+    for (const char* page : {"UPDATE.HTM", "INQUIRY.HTM"}) {
+        QFile file(bin + QLatin1Char('/') + QLatin1String(page));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << page;
+        const QString text = QString::fromUtf8(file.readAll());
+        EXPECT_TRUE(text.contains(common::kVersionText)) << page;
+        EXPECT_FALSE(text.contains(QStringLiteral("@SUITE_VERSION_TEXT@"))) << page;
+        EXPECT_FALSE(text.contains(QStringLiteral("1.0.0"))) << page;
+    }
 }
 
 } // namespace

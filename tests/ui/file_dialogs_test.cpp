@@ -1,11 +1,19 @@
 #include "common/ui/file_dialogs.h"
 
+#include "common/messages.h"
+#include "common/ui/app_init.h"
+#include "common/ui/document_opener.h"
 #include "common/ui/standard_file_dialog.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLocale>
+#include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTreeView>
 #include <gtest/gtest.h>
 
 #include "support/fake_dialogs.h"
@@ -151,6 +159,53 @@ TEST(StandardFileDialog, ChoosesFilesAndRefusesMissingFolders) {
     EXPECT_FALSE(standard.Run(nullptr, request, &answer));
     EXPECT_TRUE(stayedOpen);
     EXPECT_EQ(QDir::currentPath(), cwd);
+}
+
+TEST(StandardFileDialog, JapaneseAndWideEnoughForItsColumns) {
+    common::MessageSink* sink = common::CurrentMessageSink();
+    ui::InitApplication(QStringLiteral("BOOKMRG"));
+    EXPECT_EQ(QLocale().language(), QLocale::Japanese);
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QFile(dir.filePath(QStringLiteral("10月売上_Microsoft_Excel_Sheet.xls")))
+        .open(QIODevice::WriteOnly);
+
+    ui::StandardFileDialog standard;
+    ui::FileDialogRequest request;
+    request.kind = ui::FileDialogKind::OpenFiles;
+    request.title = ui::kOpenTitle;
+    request.filter = ui::DialogFilter(QStringLiteral("*.xls"), false);
+    request.initialFolder = dir.path();
+    QString answer;
+    testing_support::WhenModalShown([&](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_GE(dialog->width(), 860);
+        auto* tree = dialog->findChild<QTreeView*>(QStringLiteral("treeView"));
+        ASSERT_NE(tree, nullptr);
+        EXPECT_EQ(tree->header()->sectionResizeMode(0), QHeaderView::Stretch);
+        for (int column = 1; column < tree->header()->count(); ++column)
+            EXPECT_EQ(tree->header()->sectionResizeMode(column), QHeaderView::ResizeToContents);
+        // Dates as a Japanese user writes them.
+        QAbstractItemModel* model = tree->model();
+        const QModelIndex first = model->index(0, 3, tree->rootIndex());
+        if (first.isValid()) { // the folder is read in the background
+            EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d{4}/\\d\\d/\\d\\d \\d\\d:\\d\\d$"))
+                            .match(model->data(first).toString())
+                            .hasMatch())
+                << model->data(first).toString().toStdString();
+        }
+        // Qt's own texts in Japanese.
+        auto* label = dialog->findChild<QLabel*>(QStringLiteral("fileNameLabel"));
+        ASSERT_NE(label, nullptr);
+        EXPECT_TRUE(label->text().contains(QStringLiteral("ファイル名")))
+            << label->text().toStdString();
+        dialog->reject();
+    });
+    EXPECT_FALSE(standard.Run(nullptr, request, &answer));
+    common::SetMessageSink(sink);
+    common::SetDocumentOpener(nullptr);
+    QLocale::setDefault(QLocale::c());
 }
 
 } // namespace

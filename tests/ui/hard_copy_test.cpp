@@ -187,6 +187,35 @@ TEST_F(HardCopy, ClipboardPicturePreviewedAndPrintedInsteadOfTheScreen) {
     QApplication::clipboard()->clear();
 }
 
+TEST_F(HardCopy, CopyPutsTheWindowsPictureOnTheClipboard) {
+    QApplication::clipboard()->clear();
+    bool stayedOpen = false;
+    QString said;
+    QSize byKey;
+    WhenModalShown([&](QWidget* modal) {
+        auto* copy = modal->findChild<QPushButton*>(QStringLiteral("cmdCopy"));
+        ASSERT_NE(copy, nullptr);
+        EXPECT_FALSE(copy->isHidden());
+        copy->click();
+        stayedOpen = modal->isVisible();
+        said = modal->findChild<QLabel*>(QStringLiteral("lblCopied"))->text();
+        // Ctrl+C does the same, wherever the focus is.
+        QApplication::clipboard()->clear();
+        QTest::keyClick(modal->findChild<QPushButton*>(QStringLiteral("cmdPrnSel")), Qt::Key_C,
+                        Qt::ControlModifier);
+        byKey = QApplication::clipboard()->image().size();
+        modal->findChild<QPushButton*>(QStringLiteral("cmdExit"))->click();
+    });
+    ui::HardCopyScreen(&screen);
+
+    EXPECT_TRUE(stayedOpen);
+    EXPECT_EQ(said, QStringLiteral("クリップボードにコピーしました"));
+    EXPECT_EQ(byKey, screen.frameGeometry().size());
+    EXPECT_EQ(QApplication::clipboard()->image().size(), ui::StoredSnapshot().size());
+    EXPECT_TRUE(printers->createdFor.isEmpty()); // copying prints nothing
+    QApplication::clipboard()->clear();
+}
+
 TEST_F(HardCopy, PrinterChoiceListsOnceAndIsUsedForPrinting) {
     ui::FrmHdCopy form(&screen);
     form.show();

@@ -2,6 +2,8 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFontMetrics>
+#include <QLabel>
 #include <QMessageBox>
 #include <gtest/gtest.h>
 
@@ -45,6 +47,53 @@ TEST(MessageBoxSink, ShowsLinesTitleIconButtonsAndAnswers) {
     EXPECT_EQ(sink.Show(QStringLiteral("T"), QStringLiteral("q"), MsgIcon::Question,
                         MsgButtons::OkCancel),
               MsgAnswer::Cancel);
+}
+
+TEST(MessageBoxSink, LinesBreakOnlyWhereTheMessageBreaksThem) {
+    // The calculator's overflow message: its lines are wider than Qt's own
+    // wrapping width of a message box.
+    const QString line1 =
+        QStringLiteral("計算中に数値が大きすぎて計算できませんでした。入力値を確認してください。");
+    const QString line2 =
+        QStringLiteral("（ＳＡ、ＳＢ、ＪＡ、ＪＢ、ＣＢの桁数を確かめてください。）");
+    ui::MessageBoxSink sink;
+    int labelWidth = 0, widest = 0, lines = 0;
+    testing_support::WhenModalShown([&](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        ASSERT_NE(box, nullptr);
+        auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+        ASSERT_NE(label, nullptr);
+        const QFontMetrics metrics(label->font());
+        widest = qMax(metrics.horizontalAdvance(line1), metrics.horizontalAdvance(line2));
+        labelWidth = label->width();
+        // As many text lines as the message has: none is wrapped.
+        lines = label->heightForWidth(label->width()) / metrics.lineSpacing();
+        box->button(QMessageBox::Ok)->click();
+    });
+    sink.Show(QStringLiteral("COSTCMP"), line1 + QStringLiteral("\r") + line2, MsgIcon::Exclamation,
+              MsgButtons::Ok);
+    EXPECT_GE(labelWidth, widest) << widest;
+    EXPECT_LE(lines, 2);
+}
+
+TEST(MessageBoxSink, LinesWiderThanTheScreenBreakWhereJapaneseAllows) {
+    const QFont font;
+    const QFontMetrics metrics(font);
+    const QString path = QStringLiteral("/tmp/ux_app/TamrasystemHikaku/BOOKMRG.PRM");
+    const QString line = QStringLiteral("ファイル ") + path +
+                         QStringLiteral(" に書き込めません（ファイルまたはフォルダがありません）");
+    // Narrower than the line: it is broken before the reason, not inside it.
+    const int limit = metrics.horizontalAdvance(QStringLiteral("ファイル ") + path +
+                                                QStringLiteral(" に書き込めません（ファイル"));
+    const QStringList lines = ui::BreakLongLines(line, metrics, limit).split(QChar(u'\n'));
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_TRUE(lines[0].endsWith(QStringLiteral("に書き込めません"))) << lines[0].toStdString();
+    EXPECT_EQ(lines[1], QStringLiteral("（ファイルまたはフォルダがありません）"));
+    for (const QString& l : lines)
+        EXPECT_LE(metrics.horizontalAdvance(l), limit);
+    // Lines that fit are left alone.
+    EXPECT_EQ(ui::BreakLongLines(QStringLiteral("短い\n行"), metrics, limit),
+              QStringLiteral("短い\n行"));
 }
 
 TEST(FakeMessages, RecordsAnswersFromScriptAndRestoresPreviousSink) {
