@@ -9,7 +9,9 @@
 #include "common/messages.h"
 #include "common/program_start.h"
 #include "spreadsheet/gate.h"
+#include "spreadsheet/office_lock.h"
 #include "spreadsheet/progress.h"
+#include "spreadsheet/run_files.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -141,7 +143,26 @@ bool Consolidation::Prepare() {
 
 bool Consolidation::CopyFirstBook() {
     const QString first = params_.books.value(0);
+    // An output workbook that someone has open is not replaced under them.
+    const QString locked = sheet::ForeignLockMessage(OutputFile(), OutputFile());
+    if (!locked.isEmpty()) {
+        Say(locked, MsgIcon::Exclamation);
+        return false;
+    }
     workingCopy_ = WorkingCopyPath(OutputFile());
+    // Named in this run's record first: a killed run's copy, its lock and
+    // the save's temp file are removed by the next start.
+    sheet::RecordRunFile(workingCopy_);
+    sheet::RecordRunFile(sheet::OfficeLockPath(workingCopy_));
+    {
+        // The save goes to a temp file beside the output, which the office
+        // locks while it writes it.
+        const QFileInfo out(OutputFile());
+        const QString saveTemp = out.absolutePath() + QStringLiteral("/.~") + out.fileName() +
+                                 QStringLiteral(".%1.tmp").arg(getpid());
+        sheet::RecordRunFile(saveTemp);
+        sheet::RecordRunFile(sheet::OfficeLockPath(saveTemp));
+    }
     QFile::remove(workingCopy_);
     QFile source(first);
     if (!source.copy(workingCopy_)) {
@@ -287,6 +308,12 @@ bool Consolidation::SaveResultBook(const QString& baseName) {
         std::shared_ptr<sheet::Worksheet> first = output_->Worksheets(1);
         first->Activate();
         first->Cells(1, 1)->Select();
+        // Opened elsewhere while the run went on: not replaced.
+        const QString locked = sheet::ForeignLockMessage(OutputFile(), OutputFile());
+        if (!locked.isEmpty()) {
+            Say(locked, MsgIcon::Exclamation);
+            return false;
+        }
         // A stop asked for now keeps what has been merged, as during the
         // merge: the save goes on, and cannot be stopped once begun.
         sheet::EnterUninterruptible();

@@ -1,8 +1,10 @@
+#include "common/data_folder.h"
 #include "common/ui/app_init.h"
 #include "costcmp/costcmp_main.h"
 #include "costcmp/frm_costcmp1.h"
 #include "costcmp/report.h"
 #include "costcmp/template_session.h"
+#include "spreadsheet/run_files.h"
 #include "spreadsheet/ui/gate_windows.h"
 
 #include <QApplication>
@@ -13,6 +15,9 @@ int main(int argc, char** argv) {
     // The program ends through its exit sequences, never because its screens
     // are hidden.
     app.setQuitOnLastWindowClosed(false);
+    // What killed runs of the suite left behind (working files, the office's
+    // pipes and temp folders) goes before anything new is made.
+    sheet::RemoveDeadRunLeftovers();
 
     // "テンプレート" on the input screen opens the template screen.
     costcmp::SetTemplateOpener(
@@ -26,5 +31,6 @@ int main(int argc, char** argv) {
 
     costcmp::CostCmpMain program;
     program.StartUp();
+    sheet::RemoveDeadSettingsTemps(common::DataFolder(), QString::fromLatin1(costcmp::kProgramId));
     return app.exec();
 }

@@ -5,11 +5,14 @@
 #include "common/temp_folder.h"
 #include "costcmp/report_sheet.h"
 #include "spreadsheet/gate.h"
+#include "spreadsheet/office_lock.h"
 #include "spreadsheet/progress.h"
+#include "spreadsheet/run_files.h"
 #include "spreadsheet/spreadsheet.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 
 #include <memory>
 
@@ -144,6 +147,14 @@ ReportOutcome MakeWorkFile(const Calculation& calc, const ReportFiles& files, Pr
         return Fail(view, run, QStringLiteral("処理を中断しました。"), common::MsgIcon::Information,
                     ReportOutcome::NotSaved);
     try {
+        // The save is written to a temp file beside the work file first (the
+        // office locks it while writing); a killed run's ones are removed at
+        // the next start.
+        const QFileInfo work(files.workPath);
+        const QString saveTemp = work.absolutePath() + QStringLiteral("/.~") + work.fileName() +
+                                 QStringLiteral(".%1.tmp").arg(QCoreApplication::applicationPid());
+        sheet::RecordRunFile(saveTemp);
+        sheet::RecordRunFile(sheet::OfficeLockPath(saveTemp));
         run.newBook->SaveAs(files.workPath);
         sheet::LeaveUninterruptible();
         view.SetBarValue(ProgressBar::Bar2, 100);

@@ -6,7 +6,9 @@
 #include "common/messages.h"
 #include "common/program_start.h"
 #include "spreadsheet/gate.h"
+#include "spreadsheet/office_lock.h"
 #include "spreadsheet/progress.h"
+#include "spreadsheet/run_files.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -15,6 +17,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace shtlist {
@@ -46,16 +49,47 @@ QString SaveTempPath(const QFileInfo& target) {
 // Says so and answers true when the workbook cannot be written back: a file
 // without any write permission is read-only for its user, even where the file
 // system would let this process write it.
-bool RefusedAsReadOnly(const QString& path) {
+bool RefusedAsReadOnly(const QString& path, const QString& shown) {
     const QFileInfo info(path);
     const QFileDevice::Permissions writeBits =
         QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
     if (info.isWritable() && (QFile::permissions(path) & writeBits))
         return false;
-    Say(QStringLiteral("ブックが書き込みできないため保存できません。") + kCr + path + kCr +
+    Say(QStringLiteral("ブックが書き込みできないため保存できません。") + kCr + shown + kCr +
             kUnchanged,
         MsgIcon::Exclamation);
     return true;
+}
+
+// The office writes a save here first (see the workbook's SaveAs).
+QString OfficeSaveTempPath(const QString& file) {
+    const QFileInfo info(file);
+    return info.absolutePath() + QStringLiteral("/.~") + info.fileName() +
+           QStringLiteral(".%1.tmp").arg(getpid());
+}
+
+int HardLinkCount(const QString& path) {
+    struct stat st {};
+    if (stat(QFile::encodeName(path).constData(), &st) != 0)
+        return 0;
+    return int(st.st_nlink);
+}
+
+// Puts the content of `from` into the file `to` itself (same inode), so that
+// every hard link of `to` shows it: written over the old content, then cut
+// to length and synced. Answers the error, or empty.
+QString WriteOver(const QString& from, const QString& to) {
+    QFile source(from);
+    if (!source.open(QIODevice::ReadOnly))
+        return source.errorString();
+    QFile target(to);
+    if (!target.open(QIODevice::ReadWrite))
+        return target.errorString();
+    const QByteArray bytes = source.readAll();
+    if (target.write(bytes) != bytes.size() || !target.flush() || !target.resize(bytes.size()) ||
+        fsync(target.handle()) != 0)
+        return target.errorString();
+    return QString();
 }
 
 } // namespace
@@ -81,6 +115,20 @@ QString SheetListRun::TargetFile() const {
     return targetFile_.isEmpty() ? QFileInfo(targetPath_).absoluteFilePath() : targetFile_;
 }
 
+QString SheetListRun::RealFile() const {
+    // The workbook may be named without its extension, as the office allows.
+    QString path = QFileInfo(targetPath_).absoluteFilePath();
+    if (!QFileInfo::exists(path) && QFileInfo(path).suffix().isEmpty() &&
+        QFileInfo::exists(path + QStringLiteral(".xls")))
+        path += QStringLiteral(".xls");
+    const QString real = QFileInfo(path).canonicalFilePath();
+    return real.isEmpty() ? path : real;
+}
+
+QString SheetListRun::LockedMessage() const {
+    return sheet::ForeignLockMessage(RealFile(), targetPath_);
+}
+
 void SheetListRun::CreateApplication() {
     app_ = sheet::CreateApplication();
     app_->SetDisplayAlerts(false);
@@ -88,10 +136,15 @@ void SheetListRun::CreateApplication() {
 }
 
 OpenResult SheetListRun::OpenTarget() {
-    const OpenResult result = bookmrg::OpenAskingPassword(app_->Workbooks(), targetPath_,
-                                                          targetPath_, {}, &target_, &openError_);
+    // The file itself is opened, not a link to it: the office's lock goes
+    // beside it and the save replaces it, not the link.
+    const QString real = RealFile();
+    // Opened for editing, the office puts its lock file beside the workbook.
+    sheet::RecordRunFile(sheet::OfficeLockPath(real));
+    const OpenResult result = bookmrg::OpenAskingPassword(app_->Workbooks(), real, targetPath_, {},
+                                                          &target_, &openError_);
     if (result == OpenResult::Opened)
-        targetFile_ = target_->FullName();
+        targetFile_ = QFileInfo(targetPath_).absoluteFilePath();
     return result;
 }
 
@@ -154,11 +207,16 @@ bool SheetListRun::SaveTarget() {
     first->Activate();
     first->Cells(1, 1)->Select();
 
-    const QString original = TargetFile();
+    const QString shown = TargetFile();
+    const QString original = RealFile();
     const QFileInfo info(original);
-    if (RefusedAsReadOnly(original))
+    if (RefusedAsReadOnly(original, shown))
         return false;
     const QString temp = SaveTempPath(info);
+    sheet::RecordRunFile(temp);
+    sheet::RecordRunFile(OfficeSaveTempPath(temp));
+    // The office locks the file it writes while it writes it.
+    sheet::RecordRunFile(sheet::OfficeLockPath(OfficeSaveTempPath(temp)));
     QFile::remove(temp);
     try {
         target_->SaveAs(temp);
@@ -166,11 +224,13 @@ bool SheetListRun::SaveTarget() {
         QFile::remove(temp);
         if (error.Number() == sheet::kErrServerGone)
             throw;
-        Say(QStringLiteral("ブックを保存できませんでした。") + kCr + original + kCr + error.Text() +
+        Say(QStringLiteral("ブックを保存できませんでした。") + kCr + shown + kCr + error.Text() +
                 kCr + kUnchanged,
             MsgIcon::Exclamation);
         return false;
     }
+    if (HardLinkCount(original) > 1)
+        return SaveOverHardLinkedFile(temp, original, shown);
     // The new file takes the place and the access rights of the old one.
     const QFileDevice::Permissions modeBits =
         QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
@@ -181,12 +241,49 @@ bool SheetListRun::SaveTarget() {
         0) {
         const QString reason = common::SystemErrorText(errno);
         QFile::remove(temp);
-        Say(QStringLiteral("ブックを保存できませんでした。") + kCr + original + kCr + reason + kCr +
+        Say(QStringLiteral("ブックを保存できませんでした。") + kCr + shown + kCr + reason + kCr +
                 kUnchanged,
             MsgIcon::Exclamation);
         return false;
     }
     return true;
+}
+
+bool SheetListRun::SaveOverHardLinkedFile(const QString& temp, const QString& original,
+                                          const QString& shown) {
+    // A rename would give this name a new file and leave the other names on
+    // the old content. The new content is written into the file itself; the
+    // old content is first copied aside, so that a failed write can be
+    // undone.
+    const QString backup = temp + QStringLiteral(".old");
+    sheet::RecordRunFile(backup);
+    QFile::remove(backup);
+    if (!QFile::copy(original, backup)) {
+        QFile::remove(temp);
+        QFile::remove(backup);
+        Say(QStringLiteral("ブックを保存できませんでした。") + kCr + shown + kCr +
+                QStringLiteral("元のブックの控えを作成できません。") + kCr + kUnchanged,
+            MsgIcon::Exclamation);
+        return false;
+    }
+    const QString error = WriteOver(temp, original);
+    QFile::remove(temp);
+    if (error.isEmpty()) {
+        QFile::remove(backup);
+        return true;
+    }
+    if (WriteOver(backup, original).isEmpty()) {
+        QFile::remove(backup);
+        Say(QStringLiteral("ブックを保存できませんでした。") + kCr + shown + kCr + error + kCr +
+                kUnchanged,
+            MsgIcon::Exclamation);
+    } else {
+        Say(QStringLiteral("ブックを保存できませんでした。") + kCr + shown + kCr + error + kCr +
+                QStringLiteral("元のブックを戻せませんでした。元の内容は次のファイルにあります：") +
+                kCr + backup,
+            MsgIcon::Critical);
+    }
+    return false;
 }
 
 void SheetListRun::CloseSpreadsheet() {
@@ -213,8 +310,15 @@ enum class Outcome { Saved, NotSaved, EndProgram };
 Outcome RunSteps(SheetListRun& run, const QString& templatePath) {
     // Known before anything is opened: the office would refuse to open a
     // write-protected workbook for writing, with a less telling message.
-    if (QFileInfo::exists(run.TargetFile()) && RefusedAsReadOnly(run.TargetFile()))
+    if (QFileInfo::exists(run.TargetFile()) &&
+        RefusedAsReadOnly(QFileInfo(run.TargetFile()).canonicalFilePath(), run.TargetFile()))
         return Outcome::NotSaved;
+    // A workbook someone has open is not replaced under them.
+    const QString locked = run.LockedMessage();
+    if (!locked.isEmpty()) {
+        Say(locked, MsgIcon::Exclamation);
+        return Outcome::NotSaved;
+    }
     switch (run.OpenTarget()) {
     case OpenResult::Opened:
         break;

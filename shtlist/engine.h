@@ -68,7 +68,11 @@ public:
     bool WriteSheetList();
     // Saves the target over the file it was opened from: written to a new
     // file beside it and renamed over it only when complete, so a failure
-    // leaves the original as it was. False when it failed (reported).
+    // leaves the original as it was. A workbook reached through a symbolic
+    // link is saved over the file the link leads to; one with further hard
+    // links is written in place (after a copy of the old content is safe
+    // beside it) so that every name shows the new content. False when it
+    // failed (reported).
     bool SaveTarget();
     // Closes the target without saving and quits the application.
     void CloseSpreadsheet();
@@ -78,8 +82,16 @@ public:
     const QString& OpenError() const { return openError_; }
     // The file the target was opened from.
     QString TargetFile() const;
+    // The file the target's path leads to: symbolic links resolved.
+    QString RealFile() const;
+    // Why the target may not be opened for editing: someone holds it open
+    // (the office's lock file beside it). Empty when it is free; a dead
+    // run's lock is removed.
+    QString LockedMessage() const;
 
 private:
+    bool SaveOverHardLinkedFile(const QString& temp, const QString& original, const QString& shown);
+
     QString targetPath_;
     QString templatePath_;
     QString targetFile_;

@@ -68,13 +68,27 @@ int RunExcelGate(ExcelProbe& probe, GateDialog& dialog, GateClock& clock) {
     }
 
     if (choice == GateChoice::AutoQuit) {
+        // The instance is asked once; after that the gate only watches for
+        // it to go. Asking again would put the instance's question about
+        // unsaved documents back in front of the user every time it is
+        // answered with Cancel.
+        bool asked = false;
+        bool refused = false;
         for (int wait = 0; wait < kAutoQuitWaits; ++wait) {
             clock.DoEvents();
             clock.Sleep(kAutoQuitWaitMs);
-            if (!probe.CloseRunningExcel())
+            if (!asked) {
+                asked = true;
+                if (!probe.CloseRunningExcel())
+                    break;
+                refused = probe.CloseRefused();
+                if (refused)
+                    break;
+            } else if (!probe.IsExcelRunning()) {
                 break;
+            }
         }
-        if (probe.CloseRunningExcel()) {
+        if (refused || (asked && probe.IsExcelRunning())) {
             outcome = kGateUnavailable;
             common::ShowMessage(QStringLiteral("EXCELが終了できません"), MsgIcon::None,
                                 MsgButtons::Ok);

@@ -27,6 +27,10 @@ public:
     virtual bool IsExcelRunning() = 0;
     // True when a running instance was found and has been asked to close.
     virtual bool CloseRunningExcel() = 0;
+    // True when the last request of CloseRunningExcel was turned down: the
+    // user answered Cancel to the instance's own question about unsaved
+    // documents, or nobody could be asked without losing them.
+    virtual bool CloseRefused() { return false; }
 };
 
 // The choices of the dialog Frm_excel2jyu.

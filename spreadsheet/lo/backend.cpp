@@ -1,23 +1,32 @@
 // Entry points of the LibreOffice backend: the application factory, the
 // gate's probe and the application path.
 
+#include "common/messages.h"
 #include "spreadsheet/gate.h"
 #include "spreadsheet/lo/inspect.h"
 #include "spreadsheet/lo/objects.h"
+#include "spreadsheet/lo/office.h"
 #include "spreadsheet/lo/running.h"
 
 #include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/bridge/UnoUrlResolver.hpp>
+#include <com/sun/star/bridge/XUnoUrlResolver.hpp>
 #include <com/sun/star/container/XEnumeration.hpp>
 #include <com/sun/star/container/XEnumerationAccess.hpp>
+#include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/container/XNameContainer.hpp>
+#include <com/sun/star/frame/Desktop.hpp>
+#include <com/sun/star/frame/XComponentLoader.hpp>
 #include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/lang/XMultiServiceFactory.hpp>
 #include <com/sun/star/sheet/XNamedRanges.hpp>
 #include <com/sun/star/sheet/XPrintAreas.hpp>
+#include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
 #include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
 #include <com/sun/star/table/TableBorder2.hpp>
 #include <com/sun/star/table/XCell.hpp>
+#include <com/sun/star/table/XCellRange.hpp>
 
 #include <csignal>
 #include <cstdlib>
@@ -59,6 +68,13 @@ public:
             return true;
         if (OfficeLauncher().isEmpty())
             return false;
+        // Installed, but it cannot be started safely for this user: the
+        // reason is said before the gate's own message.
+        const QString unsafe = PipeSecurityProblem();
+        if (!unsafe.isEmpty()) {
+            common::ShowMessage(unsafe, common::MsgIcon::Critical, common::MsgButtons::Ok);
+            return false;
+        }
         try {
             std::unique_ptr<OfficeInstance> office = OfficeInstance::Start();
             static const bool registered = (std::atexit(KillPendingAtExit), true);
@@ -71,7 +87,15 @@ public:
         }
     }
     bool IsExcelRunning() override { return !FindUserInstances().empty(); }
-    bool CloseRunningExcel() override { return AskUserInstanceToClose(); }
+    bool CloseRunningExcel() override {
+        const CloseRequest request = AskUserInstanceToClose();
+        refused_ = request == CloseRequest::Refused;
+        return request != CloseRequest::NotRunning;
+    }
+    bool CloseRefused() override { return refused_; }
+
+private:
+    bool refused_ = false;
 };
 
 } // namespace
@@ -274,6 +298,32 @@ void SaveProtectedCopy(Workbook& book, const QString& path, const QString& passw
         storable->storeToURL(ToOU(FileUrl(path)),
                              SeqOf<css::beans::PropertyValue>({filter, pass, overwrite}));
     });
+}
+
+bool LeaveUnsavedDocument(const QString& pipeName) {
+    try {
+        Reference<css::bridge::XUnoUrlResolver> resolver =
+            css::bridge::UnoUrlResolver::create(LocalContext());
+        Reference<css::uno::XComponentContext> ctx(
+            resolver->resolve(ToOU(QStringLiteral("uno:pipe,name=") + pipeName +
+                                   QStringLiteral(";urp;StarOffice.ComponentContext"))),
+            UNO_QUERY_THROW);
+        Reference<css::frame::XComponentLoader> loader(css::frame::Desktop::create(ctx),
+                                                       UNO_QUERY_THROW);
+        css::beans::PropertyValue hidden;
+        hidden.Name = OUString("Hidden");
+        hidden.Value <<= true;
+        Reference<css::sheet::XSpreadsheetDocument> doc(
+            loader->loadComponentFromURL(OUString("private:factory/scalc"), OUString("_blank"), 0,
+                                         SeqOf<css::beans::PropertyValue>({hidden})),
+            UNO_QUERY_THROW);
+        Reference<css::container::XIndexAccess> sheets(doc->getSheets(), UNO_QUERY_THROW);
+        Reference<css::table::XCellRange> sheet(sheets->getByIndex(0), UNO_QUERY_THROW);
+        sheet->getCellByPosition(0, 0)->setValue(42);
+        return true;
+    } catch (const css::uno::Exception&) {
+        return false;
+    }
 }
 
 } // namespace lo

@@ -33,5 +33,9 @@ void SetPageSetup(Worksheet& sheet, const QString& name, bool landscape, int sca
 // Saves a password-protected copy (OpenDocument, whatever the file name) for
 // tests of protected workbooks.
 void SaveProtectedCopy(Workbook& book, const QString& path, const QString& password);
+// Connects to an office that accepts on the pipe `pipeName` and leaves a new
+// spreadsheet with an unsaved change in it (for tests of closing an office
+// the user runs). False when it could not be reached.
+bool LeaveUnsavedDocument(const QString& pipeName);
 
 } // namespace sheet::lo

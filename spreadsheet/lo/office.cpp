@@ -1,6 +1,8 @@
 #include "spreadsheet/lo/office.h"
 
 #include "common/locale_env.h"
+#include "spreadsheet/office_lock.h"
+#include "spreadsheet/run_files.h"
 #include "spreadsheet/spreadsheet.h"
 
 #include <com/sun/star/beans/PropertyValue.hpp>
@@ -19,6 +21,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QThread>
 #include <QUrl>
@@ -27,7 +30,9 @@
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/prctl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -42,8 +47,6 @@ constexpr int kMaxProfiles = 32;
 // The office asks to be started again after it has set up a new profile.
 constexpr int kExitRestart = 81;
 constexpr int kExitCrashRestart = 79;
-
-std::atomic<int> g_pipeCounter{0};
 
 // "7.4" as a number (74), the way the office compares its versions.
 int VersionNumber(const OUString& version) {
@@ -119,7 +122,8 @@ Reference<css::uno::XComponentContext> LocalContext() {
     return context;
 }
 
-pid_t SpawnTied(const QString& program, const QStringList& arguments) {
+pid_t SpawnTied(const QString& program, const QStringList& arguments,
+                const QStringList& environment) {
     // Everything the child needs is prepared before the fork: after it only
     // async-signal-safe calls are allowed.
     std::vector<QByteArray> storage;
@@ -131,6 +135,25 @@ pid_t SpawnTied(const QString& program, const QStringList& arguments) {
         argv.push_back(s.data());
     argv.push_back(nullptr);
 
+    std::vector<QByteArray> envStorage;
+    QList<QByteArray> replaced;
+    for (const QString& e : environment) {
+        envStorage.push_back(e.toLocal8Bit());
+        replaced << envStorage.back().left(envStorage.back().indexOf('=') + 1);
+    }
+    for (char** e = environ; e && *e; ++e) {
+        const QByteArray entry(*e);
+        bool overridden = false;
+        for (const QByteArray& name : replaced)
+            overridden = overridden || entry.startsWith(name);
+        if (!overridden)
+            envStorage.push_back(entry);
+    }
+    std::vector<char*> envp;
+    for (QByteArray& e : envStorage)
+        envp.push_back(e.data());
+    envp.push_back(nullptr);
+
     const pid_t parent = getpid();
     const pid_t pid = fork();
     if (pid != 0)
@@ -140,6 +163,9 @@ pid_t SpawnTied(const QString& program, const QStringList& arguments) {
     if (getppid() != parent) // the parent died before the signal was armed
         _exit(127);
     setpgid(0, 0);
+    // The office makes its pipe socket with this mask (the socket is only
+    // reachable for whoever may write it); files it makes are private too.
+    umask(077);
     const int devnull = open("/dev/null", O_RDWR);
     if (devnull >= 0) {
         dup2(devnull, 0);
@@ -148,13 +174,52 @@ pid_t SpawnTied(const QString& program, const QStringList& arguments) {
     }
     for (int fd = 3; fd < 1024; ++fd)
         close(fd);
-    execv(argv[0], argv.data());
+    execve(argv[0], argv.data(), envp.data());
     _exit(127);
 }
 
+QString PipeSecurityProblem() {
+    // The office names and protects its pipe by the user's entry in the user
+    // database; without one it opens the pipe to everyone.
+    if (getpwuid(getuid()) != nullptr)
+        return QString();
+    return QStringLiteral("このユーザー (uid %1) はシステムのユーザー情報に登録されていないため、"
+                          "表計算アプリケーションを他のユーザーから保護して起動できません。")
+               .arg(getuid()) +
+           QStringLiteral("\r") +
+           QStringLiteral("システム管理者にユーザー情報の登録を依頼してください。");
+}
+
+QStringList PipeSocketCandidates(const QString& pipeName) {
+    QStringList folders;
+    for (const char* folder : {"/tmp", "/var/tmp"})
+        if (access(folder, W_OK) == 0) {
+            folders << QString::fromLatin1(folder);
+            break;
+        }
+    QStringList paths;
+    for (const QString& folder : folders) {
+        paths << folder + QStringLiteral("/OSL_PIPE_%1_").arg(getuid()) + pipeName;
+        paths << folder + QStringLiteral("/OSL_PIPE_") + pipeName;
+    }
+    return paths;
+}
+
+bool IsPrivateSocket(const QString& path) {
+    struct stat st {};
+    return lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISSOCK(st.st_mode) &&
+           st.st_uid == getuid() && (st.st_mode & 077) == 0;
+}
+
+QString NewPipeName() {
+    // The random part keeps the name from being guessed ahead of time.
+    return QStringLiteral("tamra_%1_%2")
+        .arg(getpid())
+        .arg(QRandomGenerator::system()->generate64(), 16, 16, QLatin1Char('0'));
+}
+
 QString PrivateProfileRoot() {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
-           QStringLiteral("/TamrasystemHikaku/lo-profile-");
+    return SuiteCacheFolder() + QStringLiteral("/lo-profile-");
 }
 
 std::unique_ptr<OfficeInstance> OfficeInstance::Start() {
@@ -185,11 +250,28 @@ std::unique_ptr<OfficeInstance> OfficeInstance::Start() {
     if (profile.isEmpty())
         throw SheetError(kErrCannotStart,
                          QStringLiteral("表計算アプリケーションの作業フォルダを確保できません。"));
+    const QString pipeProblem = PipeSecurityProblem();
+    if (!pipeProblem.isEmpty())
+        throw SheetError(kErrCannotStart, pipeProblem);
 
-    const QString pipe = QStringLiteral("tamra_%1_%2_%3")
-                             .arg(getpid())
-                             .arg(g_pipeCounter.fetch_add(1))
-                             .arg(QDateTime::currentMSecsSinceEpoch());
+    // The office's own temp files go to a folder of this profile, made
+    // afresh (a killed run's files are dropped) and removed at the end.
+    office->tempDir_ = profile + QStringLiteral(".tmp");
+    QDir(office->tempDir_).removeRecursively();
+    if (!QDir().mkdir(office->tempDir_) ||
+        !QFile::setPermissions(office->tempDir_,
+                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner))
+        throw SheetError(kErrCannotStart,
+                         QStringLiteral("表計算アプリケーションの作業フォルダを作成できません。"),
+                         office->tempDir_);
+
+    const QString pipe = NewPipeName();
+    const QStringList sockets = PipeSocketCandidates(pipe);
+    for (const QString& socket : sockets)
+        RecordRunFile(socket);
+    const QStringList environment = {QStringLiteral("TMPDIR=") + office->tempDir_,
+                                     QStringLiteral("TMP=") + office->tempDir_,
+                                     QStringLiteral("TEMP=") + office->tempDir_};
     const QStringList args = {
         QStringLiteral("--headless"),
         QStringLiteral("--invisible"),
@@ -210,12 +292,25 @@ std::unique_ptr<OfficeInstance> OfficeInstance::Start() {
     QElapsedTimer timer;
     timer.start();
     for (int attempt = 0; attempt < 3; ++attempt) {
-        office->pid_ = SpawnTied(programDir + QStringLiteral("/soffice.bin"), args);
+        office->pid_ = SpawnTied(programDir + QStringLiteral("/soffice.bin"), args, environment);
         if (office->pid_ < 0)
             break;
         while (timer.elapsed() < kConnectTimeoutMs) {
             try {
                 Reference<css::uno::XInterface> ctx = resolver->resolve(ToOU(url));
+                for (const QString& socket : sockets)
+                    if (QFileInfo(socket).exists() || QFileInfo(socket).isSymLink())
+                        office->pipeSocket_ = socket;
+                // Made with the mask 077 it is private; anything else (a
+                // socket not ours, one open to others) ends the run here.
+                if (!IsPrivateSocket(office->pipeSocket_)) {
+                    office->Kill();
+                    throw SheetError(
+                        kErrCannotStart,
+                        QStringLiteral("表計算アプリケーションの接続口を他のユーザーから"
+                                       "保護できないため、起動を中止しました。"),
+                        office->pipeSocket_);
+                }
                 office->context_.set(ctx, UNO_QUERY_THROW);
                 office->desktop_ = css::frame::Desktop::create(office->context_);
                 MarkProfileVersionSeen(office->context_);
@@ -276,6 +371,7 @@ void OfficeInstance::Terminate() {
         Kill();
     desktop_.clear();
     context_.clear();
+    RemoveRunFiles();
 }
 
 void OfficeInstance::Kill() {
@@ -283,6 +379,19 @@ void OfficeInstance::Kill() {
         kill(pid_, SIGKILL);
         Reap(5000);
     }
+    RemoveRunFiles();
+}
+
+void OfficeInstance::RemoveRunFiles() {
+    if (pid_ > 0)
+        return; // still running: its files are in use
+    // A killed office leaves its socket file behind.
+    if (!pipeSocket_.isEmpty() && IsPrivateSocket(pipeSocket_))
+        QFile::remove(pipeSocket_);
+    pipeSocket_.clear();
+    if (!tempDir_.isEmpty())
+        QDir(tempDir_).removeRecursively();
+    tempDir_.clear();
 }
 
 OfficeInstance::~OfficeInstance() {

@@ -8,6 +8,7 @@
 
 #include <QLockFile>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 #include <sys/types.h>
@@ -24,8 +25,30 @@ QString OfficeLauncher();
 Reference<css::uno::XComponentContext> LocalContext();
 
 // Starts a process that is killed when this program dies (the parent death
-// signal), with stdin/stdout/stderr on /dev/null. Returns -1 on failure.
-pid_t SpawnTied(const QString& program, const QStringList& arguments);
+// signal), with stdin/stdout/stderr on /dev/null and the file mode mask 077
+// (what it creates, its pipe among them, is for this user alone).
+// `environment` holds NAME=value entries that replace or add to this
+// process's environment. Returns -1 on failure.
+pid_t SpawnTied(const QString& program, const QStringList& arguments,
+                const QStringList& environment = {});
+
+// Why the office's pipe could not be kept to this user, or empty. For a user
+// without an entry in the user database the office makes its pipe open to
+// every local user (mode 0777), and whoever connects runs code as this user.
+QString PipeSecurityProblem();
+
+// The office's pipe socket files of a pipe name: where the office puts them
+// (the shared temp folder, else /var/tmp; named with the user's id when the
+// user database knows the user).
+QStringList PipeSocketCandidates(const QString& pipeName);
+
+// True when a socket file may only be reached by this user: a socket (not a
+// link), owned by this user, with no access for group and others.
+bool IsPrivateSocket(const QString& path);
+
+// Pipe names of this program's own offices: "tamra_<pid>_<random>"; the pid
+// lets a later start tell a dead run's leftovers from a live run's.
+QString NewPipeName();
 
 class OfficeInstance {
 public:
@@ -41,6 +64,8 @@ public:
     const Reference<css::frame::XDesktop2>& Desktop() const { return desktop_; }
     const Reference<css::uno::XComponentContext>& Context() const { return context_; }
     pid_t Pid() const { return pid_; }
+    // The socket file the office listens on.
+    const QString& PipeSocket() const { return pipeSocket_; }
     bool IsAlive();
     // Asks the office to end, waits for it and kills it when it does not end
     // in time. Idempotent.
@@ -54,7 +79,11 @@ private:
 
     pid_t pid_ = -1;
     int exitCode_ = -1;
+    void RemoveRunFiles();
+
     std::unique_ptr<QLockFile> profileLock_;
+    QString tempDir_;
+    QString pipeSocket_;
     Reference<css::uno::XComponentContext> context_;
     Reference<css::frame::XDesktop2> desktop_;
 };

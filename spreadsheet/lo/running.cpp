@@ -1,12 +1,14 @@
 #include "spreadsheet/lo/running.h"
 
 #include "spreadsheet/lo/office.h"
+#include "spreadsheet/run_files.h"
 
 #include <com/sun/star/bridge/UnoUrlResolver.hpp>
 #include <com/sun/star/bridge/XUnoUrlResolver.hpp>
 #include <com/sun/star/container/XEnumeration.hpp>
 #include <com/sun/star/container/XEnumerationAccess.hpp>
 #include <com/sun/star/frame/Desktop.hpp>
+#include <com/sun/star/lang/DisposedException.hpp>
 #include <com/sun/star/util/XModifiable.hpp>
 
 #include <QDir>
@@ -71,11 +73,6 @@ QList<OfficeProcessInfo> FindUserInstances() {
 
 namespace {
 
-Reference<css::frame::XDesktop2>& UserDesktop() {
-    static Reference<css::frame::XDesktop2> desktop;
-    return desktop;
-}
-
 bool HasModifiedDocuments(const Reference<css::frame::XDesktop2>& desktop) {
     Reference<css::container::XEnumeration> docs = desktop->getComponents()->createEnumeration();
     while (docs->hasMoreElements()) {
@@ -86,21 +83,41 @@ bool HasModifiedDocuments(const Reference<css::frame::XDesktop2>& desktop) {
     return false;
 }
 
-Reference<css::frame::XDesktop2> ConnectToUserInstance() {
-    const QString launcher = OfficeLauncher();
-    if (launcher.isEmpty())
-        return {};
-    const QString pipe = QStringLiteral("tamra_user_%1").arg(getpid());
-    // A second start on the user's profile hands its arguments to the
-    // running instance, which then accepts connections on our pipe.
+// Hands an argument to the user's running instance through a second start
+// of the launcher.
+void Forward(const QString& launcher, const QString& argument) {
     QProcess forward;
     forward.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    forward.start(launcher, {QStringLiteral("--accept=pipe,name=") + pipe +
-                             QStringLiteral(";urp;StarOffice.ComponentContext")});
+    forward.start(launcher, {argument});
     if (!forward.waitForFinished(15000)) {
         forward.kill();
         forward.waitForFinished(1000);
     }
+}
+
+// Waits for the instance's socket of `pipe` and takes group and others'
+// access away at once. Answers the socket, or empty when none of this user
+// appeared.
+QString PrivatePipeSocket(const QString& pipe) {
+    QElapsedTimer timer;
+    timer.start();
+    const QStringList candidates = PipeSocketCandidates(pipe);
+    while (timer.elapsed() < 5000) {
+        for (const QString& socket : candidates) {
+            struct stat st {};
+            if (lstat(QFile::encodeName(socket).constData(), &st) != 0)
+                continue;
+            if (!S_ISSOCK(st.st_mode) || st.st_uid != getuid())
+                return QString(); // not the instance's: never connect to it
+            chmod(QFile::encodeName(socket).constData(), S_IRWXU);
+            return IsPrivateSocket(socket) ? socket : QString();
+        }
+        QThread::msleep(10);
+    }
+    return QString();
+}
+
+Reference<css::frame::XDesktop2> Connect(const QString& pipe) {
     Reference<css::bridge::XUnoUrlResolver> resolver =
         css::bridge::UnoUrlResolver::create(LocalContext());
     const OUString url = ToOU(QStringLiteral("uno:pipe,name=") + pipe +
@@ -120,34 +137,63 @@ Reference<css::frame::XDesktop2> ConnectToUserInstance() {
 
 } // namespace
 
-bool AskUserInstanceToClose() {
+CloseRequest AskUserInstanceToClose() {
     const QList<OfficeProcessInfo> instances = FindUserInstances();
     if (instances.isEmpty())
-        return false;
+        return CloseRequest::NotRunning;
+    const QString launcher = OfficeLauncher();
+    if (launcher.isEmpty() || !PipeSecurityProblem().isEmpty())
+        return CloseRequest::Refused;
     bool headless = false;
     for (const OfficeProcessInfo& i : instances)
         headless = headless || i.headless;
-    try {
-        Reference<css::frame::XDesktop2>& desktop = UserDesktop();
-        for (int attempt = 0; attempt < 2; ++attempt) {
-            if (!desktop.is())
-                desktop = ConnectToUserInstance();
-            if (!desktop.is())
-                return true;
-            try {
-                if (headless && HasModifiedDocuments(desktop))
-                    return true; // nobody could be asked: leave it to the user
-                // A visible instance asks about unsaved documents and may refuse.
-                desktop->terminate();
-                return true;
-            } catch (const css::uno::RuntimeException&) {
-                desktop.clear(); // a stale connection: reconnect once
+
+    const QString pipe = NewPipeName();
+    const QString accept = pipe + QStringLiteral(";urp;StarOffice.ComponentContext");
+    for (const QString& socket : PipeSocketCandidates(pipe))
+        RecordRunFile(socket);
+    Forward(launcher, QStringLiteral("--accept=pipe,name=") + accept);
+
+    CloseRequest result = CloseRequest::Refused;
+    bool ending = false;
+    const QString socket = PrivatePipeSocket(pipe);
+    if (!socket.isEmpty()) {
+        try {
+            Reference<css::frame::XDesktop2> desktop = Connect(pipe);
+            if (desktop.is()) {
+                if (headless && HasModifiedDocuments(desktop)) {
+                    result = CloseRequest::Refused; // nobody could be asked
+                } else {
+                    // A visible instance asks about unsaved documents; the
+                    // call returns once its user has answered.
+                    ending = desktop->terminate();
+                    result = ending ? CloseRequest::Asked : CloseRequest::Refused;
+                }
             }
+        } catch (const css::lang::DisposedException&) {
+            ending = true; // the connection went down with the instance
+            result = CloseRequest::Asked;
+        } catch (const css::uno::RuntimeException&) {
+            ending = true;
+            result = CloseRequest::Asked;
+        } catch (const css::uno::Exception&) {
         }
-    } catch (const css::uno::Exception&) {
-        UserDesktop().clear();
     }
-    return true;
+    // An instance that stays stops listening on our pipe. One that is ending
+    // takes its pipe with it, and a launcher started after it has gone would
+    // start a new instance.
+    if (!ending && !FindUserInstances().isEmpty()) {
+        Forward(launcher, QStringLiteral("--unaccept=pipe,name=") + accept);
+        // Should the office not have let go of the pipe in time, its name is
+        // taken from the file system: nobody can reach the pipe without it.
+        QElapsedTimer timer;
+        timer.start();
+        while (!socket.isEmpty() && QFileInfo::exists(socket) && timer.elapsed() < 2000)
+            QThread::msleep(50);
+        if (!socket.isEmpty() && IsPrivateSocket(socket))
+            QFile::remove(socket);
+    }
+    return result;
 }
 
 } // namespace sheet::lo

@@ -26,11 +26,21 @@ bool IsUserInstanceCommandLine(const QStringList& arguments);
 // zombies are skipped).
 QList<OfficeProcessInfo> FindUserInstances();
 
-// Asks the user's running instance to end: it is reached through a pipe that a
-// second launcher start opens in it, and asked to terminate. A visible
-// instance asks its user about unsaved documents itself; a headless one with
-// unsaved documents is not asked at all, so nothing is ever discarded.
-// Answers false when no instance runs.
-bool AskUserInstanceToClose();
+enum class CloseRequest {
+    NotRunning, // no instance of the user runs
+    Asked,      // asked to end, and it agreed (or is ending)
+    Refused,    // it stays: its user answered Cancel to the question about
+                // unsaved documents, or nobody could be asked without losing them
+};
+
+// Asks the user's running instance, once, to end. It is reached through a
+// pipe that a second launcher start opens in it: a pipe of a random name,
+// made private to this user as soon as it appears, and closed again
+// (--unaccept) when the instance stays. A visible instance asks its user
+// about unsaved documents itself; a headless one with unsaved documents is
+// not asked at all, so nothing is ever discarded. For a user the user
+// database does not know, the instance's pipe would be open to everyone: it
+// is not asked then.
+CloseRequest AskUserInstanceToClose();
 
 } // namespace sheet::lo

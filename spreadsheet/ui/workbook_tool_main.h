@@ -5,6 +5,7 @@
 #include "common/data_folder.h"
 #include "common/events.h"
 #include "common/ui/app_init.h"
+#include "spreadsheet/run_files.h"
 #include "spreadsheet/ui/gate_windows.h"
 
 #include <QApplication>
@@ -13,7 +14,8 @@ namespace sheet {
 
 // Runs a workbook tool from its first line to the end of its event loop and
 // answers the process exit code: the application and the suite's set-up for
-// `programId`, pending events let run, the data folder, the gate's windows,
+// `programId`, pending events let run, the data folder, what killed runs of
+// the suite left behind removed, the gate's windows,
 // then `prepare` (what the program adds; may be null). The main screen `Form`
 // (with LoadSettings() and SetRunEnabled(bool)) is made, loaded from its
 // settings file and shown; its run button is enabled only once it is in
@@ -27,6 +29,8 @@ int RunWorkbookTool(int argc, char** argv, const QString& programId, void (*prep
     // The settings file is written there on the way out; a tool started on
     // its own on a new account makes the folder as the launcher would.
     common::EnsureFolder(QStringLiteral("GEN"), common::DataFolder());
+    RemoveDeadRunLeftovers();
+    RemoveDeadSettingsTemps(common::DataFolder(), programId);
 
     InstallGateWindows();
     if (prepare)

@@ -1,5 +1,7 @@
 #include "engine_fixture.h"
 
+#include "spreadsheet/office_lock.h"
+
 #include <QDirIterator>
 #include <QFile>
 
@@ -275,6 +277,51 @@ TEST_F(EngineTest, ASingleBookGivesItsCopyWithTheListAndReplacesTheOldOutput) {
     EXPECT_EQ(Column(out->sheets[0], "B", 2), QStringList({a, a}));
     // With one book the counter never shows.
     EXPECT_TRUE(progress.ken1.filter("/").isEmpty());
+}
+
+// An output workbook that another office holds open is not replaced: said
+// before anything is copied, and again if it is opened during the run.
+TEST_F(EngineTest, AnOutputOpenElsewhereIsNotReplaced) {
+    const QString a = WriteNamed("a.xls", {"A1"});
+    const QString b = WriteNamed("b.xls", {"B1"});
+    Run(Params({a}));
+    const QByteArray previous = FileBytes(OutputFile());
+    ASSERT_FALSE(previous.isEmpty());
+    host.calls.clear();
+    process.starts.clear();
+    office.ClearLog();
+
+    const QString lockFile = sheet::OfficeLockPath(OutputFile());
+    {
+        QFile lock(lockFile);
+        ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
+        lock.write(",sato,pc-12,08.12.2026 10:00,file:///home/sato/.config/x/4;");
+    }
+    Run(Params({a, b}));
+    EXPECT_EQ(FileBytes(OutputFile()), previous);
+    ASSERT_EQ(messages.Count(), 1);
+    EXPECT_TRUE(messages.LastText().startsWith(
+        QStringLiteral("このブックは他で開かれているため、処理できません。")));
+    EXPECT_TRUE(messages.LastText().contains(QStringLiteral("sato@pc-12")));
+    EXPECT_EQ(office.Calls(QStringLiteral("Workbooks.Open")).size(), 1); // the template only
+    EXPECT_TRUE(process.starts.isEmpty());
+    QFile::remove(lockFile);
+
+    // Opened while book 2 is merged.
+    messages.messages.clear();
+    progress.onEvents = [&](bookmrg_test::FakeProgress&) {
+        QFile lock(lockFile);
+        if (!lock.exists() && lock.open(QIODevice::WriteOnly))
+            lock.write(",sato,pc-12,08.12.2026 10:05,file:///home/sato/.config/x/4;");
+    };
+    Run(Params({a, b}));
+    progress.onEvents = nullptr;
+    EXPECT_EQ(FileBytes(OutputFile()), previous);
+    ASSERT_EQ(messages.Count(), 1);
+    EXPECT_TRUE(messages.LastText().contains(QStringLiteral("10:05")));
+    EXPECT_TRUE(process.starts.isEmpty());
+    EXPECT_EQ(FilesIn(Temp("out")),
+              (QStringList{QStringLiteral(".~lock.結果.xls#"), QStringLiteral("結果.xls")}));
 }
 
 } // namespace

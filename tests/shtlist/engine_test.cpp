@@ -4,6 +4,13 @@
 #include "fake_spreadsheet.h"
 #include "shtlist/engine.h"
 #include "shtlist_env.h"
+#include "spreadsheet/office_lock.h"
+
+#include <QLockFile>
+#include <QUrl>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -231,6 +238,103 @@ TEST_F(ShtlistEngineTest, EveryFailureLeavesTheWorkbookUntouched) {
     EXPECT_TRUE(messages_.LastText().endsWith(QStringLiteral("\rこのブックは処理しません。\r")));
     EXPECT_TRUE(passwords_.asked.isEmpty());
     ExpectUntouched();
+}
+
+ino_t Inode(const QString& path) {
+    struct stat st {};
+    return stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_ino : 0;
+}
+
+// A workbook reached through a symbolic link: the file behind the link gets
+// the list, the link stays a link, and nothing is left in either folder.
+TEST_F(ShtlistEngineTest, ALinkedWorkbookIsSavedThroughItsLinkAndALinkedNameStaysALink) {
+    const QString realFolder = Temp(QStringLiteral("real"));
+    ASSERT_TRUE(QDir().mkpath(realFolder));
+    const QString real = realFolder + QStringLiteral("/本体.xls");
+    ASSERT_TRUE(QFile::rename(target_, real));
+    ASSERT_TRUE(QFile::link(real, target_));
+
+    Run();
+    EXPECT_EQ(messages_.Count(), 0) << messages_.LastText().toStdString();
+    EXPECT_TRUE(QFileInfo(target_).isSymLink());
+    EXPECT_EQ(QFileInfo(target_).symLinkTarget(), real);
+    const auto book = ReadBook(real);
+    ASSERT_TRUE(book.has_value());
+    EXPECT_EQ(book->SheetNames().value(0), QStringLiteral("シート一覧"));
+    EXPECT_EQ(book->sheets.size(), 4u);
+    EXPECT_EQ(QDir(BooksFolder()).entryList(QDir::Files | QDir::Hidden | QDir::System),
+              QStringList{QStringLiteral("月次.xls")});
+    EXPECT_EQ(QDir(realFolder).entryList(QDir::Files | QDir::Hidden | QDir::System),
+              QStringList{QStringLiteral("本体.xls")});
+    // The user sees the workbook under the name chosen.
+    ASSERT_EQ(process_.starts.size(), 1);
+    EXPECT_EQ(process_.starts.first().args, QStringList{target_});
+}
+
+// A workbook with a second hard link: both names show the new content (the
+// same file), and a failed save leaves both as they were.
+TEST_F(ShtlistEngineTest, AHardLinkedWorkbookKeepsOneContentUnderEveryName) {
+    const QString other = Book(QStringLiteral("別名.xls"));
+    ASSERT_EQ(::link(QFile::encodeName(target_).constData(), QFile::encodeName(other).constData()),
+              0);
+    const ino_t inode = Inode(target_);
+
+    office_.FailOn(QStringLiteral("SaveAs"));
+    Run();
+    EXPECT_TRUE(messages_.LastText().startsWith(QStringLiteral("ブックを保存できませんでした。")));
+    EXPECT_EQ(ReadFile(other), original_);
+    EXPECT_EQ(Inode(other), inode);
+
+    Run(); // the failure above was for one save only
+    EXPECT_EQ(messages_.Count(), 1) << messages_.LastText().toStdString();
+    EXPECT_EQ(Inode(target_), inode);
+    EXPECT_EQ(Inode(other), inode);
+    const auto book = ReadBook(other);
+    ASSERT_TRUE(book.has_value());
+    EXPECT_EQ(book->SheetNames().value(0), QStringLiteral("シート一覧"));
+    EXPECT_EQ(ReadFile(other), ReadFile(target_));
+    EXPECT_EQ(QDir(BooksFolder()).entryList(QDir::Files | QDir::Hidden | QDir::System),
+              (QStringList{QStringLiteral("別名.xls"), QStringLiteral("月次.xls")}));
+}
+
+// The office's lock beside the workbook: someone else's is honoured with a
+// message naming them; one of a dead run of ours is removed and the run goes
+// on; one of a live run of ours is honoured too.
+TEST_F(ShtlistEngineTest, AWorkbookOpenElsewhereIsNotReplaced) {
+    const QString lockFile = sheet::OfficeLockPath(target_);
+    WriteFile(lockFile, ",suzuki,pc-07,08.12.2026 14:30,file:///home/suzuki/.config/x/4;");
+    Run();
+    EXPECT_EQ(ReadFile(target_), original_);
+    EXPECT_EQ(office_.Calls(QStringLiteral("SaveAs")).size(), 0);
+    ASSERT_EQ(messages_.Count(), 1);
+    EXPECT_TRUE(messages_.LastText().startsWith(
+        QStringLiteral("このブックは他で開かれているため、処理できません。\r") + target_))
+        << messages_.LastText().toStdString();
+    EXPECT_TRUE(messages_.LastText().contains(
+        QStringLiteral("使用中：suzuki@pc-07、08.12.2026 14:30 から")));
+    EXPECT_EQ(messages_.messages.last().icon, common::MsgIcon::Exclamation);
+    EXPECT_EQ(host_.calls, QStringList{QStringLiteral("ReturnToCaller")});
+    EXPECT_TRUE(process_.starts.isEmpty());
+    EXPECT_TRUE(QFile::exists(lockFile));
+
+    // A private profile of the suite that a live run holds.
+    const QString profile = sheet::SuiteCacheFolder() + QStringLiteral("/lo-profile-7");
+    ASSERT_TRUE(QDir().mkpath(sheet::SuiteCacheFolder()));
+    WriteFile(lockFile, QByteArray(",,host,08.12.2026 14:31,") +
+                            QUrl::fromLocalFile(profile).toEncoded() + ";");
+    {
+        QLockFile live(profile + QStringLiteral(".lock"));
+        ASSERT_TRUE(live.tryLock(0));
+        Run();
+        EXPECT_EQ(ReadFile(target_), original_);
+        EXPECT_TRUE(QFile::exists(lockFile));
+        EXPECT_EQ(messages_.Count(), 2);
+    }
+    // Its run has ended: the lock is a leftover.
+    Run();
+    EXPECT_FALSE(QFile::exists(lockFile));
+    EXPECT_EQ(ReadBook(target_)->SheetNames().value(0), QStringLiteral("シート一覧"));
+    EXPECT_EQ(messages_.Count(), 2);
 }
 
 } // namespace

@@ -10,9 +10,14 @@
 #include "spreadsheet/spreadsheet.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
+#include <QSysInfo>
 #include <QTemporaryDir>
+#include <QThread>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -176,6 +181,77 @@ TEST_F(ShtlistUnoTest, FailedSaveLeavesTheOriginalBytes) {
     const QFile::Permissions modeBits = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
                                         QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther;
     EXPECT_EQ(QFile::permissions(target_) & modeBits, QFile::ReadOwner | QFile::ReadGroup);
+}
+
+// Through a symbolic link the real workbook gets its list and the link stays;
+// a workbook that another office instance has open is then refused, naming
+// its holder, and left as it is.
+TEST_F(ShtlistUnoTest, ALinkIsFollowedAndAWorkbookOpenInAnotherOfficeIsRefused) {
+    const QString real = target_;
+    target_ = dir_.filePath(QStringLiteral("リンク.xls"));
+    ASSERT_TRUE(QFile::link(real, target_));
+    Run();
+    EXPECT_EQ(messages_.Count(), 0) << messages_.LastText().toStdString();
+    EXPECT_TRUE(QFileInfo(target_).isSymLink());
+    {
+        auto book = app_->Workbooks().Open(real, {true, {}});
+        EXPECT_EQ(SheetNames(*book).value(0), QStringLiteral("シート一覧"));
+        book->Close();
+    }
+    EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral(".~")),
+              QStringList());
+
+    // A second hard link: one save, seen under both names.
+    const QString hard = dir_.filePath(QStringLiteral("別名.xls"));
+    ASSERT_EQ(::link(QFile::encodeName(real).constData(), QFile::encodeName(hard).constData()), 0);
+    target_ = hard;
+    Run();
+    EXPECT_EQ(messages_.Count(), 0) << messages_.LastText().toStdString();
+    EXPECT_EQ(Bytes(hard), Bytes(real));
+    {
+        auto book = app_->Workbooks().Open(real, {true, {}});
+        EXPECT_EQ(SheetNames(*book).size(), 5);
+        book->Close();
+    }
+    EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral(".~")),
+              QStringList());
+
+    // Another instance, on a profile of its own, opens the workbook.
+    const QString bin = QFileInfo(sheet::GetAppPath(QStringLiteral("EXCEL.EXE"))).canonicalPath() +
+                        QStringLiteral("/soffice.bin");
+    QProcess other;
+    // The file name on its command line is read in the locale's character set.
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    other.setProcessEnvironment(env);
+    other.start(bin, {QStringLiteral("--headless"), QStringLiteral("--invisible"),
+                      QStringLiteral("--norestore"),
+                      QStringLiteral("-env:UserInstallation=") +
+                          QUrl::fromLocalFile(dir_.filePath(QStringLiteral("other"))).toString(),
+                      real});
+    ASSERT_TRUE(other.waitForStarted(10000));
+    const QString lockFile = dir_.filePath(QStringLiteral(".~lock.月次報告.xls#"));
+    QElapsedTimer timer;
+    timer.start();
+    while (!QFileInfo::exists(lockFile) && timer.elapsed() < 60000) {
+        // It ends once to be started again on its new profile.
+        if (other.waitForFinished(100))
+            other.start();
+    }
+    ASSERT_TRUE(QFileInfo::exists(lockFile));
+    const QByteArray before = Bytes(real);
+    Run();
+    other.kill();
+    other.waitForFinished(10000);
+    ASSERT_EQ(messages_.Count(), 1);
+    EXPECT_TRUE(messages_.LastText().startsWith(
+        QStringLiteral("このブックは他で開かれているため、処理できません。")))
+        << messages_.LastText().toStdString();
+    EXPECT_TRUE(messages_.LastText().contains(QLatin1Char('@') + QSysInfo::machineHostName()))
+        << messages_.LastText().toStdString();
+    EXPECT_EQ(Bytes(real), before);
+    EXPECT_EQ(process_.starts.size(), 2); // only the earlier runs'
+    QFile::remove(lockFile);
 }
 
 } // namespace

@@ -25,12 +25,13 @@ struct RecordingSink : common::MessageSink {
 };
 
 // The running instance: 'runningFor' answers of IsExcelRunning are true;
-// CloseRunningExcel makes it go away after 'closesAfter' requests (never when
-// negative).
+// the 'closesAt'-th request of CloseRunningExcel makes it go away (never when
+// negative); with 'refuses' every request is turned down.
 struct ScriptedProbe : sheet::ExcelProbe {
     bool installed = true;
     int runningFor = 0;
-    int closesAfter = 1;
+    int closesAt = 1;
+    bool refuses = false;
     int closeCalls = 0;
     int runningCalls = 0;
     bool gone = false;
@@ -47,15 +48,14 @@ struct ScriptedProbe : sheet::ExcelProbe {
         return false;
     }
     bool CloseRunningExcel() override {
-        ++closeCalls;
         if (gone)
             return false;
-        if (closesAfter >= 0 && closeCalls > closesAfter) {
+        ++closeCalls;
+        if (!refuses && closesAt >= 0 && closeCalls >= closesAt)
             gone = true;
-            return false;
-        }
         return true;
     }
+    bool CloseRefused() override { return refuses; }
 };
 
 // Answers from a script; once the script is used up, the last choice stays
@@ -178,24 +178,48 @@ TEST_F(GateTest, ZokkouForeverEndsAfter1000PassesWith0) {
 
 TEST_F(GateTest, AutoQuitClosingOnFirstRequestAnswers3AfterTwoWaits) {
     probe.runningFor = 1;
-    probe.closesAfter = 1; // the first request finds it, the second finds none
+    probe.closesAt = 1; // the first request finds it, the second wait finds none
     EXPECT_EQ(Run(), sheet::kGateAutoClosed);
     EXPECT_EQ(clock.sleeps, 2);
     EXPECT_EQ(clock.sleptMs, 1000);
     EXPECT_EQ(clock.events, 2); // events run before each wait
+    EXPECT_EQ(probe.closeCalls, 1);
     EXPECT_EQ(dialog.unloads, 1);
     EXPECT_TRUE(sink.shown.empty());
 }
 
-TEST_F(GateTest, AutoQuitThatNeverClosesGivesUpAfter7200WaitsWith4) {
-    probe.runningFor = 1;
-    probe.closesAfter = -1;
+// An instance that was asked once and is still there after the hour: the
+// gate only watched it, it never asked again.
+TEST_F(GateTest, AutoQuitThatNeverClosesGivesUpAfter7200WaitsWith4AskingOnce) {
+    probe.runningFor = 1'000'000;
+    probe.closesAt = -1;
     EXPECT_EQ(Run(), sheet::kGateUnavailable);
     EXPECT_EQ(clock.sleeps, 7200);
     EXPECT_EQ(clock.sleptMs, 7200 * 500);
+    EXPECT_EQ(probe.closeCalls, 1);
     ASSERT_EQ(sink.shown.size(), 1u);
     EXPECT_EQ(sink.shown[0].text, QStringLiteral("EXCELが終了できません"));
     EXPECT_EQ(dialog.unloads, 1);
+}
+
+// Cancel on the instance's own question about unsaved documents is an
+// answer: the gate does not ask again and ends at once on the path of the
+// instance that does not close.
+TEST_F(GateTest, AutoQuitRefusedEndsAt4AfterOneRequest) {
+    probe.runningFor = 1'000'000;
+    probe.refuses = true;
+    EXPECT_EQ(Run(), sheet::kGateUnavailable);
+    EXPECT_EQ(probe.closeCalls, 1);
+    EXPECT_EQ(clock.sleeps, 1);
+    ASSERT_EQ(sink.shown.size(), 1u);
+    EXPECT_EQ(sink.shown[0].text, QStringLiteral("EXCELが終了できません"));
+    EXPECT_EQ(dialog.unloads, 1);
+
+    // Chosen after a reminder, the same.
+    probe.closeCalls = 0;
+    dialog.script = {GateChoice::Zokkou, GateChoice::AutoQuit};
+    EXPECT_EQ(Run(), sheet::kGateUnavailable);
+    EXPECT_EQ(probe.closeCalls, 1);
 }
 
 TEST_F(GateTest, DialogClosedByItsFrameCountsAsAutoQuit) {

@@ -1,9 +1,12 @@
 // The LibreOffice backend against the real office: workbooks made here,
 // saved as .xls, reopened and checked.
 
+#include "common/messages.h"
 #include "spreadsheet/gate.h"
 #include "spreadsheet/lo/inspect.h"
 #include "spreadsheet/lo/running.h"
+#include "spreadsheet/office_lock.h"
+#include "spreadsheet/run_files.h"
 #include "spreadsheet/spreadsheet.h"
 #include "uno_support.h"
 
@@ -17,6 +20,14 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstring>
+#include <grp.h>
+#include <pwd.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -68,6 +79,28 @@ std::shared_ptr<sheet::Workbook> MakeBook(sheet::Application& app, const QString
         copy->SetName(names[i]);
     }
     return book;
+}
+
+// The temp folder an office process was given.
+QString OfficeTempDir(pid_t office) {
+    QFile environ(QStringLiteral("/proc/%1/environ").arg(office));
+    if (!environ.open(QIODevice::ReadOnly))
+        return QString();
+    for (const QByteArray& entry : environ.readAll().split('\0'))
+        if (entry.startsWith("TMPDIR="))
+            return QFile::decodeName(entry.mid(7));
+    return QString();
+}
+
+// The pipe sockets of this process's private offices in the shared temp
+// folders.
+QStringList OwnPipeSockets() {
+    QStringList found;
+    const QString pattern = QStringLiteral("OSL_PIPE_*tamra_%1_*").arg(getpid());
+    for (const QString& folder : {QStringLiteral("/tmp"), QStringLiteral("/var/tmp")})
+        for (const QString& name : QDir(folder).entryList({pattern}, QDir::System | QDir::Hidden))
+            found << folder + QLatin1Char('/') + name;
+    return found;
 }
 
 TEST(LibreOfficeBackend, MergeIndexSaveAndReopen) {
@@ -386,13 +419,36 @@ TEST(LibreOfficeBackend, NoPrivateInstanceOutlivesAKilledProgram) {
     const pid_t office = helper.readLine().trimmed().toInt();
     ASSERT_GT(office, 0);
     EXPECT_TRUE(unotest::ProcessAlive(office));
-    kill(pid_t(helper.processId()), SIGKILL);
+    const QString officeTmp = OfficeTempDir(office);
+    ASSERT_FALSE(officeTmp.isEmpty());
+    const pid_t helperPid = pid_t(helper.processId());
+    kill(helperPid, SIGKILL);
     helper.waitForFinished(5000);
     QElapsedTimer timer;
     timer.start();
     while (unotest::ProcessAlive(office) && timer.elapsed() < 10000)
         QThread::msleep(50);
     EXPECT_FALSE(unotest::ProcessAlive(office));
+
+    // The killed office left its pipe socket and its temp folder; the next
+    // start of a program removes them, and nothing of a live run.
+    const QString pattern = QStringLiteral("OSL_PIPE_*tamra_%1_*").arg(helperPid);
+    const QStringList left = QDir(QStringLiteral("/tmp")).entryList({pattern}, QDir::System);
+    EXPECT_EQ(left.size(), 1);
+    EXPECT_TRUE(QFileInfo::exists(officeTmp));
+    sheet::RemoveDeadRunLeftovers();
+    EXPECT_TRUE(QDir(QStringLiteral("/tmp")).entryList({pattern}, QDir::System).isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(officeTmp));
+    // Another program starting while a run goes on leaves that run alone.
+    auto live = NewApp();
+    const QStringList ours = OwnPipeSockets();
+    const QString liveTmp = OfficeTempDir(sheet::lo::OfficePid(*live));
+    sheet::RemoveDeadRunLeftovers();
+    EXPECT_EQ(OwnPipeSockets(), ours);
+    EXPECT_TRUE(QFileInfo::exists(liveTmp));
+    auto book = live->Workbooks().Add();
+    EXPECT_EQ(book->SheetCount(), 1);
+    live->Quit();
 }
 
 TEST(LibreOfficeBackend, GateProbeKeepsTheInstanceItStarted) {
@@ -497,6 +553,166 @@ TEST(LibreOfficeBackend, GateClosesTheUsersOwnInstance) {
     user.waitForFinished(10000);
     if (user.state() != QProcess::NotRunning)
         user.kill();
+    qputenv("HOME", oldHome);
+    if (!oldConfig.isEmpty())
+        qputenv("XDG_CONFIG_HOME", oldConfig);
+}
+
+// Connects to a socket as the user nobody; true when the connection was made.
+bool OtherUserConnects(const QString& socketPath) {
+    const QByteArray path = QFile::encodeName(socketPath);
+    const pid_t child = fork();
+    if (child == 0) {
+        if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)
+            _exit(2);
+        const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un addr{};
+        addr.sun_family = AF_UNIX;
+        std::strncpy(addr.sun_path, path.constData(), sizeof addr.sun_path - 1);
+        _exit(connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) != 2) << "could not become nobody";
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// Another local user cannot reach a private office, even when this user's
+// file mode mask would let everyone in; its socket and temp folder go with it.
+TEST(LibreOfficeBackend, NoOtherUserReachesThePrivateOffice) {
+    const mode_t mask = umask(0);
+    auto app = NewApp();
+    umask(mask);
+    const QStringList sockets = OwnPipeSockets();
+    ASSERT_EQ(sockets.size(), 1) << sockets.join(QLatin1Char(' ')).toStdString();
+    struct stat st {};
+    ASSERT_EQ(lstat(QFile::encodeName(sockets[0]).constData(), &st), 0);
+    EXPECT_TRUE(S_ISSOCK(st.st_mode));
+    EXPECT_EQ(st.st_mode & 077, 0u) << std::oct << st.st_mode;
+    if (getuid() == 0)
+        EXPECT_FALSE(OtherUserConnects(sockets[0]));
+    else
+        GTEST_LOG_(INFO) << "not root: no second user to try with";
+    // The office's temp files go to a private folder of its own.
+    const QString officeTmp = OfficeTempDir(sheet::lo::OfficePid(*app));
+    ASSERT_TRUE(officeTmp.endsWith(QStringLiteral(".tmp"))) << officeTmp.toStdString();
+    ASSERT_EQ(stat(QFile::encodeName(officeTmp).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+    app->Quit();
+    EXPECT_TRUE(OwnPipeSockets().isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(officeTmp));
+}
+
+// A user the user database does not know would get an office whose pipe is
+// open to everyone: no office is started for them at all.
+TEST(LibreOfficeBackend, NoOfficeForAUserWithoutAPasswdEntry) {
+    if (getuid() != 0)
+        GTEST_SKIP() << "needs root to run as a user without a passwd entry";
+    uid_t stranger = 4242;
+    while (getpwuid(stranger))
+        ++stranger;
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    chmod(QFile::encodeName(home.path()).constData(), 0777);
+    QProcess helper;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("HOME"), home.path());
+    env.remove(QStringLiteral("XDG_CACHE_HOME"));
+    env.remove(QStringLiteral("XDG_CONFIG_HOME"));
+    helper.setProcessEnvironment(env);
+    helper.start(
+        QStringLiteral("setpriv"),
+        {QStringLiteral("--reuid=%1").arg(stranger), QStringLiteral("--regid=%1").arg(stranger),
+         QStringLiteral("--clear-groups"),
+         QCoreApplication::applicationDirPath() + QStringLiteral("/spreadsheet_orphan_helper")});
+    ASSERT_TRUE(helper.waitForStarted(5000));
+    const bool ended = helper.waitForFinished(60000);
+    const QByteArray out = helper.readAllStandardOutput();
+    if (!ended) {
+        helper.kill();
+        helper.waitForFinished(5000);
+    }
+    EXPECT_TRUE(ended) << "an office was started: " << out.toStdString();
+    EXPECT_NE(helper.exitCode(), 0);
+    EXPECT_TRUE(out.trimmed().isEmpty()) << out.toStdString();
+    // It ended on the refusal to start, not on anything else.
+    EXPECT_TRUE(helper.readAllStandardError().contains("429")) << "no refusal";
+    EXPECT_TRUE(QDir(QStringLiteral("/tmp"))
+                    .entryList({QStringLiteral("OSL_PIPE_tamra_*")}, QDir::System)
+                    .isEmpty());
+}
+
+// A headless office of the user holding an unsaved document cannot ask
+// anyone: the gate's automatic close asks once, is turned down, ends at once
+// with 「EXCELが終了できません」, leaves the office and its document alone and
+// the office no longer listens on the pipe the gate opened in it.
+TEST(LibreOfficeBackend, GateLeavesAUsersUnsavedWorkAloneAndStopsListening) {
+    if (!sheet::lo::FindUserInstances().isEmpty())
+        GTEST_SKIP() << "an office of this user is open";
+    QTemporaryDir home;
+    const QByteArray oldHome = qgetenv("HOME");
+    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("HOME", home.path().toLocal8Bit());
+    qunsetenv("XDG_CONFIG_HOME");
+    const QString control = QStringLiteral("tamratest_%1").arg(getpid());
+    QProcess user;
+    user.setProgram(sheet::GetAppPath(QStringLiteral("EXCEL.EXE")));
+    user.setArguments({QStringLiteral("--headless"), QStringLiteral("--invisible"),
+                       QStringLiteral("--norestore"), QStringLiteral("--nologo"),
+                       QStringLiteral("--accept=pipe,name=") + control + QStringLiteral(";urp;")});
+    user.start();
+    ASSERT_TRUE(user.waitForStarted(10000));
+    QElapsedTimer timer;
+    timer.start();
+    bool left = false;
+    while (!left && timer.elapsed() < 60000) {
+        left =
+            !sheet::lo::FindUserInstances().isEmpty() && sheet::lo::LeaveUnsavedDocument(control);
+        if (!left)
+            QThread::msleep(200);
+    }
+    ASSERT_TRUE(left);
+    const pid_t userPid = sheet::lo::FindUserInstances().first().pid;
+
+    struct AutoQuitDialog : sheet::GateDialog {
+        GateChoice ShowModal() override { return sheet::GateChoice::AutoQuit; }
+        void Unload() override {}
+    } dialog;
+    struct RealClock : sheet::GateClock {
+        void DoEvents() override {}
+        void Sleep(int ms) override { QThread::msleep(ms); }
+    } clock;
+    struct Sink : common::MessageSink {
+        QStringList texts;
+        common::MsgAnswer Show(const QString&, const QString& text, common::MsgIcon,
+                               common::MsgButtons) override {
+            texts << text;
+            return common::MsgAnswer::Ok;
+        }
+    } sink;
+    // The private office for the run comes first, with a pipe of its own.
+    ASSERT_TRUE(sheet::CurrentExcelProbe().IsExcelInstalled());
+    const QStringList ours = OwnPipeSockets();
+    EXPECT_EQ(ours.size(), 1);
+    common::SetMessageSink(&sink);
+    timer.restart();
+    const int gate = sheet::RunExcelGate(sheet::CurrentExcelProbe(), dialog, clock);
+    common::SetMessageSink(nullptr);
+    EXPECT_EQ(gate, sheet::kGateUnavailable);
+    EXPECT_EQ(sink.texts, QStringList{QStringLiteral("EXCELが終了できません")});
+    EXPECT_TRUE(unotest::ProcessAlive(userPid));
+    // The pipe the gate had the office open is gone; only the private
+    // office the gate started for the run is left listening.
+    EXPECT_EQ(OwnPipeSockets(), ours);
+
+    kill(userPid, SIGKILL);
+    user.waitForFinished(10000);
+    if (user.state() != QProcess::NotRunning)
+        user.kill();
+    for (const QString& folder : {QStringLiteral("/tmp"), QStringLiteral("/var/tmp")})
+        for (const QString& name :
+             QDir(folder).entryList({QStringLiteral("OSL_PIPE_*") + control}, QDir::System))
+            QFile::remove(folder + QLatin1Char('/') + name);
     qputenv("HOME", oldHome);
     if (!oldConfig.isEmpty())
         qputenv("XDG_CONFIG_HOME", oldConfig);
