@@ -8,7 +8,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
-#include <QStandardPaths>
 
 #include <cstdio>
 #include <cstdlib>
@@ -67,12 +66,17 @@ bool Finish(StartResult result, const QString& command) {
     return result == StartResult::Started;
 }
 
+// The hand-over starts only the suite's own programs by their bare
+// identifiers. The command comes from the return table, a file any program
+// of the user may have written: anything else in it (a path, arguments,
+// another program's name) is treated as a program that is not there.
 StartResult StartLine(const QString& command) {
-    QStringList parts = QProcess::splitCommand(command);
-    if (parts.isEmpty())
+    const QString id = TrimBlanks(command);
+    if (id.isEmpty())
         return Start(QString(), {});
-    const QString program = parts.takeFirst();
-    return Start(program, parts);
+    if (!IsSuiteProgram(id))
+        return StartResult::NotFound;
+    return Start(id, {});
 }
 
 } // namespace
@@ -97,15 +101,18 @@ DocumentOpener* CurrentDocumentOpener() {
     return g_opener;
 }
 
+bool IsSuiteProgram(const QString& id) {
+    static const QStringList programs = {QStringLiteral("HUBMENU"), QStringLiteral("COSTCMP"),
+                                         QStringLiteral("BOOKMRG"), QStringLiteral("SHTLIST"),
+                                         QStringLiteral("COSTSUB")};
+    return programs.contains(id);
+}
+
 QString FindProgram(const QString& name) {
-    if (name.contains(QLatin1Char('/'))) {
-        const QFileInfo info(name);
-        return info.isFile() && info.isExecutable() ? info.absoluteFilePath() : QString();
-    }
-    const QFileInfo local(QDir(QCoreApplication::applicationDirPath()).filePath(name));
-    if (local.isFile() && local.isExecutable())
-        return local.absoluteFilePath();
-    return QStandardPaths::findExecutable(name);
+    const QFileInfo info(name.contains(QLatin1Char('/'))
+                             ? name
+                             : QDir(QCoreApplication::applicationDirPath()).filePath(name));
+    return info.isFile() && info.isExecutable() ? info.absoluteFilePath() : QString();
 }
 
 QString NotFoundMessage(const QString& command) {

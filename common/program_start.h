@@ -39,18 +39,25 @@ void SetDocumentOpener(DocumentOpener* opener);
 DocumentOpener* CurrentDocumentOpener();
 
 // Finds the executable of a program: a name with a separator is taken as a
-// path; a bare name is looked for in this program's own folder, then on PATH.
-// Empty when there is none.
+// path; a bare name is looked for in this program's own folder only (never on
+// PATH, where another program of the same name could stand first). Empty when
+// there is none.
 QString FindProgram(const QString& name);
+
+// True for the identifiers of the suite's own programs: "HUBMENU", "COSTCMP",
+// "BOOKMRG", "SHTLIST" and "COSTSUB", exactly so written.
+bool IsSuiteProgram(const QString& id);
 
 // The message shown when a program to start is not found.
 QString NotFoundMessage(const QString& command);
 
-// Starts a command line (a bare program identifier such as "HUBMENU", or a
-// program followed by arguments, quoted where they hold blanks) and ends this
-// program. An empty command, or a start that fails otherwise, returns
-// silently and the caller goes on. A program that is not found is reported
-// with "ｴﾗｰ53:<command>がありません" and this program ends as well.
+// Hands over to another program of the suite: starts the program named by the
+// bare identifier `command` (IsSuiteProgram) from this program's own folder
+// and ends this program. An empty command, or a start that fails otherwise,
+// returns silently and the caller goes on. A program that is not found, and
+// any command that is not a suite identifier (a path, arguments, another
+// name), is reported with "ｴﾗｰ53:<command>がありません" and this program ends
+// as well.
 void StartAndEnd(const QString& command);
 
 // As StartAndEnd, but returns to the caller after the start. Answers true
@@ -58,8 +65,9 @@ void StartAndEnd(const QString& command);
 // arguments are given as absolute paths.
 bool StartProgram(const QString& command);
 
-// Starts `program` with the given arguments, none of them re-parsed (for a
-// spreadsheet file path with blanks, for instance); otherwise as StartProgram.
+// Starts `program` (an executable's path, or a name in this program's own
+// folder) with the given arguments, none of them re-parsed (for a spreadsheet
+// file path with blanks, for instance); otherwise as StartProgram.
 bool StartCommand(const QString& program, const QStringList& args);
 
 // Ends this program through the seam (a clean process exit in the product).

@@ -9,6 +9,9 @@
 #include <QSaveFile>
 #include <QtEndian>
 
+#include <cerrno>
+#include <unistd.h>
+
 namespace common {
 
 namespace {
@@ -34,6 +37,19 @@ QByteArray CutAtCharacter(const QByteArray& all, int width) {
 void SetError(QString* error, const QString& text) {
     if (error)
         *error = text;
+}
+
+// Asks the system to put the written bytes on the disk. A file system that
+// keeps allocating until then (delayed allocation) reports a full disk only
+// here. File systems that cannot sync (EINVAL, EROFS) count as synced.
+bool SyncToDisk(QFileDevice& file, QString* reason) {
+    const int fd = file.handle();
+    if (fd < 0)
+        return true;
+    if (::fsync(fd) == 0 || errno == EINVAL || errno == EROFS)
+        return true;
+    *reason = SystemErrorText(errno);
+    return false;
 }
 
 } // namespace
@@ -117,11 +133,20 @@ bool ReadRecordFile(const QString& path, QByteArray* bytes, int maxLength, QStri
 
 bool WriteRecordFile(const QString& path, const QByteArray& bytes, QString* error) {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        SetError(
-            error,
-            QStringLiteral("ファイル %1 に書き込めません（%2）").arg(path, FileErrorText(file)));
+    // A small write stays in the file object's buffer, so write() succeeds
+    // even on a full disk; the failure only shows when the buffer is flushed,
+    // and commit() would then still rename the empty temporary file over the
+    // real one. The bytes are therefore flushed and synced, and checked,
+    // before anything replaces the file.
+    QString syncError;
+    const bool written = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() &&
+                         file.flush() && SyncToDisk(file, &syncError);
+    if (!written || !file.commit()) {
+        const QString reason = syncError.isEmpty() ? FileErrorText(file) : syncError;
         file.cancelWriting();
+        SetError(error, QStringLiteral("ファイル %1 に書き込めません（%2）。"
+                                       "ファイルは前の内容のまま残っています")
+                            .arg(path, reason));
         return false;
     }
     return true;

@@ -64,8 +64,10 @@ bool ReadRecordFile(const QString& path, QByteArray* bytes, int maxLength = -1,
                     QString* error = nullptr);
 
 // Replaces the file's content with `bytes` atomically: the new content is
-// written beside it and renamed over it, so a failure midway leaves the
-// previous content. Answers false, with a Japanese reason in `error`, on failure.
+// written beside it, flushed and synced, and only then renamed over it, so a
+// failure midway (a full disk included) leaves the previous content. Answers
+// false, with a Japanese reason in `error` that says the file was kept, on
+// failure.
 bool WriteRecordFile(const QString& path, const QByteArray& bytes, QString* error = nullptr);
 
 } // namespace common

@@ -6,7 +6,9 @@
 #include "common/data_folder.h"
 #include "common/messages.h"
 #include "common/program_start.h"
+#include "common/record_file.h"
 #include "common/return_table.h"
+#include "common/temp_folder.h"
 #include "costcmp/frm_costcmp1.h"
 #include "costcmp/frm_costcmp2.h"
 #include "costcmp/input_values.h"
@@ -17,7 +19,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QPushButton>
-#include <QSaveFile>
 
 namespace costcmp {
 
@@ -75,8 +76,8 @@ QString CostCmpMain::PrmPath() {
     return common::DataFolder() + QString::fromLatin1(kPrmFileName);
 }
 
-QString CostCmpMain::ExportPath() {
-    return QDir(QDir::tempPath()).filePath(QString::fromLatin1(kExportFileName));
+QString CostCmpMain::ExportPath(QString* error) {
+    return common::PrivateTempFile(QString::fromLatin1(kExportFileName), error);
 }
 
 void CostCmpMain::StartUp() {
@@ -170,14 +171,13 @@ void CostCmpMain::BackToInput() {
 bool CostCmpMain::ExportListing() {
     if (!result_)
         return false;
-    const QString path = ExportPath();
-    // Written beside the old file and renamed over it: an interrupted export
-    // leaves the previous file whole.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(ListingExportBytes(result_->Listing())) < 0 || !file.commit()) {
-        Warn({QStringLiteral("計算結果のファイルを書き込めませんでした。"),
-              QDir::toNativeSeparators(path), common::FileErrorText(file)});
+    QString error;
+    const QString path = ExportPath(&error);
+    // Written beside the old file and renamed over it once it is complete on
+    // the disk: a failed export leaves the previous file whole.
+    if (path.isEmpty() ||
+        !common::WriteRecordFile(path, ListingExportBytes(result_->Listing()), &error)) {
+        Warn({QStringLiteral("計算結果のファイルを書き込めませんでした。"), error});
         return false;
     }
     // Where the file is stays in sight: a desktop may have nothing that

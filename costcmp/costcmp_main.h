@@ -61,8 +61,8 @@ public:
 
     // Result screen: back to the input screen, listing kept.
     void BackToInput();
-    // Result screen: writes the listing to WORK.TXT in the temporary folder
-    // and opens it with its associated program. False when the file could not
+    // Result screen: writes the listing to WORK.TXT in the user's private
+    // temporary folder and opens it with its associated program. False when the file could not
     // be written (the user has been told).
     bool ExportListing();
     // Result screen: the spreadsheet report, then saving the parameters and
@@ -81,9 +81,10 @@ public:
     // True once an exit sequence has run (the product process ends there).
     bool HasEnded() const { return ended_; }
 
-    // COSTCMP.PRM in the data folder; WORK.TXT in the temporary folder.
+    // COSTCMP.PRM in the data folder; WORK.TXT in the user's private
+    // temporary folder (empty, with the reason, when that cannot be had).
     static QString PrmPath();
-    static QString ExportPath();
+    static QString ExportPath(QString* error = nullptr);
 
 private:
     void LoadParameters();

@@ -2,6 +2,7 @@
 
 #include "common/messages.h"
 #include "common/program_start.h"
+#include "common/temp_folder.h"
 #include "costcmp/report_sheet.h"
 #include "spreadsheet/gate.h"
 #include "spreadsheet/office_lock.h"
@@ -197,12 +198,23 @@ ReportFiles DefaultReportFiles() {
     ReportFiles files;
     files.templatePath = QDir(QCoreApplication::applicationDirPath())
                              .filePath(QString::fromLatin1(kReportTemplateName));
-    files.workPath = QDir(QDir::tempPath()).filePath(QString::fromLatin1(kWorkFileName));
+    // The user's own folder: a fixed name in the shared temporary folder
+    // could be another user's file or a link planted there.
+    files.workPath =
+        common::PrivateTempFile(QString::fromLatin1(kWorkFileName), &files.workPathError);
     files.findLauncher = [] { return sheet::GetAppPath(QStringLiteral("EXCEL.EXE")); };
     return files;
 }
 
 ReportOutcome BuildCostReport(const Calculation& calc, const ReportFiles& files) {
+    // Without the user's own folder there is nowhere safe to save: nothing
+    // is started, and the result screen stays.
+    if (files.workPath.isEmpty()) {
+        Tell(common::JoinLines({QStringLiteral("比較表を保存するフォルダを用意できません。"),
+                                files.workPathError, QStringLiteral("処理は続行できません。")}),
+             common::MsgIcon::Exclamation);
+        return ReportOutcome::NotSaved;
+    }
     ProgressView& view = sheet::ProgressWindow();
     view.SetCountCaption(QString());
     const int gate = sheet::ShowPreparingAndRunGate();

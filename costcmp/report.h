@@ -2,8 +2,9 @@
 
 // The calculator's spreadsheet report (COSTCMP_EXL): the comparison sheet of
 // the template workbook COSTCMPX.EXL is copied into a new workbook, filled
-// with the calculation, saved as work.xls in the temporary folder and opened
-// for the user in an ordinary window of the spreadsheet application.
+// with the calculation, saved as work.xls in the user's private temporary
+// folder and opened for the user in an ordinary window of the spreadsheet
+// application.
 
 #include <QString>
 
@@ -22,12 +23,16 @@ inline constexpr char kWorkFileName[] = "work.xls";
 struct ReportFiles {
     QString templatePath; // the template workbook
     QString workPath;     // the work file, replaced on every run
+    // Why there is no work path (the private folder could not be made).
+    QString workPathError;
     // The spreadsheet application's launcher; empty when there is none.
     std::function<QString()> findLauncher;
 };
 
-// COSTCMPX.EXL beside the running program, work.xls in the temporary folder
-// (TMPDIR, else /tmp), the office launcher of the gate.
+// COSTCMPX.EXL beside the running program, work.xls in the user's private
+// temporary folder (common::PrivateTempFolder), the office launcher of the
+// gate. When that folder cannot be had, workPath is empty and workPathError
+// says why; the report then refuses to run.
 ReportFiles DefaultReportFiles();
 
 // Runs the report from the gate to the opened result. Built when the work

@@ -5,6 +5,7 @@
 #include "bookmrg/run_check.h"
 #include "bookmrg/settings.h"
 #include "bookmrg/ui/frm_bookmrg1_help.h"
+#include "common/cp932.h"
 #include "common/messages.h"
 #include "common/paths.h"
 #include "common/result_words.h"
@@ -53,7 +54,9 @@ void FrmBookmrg1::BuildControls() {
               "Frame1");
     auto* outLayout = new QHBoxLayout(Frame1);
     txtOtFname = Named(new QLineEdit(Frame1), "txtOtFname");
-    txtOtFname->setMaxLength(kOutputBookWidth);
+    // No length limit of the box's own: it would cut a pasted path silently;
+    // the guard refuses it by its length in bytes instead.
+    GuardStoredPath(txtOtFname, kOutputBookWidth);
     cmdF9 = Button(QStringLiteral("F9:参照"), "cmdF9", Frame1);
     outLayout->addWidget(txtOtFname, 1);
     outLayout->addWidget(cmdF9);
@@ -88,8 +91,12 @@ void FrmBookmrg1::BuildControls() {
         Named(new QLabel(QStringLiteral("（２つまで指定が可能です。）"), Frame2), "Label3");
     txtJgy_1 = Named(new QLineEdit(Frame2), "txtJgy_1");
     txtJgy_2 = Named(new QLineEdit(Frame2), "txtJgy_2");
-    txtJgy_1->setMaxLength(kExcludeWidth);
-    txtJgy_2->setMaxLength(kExcludeWidth);
+    // Sheet names BOOKMRG.PRM could not keep unchanged are refused as typed.
+    for (QLineEdit* box : {txtJgy_1, txtJgy_2}) {
+        GuardStoredText(box, [](const QString& text) {
+            return common::StoredNameProblem(text, kExcludeWidth);
+        });
+    }
     optStIti1 =
         Named(new QRadioButton(QStringLiteral("完全一致のシート名を除外"), Frame2), "optStIti1");
     optStIti2 = Named(new QRadioButton(QStringLiteral("一部が一致するシート名を除外"), Frame2),
@@ -257,9 +264,22 @@ void FrmBookmrg1::AddBooks() {
                                                QStringLiteral("xls"), folder, fileName);
     if (result != common::kOk)
         return;
-    for (const QString& path : chosen)
-        AddBookLine(path);
+    // A book whose path BOOKMRG.PRM cannot keep is not listed: the next start
+    // would list a book that does not exist.
+    QStringList refused;
+    for (const QString& path : chosen) {
+        const QString problem = common::StoredPathProblem(path, kBookWidth);
+        if (problem.isEmpty())
+            AddBookLine(path);
+        else
+            refused.append(problem);
+    }
     add_ = {folder, fileName};
+    if (!refused.isEmpty()) {
+        common::ShowMessage(QStringLiteral("次のブックは対象に加えませんでした。\r") +
+                                refused.join(QLatin1Char('\r')),
+                            common::MsgIcon::Exclamation, common::MsgButtons::Ok);
+    }
 }
 
 void FrmBookmrg1::ChooseOutput() {
@@ -271,6 +291,8 @@ void FrmBookmrg1::ChooseOutput() {
     if (result != common::kOk)
         return;
     const QString path = OutputFileChoice(folder, fileName);
+    if (!AcceptStoredPath(path, kOutputBookWidth))
+        return;
     txtOtFname->setText(path);
     output_ = common::SplitPath(path);
 }
@@ -315,10 +337,18 @@ void FrmBookmrg1::Run() {
     });
     if (check.result != common::kOk)
         return;
-    QString output = txtOtFname->text();
+    const QString typed = txtOtFname->text();
+    QString output = typed;
     const QString named = CheckOutputName(output);
     txtOtFname->setText(output);
     if (named != common::kOk) {
+        txtOtFname->setFocus();
+        return;
+    }
+    // The documents folder put in front of a bare name may make the path one
+    // that BOOKMRG.PRM cannot keep: the box goes back to what was typed.
+    if (!AcceptStoredPath(output, kOutputBookWidth)) {
+        txtOtFname->setText(typed);
         txtOtFname->setFocus();
         return;
     }

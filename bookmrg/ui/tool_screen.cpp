@@ -1,9 +1,13 @@
 #include "bookmrg/ui/tool_screen.h"
 
+#include "common/cp932.h"
 #include "common/events.h"
 #include "common/messages.h"
 #include "common/program_start.h"
 #include "common/return_table.h"
+
+#include <QLineEdit>
+#include <memory>
 
 namespace bookmrg {
 
@@ -41,6 +45,46 @@ void ToolScreen::ReturnToCaller() {
 void ToolScreen::ReportUnsavedSettings(const QString& error) {
     common::ShowMessage(QStringLiteral("設定を保存できませんでした。") + QLatin1Char('\r') + error,
                         common::MsgIcon::Exclamation, common::MsgButtons::Ok);
+}
+
+bool ToolScreen::AcceptStoredPath(const QString& path, int maxBytes) {
+    const QString problem = common::StoredPathProblem(path, maxBytes);
+    if (problem.isEmpty())
+        return true;
+    common::ShowMessage(problem, common::MsgIcon::Exclamation, common::MsgButtons::Ok);
+    return false;
+}
+
+void ToolScreen::GuardStoredPath(QLineEdit* box, int maxBytes) {
+    GuardStoredText(
+        box, [maxBytes](const QString& text) { return common::StoredPathProblem(text, maxBytes); });
+}
+
+void ToolScreen::GuardStoredText(QLineEdit* box,
+                                 const std::function<QString(const QString&)>& problemOf) {
+    // The last text that can be kept: what the program put into the box
+    // (settings, a dialog's choice) or an accepted edit.
+    auto kept = std::make_shared<QString>(box->text());
+    QObject::connect(
+        box, &QLineEdit::textChanged, box, [box, kept, problemOf](const QString& text) {
+            // A change signalled after an edit was taken back carries the
+            // refused text, no longer the box's.
+            if (text == box->text() && (!box->isModified() || problemOf(text).isEmpty()))
+                *kept = text;
+        });
+    QObject::connect(box, &QLineEdit::textEdited, box, [box, kept, problemOf](const QString& text) {
+        const QString problem = problemOf(text);
+        if (problem.isEmpty()) {
+            *kept = text;
+            return;
+        }
+        const int cursor = box->cursorPosition();
+        const int added = int(text.size() - kept->size());
+        box->setText(*kept);
+        box->setCursorPosition(qBound(0, cursor - qMax(0, added), int(kept->size())));
+        common::ShowMessage(problem, common::MsgIcon::Exclamation, common::MsgButtons::Ok);
+        box->setFocus();
+    });
 }
 
 void ToolScreen::RunAndEnd(const std::function<void()>& run) {

@@ -9,6 +9,8 @@
 
 #include <functional>
 
+class QLineEdit;
+
 namespace bookmrg {
 
 class ToolScreen : public ui::Screen, public ProgramHost {
@@ -34,6 +36,18 @@ protected:
     virtual void CloseOwnWindows() {}
     // Tells the user that the settings file could not be written.
     static void ReportUnsavedSettings(const QString& error);
+    // Answers true when the settings file can keep `path` unchanged in a
+    // field of `maxBytes` bytes; otherwise shows the message that names the
+    // problem (characters cp932 cannot hold, or the length) and answers false.
+    static bool AcceptStoredPath(const QString& path, int maxBytes);
+    // Guards a path box: a typed or pasted change that the settings file could
+    // not keep is taken back at once, with that message, so the box only
+    // holds paths that are saved as they stand.
+    static void GuardStoredPath(QLineEdit* box, int maxBytes);
+    // The same for any box: `problemOf` answers the message for a text that
+    // cannot be kept, empty for one that can.
+    static void GuardStoredText(QLineEdit* box,
+                                const std::function<QString(const QString&)>& problemOf);
     // Lets the screen's last paint happen, runs `run` and ends the process,
     // unless the run has already asked for that.
     void RunAndEnd(const std::function<void()>& run);

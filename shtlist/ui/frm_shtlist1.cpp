@@ -44,6 +44,7 @@ void FrmShtlist1::BuildControls() {
     auto* bookLayout = new QHBoxLayout(Frame1);
     txtOtFname = Named(new QLineEdit(Frame1), "txtOtFname");
     txtOtFname->setMaxLength(kMaxTextBytes);
+    GuardStoredPath(txtOtFname, kMaxTextBytes);
     cmdF9 = Button(QStringLiteral("F9:参照"), "cmdF9", Frame1);
     bookLayout->addWidget(txtOtFname, 1);
     bookLayout->addWidget(cmdF9);
@@ -98,15 +99,25 @@ void FrmShtlist1::ChooseWorkbook() {
     if (result != common::kOk)
         return;
     const QString path = ChosenWorkbook(folder, fileName);
+    if (!AcceptStoredPath(path, kMaxTextBytes))
+        return;
     txtOtFname->setText(path);
     dialog_ = common::SplitPath(path);
 }
 
 void FrmShtlist1::Run() {
-    const TargetCheck check = CheckTarget(txtOtFname->text());
-    if (check.boxText != txtOtFname->text())
+    const QString typed = txtOtFname->text();
+    const TargetCheck check = CheckTarget(typed);
+    if (check.boxText != typed)
         txtOtFname->setText(check.boxText);
     if (check.result != common::kOk) {
+        txtOtFname->setFocus();
+        return;
+    }
+    // The documents folder put in front of a bare name may hold characters
+    // that SHTLIST.PRM cannot keep: the box goes back to what was typed.
+    if (!AcceptStoredPath(check.boxText, kMaxTextBytes)) {
+        txtOtFname->setText(typed);
         txtOtFname->setFocus();
         return;
     }

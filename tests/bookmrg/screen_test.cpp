@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -20,8 +21,21 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QTest>
 
 namespace {
+
+// Types text that has no key of its own, as a keyboard layout (a key event
+// carrying the character) or an input method (a committed string) enters it.
+void TypeCharacters(QWidget* box, const QString& text) {
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, text);
+    QApplication::sendEvent(box, &press);
+}
+void CommitFromInputMethod(QWidget* box, const QString& text) {
+    QInputMethodEvent commit;
+    commit.setCommitString(text);
+    QApplication::sendEvent(box, &commit);
+}
 
 using bookmrg::FrmBookmrg1;
 using bookmrg::RunParams;
@@ -227,6 +241,89 @@ TEST_F(ScreenTest, EscSavesTheSettingsAndStartsTheCaller) {
     EXPECT_EQ(stored.books.last(), QStringLiteral("/b/64.xls"));
     EXPECT_EQ(stored.outputBook, QStringLiteral("/o/out.xls"));
     EXPECT_EQ(stored.matchMode, QStringLiteral("2"));
+}
+
+// BOOKMRG.PRM keeps paths in cp932 fields of 255 bytes: a path that would
+// come back changed ("café" as "caf?", a long Japanese path cut) is refused
+// where it enters, from a dialog or typed, so what is saved is what was shown.
+TEST_F(ScreenTest, PathsTheSettingsFileCannotKeepAreRefusedWhereTheyEnter) {
+    ASSERT_TRUE(common::WriteReturnTarget(QStringLiteral("HUBMENU"), QStringLiteral("BOOKMRG")));
+    screen->LoadSettings();
+    screen->show();
+    const QString longBook = Book(QString(130, QChar(0x8CC7)) + QStringLiteral(".xls"));
+    dialogs.ChooseFiles({Book("a.xls"), Book("café.xls"), Book("〜.xls"), longBook});
+    Click("cmdF6");
+    EXPECT_EQ(screen->BookLines(), QStringList{Book("a.xls")});
+    ASSERT_EQ(messages.Count(), 1);
+    const QString refused = messages.LastText();
+    EXPECT_TRUE(refused.startsWith(QStringLiteral("次のブックは対象に加えませんでした。")));
+    EXPECT_TRUE(refused.contains(QStringLiteral("「é」(U+00E9)")));
+    EXPECT_TRUE(refused.contains(QStringLiteral("「〜」(U+301C)")));
+    EXPECT_TRUE(refused.contains(QStringLiteral("255バイトまで")));
+    EXPECT_TRUE(refused.contains(longBook));
+
+    // The save dialog's choice: refused, the box and the folder stay.
+    dialogs.Choose(Temp("Müller.xls"));
+    Click("cmdF9");
+    EXPECT_EQ(messages.Count(), 2);
+    EXPECT_TRUE(messages.LastText().contains(QStringLiteral("「ü」(U+00FC)")));
+    EXPECT_EQ(Box("txtOtFname")->text(), QString());
+
+    // Typing: the character that cannot be kept is taken back at once.
+    QLineEdit* box = Box("txtOtFname");
+    box->setFocus();
+    QTest::keyClicks(box, QStringLiteral("/o/ab"));
+    CommitFromInputMethod(box, QStringLiteral("한"));
+    EXPECT_EQ(box->text(), QStringLiteral("/o/ab"));
+    EXPECT_EQ(messages.Count(), 3);
+    EXPECT_TRUE(messages.LastText().contains(QStringLiteral("「한」(U+D55C)")));
+    QTest::keyClicks(box, QStringLiteral("c.xls"));
+    EXPECT_EQ(box->text(), QStringLiteral("/o/abc.xls"));
+    // ... and so is the character that makes the path too long in bytes.
+    box->setText(QStringLiteral("/") + QString(250, QLatin1Char('a')));
+    box->end(false);
+    CommitFromInputMethod(box, QStringLiteral("資資"));
+    EXPECT_EQ(messages.Count(), 3);
+    TypeCharacters(box, QStringLiteral("資"));
+    EXPECT_EQ(box->text(),
+              QStringLiteral("/") + QString(250, QLatin1Char('a')) + QStringLiteral("資資"));
+    EXPECT_EQ(messages.Count(), 4);
+    EXPECT_TRUE(messages.LastText().contains(QStringLiteral("257バイト")));
+    // A pasted path too long for the field is refused whole, not cut.
+    box->clear();
+    CommitFromInputMethod(box, QStringLiteral("/") + QString(299, QLatin1Char('b')));
+    EXPECT_EQ(box->text(), QString());
+    EXPECT_TRUE(messages.LastText().contains(QStringLiteral("300バイト")));
+    box->setText(QStringLiteral("/") + QString(250, QLatin1Char('a')) + QStringLiteral("資資"));
+
+    // What the screen holds is what the next start shows.
+    const QString shown = box->text();
+    Key(Box("txtJgy_2"), Qt::Key_Escape);
+    bookmrg::Settings stored;
+    ASSERT_TRUE(bookmrg::ReadSettingsFile(&stored));
+    EXPECT_EQ(stored.outputBook, shown);
+    EXPECT_EQ(stored.books, QStringList{Book("a.xls")});
+}
+
+// The sheet names to leave out are kept in cp932 as well.
+TEST_F(ScreenTest, SheetNamesTheSettingsFileCannotKeepAreRefusedAsTyped) {
+    screen->LoadSettings();
+    screen->show();
+    QLineEdit* box = Box("txtJgy_1");
+    box->setFocus();
+    QTest::keyClicks(box, QStringLiteral("M"));
+    TypeCharacters(box, QStringLiteral("ü"));
+    QTest::keyClicks(box, QStringLiteral("ller"));
+    EXPECT_EQ(box->text(), QStringLiteral("Mller"));
+    ASSERT_EQ(messages.Count(), 1);
+    EXPECT_TRUE(messages.LastText().startsWith(QStringLiteral("このシート名には")));
+    EXPECT_TRUE(messages.LastText().contains(QStringLiteral("「ü」(U+00FC)")));
+    CommitFromInputMethod(Box("txtJgy_2"), QStringLiteral("売上～集計"));
+    Key(box, Qt::Key_Escape);
+    bookmrg::Settings stored;
+    ASSERT_TRUE(bookmrg::ReadSettingsFile(&stored));
+    EXPECT_EQ(stored.exclude1, QStringLiteral("Mller"));
+    EXPECT_EQ(stored.exclude2, QStringLiteral("売上～集計"));
 }
 
 TEST_F(ScreenTest, HelpScreenShowsThePictureAndCloses) {

@@ -47,26 +47,47 @@ private:
 
 } // namespace
 
-TEST(StartAndEnd, StartsTheBareIdentifierFromPathAndEnds) {
+// An executable of the given name in the test program's own folder, removed
+// again afterwards.
+class ProgramInOwnFolder {
+public:
+    explicit ProgramInOwnFolder(const QString& name)
+        : path(QCoreApplication::applicationDirPath() + QLatin1Char('/') + name) {
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("#!/bin/sh\n");
+        file.close();
+        file.setPermissions(file.permissions() | QFile::ExeOwner);
+    }
+    ~ProgramInOwnFolder() { QFile::remove(path); }
+    QString path;
+};
+
+TEST(StartAndEnd, StartsTheSuiteProgramFromTheOwnFolderOnly) {
     testing_support::FakeProcess fake;
     fake.realLookup = true;
     RecordingSink sink;
-    ProgramOnPath hub(QStringLiteral("TAMRAHUB"));
+    ProgramInOwnFolder sub(QStringLiteral("COSTSUB"));
 
-    StartAndEnd(QStringLiteral("TAMRAHUB"));
+    StartAndEnd(QStringLiteral("COSTSUB"));
     ASSERT_EQ(fake.starts.size(), 1);
-    EXPECT_EQ(fake.starts[0].program, hub.path);
+    EXPECT_EQ(fake.starts[0].program, sub.path);
     EXPECT_TRUE(fake.starts[0].args.isEmpty());
     EXPECT_EQ(fake.ends, QList<int>{0});
     EXPECT_TRUE(sink.texts.isEmpty());
 
-    // StartProgram stays; a program with a quoted argument keeps it whole.
-    EXPECT_TRUE(StartProgram(QStringLiteral("TAMRAHUB \"/tmp/a b.xls\"")));
-    ASSERT_EQ(fake.starts.size(), 2);
-    EXPECT_EQ(fake.starts[1].args, QStringList{QStringLiteral("/tmp/a b.xls")});
-    EXPECT_TRUE(StartCommand(hub.path, {QStringLiteral("/tmp/c d.xls")}));
+    // StartProgram stays; StartCommand passes a path with blanks as one argument.
+    EXPECT_TRUE(StartProgram(QStringLiteral(" COSTSUB ")));
+    EXPECT_TRUE(StartCommand(sub.path, {QStringLiteral("/tmp/c d.xls")}));
+    ASSERT_EQ(fake.starts.size(), 3);
     EXPECT_EQ(fake.starts[2].args, QStringList{QStringLiteral("/tmp/c d.xls")});
     EXPECT_EQ(fake.ends.size(), 1);
+
+    // A suite program found only on PATH is not ours: error 53.
+    ProgramOnPath hub(QStringLiteral("HUBMENU"));
+    StartAndEnd(QStringLiteral("HUBMENU"));
+    EXPECT_EQ(fake.starts.size(), 3);
+    EXPECT_EQ(sink.texts, QStringList{QStringLiteral("ｴﾗｰ53:HUBMENUがありません")});
 }
 
 TEST(StartAndEnd, MissingProgramIsErrorFiftyThreeAndEndsOtherFailuresAreSilent) {
@@ -74,28 +95,53 @@ TEST(StartAndEnd, MissingProgramIsErrorFiftyThreeAndEndsOtherFailuresAreSilent) 
     fake.realLookup = true;
     RecordingSink sink;
 
-    StartAndEnd(QStringLiteral("NOSUCHPG"));
+    StartAndEnd(QStringLiteral("SHTLIST"));
     EXPECT_TRUE(fake.starts.isEmpty());
-    EXPECT_EQ(sink.texts, QStringList{QStringLiteral("ｴﾗｰ53:NOSUCHPGがありません")});
+    EXPECT_EQ(sink.texts, QStringList{QStringLiteral("ｴﾗｰ53:SHTLISTがありません")});
     EXPECT_EQ(sink.buttons, QList<MsgButtons>{MsgButtons::Ok});
     EXPECT_EQ(fake.ends.size(), 1);
 
-    EXPECT_FALSE(StartProgram(QStringLiteral("NOSUCHPG")));
+    EXPECT_FALSE(StartProgram(QStringLiteral("SHTLIST")));
     EXPECT_EQ(fake.ends.size(), 2);
 
     // Empty commands and failing starts leave the caller running, silently.
     sink.texts.clear();
     StartAndEnd(QString());
     StartAndEnd(QStringLiteral("  "));
-    ProgramOnPath prog(QStringLiteral("TAMRAFAIL"));
+    ProgramInOwnFolder prog(QStringLiteral("BOOKMRG"));
     fake.startSucceeds = false;
-    EXPECT_FALSE(StartProgram(QStringLiteral("TAMRAFAIL")));
-    StartAndEnd(QStringLiteral("TAMRAFAIL"));
+    EXPECT_FALSE(StartProgram(QStringLiteral("BOOKMRG")));
+    StartAndEnd(QStringLiteral("BOOKMRG"));
     EXPECT_TRUE(sink.texts.isEmpty());
     EXPECT_EQ(fake.ends.size(), 2);
 }
 
-TEST(FindProgram, LooksInTheOwnFolderThenOnPath) {
+// The return table is a file of the user's; whatever it names beyond the
+// suite's own identifiers is refused as a missing program and never started,
+// even where such a file exists and the lookup would find it.
+TEST(StartAndEnd, HandOverRefusesEverythingButTheSuitePrograms) {
+    testing_support::FakeProcess fake; // finds every name it is asked for
+    RecordingSink sink;
+    const QStringList refused = {QStringLiteral("../pwn"),      QStringLiteral("/bin/sh"),
+                                 QStringLiteral("HUBMENU -x"),  QStringLiteral("HUBMENU;sh"),
+                                 QStringLiteral("hubmenu"),     QStringLiteral("HUBMENU2"),
+                                 QStringLiteral("\"HUBMENU\""), QStringLiteral("./COSTCMP")};
+    for (const QString& command : refused) {
+        SCOPED_TRACE(command.toStdString());
+        sink.texts.clear();
+        StartAndEnd(command);
+        EXPECT_FALSE(StartProgram(command));
+        EXPECT_EQ(sink.texts, QStringList(2, NotFoundMessage(command)));
+    }
+    EXPECT_TRUE(fake.starts.isEmpty());
+    EXPECT_EQ(fake.ends.size(), 2 * refused.size());
+
+    for (const char* id : {"HUBMENU", "COSTCMP", "BOOKMRG", "SHTLIST", "COSTSUB"})
+        EXPECT_TRUE(StartProgram(QString::fromLatin1(id))) << id;
+    EXPECT_EQ(fake.starts.size(), 5);
+}
+
+TEST(FindProgram, LooksInTheOwnFolderOnly) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString own = QCoreApplication::applicationDirPath() + QStringLiteral("/TAMRAOWN");
@@ -109,9 +155,9 @@ TEST(FindProgram, LooksInTheOwnFolderThenOnPath) {
         ProgramOnPath onPath(QStringLiteral("TAMRAOWN"));
         EXPECT_EQ(FindProgram(QStringLiteral("TAMRAOWN")), own);
         EXPECT_EQ(FindProgram(onPath.path), onPath.path);
+        file.remove();
+        EXPECT_EQ(FindProgram(QStringLiteral("TAMRAOWN")), QString());
     }
-    file.remove();
-    EXPECT_EQ(FindProgram(QStringLiteral("TAMRAOWN")), QString());
     EXPECT_EQ(FindProgram(dir.filePath(QStringLiteral("none"))), QString());
 }
 

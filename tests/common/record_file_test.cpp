@@ -1,4 +1,5 @@
 #include "common/record_file.h"
+#include "support/full_disk.h"
 
 #include <QDir>
 #include <QFile>
@@ -88,4 +89,36 @@ TEST(RecordFile, MissingFolderIsReportedOnReadAndWrite) {
     error.clear();
     EXPECT_FALSE(WriteRecordFile(missing, QByteArray("x"), &error));
     EXPECT_FALSE(error.isEmpty());
+}
+
+// On a full disk a small write only fails when it is flushed; the file must
+// keep its previous content, nothing may be left beside it, and the reason
+// must say that the file was kept. Sizes: HUBMENU.PRM's record, a template
+// file, MODORI.DAT, and a full settings record (which Qt writes unbuffered).
+TEST(RecordFile, FullDiskKeepsThePreviousContentAndSaysSo) {
+    testing_support::FullDisk disk;
+    if (!disk.Mounted())
+        GTEST_SKIP() << "needs root to mount a small tmpfs";
+    const QList<int> sizes = {4, 192, 256, 4864, 32640};
+    for (int size : sizes) {
+        const QString path = disk.FilePath(QStringLiteral("F%1.PRM").arg(size));
+        ASSERT_TRUE(WriteRecordFile(path, QByteArray(size, 'a'))) << size;
+    }
+    ASSERT_TRUE(disk.Fill());
+    for (int size : sizes) {
+        SCOPED_TRACE(size);
+        const QString path = disk.FilePath(QStringLiteral("F%1.PRM").arg(size));
+        QString error;
+        EXPECT_FALSE(WriteRecordFile(path, QByteArray(size, 'b'), &error));
+        EXPECT_TRUE(error.contains(QStringLiteral("前の内容のまま"))) << error.toStdString();
+        QByteArray bytes;
+        ASSERT_TRUE(ReadRecordFile(path, &bytes));
+        EXPECT_EQ(bytes, QByteArray(size, 'a'));
+    }
+    // A new file cannot be made either, and no temporary file stays.
+    EXPECT_FALSE(WriteRecordFile(disk.FilePath(QStringLiteral("NEW.PRM")), QByteArray(10, 'c')));
+    EXPECT_EQ(QDir(disk.Path()).entryList(QDir::Files | QDir::Hidden).size(), sizes.size() + 1);
+
+    disk.Drain();
+    EXPECT_TRUE(WriteRecordFile(disk.FilePath(QStringLiteral("F4.PRM")), QByteArray("0105")));
 }

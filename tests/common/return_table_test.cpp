@@ -2,7 +2,9 @@
 
 #include "common/record_file.h"
 #include "common/return_table.h"
+#include "support/full_disk.h"
 
+#include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
 
@@ -102,4 +104,30 @@ TEST_F(ReturnTable, MissingDataFolderIsReported) {
     QString error;
     EXPECT_FALSE(WriteReturnTarget(QStringLiteral("HUBMENU"), QStringLiteral("COSTCMP"), &error));
     EXPECT_FALSE(error.isEmpty());
+}
+
+// MODORI.DAT was cut to 4,096 bytes when the disk was full: a registration
+// that cannot be written is reported and the table stays as it was.
+TEST(ReturnTableFullDisk, FailedRegistrationKeepsTheTable) {
+    testing_support::FullDisk disk;
+    if (!disk.Mounted())
+        GTEST_SKIP() << "needs root to mount a small tmpfs";
+    const QByteArray oldAppData = qgetenv("APPDATA");
+    qputenv("APPDATA", QFile::encodeName(disk.Path()));
+    SetDataFolder();
+    ASSERT_TRUE(QDir().mkpath(DataFolder()));
+    ASSERT_TRUE(WriteReturnTarget(QStringLiteral("HUBMENU"), QStringLiteral("COSTCMP")));
+    const QByteArray before = TableBytes();
+    ASSERT_TRUE(disk.Fill());
+
+    QString error;
+    EXPECT_FALSE(WriteReturnTarget(QStringLiteral("HUBMENU"), QStringLiteral("BOOKMRG"), &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(TableBytes(), before);
+    EXPECT_EQ(ReadReturnTarget(QStringLiteral("COSTCMP")), QStringLiteral("HUBMENU"));
+    if (oldAppData.isEmpty())
+        qunsetenv("APPDATA");
+    else
+        qputenv("APPDATA", oldAppData);
+    SetDataFolder();
 }

@@ -21,3 +21,30 @@ TEST(Cp932, FixedWidthFieldsNeverSplitADoubleByteCharacter) {
     EXPECT_EQ(ToCp932Fixed(QStringLiteral("ab"), 4), QByteArray("ab  "));
     EXPECT_EQ(FromCp932(QByteArray("\x82\xA0")), QStringLiteral("あ"));
 }
+
+// Paths the settings files cannot hold: characters outside cp932 (or given
+// back as others) and paths longer than the field, in bytes.
+TEST(Cp932, StoredPathProblemNamesTheCharactersOrTheLength) {
+    const QString fine = QStringLiteral("/home/山田/資料～①/Ｂｏｏｋ1.xls");
+    EXPECT_TRUE(CharsNotInCp932(fine).isEmpty());
+    EXPECT_EQ(StoredPathProblem(fine, 255), QString());
+
+    const QString mixed = QStringLiteral("/home/u/café/Müller〜한/é.xls");
+    EXPECT_EQ(CharsNotInCp932(mixed), (QStringList{QStringLiteral("é"), QStringLiteral("ü"),
+                                                   QStringLiteral("〜"), QStringLiteral("한")}));
+    const QString message = StoredPathProblem(mixed, 255);
+    EXPECT_TRUE(message.contains(QStringLiteral("「é」(U+00E9)")));
+    EXPECT_TRUE(message.contains(QStringLiteral("「〜」(U+301C)")));
+    EXPECT_TRUE(message.contains(QStringLiteral("「한」(U+D55C)")));
+    EXPECT_TRUE(message.endsWith(QStringLiteral("\r") + mixed));
+    // A character outside the basic plane counts once, as itself.
+    EXPECT_EQ(CharsNotInCp932(QStringLiteral("a😀b")), QStringList{QStringLiteral("😀")});
+
+    // 154 characters, 255 bytes allowed: 20 ASCII + 134 double-byte = 288.
+    const QString longPath = QStringLiteral("/home/user/documents") + QString(134, QChar(0x8CC7));
+    ASSERT_EQ(longPath.size(), 154);
+    const QString tooLong = StoredPathProblem(longPath, 255);
+    EXPECT_TRUE(tooLong.contains(QStringLiteral("288バイト"))) << tooLong.toStdString();
+    EXPECT_TRUE(tooLong.contains(QStringLiteral("255バイトまで")));
+    EXPECT_EQ(StoredPathProblem(longPath, 288), QString());
+}

@@ -22,6 +22,10 @@
 #include "costcmp/listing.h"
 #include "support/fake_messages.h"
 #include "support/fake_process.h"
+#include "support/full_disk.h"
+#include "support/other_user.h"
+
+#include <unistd.h>
 
 using namespace costcmp;
 
@@ -35,8 +39,11 @@ protected:
         ASSERT_TRUE(appData_.isValid() && temp_.isValid());
         oldAppData_ = qgetenv("APPDATA");
         oldTmp_ = qgetenv("TMPDIR");
+        hadTemp_ = qEnvironmentVariableIsSet("TEMP");
+        oldTemp_ = qgetenv("TEMP");
         qputenv("APPDATA", QFile::encodeName(appData_.path()));
         qputenv("TMPDIR", QFile::encodeName(temp_.path()));
+        qunsetenv("TEMP");
         SetReportBuilder({});
         SetTemplateOpener({});
     }
@@ -44,6 +51,15 @@ protected:
         program_.reset();
         qputenv("APPDATA", oldAppData_);
         qputenv("TMPDIR", oldTmp_);
+        if (hadTemp_)
+            qputenv("TEMP", oldTemp_);
+        else
+            qunsetenv("TEMP");
+    }
+    // Points the temporary folder (TEMP and TMPDIR) somewhere else for the test.
+    static void SetTemp(const QString& path) {
+        qputenv("TEMP", QFile::encodeName(path));
+        qputenv("TMPDIR", QFile::encodeName(path));
     }
 
     void Start() {
@@ -84,6 +100,8 @@ private:
     QTemporaryDir temp_;
     QByteArray oldAppData_;
     QByteArray oldTmp_;
+    bool hadTemp_ = false;
+    QByteArray oldTemp_;
 };
 
 // What the window system sends when the user closes a window with its frame.
@@ -211,7 +229,9 @@ TEST_F(CalculatorTest, TabThenSpaceExportsTheListingAndOpensIt) {
     QTest::keyClick(Result()->focusWidget(), Qt::Key_Return);
     EXPECT_EQ(process_.opened.size(), 2);
 
-    const QString path = QDir(qEnvironmentVariable("TMPDIR")).filePath("WORK.TXT");
+    const QString path = CostCmpMain::ExportPath();
+    EXPECT_EQ(QFileInfo(path).dir().dirName(),
+              QStringLiteral("TamrasystemHikaku-%1").arg(::geteuid()));
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray bytes = file.readAll();
@@ -233,7 +253,7 @@ TEST_F(CalculatorTest, ExportWhereNothingOpensTextFilesSaysWhereTheFileIs) {
     Input()->LoadSampleValues();
     Calculate(1);
     Click(Result(), QStringLiteral("cmdOut"));
-    const QString path = QDir(qEnvironmentVariable("TMPDIR")).filePath("WORK.TXT");
+    const QString path = CostCmpMain::ExportPath();
     EXPECT_TRUE(QFile::exists(path));
     ASSERT_EQ(messages_.Count(), 1);
     EXPECT_TRUE(messages_.LastText().contains(path)) << messages_.LastText().toStdString();
@@ -406,4 +426,85 @@ TEST_F(CalculatorTest, TemplateButtonHandsTheInputScreenToTheTemplateScreen) {
     Click(Input(), QStringLiteral("Command1"));
     EXPECT_EQ(Input()->Texts()[0], QStringLiteral("1,234"));
     EXPECT_EQ(ShownMarkers(), QList<int>{4});
+}
+
+// Another local user plants links at the fixed names in the shared temporary
+// folder before the victim exports or builds a report. The victim's file
+// behind the links stays as it was; the calculator works in its own folder.
+TEST_F(CalculatorTest, LinksPlantedInTheSharedTempFolderAreNotFollowed) {
+    if (!testing_support::OtherUser::Available())
+        GTEST_SKIP() << "needs root and setpriv to act as a second user";
+    testing_support::SharedFolder shared;
+    ASSERT_TRUE(shared.IsValid());
+    QTemporaryDir victimDir;
+    ASSERT_TRUE(victimDir.isValid());
+    const QString victim = victimDir.filePath(QStringLiteral("own.txt"));
+    {
+        QFile file(victim);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("the victim's own text");
+    }
+    for (const QString& name : {QStringLiteral("WORK.TXT"), QStringLiteral("work.xls"),
+                                QStringLiteral(".~work.xls.%1.tmp").arg(::getpid())})
+        ASSERT_TRUE(testing_support::OtherUser::PlantLink(victim, shared.FilePath(name)));
+    SetTemp(shared.Path());
+
+    Start();
+    Input()->LoadSampleValues();
+    Calculate(1);
+    Click(Result(), QStringLiteral("cmdOut"));
+    EXPECT_EQ(messages_.Count(), 0) << messages_.LastText().toStdString();
+
+    QFile file(victim);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray("the victim's own text"));
+    const QString exported = CostCmpMain::ExportPath();
+    EXPECT_TRUE(QFileInfo(exported).isFile());
+    EXPECT_FALSE(QFileInfo(exported).isSymLink());
+    EXPECT_NE(QFileInfo(exported).absolutePath(), shared.Path());
+    ASSERT_EQ(process_.opened.size(), 1);
+    EXPECT_EQ(process_.opened[0].target, exported);
+}
+
+// WORK.TXT on a full disk: the export fails with a message and the previous
+// file stays whole.
+TEST_F(CalculatorTest, ExportOnAFullDiskKeepsThePreviousFileAndSaysSo) {
+    testing_support::FullDisk disk;
+    if (!disk.Mounted())
+        GTEST_SKIP() << "needs root to mount a small tmpfs";
+    SetTemp(disk.Path());
+    Start();
+    Input()->LoadSampleValues();
+    Calculate(1);
+    Click(Result(), QStringLiteral("cmdOut"));
+    const QString path = CostCmpMain::ExportPath();
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+    ASSERT_FALSE(before.isEmpty());
+    ASSERT_TRUE(disk.Fill());
+
+    QTest::keyClick(Result()->focusWidget(), Qt::Key_Escape);
+    Calculate(2);
+    Click(Result(), QStringLiteral("cmdOut"));
+    ASSERT_EQ(messages_.Count(), 1);
+    EXPECT_TRUE(messages_.LastText().startsWith(
+        QStringLiteral("計算結果のファイルを書き込めませんでした。")));
+    EXPECT_TRUE(messages_.LastText().contains(QStringLiteral("前の内容のまま")));
+    EXPECT_EQ(process_.opened.size(), 1); // the failed export is not opened
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), before);
+}
+
+// A return table naming something other than a suite program (here a file
+// beside the program folder) does not make Esc start it.
+TEST_F(CalculatorTest, EscRefusesAReturnTargetThatIsNotASuiteProgram) {
+    Start();
+    ASSERT_TRUE(common::WriteReturnTarget(QStringLiteral("../pwn"), QStringLiteral("COSTCMP")));
+    QTest::keyClick(Box("SA")->lineEdit(), Qt::Key_Escape);
+    EXPECT_TRUE(program_->HasEnded());
+    EXPECT_TRUE(process_.starts.isEmpty());
+    EXPECT_EQ(messages_.Texts(), QStringList{QStringLiteral("ｴﾗｰ53:../pwnがありません")});
+    EXPECT_FALSE(process_.ends.isEmpty());
 }

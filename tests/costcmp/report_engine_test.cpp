@@ -2,6 +2,7 @@
 // is written, highlighted, saved and started for each solution, and the ways
 // it can fail.
 
+#include "common/temp_folder.h"
 #include "costcmp/report.h"
 #include "costcmp/report_sheet.h"
 #include "fake_messages.h"
@@ -13,11 +14,14 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <functional>
+
+#include <unistd.h>
 
 namespace {
 
@@ -348,6 +352,31 @@ TEST_F(ReportTest, OfficeThatDoesNotStartOrCannotBeFound) {
     EXPECT_TRUE(process_.starts.isEmpty());
     ASSERT_EQ(messages_.Count(), 1);
     EXPECT_TRUE(messages_.LastText().contains(QDir::toNativeSeparators(files_.workPath)));
+}
+
+// work.xls lives in the user's private temporary folder, never at a fixed
+// name in the shared one; without that folder the report does not start.
+TEST_F(ReportTest, WorkFileIsInThePrivateTempFolderOrTheReportRefuses) {
+    const QByteArray oldTemp = qgetenv("TEMP");
+    const bool hadTemp = qEnvironmentVariableIsSet("TEMP");
+    qputenv("TEMP", QFile::encodeName(dir_.path()));
+    const costcmp::ReportFiles defaults = costcmp::DefaultReportFiles();
+    EXPECT_EQ(defaults.workPath, common::PrivateTempFile(QStringLiteral("work.xls")));
+    EXPECT_EQ(QFileInfo(defaults.workPath).absolutePath(),
+              dir_.filePath(QStringLiteral("TamrasystemHikaku-%1").arg(::geteuid())));
+
+    qputenv("TEMP", QFile::encodeName(dir_.filePath(QStringLiteral("none/deeper"))));
+    files_.workPath = costcmp::DefaultReportFiles().workPath;
+    files_.workPathError = costcmp::DefaultReportFiles().workPathError;
+    EXPECT_TRUE(files_.workPath.isEmpty());
+    EXPECT_EQ(Outcome(Calculate(SampleTexts(), 1)), ReportOutcome::NotSaved);
+    ASSERT_EQ(messages_.Count(), 1);
+    EXPECT_TRUE(messages_.LastText().startsWith("比較表を保存するフォルダを用意できません。"));
+    EXPECT_EQ(office_.ApplicationsCreated(), 0);
+    if (hadTemp)
+        qputenv("TEMP", oldTemp);
+    else
+        qunsetenv("TEMP");
 }
 
 } // namespace

@@ -18,6 +18,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 namespace {
 
 using common::Fixed4;
@@ -61,10 +63,14 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(QFile::exists(TemplatePath())) << TemplatePath().toStdString();
         ASSERT_TRUE(tmp_.isValid());
-        // The work file goes to the temporary folder; here the test's own.
+        // The work file goes to the user's folder in the temporary folder;
+        // here the test's own (TEMP would come first).
         hadTmp_ = qEnvironmentVariableIsSet("TMPDIR");
         previousTmp_ = qgetenv("TMPDIR");
         qputenv("TMPDIR", tmp_.path().toLocal8Bit());
+        hadTemp_ = qEnvironmentVariableIsSet("TEMP");
+        previousTemp_ = qgetenv("TEMP");
+        qunsetenv("TEMP");
         sheet::SetExcelProbe(&probe_);
     }
     void TearDown() override {
@@ -73,13 +79,17 @@ protected:
             qputenv("TMPDIR", previousTmp_);
         else
             qunsetenv("TMPDIR");
+        if (hadTemp_)
+            qputenv("TEMP", previousTemp_);
     }
 
     // Runs the report as the program does, with the template from the build.
     void BuildReport(const Calculation& calc) {
         costcmp::ReportFiles files = costcmp::DefaultReportFiles();
         files.templatePath = TemplatePath();
-        ASSERT_EQ(files.workPath, QDir(tmp_.path()).filePath("work.xls"));
+        ASSERT_EQ(files.workPath,
+                  QDir(tmp_.path())
+                      .filePath(QStringLiteral("TamrasystemHikaku-%1/work.xls").arg(::geteuid())));
         process_.starts.clear();
         ASSERT_EQ(costcmp::BuildCostReport(calc, files), costcmp::ReportOutcome::Built)
             << messages_.LastText().toStdString();
@@ -140,6 +150,8 @@ protected:
     QTemporaryDir tmp_;
     bool hadTmp_ = false;
     QByteArray previousTmp_;
+    bool hadTemp_ = false;
+    QByteArray previousTemp_;
     InstalledProbe probe_;
     testing_support::FakeMessages messages_;
     testing_support::FakeProcess process_;

@@ -1,5 +1,6 @@
 #include "costcmp/template_exchange.h"
 #include "costcmp/template_record.h"
+#include "support/full_disk.h"
 
 #include <QDir>
 #include <QFile>
@@ -117,6 +118,27 @@ TEST(TemplateFile, OverwriteKeepsReservedFieldsAndLongerFiles) {
     EXPECT_EQ(FieldAt(bytes, 12), 0x1111111111111111LL);
     EXPECT_EQ(FieldAt(bytes, 24), 0x1111111111111111LL);
     EXPECT_EQ(bytes.mid(192), old.mid(192));
+}
+
+// The .SA1 was left at 0 bytes when the disk was full.
+TEST(TemplateFile, SaveOnAFullDiskKeepsTheTemplateAndSaysSo) {
+    testing_support::FullDisk disk;
+    if (!disk.Mounted())
+        GTEST_SKIP() << "needs root to mount a small tmpfs";
+    const QString path = disk.FilePath(QStringLiteral("見積.SA1"));
+    FakeInput screen;
+    screen.texts = kSample;
+    screen.kai = 1;
+    ASSERT_TRUE(TemplateExchanger().Save(path, screen));
+    const QByteArray before = ReadAll(path);
+    ASSERT_EQ(before.size(), TemplateRecord::kByteLength);
+    ASSERT_TRUE(disk.Fill());
+
+    screen.kai = 5;
+    QString error;
+    EXPECT_FALSE(TemplateExchanger().Save(path, screen, &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("前の内容のまま"))) << error.toStdString();
+    EXPECT_EQ(ReadAll(path), before);
 }
 
 TEST(TemplateFile, MissingFilesAndTooLargeValuesAreRefused) {

@@ -7,6 +7,7 @@
 #include "hubmenu/settings_file.h"
 #include "support/fake_messages.h"
 #include "support/fake_process.h"
+#include "support/full_disk.h"
 
 #include <QApplication>
 #include <QFile>
@@ -184,6 +185,26 @@ TEST_F(LauncherWindow, EscStoresOnlyTheBackground) {
     EXPECT_FALSE(process.ends.isEmpty());
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(LoadSettings(SettingsPath()).background, 5);
+}
+
+// HUBMENU.PRM went to 0 bytes on Esc when the disk was full, without a word.
+TEST_F(LauncherWindow, EscOnAFullDiskKeepsTheSettingsAndSaysSo) {
+    testing_support::FullDisk disk;
+    if (!disk.Mounted())
+        GTEST_SKIP() << "needs root to mount a small tmpfs";
+    qputenv("APPDATA", QFile::encodeName(disk.Path()));
+    common::SetDataFolder();
+    ASSERT_TRUE(QDir().mkpath(common::DataFolder()));
+    ASSERT_TRUE(SaveToolStart(SettingsPath(), 2, 3));
+    Start();
+    ASSERT_TRUE(disk.Fill());
+    QTest::mouseClick(window->findChild<QWidget*>(QStringLiteral("imgN1_5")), Qt::LeftButton);
+    QTest::keyClick(window.get(), Qt::Key_Escape);
+    EXPECT_EQ(FileBytes(SettingsPath()), QByteArray("0023"));
+    ASSERT_EQ(messages.Count(), 1);
+    EXPECT_TRUE(messages.LastText().startsWith(QStringLiteral("設定を保存できませんでした。")));
+    EXPECT_TRUE(messages.LastText().contains(QStringLiteral("前の内容のまま")));
+    EXPECT_FALSE(process.ends.isEmpty());
 }
 
 TEST_F(LauncherWindow, SecondLauncherIsRefusedWithItsMessage) {

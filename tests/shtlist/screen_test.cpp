@@ -7,10 +7,25 @@
 #include "shtlist/ui/frm_shtlist1.h"
 #include "shtlist_env.h"
 
+#include <QApplication>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QTest>
 
 namespace {
+
+// Types text that has no key of its own, as a keyboard layout (a key event
+// carrying the character) or an input method (a committed string) enters it.
+void TypeCharacters(QWidget* box, const QString& text) {
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, text);
+    QApplication::sendEvent(box, &press);
+}
+void CommitFromInputMethod(QWidget* box, const QString& text) {
+    QInputMethodEvent commit;
+    commit.setCommitString(text);
+    QApplication::sendEvent(box, &commit);
+}
 
 class ShtlistScreenTest : public shtlist_test::ShtlistTest {
 protected:
@@ -103,6 +118,33 @@ TEST_F(ShtlistScreenTest, EscSavesTheBoxAsTypedAndStartsTheCaller) {
     EXPECT_EQ(process_.starts.first().program, QStringLiteral("HUBMENU"));
     EXPECT_FALSE(process_.ends.isEmpty());
     EXPECT_FALSE(screen_->isVisible());
+}
+
+// SHTLIST.PRM keeps the path in cp932: a path with characters it cannot hold
+// is refused where it enters, so the next start does not show another path.
+TEST_F(ShtlistScreenTest, PathsTheSettingsFileCannotKeepAreRefusedWhereTheyEnter) {
+    ASSERT_TRUE(shtlist::WriteSettingsFile(Book(QStringLiteral("前.xls"))));
+    Open();
+    dialogs_.Choose(Book(QStringLiteral("café〜.xls")));
+    Key(Qt::Key_F9);
+    ASSERT_EQ(messages_.Count(), 1);
+    EXPECT_TRUE(messages_.LastText().contains(QStringLiteral("「é」(U+00E9)、「〜」(U+301C)")));
+    EXPECT_EQ(Box()->text(), Book(QStringLiteral("前.xls")));
+    EXPECT_EQ(screen_->DialogFolder(), BooksFolder() + QLatin1Char('/'));
+
+    Box()->end(false);
+    TypeCharacters(Box(), QStringLiteral("ü"));
+    EXPECT_EQ(Box()->text(), Book(QStringLiteral("前.xls")));
+    EXPECT_EQ(messages_.Count(), 2);
+    CommitFromInputMethod(Box(), QStringLiteral("〜"));
+    EXPECT_EQ(Box()->text(), Book(QStringLiteral("前.xls")));
+    EXPECT_EQ(messages_.Count(), 3);
+    QTest::keyClick(Box(), Qt::Key_Backspace);
+    EXPECT_EQ(Box()->text(), Book(QStringLiteral("前.xl")));
+
+    Key(Qt::Key_Escape);
+    EXPECT_EQ(shtlist::DecodeSettings(ReadFile(shtlist::SettingsPath())),
+              Book(QStringLiteral("前.xl")));
 }
 
 } // namespace
