@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
@@ -14,13 +15,16 @@ inline const char* const kModalDriverName = "testing_support_modal_driver";
 // loop), so that a test can answer a modal dialog shown by the code under test.
 // Gives up after `timeoutMs`; CancelModalActions drops those still waiting
 // (call it at the end of a test so that none answers the next test's dialog).
+// The time is measured on the clock: on a loaded machine a dialog can take
+// seconds to appear, and a driver that gave up early would leave it open.
 inline void WhenModalShown(std::function<void(QWidget*)> action, QWidget* notThis = nullptr,
-                           int timeoutMs = 5000) {
+                           int timeoutMs = 60000) {
     auto* timer = new QTimer(qApp);
     timer->setObjectName(QString::fromLatin1(kModalDriverName));
-    auto elapsed = std::make_shared<int>(0);
+    auto clock = std::make_shared<QElapsedTimer>();
+    clock->start();
     timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, action, notThis, elapsed, timeoutMs] {
+    QObject::connect(timer, &QTimer::timeout, [timer, action, notThis, clock, timeoutMs] {
         QWidget* modal = QApplication::activeModalWidget();
         if (modal && modal != notThis && modal->isVisible()) {
             timer->stop();
@@ -28,8 +32,7 @@ inline void WhenModalShown(std::function<void(QWidget*)> action, QWidget* notThi
             action(modal);
             return;
         }
-        *elapsed += 10;
-        if (*elapsed > timeoutMs) {
+        if (clock->elapsed() > timeoutMs) {
             timer->stop();
             timer->deleteLater();
         }
