@@ -39,6 +39,8 @@ struct Sheet {
     QString name;
     std::map<QString, Cell> cells; // by A1 address of a single cell
     bool autoFitted = false;
+    QMap<QString, QString> localNames; // sheet-scoped names -> their content
+    QMap<QString, QStringList> charts; // chart name -> the ranges it plots
 
     fakesheet::Cell At(const QString& address) const; // empty cell when unset
 };
