@@ -187,6 +187,20 @@ bool Consolidation::DeleteExcludedSheets() {
             MsgIcon::Exclamation);
         return false;
     }
+    // Formulas of the kept sheets that refer to a sheet about to be left out
+    // keep the values they show.
+    QList<std::shared_ptr<sheet::Worksheet>> kept;
+    QSet<QString> leftOut;
+    for (int i = 1; i <= count; ++i) {
+        std::shared_ptr<sheet::Worksheet> sheet = output_->Worksheets(i);
+        const QString name = sheet->Name();
+        if (IsExcludedSheet(name) == 1)
+            leftOut.insert(name);
+        else
+            kept.append(sheet);
+    }
+    if (!leftOut.isEmpty())
+        keptValueCells_ += KeepValuesOfReferences(kept, leftOut);
     for (int pass = 0; pass < 1000; ++pass) {
         bool deleted = false;
         const int sheets = output_->SheetCount();

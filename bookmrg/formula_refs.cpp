@@ -142,6 +142,28 @@ template <typename F> bool Tolerant(F&& step) {
     }
 }
 
+// Puts into `copy` the values that the formulas (cells of `from`) show,
+// over the whole area of an array formula.
+void KeepValues(const std::shared_ptr<sheet::Worksheet>& from, sheet::Worksheet& copy,
+                const QList<sheet::FormulaCell>& cells, RepointResult& result) {
+    for (const sheet::FormulaCell& cell : cells) {
+        const int rows = qMax(1, cell.arrayRows);
+        const int columns = qMax(1, cell.arrayColumns);
+        const bool kept = Tolerant([&] {
+            QList<QList<sheet::CellValue>> area;
+            for (int r = 0; r < rows; ++r) {
+                area.append(QList<sheet::CellValue>());
+                for (int c = 0; c < columns; ++c)
+                    area.last().append(from->Cells(cell.row + r, cell.column + c)->Value());
+            }
+            copy.Range(sheet::A1Address(cell.row, cell.column, cell.row + rows - 1,
+                                        cell.column + columns - 1))
+                ->SetValues(area);
+        });
+        (kept ? result.keptValues : result.refused) << CellName(copy.Name(), cell.row, cell.column);
+    }
+}
+
 } // namespace
 
 std::optional<QString> RepointSheetRefs(const QString& formula, const SheetRenames& renames) {
@@ -185,26 +207,7 @@ RepointResult RepointCopiedFormulas(sheet::Workbook& source, const QList<CopiedS
             else if (const std::optional<QString> f = RewriteForCopy(cell.formula, refs))
                 repointed.append({cell.row, cell.column, *f, cell.arrayRows, cell.arrayColumns});
         }
-        for (const sheet::FormulaCell& cell : values) {
-            // The value the book shows, over the whole area of an array.
-            const int rows = qMax(1, cell.arrayRows);
-            const int columns = qMax(1, cell.arrayColumns);
-            const bool kept = Tolerant([&] {
-                std::shared_ptr<sheet::Worksheet> from = SourceOf(source, s);
-                QList<QList<sheet::CellValue>> area;
-                for (int r = 0; r < rows; ++r) {
-                    area.append(QList<sheet::CellValue>());
-                    for (int c = 0; c < columns; ++c)
-                        area.last().append(from->Cells(cell.row + r, cell.column + c)->Value());
-                }
-                s.copy
-                    ->Range(sheet::A1Address(cell.row, cell.column, cell.row + rows - 1,
-                                             cell.column + columns - 1))
-                    ->SetValues(area);
-            });
-            (kept ? result.keptValues : result.refused)
-                << CellName(s.copy->Name(), cell.row, cell.column);
-        }
+        KeepValues(SourceOf(source, s), *s.copy, values, result);
         if (repointed.isEmpty())
             continue;
         if (Tolerant([&] { s.copy->SetFormulas(repointed); })) {
@@ -221,6 +224,24 @@ RepointResult RepointCopiedFormulas(sheet::Workbook& source, const QList<CopiedS
         }
     }
     return result;
+}
+
+QStringList KeepValuesOfReferences(const QList<std::shared_ptr<sheet::Worksheet>>& sheets,
+                                   const QSet<QString>& leftOut) {
+    BookRefs refs;
+    refs.notCopied = leftOut;
+    RepointResult result;
+    for (const std::shared_ptr<sheet::Worksheet>& sheet : sheets) {
+        QList<sheet::FormulaCell> cells;
+        if (!Tolerant([&] { cells = sheet->Formulas(); }))
+            continue;
+        QList<sheet::FormulaCell> values;
+        for (const sheet::FormulaCell& cell : cells)
+            if (RefersToNotCopied(cell.formula, refs))
+                values.append(cell);
+        KeepValues(sheet, *sheet, values, result);
+    }
+    return result.keptValues + result.refused;
 }
 
 int RepointCopiedFormulas(sheet::Workbook& source, const QList<CopiedSheet>& copied) {

@@ -24,12 +24,6 @@ QString FormulaOf(sheet::Worksheet& sheet, int row, int column) {
 
 class UnoFidelity : public bookmrg_test::UnoMergeTest {
 protected:
-    // The gate is no part of these tests: another office of this machine's
-    // user must not stop the run.
-    void SetUp() override {
-        UnoMergeTest::SetUp();
-        sheet::SetExcelProbe(&probe_);
-    }
     // A new workbook with sheets of these names.
     std::shared_ptr<sheet::Workbook> NewBook(sheet::Application& app, const QStringList& names) {
         auto book = app.Workbooks().Add();
@@ -52,13 +46,11 @@ protected:
     void TearDown() override {
         if (reader_)
             reader_->Quit();
-        sheet::SetExcelProbe(nullptr);
         UnoMergeTest::TearDown();
     }
 
 private:
     std::unique_ptr<sheet::Application> reader_;
-    bookmrg_test::FakeProbe probe_;
 };
 
 TEST_F(UnoFidelity, EachBooksNamesKeepTheirMeaningInItsCopies) {
@@ -134,9 +126,11 @@ TEST_F(UnoFidelity, LaterBooksKeepHiddenSheetsPageSetupArraysAndLinks) {
         ext->Worksheets(1)->Cells(2, 2)->SetValue(777.0);
         Save(ext, other);
 
-        auto first = NewBook(*app, {"表", "Data"});
+        auto first = NewBook(*app, {"表", "Data", "Memo"});
         sheet::lo::SetPageSetup(*first->Worksheets("表"), "報告", false, 100);
         first->Worksheets("Data")->Range("B2:B3")->SetValues({{1000.0}, {2000.0}});
+        first->Worksheets("Memo")->Cells(2, 2)->SetValue(5.0);
+        first->Worksheets("表")->Cells(6, 2)->SetFormula("=$Memo.B2*3");
         Save(first, a);
 
         auto second = NewBook(*app, {"表", "Data", "Memo", "隠し"});
@@ -158,7 +152,7 @@ TEST_F(UnoFidelity, LaterBooksKeepHiddenSheetsPageSetupArraysAndLinks) {
     }
     auto out = Merge({a, b}, "Memo", 1);
     // The cells that now hold values are named to the user.
-    EXPECT_TRUE(messages.LastText().contains("表_2!B6\r表_2!B7"))
+    EXPECT_TRUE(messages.LastText().contains("表!B6\r表_2!B6\r表_2!B7"))
         << messages.LastText().toStdString();
     QStringList names;
     for (int i = 1; i <= out->SheetCount(); ++i)
@@ -169,6 +163,10 @@ TEST_F(UnoFidelity, LaterBooksKeepHiddenSheetsPageSetupArraysAndLinks) {
     EXPECT_TRUE(sheet::lo::SheetVisible(*out->Worksheets("表_2")));
     EXPECT_EQ(sheet::lo::PageSetup(*out->Worksheets("表")), QStringLiteral("portrait 100%"));
     EXPECT_EQ(sheet::lo::PageSetup(*out->Worksheets("表_2")), QStringLiteral("landscape 75%"));
+
+    // Book 1's own reference to its sheet left out keeps its value too.
+    EXPECT_EQ(Number(out->Worksheets("表")->Cells(6, 2)->Value()), 15.0);
+    EXPECT_EQ(FormulaOf(*out->Worksheets("表"), 6, 2), QStringLiteral("<none>"));
 
     auto table = out->Worksheets("表_2");
     EXPECT_EQ(Number(table->Cells(2, 2)->Value()), 10.0);

@@ -143,6 +143,23 @@ TEST_F(FormulaMerge, ARefusedFormulaIsReportedAndTheOthersStillGoIn) {
     EXPECT_TRUE(messages.LastText().contains("\r集計_2!C2\r")) << messages.LastText().toStdString();
 }
 
+TEST_F(FormulaMerge, BookOnesFormulasOnASheetLeftOutKeepTheirValues) {
+    const QString a = SummaryBook("a.xls", 1, "Memo");
+    fakesheet::Book book = *fakesheet::ReadBook(a);
+    book.sheets[1].cells["B4"].value = 7.0; // what the formula shows
+    ASSERT_TRUE(fakesheet::WriteBook(a, book));
+    Run(Params({a}, "Memo", QString(), "1"));
+    const auto out = Output();
+    ASSERT_TRUE(out);
+    EXPECT_EQ(out->SheetNames(), QStringList({"シート一覧", "Data", "集計"}));
+    EXPECT_EQ(FormulaAt(*out, "集計", "B4"), "");
+    EXPECT_EQ(out->Find("集計")->At("B4").value, sheet::CellValue(7.0));
+    // The other formulas are as they were.
+    EXPECT_EQ(FormulaAt(*out, "集計", "B2"), "=SUM($Data.B2:$Data.B3)");
+    ASSERT_EQ(messages.Count(), 1);
+    EXPECT_TRUE(messages.LastText().contains("\r集計!B4\r")) << messages.LastText().toStdString();
+}
+
 TEST_F(FormulaMerge, ABooksOwnNamesAndChartsFollowItsCopies) {
     const QString a = SummaryBook("a.xls", 1);
     const QString b = SummaryBook("b.xls", 2);
