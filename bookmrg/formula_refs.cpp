@@ -47,7 +47,6 @@ qsizetype SkipQuoted(const QString& f, qsizetype at, QChar quote, QString* inner
 // What a formula holds besides its rewritten text.
 struct Scan {
     bool changed = false;     // a sheet reference was rewritten
-    bool otherFile = false;   // it refers to a sheet of another file
     bool usesOwnName = false; // it uses one of the copies' own names
     QSet<QString> sheets;     // the sheets of its own book it refers to
 };
@@ -84,9 +83,6 @@ QString Rewrite(const QString& formula, const SheetRenames& renames, const QSet<
             ++i;
             continue;
         }
-        // A quoted file URL is followed by "#".
-        if (quoted && end < formula.size() && formula[end] == QLatin1Char('#'))
-            scan->otherFile = true;
         // "#$Name." is a sheet of another file (after its quoted URL).
         qsizetype before = i - 1;
         if (before >= 0 && formula[before] == QLatin1Char('$'))
@@ -177,7 +173,7 @@ std::optional<QString> RepointSheetRefs(const QString& formula, const SheetRenam
 std::optional<QString> RewriteForCopy(const QString& formula, const BookRefs& refs) {
     Scan scan;
     const QString out = Rewrite(formula, refs.renames, refs.ownNames, &scan);
-    if (!scan.changed && !scan.otherFile && !scan.usesOwnName)
+    if (!scan.changed && !scan.usesOwnName)
         return std::nullopt;
     return out;
 }

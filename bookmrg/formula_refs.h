@@ -43,8 +43,9 @@ std::optional<QString> RepointSheetRefs(const QString& formula, const SheetRenam
 
 // The formula as it must be entered in a copy of its sheet: references to
 // copied sheets lead to the copies. Nothing when the copy made by the office
-// is right already: the formula refers to no other sheet, no other file and
-// no name in `ownNames`.
+// is right already: the formula refers to no other sheet of its book and
+// uses no name in `ownNames` (links to other files stay as the copy has
+// them).
 std::optional<QString> RewriteForCopy(const QString& formula, const BookRefs& refs);
 // Whether the formula refers to a sheet of `refs.notCopied`.
 bool RefersToNotCopied(const QString& formula, const BookRefs& refs);

@@ -174,7 +174,9 @@ TEST_F(UnoFidelity, LaterBooksKeepHiddenSheetsPageSetupArraysAndLinks) {
     EXPECT_EQ(Number(table->Cells(3, 2)->Value()), 50.0);
     EXPECT_EQ(Number(table->Cells(4, 2)->Value()), 70.0);
     EXPECT_EQ(FormulaOf(*table, 3, 2), QStringLiteral("=$Data_2.B2:B3*10"));
-    // The link to another file still leads to that file's sheet.
+    // The link to another file still leads to that file's sheet, and shows
+    // the value the book had from it.
+    EXPECT_EQ(Number(table->Cells(5, 2)->Value()), 777.0);
     EXPECT_TRUE(FormulaOf(*table, 5, 2).endsWith("/books/other.xls'#$Sheet1.B2"))
         << FormulaOf(*table, 5, 2).toStdString();
     // References to the sheet left out keep the values they had in book b.

@@ -56,8 +56,9 @@ TEST(RewriteForCopy, FormulasThatTheCopyMustTakeAgain) {
     // of that name, a text or a sheet of that name are no use of it.
     EXPECT_EQ(rewritten("=A1*rate"), "=A1*rate");
     EXPECT_EQ(rewritten("=RATE(12;-100;1000)+\"Rate\""), "<as copied>");
-    // A link to another file is entered again as it is in the book.
-    EXPECT_EQ(rewritten("='file:///t/o.xls'#$Sheet1.B2"), "='file:///t/o.xls'#$Sheet1.B2");
+    // A link to another file stays as the copy has it (its cached sheets go
+    // along with the copy).
+    EXPECT_EQ(rewritten("='file:///t/o.xls'#$Sheet1.B2"), "<as copied>");
     EXPECT_EQ(rewritten("=B2+C3"), "<as copied>");
 
     EXPECT_TRUE(bookmrg::RefersToNotCopied("=$Memo.B2+1", refs));
