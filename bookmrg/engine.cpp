@@ -199,8 +199,11 @@ bool Consolidation::DeleteExcludedSheets() {
         else
             kept.append(sheet);
     }
-    if (!leftOut.isEmpty())
-        keptValueCells_ += KeepValuesOfReferences(kept, leftOut);
+    if (!leftOut.isEmpty()) {
+        const RepointResult values = KeepValuesOfReferences(kept, leftOut);
+        keptValueCells_ += values.keptValues;
+        refusedCells_ += values.refused;
+    }
     for (int pass = 0; pass < 1000; ++pass) {
         bool deleted = false;
         const int sheets = output_->SheetCount();

@@ -222,8 +222,8 @@ RepointResult RepointCopiedFormulas(sheet::Workbook& source, const QList<CopiedS
     return result;
 }
 
-QStringList KeepValuesOfReferences(const QList<std::shared_ptr<sheet::Worksheet>>& sheets,
-                                   const QSet<QString>& leftOut) {
+RepointResult KeepValuesOfReferences(const QList<std::shared_ptr<sheet::Worksheet>>& sheets,
+                                     const QSet<QString>& leftOut) {
     BookRefs refs;
     refs.notCopied = leftOut;
     RepointResult result;
@@ -237,7 +237,7 @@ QStringList KeepValuesOfReferences(const QList<std::shared_ptr<sheet::Worksheet>
                 values.append(cell);
         KeepValues(sheet, *sheet, values, result);
     }
-    return result.keptValues + result.refused;
+    return result;
 }
 
 int RepointCopiedFormulas(sheet::Workbook& source, const QList<CopiedSheet>& copied) {

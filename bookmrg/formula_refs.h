@@ -74,9 +74,10 @@ struct RepointResult {
 RepointResult RepointCopiedFormulas(sheet::Workbook& source, const QList<CopiedSheet>& copied,
                                     const BookRefs& refs);
 // In these sheets, the formulas that refer to a sheet of `leftOut` (about to
-// be deleted) are replaced by the values they show. Answers those cells.
-QStringList KeepValuesOfReferences(const QList<std::shared_ptr<sheet::Worksheet>>& sheets,
-                                   const QSet<QString>& leftOut);
+// be deleted) are replaced by the values they show: those cells are in
+// `keptValues`, the ones the office refused in `refused`.
+RepointResult KeepValuesOfReferences(const QList<std::shared_ptr<sheet::Worksheet>>& sheets,
+                                     const QSet<QString>& leftOut);
 // The same with only the copied sheets' references (no file, no names).
 int RepointCopiedFormulas(sheet::Workbook& source, const QList<CopiedSheet>& copied);
 

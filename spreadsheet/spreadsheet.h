@@ -170,10 +170,15 @@ public:
     virtual void Activate() = 0;
     // Copy Before/After := target (a sheet of another, or the same,
     // workbook). The copy keeps the name or gets a unique one; it becomes the
-    // active sheet and is returned.
+    // active sheet and is returned. A copy into another workbook stays hidden
+    // when the sheet is, keeps its charts and keeps its links to other files
+    // with their cached values; references to other sheets and the
+    // workbook's names are resolved in the target (callers that copy several
+    // sheets of a book point them at the copies, see Formulas, LocalNames
+    // and Charts).
     // With `withPageSetup`, a copy into another workbook also takes the
     // sheet's page setup (orientation, scale, margins) along; it costs time
-    // for every sheet, so only callers that print the copy ask for it.
+    // for every sheet, so only callers that print or merge ask for it.
     virtual std::shared_ptr<Worksheet> Copy(Where where, Worksheet& target,
                                             bool withPageSetup = false) = 0;
     // Cells(row, column), 1-based.
