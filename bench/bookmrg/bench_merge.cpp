@@ -348,11 +348,7 @@ Figures BareLoop(const QStringList& books, const QString& templatePath, const QS
     auto result = load(work, false);
     Reference<css::sheet::XSpreadsheets2> target(result->getSheets(), UNO_QUERY_THROW);
     Reference<css::container::XIndexAccess> targetIndex(target, UNO_QUERY_THROW);
-    // The drawing layer, so that the charts come along.
-    Reference<css::container::XIndexAccess>(
-        Reference<css::drawing::XDrawPagesSupplier>(result, UNO_QUERY_THROW)->getDrawPages(),
-        UNO_QUERY_THROW)
-        ->getByIndex(0);
+    bool drawLayer = false;
     struct Row {
         QString name, book, source;
     };
@@ -368,6 +364,19 @@ Figures BareLoop(const QStringList& books, const QString& templatePath, const QS
         QList<std::pair<QString, Reference<css::sheet::XSpreadsheet>>> copies;
         bookmrg::SheetRenames renames;
         QSet<QString> stylesSeen;
+        // The drawing layer, once a book with drawings comes, so that its
+        // charts come along.
+        bool drawings = false;
+        Reference<css::beans::XPropertySet>(src, UNO_QUERY_THROW)
+            ->getPropertyValue(OUString("HasDrawPages")) >>= drawings;
+        if (drawings && !drawLayer) {
+            Reference<css::container::XIndexAccess>(
+                Reference<css::drawing::XDrawPagesSupplier>(result, UNO_QUERY_THROW)
+                    ->getDrawPages(),
+                UNO_QUERY_THROW)
+                ->getByIndex(0);
+            drawLayer = true;
+        }
         Reference<css::container::XNameAccess>(
             Reference<css::beans::XPropertySet>(src, UNO_QUERY_THROW)
                 ->getPropertyValue(OUString("ExternalDocLinks")),

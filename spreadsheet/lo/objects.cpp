@@ -407,6 +407,17 @@ QList<DefinedName> LoWorkbook::Names() {
     return out;
 }
 
+bool LoWorkbook::HasDrawLayer() const {
+    bool has = true;
+    try {
+        Reference<XPropertySet>(doc_, UNO_QUERY_THROW)
+            ->getPropertyValue(OUString("HasDrawPages")) >>= has;
+    } catch (const css::uno::Exception&) {
+        // Not known: as if it had one.
+    }
+    return has;
+}
+
 void LoWorkbook::EnsureDrawLayer() {
     if (drawLayer_)
         return;
@@ -673,7 +684,8 @@ std::shared_ptr<Worksheet> LoWorksheet::Copy(Where where, Worksheet& target, boo
             }
             sheets->copyByName(ToOU(name), ToOU(candidate), sal_Int16(position));
         } else {
-            destBook->EnsureDrawLayer();
+            if (book_->HasDrawLayer())
+                destBook->EnsureDrawLayer();
             destBook->CarryExternalLinks(*book_);
             Reference<css::sheet::XSpreadsheets2> sheets2(sheets, UNO_QUERY_THROW);
             index = sheets2->importSheet(book_->Doc(), ToOU(name), position);

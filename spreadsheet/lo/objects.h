@@ -77,6 +77,9 @@ public:
     // a workbook without one (made new, or loaded without drawings) drops
     // the charts and pictures of the sheets it takes in.
     void EnsureDrawLayer();
+    // Whether the document has a drawing layer (charts, pictures, shapes);
+    // a workbook without one has nothing that needs the target's.
+    bool HasDrawLayer() const;
     // Gives `copy`, a sheet just copied in from `from`, the page setup of its
     // source.
     void CarryPageStyle(LoWorksheet& from, const Reference<css::sheet::XSpreadsheet>& copy);
