@@ -158,6 +158,18 @@ Sequence<OUString> PlainStyleProperties(const Reference<css::beans::XMultiProper
     return Sequence<OUString>(names.data(), sal_Int32(names.size()));
 }
 
+// The page style's settings that a printout shows.
+const Sequence<OUString>& PrintedSettings() {
+    static const Sequence<OUString> names = SeqOf<OUString>(
+        {"IsLandscape",      "Width",         "Height",          "PageScale",
+         "ScaleToPages",     "ScaleToPagesX", "ScaleToPagesY",   "LeftMargin",
+         "RightMargin",      "TopMargin",     "BottomMargin",    "CenterHorizontally",
+         "CenterVertically", "PrintGrid",     "PrintHeaders",    "PrintDownFirst",
+         "HeaderIsOn",       "FooterIsOn",    "FirstPageNumber", "PrintFormulas",
+         "PrintZeroValues"});
+    return names;
+}
+
 // Gives a new page style the settings read from another one (keys and values
 // as PlainStyleProperties lists them).
 void FillPageStyle(const Reference<css::beans::XMultiPropertySet>& style,
@@ -229,11 +241,14 @@ void LoWorkbook::CarryPageStyle(LoWorksheet& from,
             UNO_QUERY_THROW);
         Reference<css::beans::XMultiPropertySet> original(sourceStyles->getByName(name),
                                                           UNO_QUERY_THROW);
-        const Sequence<OUString> keys = PlainStyleProperties(original);
-        const Sequence<Any> values = original->getPropertyValues(keys);
+        // Styles are compared by what a printout shows; all their settings
+        // are read only for a style that is added.
+        Sequence<Any> printed;
         OUString use = name;
         for (int n = 2;; ++n) {
             if (!targetStyles->hasByName(use)) {
+                const Sequence<OUString> keys = PlainStyleProperties(original);
+                const Sequence<Any> values = original->getPropertyValues(keys);
                 Reference<css::beans::XMultiPropertySet> style(
                     Factory()->createInstance(OUString("com.sun.star.style.PageStyle")),
                     UNO_QUERY_THROW);
@@ -241,9 +256,11 @@ void LoWorkbook::CarryPageStyle(LoWorksheet& from,
                 FillPageStyle(style, keys, values);
                 break;
             }
+            if (!printed.hasElements())
+                printed = original->getPropertyValues(PrintedSettings());
             Reference<css::beans::XMultiPropertySet> there(targetStyles->getByName(use),
                                                            UNO_QUERY_THROW);
-            if (there->getPropertyValues(keys) == values)
+            if (there->getPropertyValues(PrintedSettings()) == printed)
                 break;
             use = name + "_" + OUString::number(n);
         }
