@@ -701,7 +701,7 @@ std::shared_ptr<Worksheet> LoWorksheet::Copy(Where where, Worksheet& target, boo
             }
             sheets->copyByName(ToOU(name), ToOU(candidate), sal_Int16(position));
         } else {
-            if (book_->HasDrawLayer())
+            if (!destBook->DrawLayerReady() && book_->HasDrawLayer())
                 destBook->EnsureDrawLayer();
             destBook->CarryExternalLinks(*book_);
             Reference<css::sheet::XSpreadsheets2> sheets2(sheets, UNO_QUERY_THROW);

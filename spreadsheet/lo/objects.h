@@ -80,6 +80,7 @@ public:
     // Whether the document has a drawing layer (charts, pictures, shapes);
     // a workbook without one has nothing that needs the target's.
     bool HasDrawLayer() const;
+    bool DrawLayerReady() const { return drawLayer_; }
     // Gives `copy`, a sheet just copied in from `from`, the page setup of its
     // source.
     void CarryPageStyle(LoWorksheet& from, const Reference<css::sheet::XSpreadsheet>& copy);
