@@ -19,6 +19,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <functional>
+
 #include <unistd.h>
 
 namespace bookmrg {
@@ -252,6 +254,23 @@ bool Consolidation::DeleteExcludedSheets() {
             MsgIcon::Exclamation);
         return false;
     }
+    // Formulas of the kept sheets that refer to a sheet about to be left out
+    // keep the values they show.
+    QList<std::shared_ptr<sheet::Worksheet>> kept;
+    QSet<QString> leftOut;
+    for (int i = 1; i <= count; ++i) {
+        std::shared_ptr<sheet::Worksheet> sheet = output_->Worksheets(i);
+        const QString name = sheet->Name();
+        if (IsExcludedSheet(name) == 1)
+            leftOut.insert(name);
+        else
+            kept.append(sheet);
+    }
+    if (!leftOut.isEmpty()) {
+        const RepointResult values = KeepValuesOfReferences(kept, leftOut);
+        keptValueCells_ += values.keptValues;
+        refusedCells_ += values.refused;
+    }
     for (int pass = 0; pass < 1000; ++pass) {
         bool deleted = false;
         const int sheets = output_->SheetCount();
@@ -313,7 +332,8 @@ void Consolidation::MergeOneBook(const QString& bookPath) {
         names.append(source_->Worksheets(i)->Name());
 
     sheet::ProgressView& view = sheet::ProgressWindow();
-    // The copies of this book, whose formulas may refer to each other.
+    // The copies of this book, whose formulas, names and charts may refer to
+    // each other.
     QList<CopiedSheet> copied;
     for (const QString& name : names) {
         if (sheet::IsCancelRequested())
@@ -327,10 +347,13 @@ void Consolidation::MergeOneBook(const QString& bookPath) {
             limit_ = true;
             break;
         }
+        std::shared_ptr<sheet::Worksheet> original;
         std::shared_ptr<sheet::Worksheet> copy;
         try {
-            copy = source_->Worksheets(name)->Copy(sheet::Where::After,
-                                                   *output_->Worksheets(lastSheetName_));
+            original = source_->Worksheets(name);
+            // With its page setup: the merged book prints as the books did.
+            copy = original->Copy(sheet::Where::After, *output_->Worksheets(lastSheetName_),
+                                  /*withPageSetup=*/true);
         } catch (const sheet::SheetError&) {
             limit_ = true;
             break;
@@ -340,15 +363,42 @@ void Consolidation::MergeOneBook(const QString& bookPath) {
         const QString newName = KeepSheetNameShort(*output_, *copy, name);
         records_.append({newName, bookPath, name});
         lastSheetName_ = newName;
-        copied.append({name, copy});
+        copied.append({name, copy, original});
     }
-    // References between the sheets of this book lead to their copies, not
-    // to the source file.
-    RepointCopiedFormulas(*source_, copied);
+    CarryOverReferences(names, copied);
     if (limit_)
         return; // the source workbook stays open, as when the copy failed
     source_->Close();
     source_.reset();
+}
+
+void Consolidation::CarryOverReferences(const QStringList& sheetNames,
+                                        const QList<CopiedSheet>& copied) {
+    if (copied.isEmpty())
+        return;
+    // References between the sheets of this book lead to their copies;
+    // formulas that refer to its sheets that were not copied keep their values.
+    BookRefs refs;
+    for (const CopiedSheet& s : copied)
+        refs.renames.insert(s.sourceName, s.copy->Name());
+    for (const QString& name : sheetNames)
+        if (!refs.renames.contains(name))
+            refs.notCopied.insert(name);
+    auto tolerant = [](const std::function<void()>& step) {
+        try {
+            step();
+        } catch (const sheet::SheetError& error) {
+            if (error.Number() == sheet::kErrServerGone)
+                throw;
+        }
+    };
+    // The book's names keep their meaning in its copies, also where book 1
+    // defines a name of the same name otherwise.
+    tolerant([&] { CarryBookNames(*source_, *output_, copied, refs); });
+    const RepointResult formulas = RepointCopiedFormulas(*source_, copied, refs);
+    refusedCells_ += formulas.refused;
+    keptValueCells_ += formulas.keptValues;
+    tolerant([&] { RepointCopiedCharts(*source_, copied, refs); });
 }
 
 bool Consolidation::SaveResultBook(const QString& baseName) {
@@ -379,6 +429,38 @@ bool Consolidation::SaveResultBook(const QString& baseName) {
         return false;
     }
     return true;
+}
+
+namespace {
+
+// Up to ten cells, one a line, and how many more there are.
+QString CellList(const QStringList& cells) {
+    constexpr int kShown = 10;
+    QStringList shown = cells.mid(0, kShown);
+    if (cells.size() > kShown)
+        shown << QStringLiteral("ほか %1 件").arg(cells.size() - kShown);
+    return shown.join(kCr);
+}
+
+} // namespace
+
+void Consolidation::ReportCellsToCheck() {
+    QString text;
+    if (!keptValueCells_.isEmpty())
+        text += QStringLiteral("次のセルは、まとめなかったシートを参照していたため、"
+                               "元のブックでの値にしました。") +
+                kCr + CellList(keptValueCells_);
+    if (!refusedCells_.isEmpty()) {
+        if (!text.isEmpty())
+            text += kCr + kCr;
+        text += QStringLiteral("次のセルの数式を、まとめたブックのシートを参照するように"
+                               "直せませんでした。") +
+                kCr + CellList(refusedCells_);
+    }
+    if (text.isEmpty())
+        return;
+    Say(text + kCr + kCr + QStringLiteral("結果のブックで確認してください。"),
+        MsgIcon::Exclamation);
 }
 
 void Consolidation::CloseSpreadsheet() {
@@ -415,6 +497,8 @@ void ConsolidateBooks(const RunParams& params, ProgramHost& host) {
         }
         run.MergeBooks();
         saved = run.SaveResultBook(run.BaseName());
+        if (saved)
+            run.ReportCellsToCheck();
     } catch (const sheet::SheetError& error) {
         // The application failed in a way no step expects (it ended, or it
         // stopped answering): nothing more can be done with it.

@@ -4,6 +4,7 @@
 // new workbook, behind the sheets of a copy of the first book, and a sheet
 // list with a link to every sheet is put in front.
 
+#include "bookmrg/formula_refs.h"
 #include "bookmrg/password_prompt.h"
 #include "bookmrg/run_params.h"
 #include "spreadsheet/spreadsheet.h"
@@ -72,6 +73,10 @@ public:
     // when the save failed (reported).
     bool SaveResultBook(const QString& baseName);
     void BuildSheetIndex();
+    // Tells the user which cells hold a book's value instead of a formula
+    // that referred to a sheet not merged, and which kept a formula that
+    // could not be pointed at the merged book's sheets (nothing when none).
+    void ReportCellsToCheck();
     void CloseSpreadsheet();
 
     int IsExcludedSheet(const QString& sheetName) const;
@@ -79,6 +84,10 @@ public:
     // anything, the settings included.
     bool TemplateMissing() const { return templateMissing_; }
     const QList<SheetRecord>& Records() const { return records_; }
+    // Cells ("Sheet!B4") whose formula the office refused to take re-pointed.
+    const QStringList& RefusedCells() const { return refusedCells_; }
+    // Cells that referred to a sheet not merged and now hold the book's value.
+    const QStringList& KeptValueCells() const { return keptValueCells_; }
     bool LimitReached() const { return limit_; }
     QString BaseName() const;
     QString OutputFile() const;
@@ -89,6 +98,10 @@ private:
     // fit.
     bool CheckClassicLimits();
     bool CopyFirstBook();
+    // After the copies of one book: its names, the formulas and the charts of
+    // the copies point at the copies (or at the book's file for sheets left
+    // out).
+    void CarryOverReferences(const QStringList& sheetNames, const QList<CopiedSheet>& copied);
     bool DeleteExcludedSheets();
     // Opens a workbook, asking for its password while it is refused as
     // protected. `shownPath` is the path the user knows the book by.
@@ -105,6 +118,8 @@ private:
     QString lastSheetName_;
     QString workingCopy_; // book 1's copy that the output is built in
     QString openError_;   // "number text" of the last failed open
+    QStringList refusedCells_;
+    QStringList keptValueCells_;
     bool limit_ = false;
     bool templateMissing_ = false;
     // Passwords the books were opened with, and books whose password was

@@ -1,5 +1,7 @@
 #include "bookmrg/formula_refs.h"
 
+#include "spreadsheet/cell_address.h"
+
 namespace bookmrg {
 
 namespace {
@@ -42,12 +44,19 @@ qsizetype SkipQuoted(const QString& f, qsizetype at, QChar quote, QString* inner
     return i;
 }
 
-} // namespace
+// What a formula holds besides its rewritten text.
+struct Scan {
+    bool changed = false;     // a sheet reference was rewritten
+    bool usesOwnName = false; // it uses one of the copies' own names
+    QSet<QString> sheets;     // the sheets of its own book it refers to
+};
 
-std::optional<QString> RepointSheetRefs(const QString& formula, const SheetRenames& renames) {
+// Rewrites the sheet references of a formula, a name's content or a chart
+// range: sheets in `renames` by their copies' names.
+QString Rewrite(const QString& formula, const SheetRenames& renames, const QSet<QString>& ownNames,
+                Scan* scan) {
     QString out;
     out.reserve(formula.size() + 16);
-    bool changed = false;
     qsizetype i = 0;
     while (i < formula.size()) {
         const QChar c = formula[i];
@@ -61,7 +70,8 @@ std::optional<QString> RepointSheetRefs(const QString& formula, const SheetRenam
         // that does not continue a name or a cell reference.
         QString name;
         qsizetype end = i;
-        if (c == QLatin1Char('\'')) {
+        const bool quoted = c == QLatin1Char('\'');
+        if (quoted) {
             end = SkipQuoted(formula, i, c, &name);
         } else if (IsNameChar(c) && (i == 0 || (!IsNameChar(formula[i - 1]) &&
                                                 formula[i - 1] != QLatin1Char('.')))) {
@@ -80,49 +90,234 @@ std::optional<QString> RepointSheetRefs(const QString& formula, const SheetRenam
         const bool otherFile = before >= 0 && formula[before] == QLatin1Char('#');
         const bool isSheetRef = end < formula.size() && formula[end] == QLatin1Char('.') &&
                                 StartsCellRef(formula, end + 1);
-        const auto renamed = renames.constFind(name);
-        if (isSheetRef && !otherFile && renamed != renames.constEnd()) {
-            out += Quoted(renamed.value());
-            changed = true;
-        } else {
-            out += QStringView(formula).mid(i, end - i);
+        if (isSheetRef && !otherFile) {
+            scan->sheets.insert(name);
+            const auto renamed = renames.constFind(name);
+            if (renamed != renames.constEnd()) {
+                out += Quoted(renamed.value());
+                scan->changed = true;
+                i = end;
+                continue;
+            }
+        } else if (!quoted && !isSheetRef && !ownNames.isEmpty() &&
+                   (end >= formula.size() || formula[end] != QLatin1Char('(')) &&
+                   ownNames.contains(name.toUpper())) {
+            scan->usesOwnName = true;
         }
+        out += QStringView(formula).mid(i, end - i);
         i = end;
     }
-    if (!changed)
+    return out;
+}
+
+bool AnyOf(const QSet<QString>& sheets, const QSet<QString>& among) {
+    for (const QString& s : sheets)
+        if (among.contains(s))
+            return true;
+    return false;
+}
+
+QString CellName(const QString& sheetName, int row, int column) {
+    return sheetName + QLatin1Char('!') + sheet::A1Address(row, column, row, column);
+}
+
+std::shared_ptr<sheet::Worksheet> SourceOf(sheet::Workbook& source, const CopiedSheet& s) {
+    return s.source ? s.source : source.Worksheets(s.sourceName);
+}
+
+// Runs a step on one sheet; a refusal of the office skips it, a lost office
+// ends everything.
+template <typename F> bool Tolerant(F&& step) {
+    try {
+        step();
+        return true;
+    } catch (const sheet::SheetError& error) {
+        if (error.Number() == sheet::kErrServerGone)
+            throw;
+        return false;
+    }
+}
+
+// Puts into `copy` the values that the formulas (cells of `from`) show,
+// over the whole area of an array formula.
+void KeepValues(const std::shared_ptr<sheet::Worksheet>& from, sheet::Worksheet& copy,
+                const QList<sheet::FormulaCell>& cells, RepointResult& result) {
+    for (const sheet::FormulaCell& cell : cells) {
+        const int rows = qMax(1, cell.arrayRows);
+        const int columns = qMax(1, cell.arrayColumns);
+        const bool kept = Tolerant([&] {
+            QList<QList<sheet::CellValue>> area;
+            for (int r = 0; r < rows; ++r) {
+                area.append(QList<sheet::CellValue>());
+                for (int c = 0; c < columns; ++c)
+                    area.last().append(from->Cells(cell.row + r, cell.column + c)->Value());
+            }
+            copy.Range(sheet::A1Address(cell.row, cell.column, cell.row + rows - 1,
+                                        cell.column + columns - 1))
+                ->SetValues(area);
+        });
+        (kept ? result.keptValues : result.refused) << CellName(copy.Name(), cell.row, cell.column);
+    }
+}
+
+} // namespace
+
+std::optional<QString> RepointSheetRefs(const QString& formula, const SheetRenames& renames) {
+    Scan scan;
+    const QString out = Rewrite(formula, renames, {}, &scan);
+    if (!scan.changed)
         return std::nullopt;
     return out;
 }
 
-int RepointCopiedFormulas(sheet::Workbook& source, const QList<CopiedSheet>& copied) {
-    SheetRenames renames;
-    for (const CopiedSheet& s : copied)
-        renames.insert(s.sourceName, s.copy->Name());
-    int set = 0;
+std::optional<QString> RewriteForCopy(const QString& formula, const BookRefs& refs) {
+    Scan scan;
+    const QString out = Rewrite(formula, refs.renames, refs.ownNames, &scan);
+    if (!scan.changed && !scan.usesOwnName)
+        return std::nullopt;
+    return out;
+}
+
+bool RefersToNotCopied(const QString& formula, const BookRefs& refs) {
+    if (refs.notCopied.isEmpty())
+        return false;
+    Scan scan;
+    Rewrite(formula, {}, {}, &scan);
+    return AnyOf(scan.sheets, refs.notCopied);
+}
+
+RepointResult RepointCopiedFormulas(sheet::Workbook& source, const QList<CopiedSheet>& copied,
+                                    const BookRefs& refs) {
+    RepointResult result;
     for (const CopiedSheet& s : copied) {
         QList<sheet::FormulaCell> formulas;
-        try {
-            formulas = source.Worksheets(s.sourceName)->Formulas();
-        } catch (const sheet::SheetError& error) {
-            if (error.Number() == sheet::kErrServerGone)
-                throw;
+        if (!Tolerant([&] { formulas = SourceOf(source, s)->Formulas(); })) {
+            result.refused << s.copy->Name();
             continue;
         }
         QList<sheet::FormulaCell> repointed;
-        for (const sheet::FormulaCell& cell : formulas)
-            if (const std::optional<QString> f = RepointSheetRefs(cell.formula, renames))
-                repointed.append({cell.row, cell.column, *f});
+        QList<sheet::FormulaCell> values;
+        for (const sheet::FormulaCell& cell : formulas) {
+            if (RefersToNotCopied(cell.formula, refs))
+                values.append(cell);
+            else if (const std::optional<QString> f = RewriteForCopy(cell.formula, refs))
+                repointed.append({cell.row, cell.column, *f, cell.arrayRows, cell.arrayColumns});
+        }
+        KeepValues(SourceOf(source, s), *s.copy, values, result);
         if (repointed.isEmpty())
             continue;
-        try {
-            s.copy->SetFormulas(repointed);
-            set += int(repointed.size());
-        } catch (const sheet::SheetError& error) {
-            if (error.Number() == sheet::kErrServerGone)
-                throw;
+        if (Tolerant([&] { s.copy->SetFormulas(repointed); })) {
+            result.set += int(repointed.size());
+            continue;
+        }
+        // One formula the office refuses fails its whole block: the others
+        // still go in, one at a time, and the refused are reported.
+        for (const sheet::FormulaCell& cell : repointed) {
+            if (Tolerant([&] { s.copy->SetFormulas({cell}); }))
+                ++result.set;
+            else
+                result.refused << CellName(s.copy->Name(), cell.row, cell.column);
         }
     }
-    return set;
+    return result;
+}
+
+RepointResult KeepValuesOfReferences(const QList<std::shared_ptr<sheet::Worksheet>>& sheets,
+                                     const QSet<QString>& leftOut) {
+    BookRefs refs;
+    refs.notCopied = leftOut;
+    RepointResult result;
+    for (const std::shared_ptr<sheet::Worksheet>& sheet : sheets) {
+        QList<sheet::FormulaCell> cells;
+        if (!Tolerant([&] { cells = sheet->Formulas(); }))
+            continue;
+        QList<sheet::FormulaCell> values;
+        for (const sheet::FormulaCell& cell : cells)
+            if (RefersToNotCopied(cell.formula, refs))
+                values.append(cell);
+        KeepValues(sheet, *sheet, values, result);
+    }
+    return result;
+}
+
+int RepointCopiedFormulas(sheet::Workbook& source, const QList<CopiedSheet>& copied) {
+    BookRefs refs;
+    for (const CopiedSheet& s : copied)
+        refs.renames.insert(s.sourceName, s.copy->Name());
+    return RepointCopiedFormulas(source, copied, refs).set;
+}
+
+void CarryBookNames(sheet::Workbook& source, sheet::Workbook& output,
+                    const QList<CopiedSheet>& copied, BookRefs& refs) {
+    if (copied.isEmpty())
+        return;
+    const QList<sheet::DefinedName> names = source.Names();
+    if (names.isEmpty())
+        return;
+    QHash<QString, QString> outputNames;
+    for (const sheet::DefinedName& n : output.Names())
+        outputNames.insert(n.name.toUpper(), n.content);
+    QList<sheet::DefinedName> own;
+    for (const sheet::DefinedName& n : names) {
+        Scan scan;
+        const QString content = Rewrite(n.content, refs.renames, {}, &scan);
+        const auto there = outputNames.constFind(n.name.toUpper());
+        if (there != outputNames.constEnd() && there.value() == content)
+            continue; // the output's name means the same
+        own.append({n.name, content});
+    }
+    if (own.isEmpty())
+        return;
+    for (const CopiedSheet& s : copied) {
+        // A sheet's own name of the source goes before the book's.
+        QSet<QString> local;
+        Tolerant([&] {
+            for (const sheet::DefinedName& n : s.copy->LocalNames())
+                local.insert(n.name.toUpper());
+        });
+        for (const sheet::DefinedName& n : own)
+            if (!local.contains(n.name.toUpper()))
+                Tolerant([&] { s.copy->SetLocalName(n); });
+    }
+    for (const sheet::DefinedName& n : own)
+        refs.ownNames.insert(n.name.toUpper());
+}
+
+int RepointCopiedCharts(sheet::Workbook& source, const QList<CopiedSheet>& copied,
+                        const BookRefs& refs) {
+    int changed = 0;
+    for (const CopiedSheet& s : copied) {
+        QList<sheet::ChartData> sourceCharts;
+        if (!Tolerant([&] { sourceCharts = SourceOf(source, s)->Charts(); }) ||
+            sourceCharts.isEmpty())
+            continue;
+        QList<sheet::ChartData> copyCharts;
+        if (!Tolerant([&] { copyCharts = s.copy->Charts(); }))
+            continue;
+        for (qsizetype i = 0; i < sourceCharts.size(); ++i) {
+            // The copy's chart of the same name, else the one at the same place.
+            const sheet::ChartData* target = nullptr;
+            for (const sheet::ChartData& c : copyCharts)
+                if (c.name == sourceCharts[i].name)
+                    target = &c;
+            if (!target && i < copyCharts.size())
+                target = &copyCharts[i];
+            if (!target)
+                continue;
+            QStringList wanted;
+            bool plotsOtherSheets = false;
+            for (const QString& range : sourceCharts[i].ranges) {
+                Scan scan;
+                wanted << Rewrite(range, refs.renames, {}, &scan);
+                plotsOtherSheets = plotsOtherSheets || AnyOf(scan.sheets, refs.notCopied);
+            }
+            if (plotsOtherSheets || wanted == target->ranges)
+                continue;
+            if (Tolerant([&] { s.copy->SetChartRanges(target->name, wanted); }))
+                ++changed;
+        }
+    }
+    return changed;
 }
 
 } // namespace bookmrg

@@ -1,15 +1,19 @@
 #pragma once
 
-// Formulas of copied sheets that refer to other sheets of their own book.
-// The office turns such a reference into a link to the source file when a
-// sheet is copied into another workbook; the link loses its sheet name in the
-// saved .xls. These functions point the references at the copies instead.
+// Formulas, names and charts of copied sheets that refer to other sheets of
+// their own book. The office turns such a reference into a link to the source
+// file when a sheet is copied into another workbook (the link loses its sheet
+// name in the saved .xls), resolves the book's names against the output's
+// names of the same name, and leaves charts plotting the output's sheet of
+// the source sheet's name. These functions point everything at the copies.
 
 #include "spreadsheet/spreadsheet.h"
 
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 #include <optional>
@@ -19,21 +23,75 @@ namespace bookmrg {
 // Sheet name in the source book -> the name of its copy in the output.
 using SheetRenames = QHash<QString, QString>;
 
+// How the references of one book's copies are rewritten.
+struct BookRefs {
+    // Copied sheets: a reference leads to the copy.
+    SheetRenames renames;
+    // The book's sheets that were not copied (left out, or not reached): a
+    // formula that refers to one keeps the value it had in the book.
+    QSet<QString> notCopied;
+    // Names (upper case) that the copies define for themselves: formulas
+    // that use them are entered again so that they read the copy's own.
+    QSet<QString> ownNames;
+};
+
 // The formula (office notation, see sheet::FormulaCell) with every reference
 // to a sheet named in `renames` written with the copy's name; references to
 // other files and to sheets not in `renames` are kept as they are. Nothing
 // when the formula refers to none of those sheets.
 std::optional<QString> RepointSheetRefs(const QString& formula, const SheetRenames& renames);
 
+// The formula as it must be entered in a copy of its sheet: references to
+// copied sheets lead to the copies. Nothing when the copy made by the office
+// is right already: the formula refers to no other sheet of its book and
+// uses no name in `ownNames` (links to other files stay as the copy has
+// them).
+std::optional<QString> RewriteForCopy(const QString& formula, const BookRefs& refs);
+// Whether the formula refers to a sheet of `refs.notCopied`.
+bool RefersToNotCopied(const QString& formula, const BookRefs& refs);
+
 struct CopiedSheet {
     QString sourceName;
     std::shared_ptr<sheet::Worksheet> copy;
+    // The sheet in the source book; looked up by name when not given.
+    std::shared_ptr<sheet::Worksheet> source = nullptr;
+};
+
+// What re-pointing did: the cells set; the cells whose formula the office
+// refused ("Sheet!B4"), which keep what the copy made of them; the cells that
+// referred to sheets not copied and now hold the book's value.
+struct RepointResult {
+    int set = 0;
+    QStringList refused;
+    QStringList keptValues;
 };
 
 // For every copied sheet, reads the formulas of its source sheet and sets in
-// the copy those that refer to sheets of the same book, pointed at their
-// copies. A formula the office refuses leaves that cell as the copy made it.
-// Answers the number of cells set.
+// the copy those that RewriteForCopy rewrites. A block the office refuses is
+// entered again cell by cell; the cells it still refuses are reported. A
+// formula that refers to a sheet not copied is replaced by its value in the
+// book.
+RepointResult RepointCopiedFormulas(sheet::Workbook& source, const QList<CopiedSheet>& copied,
+                                    const BookRefs& refs);
+// In these sheets, the formulas that refer to a sheet of `leftOut` (about to
+// be deleted) are replaced by the values they show: those cells are in
+// `keptValues`, the ones the office refused in `refused`.
+RepointResult KeepValuesOfReferences(const QList<std::shared_ptr<sheet::Worksheet>>& sheets,
+                                     const QSet<QString>& leftOut);
+// The same with only the copied sheets' references (no file, no names).
 int RepointCopiedFormulas(sheet::Workbook& source, const QList<CopiedSheet>& copied);
+
+// Gives the copies the book's workbook-level names that the output does not
+// already define alike, as names of each copy's own, their references
+// rewritten as for formulas. Adds those names to `refs.ownNames`.
+void CarryBookNames(sheet::Workbook& source, sheet::Workbook& output,
+                    const QList<CopiedSheet>& copied, BookRefs& refs);
+
+// Points the charts of the copies at the copied sheets: each copy's charts
+// plot what their source charts plot, with the references rewritten as for
+// formulas (a chart that also plots a sheet not copied is left as the copy
+// has it). Answers the charts changed.
+int RepointCopiedCharts(sheet::Workbook& source, const QList<CopiedSheet>& copied,
+                        const BookRefs& refs);
 
 } // namespace bookmrg

@@ -12,6 +12,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <exception>
 #include <memory>
@@ -99,6 +100,24 @@ struct FormulaCell {
     int row = 0;
     int column = 0;
     QString formula;
+    // An array formula covers arrayRows x arrayColumns cells from this one
+    // (its top-left cell); 0 for an ordinary formula.
+    int arrayRows = 0;
+    int arrayColumns = 0;
+};
+
+// A defined name and what it stands for, in the notation of FormulaCell
+// without the leading "=" ("$Data.$B$1", "0.2").
+struct DefinedName {
+    QString name;
+    QString content;
+};
+
+// A chart on a sheet: its object name and the cell ranges it plots, in the
+// notation of FormulaCell ("$Data.$A$1:$B$5").
+struct ChartData {
+    QString name;
+    QStringList ranges;
 };
 
 struct BorderFormat {
@@ -174,10 +193,15 @@ public:
     virtual void Activate() = 0;
     // Copy Before/After := target (a sheet of another, or the same,
     // workbook). The copy keeps the name or gets a unique one; it becomes the
-    // active sheet and is returned.
+    // active sheet and is returned. A copy into another workbook stays hidden
+    // when the sheet is, keeps its charts and keeps its links to other files
+    // with their cached values; references to other sheets and the
+    // workbook's names are resolved in the target (callers that copy several
+    // sheets of a book point them at the copies, see Formulas, LocalNames
+    // and Charts).
     // With `withPageSetup`, a copy into another workbook also takes the
     // sheet's page setup (orientation, scale, margins) along; it costs time
-    // for every sheet, so only callers that print the copy ask for it.
+    // for every sheet, so only callers that print or merge ask for it.
     virtual std::shared_ptr<Worksheet> Copy(Where where, Worksheet& target,
                                             bool withPageSetup = false) = 0;
     // Cells(row, column), 1-based.
@@ -187,14 +211,25 @@ public:
     // Range("B3"), Range("D2:D18") or Range("<workbook-level name>").
     virtual std::shared_ptr<::sheet::Range> Range(const QString& addressOrName) = 0;
     virtual ::sheet::Hyperlinks& Hyperlinks() = 0;
-    // Every formula cell of the sheet, row by row.
+    // Every formula cell of the sheet, row by row; an array formula once, at
+    // its top-left cell.
     virtual QList<FormulaCell> Formulas() = 0;
     // The part of the sheet that holds content (UsedRange without the cells
     // that are only formatted).
     virtual CellExtent ContentExtent() = 0;
     // Puts each formula into its cell, as Cells(row, column).SetFormula
-    // would; neighbouring cells go together in one call.
+    // would; neighbouring cells go together in one call. An array formula
+    // is entered over its whole area.
     virtual void SetFormulas(const QList<FormulaCell>& cells) = 0;
+    // Names that hold on this sheet only (sheet-scoped); they take precedence
+    // over workbook-level names of the same name in the sheet's formulas.
+    virtual QList<DefinedName> LocalNames() = 0;
+    // Adds or replaces a sheet-scoped name.
+    virtual void SetLocalName(const DefinedName& name) = 0;
+    // The charts placed on the sheet, and a new set of ranges for one of
+    // them (the series keep their look).
+    virtual QList<ChartData> Charts() = 0;
+    virtual void SetChartRanges(const QString& chart, const QStringList& ranges) = 0;
 };
 
 class Workbook {
@@ -207,6 +242,8 @@ public:
     virtual QString FullName() const = 0;
     // Sheets.Count.
     virtual int SheetCount() const = 0;
+    // The workbook-level names.
+    virtual QList<DefinedName> Names() = 0;
     // Worksheets(index), 1-based.
     virtual std::shared_ptr<Worksheet> Worksheets(int index) = 0;
     // Worksheets(name); letter case is ignored as the application does.

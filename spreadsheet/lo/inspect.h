@@ -39,3 +39,21 @@ void SaveProtectedCopy(Workbook& book, const QString& path, const QString& passw
 bool LeaveUnsavedDocument(const QString& pipeName);
 
 } // namespace sheet::lo
+
+namespace sheet::lo {
+
+// Workbook contents for fidelity tests and benchmarks.
+
+// Defines a workbook-level name (content in the notation of FormulaCell,
+// without "=").
+void DefineName(Workbook& book, const QString& name, const QString& content);
+// Shows or hides a sheet; whether it is shown.
+void SetSheetVisible(Worksheet& sheet, bool visible);
+bool SheetVisible(Worksheet& sheet);
+// Places a chart of the given ranges ("$Data.$A$1:$B$5", first row and
+// column as labels) on a sheet.
+void AddChart(Worksheet& sheet, const QString& name, const QStringList& ranges);
+// Enters an array formula over a range.
+void SetArrayFormula(Range& range, const QString& formula);
+
+} // namespace sheet::lo

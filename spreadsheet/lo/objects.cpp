@@ -3,6 +3,7 @@
 #include "spreadsheet/cell_address.h"
 #include "spreadsheet/palette.h"
 
+#include <com/sun/star/awt/Rectangle.hpp>
 #include <com/sun/star/beans/NamedValue.hpp>
 #include <com/sun/star/beans/PropertyAttribute.hpp>
 #include <com/sun/star/beans/PropertyValue.hpp>
@@ -15,6 +16,7 @@
 #include <com/sun/star/document/MacroExecMode.hpp>
 #include <com/sun/star/document/UpdateDocMode.hpp>
 #include <com/sun/star/document/XTypeDetection.hpp>
+#include <com/sun/star/drawing/XDrawPagesSupplier.hpp>
 #include <com/sun/star/frame/XComponentLoader.hpp>
 #include <com/sun/star/frame/XLoadable.hpp>
 #include <com/sun/star/frame/XModel.hpp>
@@ -24,11 +26,16 @@
 #include <com/sun/star/lang/XMultiServiceFactory.hpp>
 #include <com/sun/star/sheet/CellFlags.hpp>
 #include <com/sun/star/sheet/FormulaResult.hpp>
+#include <com/sun/star/sheet/XArrayFormulaRange.hpp>
 #include <com/sun/star/sheet/XCellRangeAddressable.hpp>
 #include <com/sun/star/sheet/XCellRangeData.hpp>
 #include <com/sun/star/sheet/XCellRangeFormula.hpp>
 #include <com/sun/star/sheet/XCellRangeReferrer.hpp>
 #include <com/sun/star/sheet/XCellRangesQuery.hpp>
+#include <com/sun/star/sheet/XExternalDocLink.hpp>
+#include <com/sun/star/sheet/XExternalDocLinks.hpp>
+#include <com/sun/star/sheet/XExternalSheetCache.hpp>
+#include <com/sun/star/sheet/XNamedRange.hpp>
 #include <com/sun/star/sheet/XNamedRanges.hpp>
 #include <com/sun/star/sheet/XPrintAreas.hpp>
 #include <com/sun/star/sheet/XSheetCellCursor.hpp>
@@ -43,6 +50,8 @@
 #include <com/sun/star/table/TableBorder2.hpp>
 #include <com/sun/star/table/XCell.hpp>
 #include <com/sun/star/table/XColumnRowRange.hpp>
+#include <com/sun/star/table/XTableChart.hpp>
+#include <com/sun/star/table/XTableChartsSupplier.hpp>
 #include <com/sun/star/text/XText.hpp>
 #include <com/sun/star/text/XTextContent.hpp>
 #include <com/sun/star/text/XTextCursor.hpp>
@@ -158,87 +167,220 @@ css::table::CellRangeAddress AddressOf(const Reference<css::table::XCellRange>& 
     return a->getRangeAddress();
 }
 
+// The page style's settings that are plain values (orientation, scale,
+// margins, headers on or off...): the writable properties that are not
+// objects of their document. The scale is one setting of three kinds (a
+// percentage, a number of pages, pages across and down): setting one resets
+// the others, so the four scale properties come last, apart.
+const std::vector<OUString>& ScaleProperties() {
+    static const std::vector<OUString> scaling = {"PageScale", "ScaleToPages", "ScaleToPagesX",
+                                                  "ScaleToPagesY"};
+    return scaling;
+}
+
+Sequence<OUString> PlainStyleProperties(const Reference<css::beans::XMultiPropertySet>& style) {
+    const std::vector<OUString>& scaling = ScaleProperties();
+    std::vector<OUString> names;
+    for (const css::beans::Property& p : style->getPropertySetInfo()->getProperties())
+        if (!(p.Attributes & css::beans::PropertyAttribute::READONLY) &&
+            p.Type.getTypeClass() != css::uno::TypeClass_INTERFACE &&
+            std::find(scaling.begin(), scaling.end(), p.Name) == scaling.end())
+            names.push_back(p.Name);
+    names.insert(names.end(), scaling.begin(), scaling.end());
+    return Sequence<OUString>(names.data(), sal_Int32(names.size()));
+}
+
+// The page style's settings that a printout shows.
+const Sequence<OUString>& PrintedSettings() {
+    static const Sequence<OUString> names = SeqOf<OUString>(
+        {"IsLandscape",      "Width",         "Height",          "PageScale",
+         "ScaleToPages",     "ScaleToPagesX", "ScaleToPagesY",   "LeftMargin",
+         "RightMargin",      "TopMargin",     "BottomMargin",    "CenterHorizontally",
+         "CenterVertically", "PrintGrid",     "PrintHeaders",    "PrintDownFirst",
+         "HeaderIsOn",       "FooterIsOn",    "FirstPageNumber", "PrintFormulas",
+         "PrintZeroValues"});
+    return names;
+}
+
+// Gives a new page style the settings read from another one (keys and values
+// as PlainStyleProperties lists them).
+void FillPageStyle(const Reference<css::beans::XMultiPropertySet>& style,
+                   const Sequence<OUString>& keys, const Sequence<Any>& values) {
+    const sal_Int32 plain = keys.getLength() - 4;
+    const Sequence<OUString> plainKeys(keys.getConstArray(), plain);
+    const Sequence<Any> plainValues(values.getConstArray(), plain);
+    try {
+        style->setPropertyValues(plainKeys, plainValues);
+    } catch (const css::uno::Exception&) {
+        // One refused value: set them one by one, skipping the refused.
+        Reference<XPropertySet> single(style, UNO_QUERY_THROW);
+        for (sal_Int32 i = 0; i < plain; ++i) {
+            try {
+                single->setPropertyValue(keys[i], values[i]);
+            } catch (const css::uno::Exception&) {
+            }
+        }
+    }
+    sal_Int16 pages = 0, across = 0, down = 0;
+    values[plain + 1] >>= pages;
+    values[plain + 2] >>= across;
+    values[plain + 3] >>= down;
+    Reference<XPropertySet> single(style, UNO_QUERY_THROW);
+    if (pages > 0) {
+        single->setPropertyValue(keys[plain + 1], values[plain + 1]);
+    } else if (across > 0 || down > 0) {
+        single->setPropertyValue(keys[plain + 2], values[plain + 2]);
+        single->setPropertyValue(keys[plain + 3], values[plain + 3]);
+    } else {
+        single->setPropertyValue(keys[plain], values[plain]);
+    }
+}
+
+} // namespace
+
 // A sheet copied into another workbook keeps its page setup (orientation,
 // scale, margins) when the caller asks: the office's import gives it the
-// target's default page style unless a style of the same name is there. The source's style is
-// added to the target under its name, once per workbook; sheets of later books
-// with a style of a name already there use that one.
-void CarryPageStyle(const Reference<css::sheet::XSpreadsheetDocument>& from,
-                    const Reference<css::sheet::XSpreadsheet>& fromSheet,
-                    const Reference<css::sheet::XSpreadsheetDocument>& to,
-                    const Reference<css::sheet::XSpreadsheet>& copy) {
-    Reference<XPropertySet> source(fromSheet, UNO_QUERY_THROW);
+// target's default page style, or the target's style of the same name, which
+// in books made alike ("Default", "PageStyle_Data") usually holds other
+// settings. The source's style is looked for among the target's styles of
+// that name and its numbered variants ("Default_2"); the first with the same
+// settings is used, else a new one is added under the first free name. The
+// answer is kept per source book and style.
+void LoWorkbook::CarryPageStyle(LoWorksheet& from,
+                                const Reference<css::sheet::XSpreadsheet>& copy) {
+    Reference<XPropertySet> source(from.Sheet(), UNO_QUERY_THROW);
     Reference<XPropertySet> target(copy, UNO_QUERY_THROW);
     const OUString pageStyle("PageStyle");
     OUString name;
     OUString current;
     source->getPropertyValue(pageStyle) >>= name;
-    target->getPropertyValue(pageStyle) >>= current;
-    if (name.isEmpty() || name == current)
+    if (name.isEmpty())
         return;
-    const OUString family("PageStyles");
-    Reference<css::container::XNameContainer> targetStyles(
-        Reference<css::style::XStyleFamiliesSupplier>(to, UNO_QUERY_THROW)
-            ->getStyleFamilies()
-            ->getByName(family),
-        UNO_QUERY_THROW);
-    if (!targetStyles->hasByName(name)) {
+    const QString key = from.Book()->Name() + QLatin1Char('\n') + from.Book()->FullName() +
+                        QLatin1Char('\n') + ToQ(name);
+    auto known = pageStyles_.constFind(key);
+    if (known == pageStyles_.constEnd()) {
+        const OUString family("PageStyles");
         Reference<css::container::XNameAccess> sourceStyles(
-            Reference<css::style::XStyleFamiliesSupplier>(from, UNO_QUERY_THROW)
+            Reference<css::style::XStyleFamiliesSupplier>(from.Book()->Doc(), UNO_QUERY_THROW)
+                ->getStyleFamilies()
+                ->getByName(family),
+            UNO_QUERY_THROW);
+        Reference<css::container::XNameContainer> targetStyles(
+            Reference<css::style::XStyleFamiliesSupplier>(doc_, UNO_QUERY_THROW)
                 ->getStyleFamilies()
                 ->getByName(family),
             UNO_QUERY_THROW);
         Reference<css::beans::XMultiPropertySet> original(sourceStyles->getByName(name),
                                                           UNO_QUERY_THROW);
-        Reference<css::beans::XMultiPropertySet> style(
-            Reference<css::lang::XMultiServiceFactory>(to, UNO_QUERY_THROW)
-                ->createInstance(OUString("com.sun.star.style.PageStyle")),
-            UNO_QUERY_THROW);
-        targetStyles->insertByName(name, Any(style));
-        // Plain values only, in two calls: the writable properties of the
-        // style (header and footer texts are objects of the source document).
-        // The scale is one setting of three kinds (a percentage, a number
-        // of pages, pages across and down): setting one resets the others,
-        // so only the one in use is set, after the rest.
-        static const std::vector<OUString> scaling = {"PageScale", "ScaleToPages", "ScaleToPagesX",
-                                                      "ScaleToPagesY"};
-        std::vector<OUString> names;
-        for (const css::beans::Property& p : original->getPropertySetInfo()->getProperties())
-            if (!(p.Attributes & css::beans::PropertyAttribute::READONLY) &&
-                p.Type.getTypeClass() != css::uno::TypeClass_INTERFACE &&
-                std::find(scaling.begin(), scaling.end(), p.Name) == scaling.end())
-                names.push_back(p.Name);
-        const Sequence<OUString> keys(names.data(), sal_Int32(names.size()));
-        const Sequence<Any> values = original->getPropertyValues(keys);
-        try {
-            style->setPropertyValues(keys, values);
-        } catch (const css::uno::Exception&) {
-            // One refused value: set them one by one, skipping the refused.
-            Reference<XPropertySet> single(style, UNO_QUERY_THROW);
-            for (sal_Int32 i = 0; i < keys.getLength(); ++i) {
-                try {
-                    single->setPropertyValue(keys[i], values[i]);
-                } catch (const css::uno::Exception&) {
-                }
+        // Styles are compared by what a printout shows; all their settings
+        // are read only for a style that is added.
+        Sequence<Any> printed;
+        OUString use = name;
+        for (int n = 2;; ++n) {
+            if (!targetStyles->hasByName(use)) {
+                const Sequence<OUString> keys = PlainStyleProperties(original);
+                const Sequence<Any> values = original->getPropertyValues(keys);
+                Reference<css::beans::XMultiPropertySet> style(
+                    Factory()->createInstance(OUString("com.sun.star.style.PageStyle")),
+                    UNO_QUERY_THROW);
+                targetStyles->insertByName(use, Any(style));
+                FillPageStyle(style, keys, values);
+                break;
             }
+            if (!printed.hasElements())
+                printed = original->getPropertyValues(PrintedSettings());
+            Reference<css::beans::XMultiPropertySet> there(targetStyles->getByName(use),
+                                                           UNO_QUERY_THROW);
+            if (there->getPropertyValues(PrintedSettings()) == printed)
+                break;
+            use = name + "_" + OUString::number(n);
         }
-        const Sequence<Any> scale =
-            original->getPropertyValues(Sequence<OUString>(scaling.data(), 4));
-        sal_Int16 pages = 0, across = 0, down = 0;
-        scale[1] >>= pages;
-        scale[2] >>= across;
-        scale[3] >>= down;
-        Reference<XPropertySet> single(style, UNO_QUERY_THROW);
-        if (pages > 0) {
-            single->setPropertyValue(scaling[1], scale[1]);
-        } else if (across > 0 || down > 0) {
-            single->setPropertyValue(scaling[2], scale[2]);
-            single->setPropertyValue(scaling[3], scale[3]);
-        } else {
-            single->setPropertyValue(scaling[0], scale[0]);
+        known = pageStyles_.insert(key, ToQ(use));
+    }
+    target->getPropertyValue(pageStyle) >>= current;
+    if (ToQ(current) != known.value())
+        target->setPropertyValue(pageStyle, Any(ToOU(known.value())));
+}
+
+void LoWorkbook::CarryExternalLinks(LoWorkbook& from) {
+    const QString key = from.Name() + QLatin1Char('\n') + from.FullName();
+    if (linksCarried_.contains(key))
+        return;
+    linksCarried_.insert(key);
+    const OUString property("ExternalDocLinks");
+    Reference<css::sheet::XExternalDocLinks> sourceLinks(
+        Reference<XPropertySet>(from.Doc(), UNO_QUERY_THROW)->getPropertyValue(property),
+        UNO_QUERY_THROW);
+    const Sequence<OUString> urls = sourceLinks->getElementNames();
+    if (!urls.hasElements())
+        return;
+    Reference<css::sheet::XExternalDocLinks> links(
+        Reference<XPropertySet>(doc_, UNO_QUERY_THROW)->getPropertyValue(property),
+        UNO_QUERY_THROW);
+    for (const OUString& url : urls) {
+        Reference<css::container::XNameAccess> sourceLink(sourceLinks->getByName(url),
+                                                          UNO_QUERY_THROW);
+        Reference<css::sheet::XExternalDocLink> link = links->addDocLink(url);
+        for (const OUString& sheetName : sourceLink->getElementNames()) {
+            Reference<css::sheet::XExternalSheetCache> sourceCache(sourceLink->getByName(sheetName),
+                                                                   UNO_QUERY_THROW);
+            // Not dynamic: the saved workbook holds what the source held,
+            // and the file is not read behind the user's back.
+            Reference<css::sheet::XExternalSheetCache> cache =
+                link->addSheetCache(sheetName, false);
+            for (const sal_Int32 row : sourceCache->getAllRows())
+                for (const sal_Int32 column : sourceCache->getAllColumns(row))
+                    cache->setCellValue(column, row, sourceCache->getCellValue(column, row));
         }
     }
-    target->setPropertyValue(pageStyle, Any(name));
+}
+
+namespace {
+
+// A range of the notation of ChartData: "$Data.$A$1:$B$5" or
+// "$'O''Brien'.$A$1:$B$5".
+QString RangeText(const QString& sheetName, const css::table::CellRangeAddress& a) {
+    QString quoted = sheetName;
+    quoted.replace(QLatin1Char('\''), QStringLiteral("''"));
+    auto cell = [](sal_Int32 column, sal_Int32 row) {
+        return QLatin1Char('$') + ColumnLetters(column + 1) + QLatin1Char('$') +
+               QString::number(row + 1);
+    };
+    return QStringLiteral("$'") + quoted + QStringLiteral("'.") + cell(a.StartColumn, a.StartRow) +
+           QLatin1Char(':') + cell(a.EndColumn, a.EndRow);
+}
+
+// The sheet name and the cell part of such a range text; false when it has
+// no sheet part.
+bool SplitRangeText(const QString& text, QString* sheetName, QString* cells) {
+    qsizetype i = 0;
+    if (i < text.size() && text[i] == QLatin1Char('$'))
+        ++i;
+    QString name;
+    if (i < text.size() && text[i] == QLatin1Char('\'')) {
+        ++i;
+        for (; i < text.size(); ++i) {
+            if (text[i] == QLatin1Char('\'')) {
+                if (i + 1 < text.size() && text[i + 1] == QLatin1Char('\'')) {
+                    name += QLatin1Char('\'');
+                    ++i;
+                    continue;
+                }
+                ++i;
+                break;
+            }
+            name += text[i];
+        }
+    } else {
+        while (i < text.size() && text[i] != QLatin1Char('.'))
+            name += text[i++];
+    }
+    if (i >= text.size() || text[i] != QLatin1Char('.') || name.isEmpty())
+        return false;
+    *sheetName = name;
+    *cells = text.mid(i + 1);
+    return true;
 }
 
 // The columns and rows repeated on every printed page: part of a sheet's
@@ -317,6 +459,46 @@ int LoWorkbook::SheetCount() const {
         count = sheets->getCount();
     });
     return count;
+}
+
+QList<DefinedName> LoWorkbook::Names() {
+    session_->CheckOpen();
+    QList<DefinedName> out;
+    Call(QStringLiteral("名前を取得できません。"), [&] {
+        Reference<XPropertySet> props(doc_, UNO_QUERY_THROW);
+        Reference<css::container::XNameAccess> names(
+            props->getPropertyValue(OUString("NamedRanges")), UNO_QUERY_THROW);
+        for (const OUString& name : names->getElementNames()) {
+            Reference<css::sheet::XNamedRange> range(names->getByName(name), UNO_QUERY_THROW);
+            out.append({ToQ(name), ToQ(range->getContent())});
+        }
+    });
+    return out;
+}
+
+bool LoWorkbook::HasDrawLayer() const {
+    bool has = true;
+    try {
+        Reference<XPropertySet>(doc_, UNO_QUERY_THROW)
+            ->getPropertyValue(OUString("HasDrawPages")) >>= has;
+    } catch (const css::uno::Exception&) {
+        // Not known: as if it had one.
+    }
+    return has;
+}
+
+void LoWorkbook::EnsureDrawLayer() {
+    if (drawLayer_)
+        return;
+    Call(QStringLiteral("図形の層を用意できません。"), [&] {
+        // Asking for a draw page makes the document's drawing layer.
+        Reference<css::container::XIndexAccess> pages(
+            Reference<css::drawing::XDrawPagesSupplier>(doc_, UNO_QUERY_THROW)->getDrawPages(),
+            UNO_QUERY_THROW);
+        if (pages->getCount() > 0)
+            pages->getByIndex(0);
+    });
+    drawLayer_ = true;
 }
 
 const Reference<css::sheet::XSpreadsheets>& LoWorkbook::Sheets() const {
@@ -633,14 +815,26 @@ std::shared_ptr<Worksheet> LoWorksheet::Copy(Where where, Worksheet& target, boo
             }
             sheets->copyByName(ToOU(name), ToOU(candidate), sal_Int16(position));
         } else {
+            if (!destBook->DrawLayerReady() && book_->HasDrawLayer())
+                destBook->EnsureDrawLayer();
+            destBook->CarryExternalLinks(*book_);
             Reference<css::sheet::XSpreadsheets2> sheets2(sheets, UNO_QUERY_THROW);
             index = sheets2->importSheet(book_->Doc(), ToOU(name), position);
         }
         Reference<css::container::XIndexAccess> byIndex(sheets, UNO_QUERY_THROW);
         copied.set(byIndex->getByIndex(index), UNO_QUERY_THROW);
-        if (withPageSetup && destBook.get() != book_.get()) {
-            CarryPageStyle(book_->Doc(), sheet_, destBook->Doc(), copied);
-            CarryPrintTitles(sheet_, copied, index);
+        if (destBook.get() != book_.get()) {
+            if (withPageSetup) {
+                destBook->CarryPageStyle(*this, copied);
+                CarryPrintTitles(sheet_, copied, index);
+            }
+            // The import shows every copy; a hidden sheet stays hidden.
+            bool visible = true;
+            Reference<XPropertySet>(sheet_, UNO_QUERY_THROW)
+                ->getPropertyValue(OUString("IsVisible")) >>= visible;
+            if (!visible)
+                Reference<XPropertySet>(copied, UNO_QUERY_THROW)
+                    ->setPropertyValue(OUString("IsVisible"), Any(false));
         }
         copiedIndex = index;
     });
@@ -703,6 +897,16 @@ QList<FormulaCell> LoWorksheet::Formulas() {
             query->queryContentCells(css::sheet::CellFlags::FORMULA);
         if (!ranges.is())
             return;
+        // Array formulas read "{=...}" in every cell they cover; each is
+        // reported once, with its area.
+        QList<css::table::CellRangeAddress> arrays;
+        auto inArray = [&](sal_Int32 column, sal_Int32 row) {
+            for (const auto& a : arrays)
+                if (column >= a.StartColumn && column <= a.EndColumn && row >= a.StartRow &&
+                    row <= a.EndRow)
+                    return true;
+            return false;
+        };
         const Sequence<css::table::CellRangeAddress> blocks = ranges->getRangeAddresses();
         for (const css::table::CellRangeAddress& a : blocks) {
             Reference<css::sheet::XCellRangeFormula> block(
@@ -712,8 +916,26 @@ QList<FormulaCell> LoWorksheet::Formulas() {
             for (sal_Int32 r = 0; r < rows.getLength(); ++r) {
                 for (sal_Int32 c = 0; c < rows[r].getLength(); ++c) {
                     const OUString& f = rows[r][c];
-                    if (f.startsWith("="))
-                        out.append({int(a.StartRow + r + 1), int(a.StartColumn + c + 1), ToQ(f)});
+                    const sal_Int32 row = a.StartRow + r;
+                    const sal_Int32 column = a.StartColumn + c;
+                    if (f.startsWith("{=") && f.endsWith("}")) {
+                        if (inArray(column, row))
+                            continue;
+                        Reference<css::sheet::XSheetCellCursor> cursor =
+                            sheet_->createCursorByRange(Reference<css::sheet::XSheetCellRange>(
+                                sheet_->getCellRangeByPosition(column, row, column, row),
+                                UNO_QUERY_THROW));
+                        cursor->collapseToCurrentArray();
+                        const auto area =
+                            AddressOf(Reference<css::table::XCellRange>(cursor, UNO_QUERY_THROW));
+                        arrays.append(area);
+                        out.append({int(area.StartRow + 1), int(area.StartColumn + 1),
+                                    ToQ(f.copy(1, f.getLength() - 2)),
+                                    int(area.EndRow - area.StartRow + 1),
+                                    int(area.EndColumn - area.StartColumn + 1)});
+                    } else if (f.startsWith("=")) {
+                        out.append({int(row + 1), int(column + 1), ToQ(f)});
+                    }
                 }
             }
         }
@@ -740,6 +962,86 @@ CellExtent LoWorksheet::ContentExtent() {
         }
     });
     return extent;
+}
+
+QList<DefinedName> LoWorksheet::LocalNames() {
+    book_->Sess().CheckOpen();
+    QList<DefinedName> out;
+    Call(QStringLiteral("シート '%1' の名前を取得できません。").arg(Name()), [&] {
+        Reference<css::container::XNameAccess> names(
+            Reference<XPropertySet>(sheet_, UNO_QUERY_THROW)
+                ->getPropertyValue(OUString("NamedRanges")),
+            UNO_QUERY_THROW);
+        for (const OUString& name : names->getElementNames()) {
+            Reference<css::sheet::XNamedRange> range(names->getByName(name), UNO_QUERY_THROW);
+            out.append({ToQ(name), ToQ(range->getContent())});
+        }
+    });
+    return out;
+}
+
+void LoWorksheet::SetLocalName(const DefinedName& name) {
+    book_->Sess().CheckOpen();
+    Call(QStringLiteral("シート '%1' に名前 '%2' を設定できません。").arg(Name(), name.name), [&] {
+        Reference<css::sheet::XNamedRanges> names(Reference<XPropertySet>(sheet_, UNO_QUERY_THROW)
+                                                      ->getPropertyValue(OUString("NamedRanges")),
+                                                  UNO_QUERY_THROW);
+        const OUString key = ToOU(name.name);
+        if (names->hasByName(key)) {
+            Reference<css::sheet::XNamedRange>(names->getByName(key), UNO_QUERY_THROW)
+                ->setContent(ToOU(name.content));
+        } else {
+            css::table::CellAddress base;
+            base.Sheet = sal_Int16(Index());
+            names->addNewByName(key, ToOU(name.content), base, 0);
+        }
+    });
+}
+
+QList<ChartData> LoWorksheet::Charts() {
+    book_->Sess().CheckOpen();
+    QList<ChartData> out;
+    Call(QStringLiteral("シート '%1' のグラフを取得できません。").arg(Name()), [&] {
+        Reference<css::container::XNameAccess> charts(
+            Reference<css::table::XTableChartsSupplier>(sheet_, UNO_QUERY_THROW)->getCharts(),
+            UNO_QUERY_THROW);
+        const Sequence<OUString> names = charts->getElementNames();
+        if (!names.hasElements())
+            return;
+        const Sequence<OUString> sheetNames = book_->Sheets()->getElementNames();
+        for (const OUString& name : names) {
+            Reference<css::table::XTableChart> chart(charts->getByName(name), UNO_QUERY_THROW);
+            ChartData data{ToQ(name), {}};
+            for (const css::table::CellRangeAddress& a : chart->getRanges())
+                if (a.Sheet >= 0 && a.Sheet < sheetNames.getLength())
+                    data.ranges.append(RangeText(ToQ(sheetNames[a.Sheet]), a));
+            out.append(data);
+        }
+    });
+    return out;
+}
+
+void LoWorksheet::SetChartRanges(const QString& chart, const QStringList& ranges) {
+    book_->Sess().CheckOpen();
+    const QString refused = QStringLiteral("グラフ '%1' の範囲を設定できません。").arg(chart);
+    Call(refused, [&] {
+        Reference<css::container::XNameAccess> charts(
+            Reference<css::table::XTableChartsSupplier>(sheet_, UNO_QUERY_THROW)->getCharts(),
+            UNO_QUERY_THROW);
+        Reference<css::table::XTableChart> target(charts->getByName(ToOU(chart)), UNO_QUERY_THROW);
+        Reference<css::container::XNameAccess> sheets(book_->Sheets(), UNO_QUERY_THROW);
+        Sequence<css::table::CellRangeAddress> addresses(ranges.size());
+        auto* out = addresses.getArray();
+        for (const QString& text : ranges) {
+            QString sheetName, cells;
+            if (!SplitRangeText(text, &sheetName, &cells) || !sheets->hasByName(ToOU(sheetName)))
+                throw SheetError(kErrMethodFailed, refused, text);
+            Reference<css::sheet::XSpreadsheet> on(sheets->getByName(ToOU(sheetName)),
+                                                   UNO_QUERY_THROW);
+            *out++ = AddressOf(on->getCellRangeByName(ToOU(cells)));
+        }
+        target->setRanges(addresses);
+    });
 }
 
 namespace {
@@ -802,7 +1104,23 @@ void LoWorksheet::SetFormulas(const QList<FormulaCell>& cells) {
             throw SheetError(
                 kErrMethodFailed,
                 QStringLiteral("セル (%1, %2) は指定できません。").arg(cell.row).arg(cell.column));
-    for (const Block& b : FormulaBlocks(cells)) {
+    // Array formulas over their areas, the others in blocks.
+    QList<FormulaCell> plain;
+    for (const FormulaCell& cell : cells) {
+        if (cell.arrayRows < 1 || cell.arrayColumns < 1) {
+            plain.append(cell);
+            continue;
+        }
+        Call(QStringLiteral("配列数式を設定できません。"), [&] {
+            Reference<css::sheet::XArrayFormulaRange> area(
+                sheet_->getCellRangeByPosition(cell.column - 1, cell.row - 1,
+                                               cell.column + cell.arrayColumns - 2,
+                                               cell.row + cell.arrayRows - 2),
+                UNO_QUERY_THROW);
+            area->setArrayFormula(ToOU(cell.formula));
+        });
+    }
+    for (const Block& b : FormulaBlocks(plain)) {
         Call(QStringLiteral("数式を設定できません。"), [&] {
             Sequence<Sequence<OUString>> rows(b.r2 - b.r1 + 1);
             auto* row = rows.getArray();

@@ -12,6 +12,7 @@
 #include <com/sun/star/table/XCellRange.hpp>
 
 #include <QHash>
+#include <QSet>
 
 #include <functional>
 #include <vector>
@@ -50,6 +51,7 @@ public:
     QString Name() const override { return name_; }
     QString FullName() const override { return fullName_; }
     int SheetCount() const override;
+    QList<DefinedName> Names() override;
     std::shared_ptr<Worksheet> Worksheets(int index) override;
     std::shared_ptr<Worksheet> Worksheets(const QString& name) override;
     int FileFormat() const override { return format_; }
@@ -73,6 +75,22 @@ public:
     // The active workbook and sheet of the object model (workbooks have no
     // view to follow them).
     void MakeActiveSheet(const Reference<css::sheet::XSpreadsheet>& sheet);
+    // Makes the document's drawing layer exist before sheets are copied in:
+    // a workbook without one (made new, or loaded without drawings) drops
+    // the charts and pictures of the sheets it takes in.
+    void EnsureDrawLayer();
+    // Whether the document has a drawing layer (charts, pictures, shapes);
+    // a workbook without one has nothing that needs the target's.
+    bool HasDrawLayer() const;
+    bool DrawLayerReady() const { return drawLayer_; }
+    // Gives `copy`, a sheet just copied in from `from`, the page setup of its
+    // source.
+    void CarryPageStyle(LoWorksheet& from, const Reference<css::sheet::XSpreadsheet>& copy);
+    // Takes over the cached sheets and values of the links to other files
+    // that `from` holds, once per source workbook: formulas of copied sheets
+    // that refer to those files then keep their sheet names and values when
+    // saved, without the files being read.
+    void CarryExternalLinks(LoWorkbook& from);
 
 private:
     // Gives formulas with a text result a stored result before a save.
@@ -87,6 +105,11 @@ private:
     QHash<QString, sal_Int32> formatKeys_;
     mutable Reference<css::sheet::XSpreadsheets> sheets_;
     mutable Reference<css::lang::XMultiServiceFactory> factory_;
+    bool drawLayer_ = false;
+    // Source book and page style -> the page style its copies use here.
+    QHash<QString, QString> pageStyles_;
+    // Source workbooks whose links have been taken over.
+    QSet<QString> linksCarried_;
 };
 
 class LoWorksheet : public Worksheet, public std::enable_shared_from_this<LoWorksheet> {
@@ -105,6 +128,10 @@ public:
     QList<FormulaCell> Formulas() override;
     CellExtent ContentExtent() override;
     void SetFormulas(const QList<FormulaCell>& cells) override;
+    QList<DefinedName> LocalNames() override;
+    void SetLocalName(const DefinedName& name) override;
+    QList<ChartData> Charts() override;
+    void SetChartRanges(const QString& chart, const QStringList& ranges) override;
 
     const std::shared_ptr<LoWorkbook>& Book() const { return book_; }
     const Reference<css::sheet::XSpreadsheet>& Sheet() const { return sheet_; }

@@ -42,6 +42,31 @@ TEST(RepointSheetRefs, EverythingElseIsLeftAsItWas) {
     EXPECT_EQ(Repointed("=A1.B2", renames), "<unchanged>");
 }
 
+TEST(RewriteForCopy, FormulasThatTheCopyMustTakeAgain) {
+    bookmrg::BookRefs refs;
+    refs.renames = {{"Data", "Data_2"}};
+    refs.notCopied = {"Memo"};
+    refs.ownNames = {"RATE"};
+    auto rewritten = [&](const QString& f) {
+        const auto out = bookmrg::RewriteForCopy(f, refs);
+        return out ? out->toStdString() : std::string("<as copied>");
+    };
+    EXPECT_EQ(rewritten("=$Data.B2*2"), "=$'Data_2'.B2*2");
+    // A name the copies define for themselves, in any letter case; a function
+    // of that name, a text or a sheet of that name are no use of it.
+    EXPECT_EQ(rewritten("=A1*rate"), "=A1*rate");
+    EXPECT_EQ(rewritten("=RATE(12;-100;1000)+\"Rate\""), "<as copied>");
+    // A link to another file stays as the copy has it (its cached sheets go
+    // along with the copy).
+    EXPECT_EQ(rewritten("='file:///t/o.xls'#$Sheet1.B2"), "<as copied>");
+    EXPECT_EQ(rewritten("=B2+C3"), "<as copied>");
+
+    EXPECT_TRUE(bookmrg::RefersToNotCopied("=$Memo.B2+1", refs));
+    EXPECT_TRUE(bookmrg::RefersToNotCopied("=SUM($'Memo'.B2:B3)", refs));
+    EXPECT_FALSE(bookmrg::RefersToNotCopied("=\"$Memo.B2\"&$Data.A1", refs));
+    EXPECT_FALSE(bookmrg::RefersToNotCopied("='file:///t/o.xls'#$Memo.A1", refs));
+}
+
 class FormulaMerge : public bookmrg_test::EngineTest {
 protected:
     // A book of a data sheet and a summary whose formula sums the data sheet.
@@ -68,7 +93,8 @@ TEST_F(FormulaMerge, EachBooksReferencesLeadToItsOwnCopies) {
     const QString a = SummaryBook("a.xls", 1);
     const QString b = SummaryBook("b.xls", 2, "Memo");
     const QString c = SummaryBook("c.xls", 3, "Memo");
-    // "Memo" of book c is left out: its reference is not touched.
+    // "Memo" of book c is left out: the formula that refers to it keeps its
+    // value in the book, and the user is told.
     Run(Params({a, b, c}, "Memo", QString(), "1"));
     const auto out = Output();
     ASSERT_TRUE(out);
@@ -78,11 +104,12 @@ TEST_F(FormulaMerge, EachBooksReferencesLeadToItsOwnCopies) {
     EXPECT_EQ(FormulaAt(*out, "集計", "B2"), "=SUM($Data.B2:$Data.B3)");
     EXPECT_EQ(FormulaAt(*out, "集計_2", "B2"), "=SUM($'Data_2'.B2:$'Data_2'.B3)");
     EXPECT_EQ(FormulaAt(*out, "集計_3", "B2"), "=SUM($'Data_3'.B2:$'Data_3'.B3)");
-    EXPECT_EQ(FormulaAt(*out, "集計_3", "B4"), "=$'Memo'.A1");
+    EXPECT_EQ(FormulaAt(*out, "集計_3", "B4"), "");
     // Only cells that name another sheet are set again, a sheet's together.
     EXPECT_EQ(office.Log().filter(".SetFormulas ").join(QLatin1Char('|')),
               QStringLiteral("Worksheets(集計_2).SetFormulas 1|Worksheets(集計_3).SetFormulas 1"));
-    EXPECT_EQ(messages.Count(), 0);
+    ASSERT_EQ(messages.Count(), 1);
+    EXPECT_TRUE(messages.LastText().contains("\r集計_3!B4\r")) << messages.LastText().toStdString();
 }
 
 TEST_F(FormulaMerge, SheetsCopiedBeforeTheLimitStillLeadToEachOther) {
@@ -94,8 +121,72 @@ TEST_F(FormulaMerge, SheetsCopiedBeforeTheLimitStillLeadToEachOther) {
     ASSERT_TRUE(out);
     EXPECT_EQ(out->SheetNames(), QStringList({"Data", "集計", "Data_2", "集計_2"}));
     EXPECT_EQ(FormulaAt(*out, "集計_2", "B2"), "=SUM($'Data_2'.B2:$'Data_2'.B3)");
-    // The reference to the sheet that could not be copied is left alone.
-    EXPECT_EQ(FormulaAt(*out, "集計_2", "B4"), "=$'Memo'.A1");
+    // The formula that refers to the sheet that could not be copied keeps its
+    // value in the book.
+    EXPECT_EQ(FormulaAt(*out, "集計_2", "B4"), "");
+    EXPECT_TRUE(messages.LastText().contains("集計_2!B4")) << messages.LastText().toStdString();
+}
+
+TEST_F(FormulaMerge, ARefusedFormulaIsReportedAndTheOthersStillGoIn) {
+    const QString a = SummaryBook("a.xls", 1);
+    const QString b = SummaryBook("b.xls", 2);
+    fakesheet::Book book = *fakesheet::ReadBook(b);
+    book.sheets[1].cells["C2"].formula = "=$Data.B2";
+    ASSERT_TRUE(fakesheet::WriteBook(b, book));
+    // The block fails, then the second of its cells alone.
+    office.FailOn("Worksheets(集計_2).SetFormulas");
+    office.FailOn("Worksheets(集計_2).SetFormulas", 1);
+    Run(Params({a, b}));
+    const auto out = Output();
+    ASSERT_TRUE(out);
+    EXPECT_EQ(FormulaAt(*out, "集計_2", "B2"), "=SUM($'Data_2'.B2:$'Data_2'.B3)");
+    ASSERT_EQ(messages.Count(), 1);
+    EXPECT_TRUE(messages.LastText().contains("\r集計_2!C2\r")) << messages.LastText().toStdString();
+}
+
+TEST_F(FormulaMerge, BookOnesFormulasOnASheetLeftOutKeepTheirValues) {
+    const QString a = SummaryBook("a.xls", 1, "Memo");
+    fakesheet::Book book = *fakesheet::ReadBook(a);
+    book.sheets[1].cells["B4"].value = 7.0; // what the formula shows
+    ASSERT_TRUE(fakesheet::WriteBook(a, book));
+    Run(Params({a}, "Memo", QString(), "1"));
+    const auto out = Output();
+    ASSERT_TRUE(out);
+    EXPECT_EQ(out->SheetNames(), QStringList({"シート一覧", "Data", "集計"}));
+    EXPECT_EQ(FormulaAt(*out, "集計", "B4"), "");
+    EXPECT_EQ(out->Find("集計")->At("B4").value, sheet::CellValue(7.0));
+    // The other formulas are as they were.
+    EXPECT_EQ(FormulaAt(*out, "集計", "B2"), "=SUM($Data.B2:$Data.B3)");
+    ASSERT_EQ(messages.Count(), 1);
+    EXPECT_TRUE(messages.LastText().contains("\r集計!B4\r")) << messages.LastText().toStdString();
+}
+
+TEST_F(FormulaMerge, ABooksOwnNamesAndChartsFollowItsCopies) {
+    const QString a = SummaryBook("a.xls", 1);
+    const QString b = SummaryBook("b.xls", 2);
+    for (const auto& [path, rate] : {std::pair{a, "0.1"}, std::pair{b, "0.2"}}) {
+        fakesheet::Book book = *fakesheet::ReadBook(path);
+        book.names["Rate"] = rate;
+        book.names["Same"] = "42";
+        book.sheets[1].cells["C2"].formula = "=B2*Rate";
+        book.sheets[1].charts["売上"] = QStringList{"$'Data'.$B$2:$B$3"};
+        ASSERT_TRUE(fakesheet::WriteBook(path, book));
+    }
+    Run(Params({a, b}));
+    const auto out = Output();
+    ASSERT_TRUE(out);
+    EXPECT_EQ(messages.Count(), 0);
+    // Book b's Rate differs from the output's: each copy of b has its own,
+    // and the formula using it is entered again. "Same" means the same.
+    for (const QString& sheet : QStringList{"Data_2", "集計_2"}) {
+        EXPECT_EQ(out->Find(sheet)->localNames.value("Rate"), "0.2");
+        EXPECT_FALSE(out->Find(sheet)->localNames.contains("Same"));
+    }
+    EXPECT_TRUE(out->Find("集計")->localNames.isEmpty());
+    EXPECT_EQ(office.Calls("Worksheets(集計_2).SetFormulas").size(), 1);
+    // The chart of b's copy plots b's copied data.
+    EXPECT_EQ(out->Find("集計")->charts.value("売上"), QStringList({"$'Data'.$B$2:$B$3"}));
+    EXPECT_EQ(out->Find("集計_2")->charts.value("売上"), QStringList({"$'Data_2'.$B$2:$B$3"}));
 }
 
 } // namespace

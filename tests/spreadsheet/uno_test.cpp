@@ -503,6 +503,50 @@ TEST(LibreOfficeBackend, ShippedTemplatesHoldTheSheetList) {
     app->Quit();
 }
 
+// A new workbook takes in the chart of a copied sheet: the calculator's
+// template sheet keeps its chart in the saved report, and so does a sheet of
+// a workbook made here.
+TEST(LibreOfficeBackend, ACopyIntoANewWorkbookKeepsItsCharts) {
+    const QString bin = qEnvironmentVariable("SUITE_BIN_DIR");
+    ASSERT_FALSE(bin.isEmpty());
+    QTemporaryDir dir;
+    auto app = NewApp();
+    auto made = app->Workbooks().Add();
+    made->Worksheets(1)->SetName(QStringLiteral("Data"));
+    made->Worksheets(1)->Range(QStringLiteral("A1:B3"))->SetValues(
+        {{QStringLiteral("年"), QStringLiteral("額")}, {1.0, 10.0}, {2.0, 20.0}});
+    sheet::lo::AddChart(*made->Worksheets(1), QStringLiteral("推移"), {"$Data.$A$1:$B$3"});
+    const QString source = dir.filePath(QStringLiteral("chart.xls"));
+    made->SaveAs(source);
+    made->Close();
+
+    struct Case {
+        QString file, sheet;
+    };
+    for (const Case& c : {Case{bin + QStringLiteral("/COSTCMPX.EXL"), QString()},
+                          Case{source, QStringLiteral("Data")}}) {
+        SCOPED_TRACE(c.file.toStdString());
+        auto from = app->Workbooks().Open(c.file, {true, {}});
+        auto sheet = c.sheet.isEmpty() ? from->Worksheets(1) : from->Worksheets(c.sheet);
+        const int charts = int(sheet->Charts().size());
+        ASSERT_GT(charts, 0);
+        auto target = app->Workbooks().Add();
+        auto copy = sheet->Copy(Where::Before, *target->Worksheets(1), true);
+        const QString name = copy->Name();
+        const QString path = dir.filePath(QStringLiteral("work.xls"));
+        target->SaveAs(path);
+        target->Close();
+        from->Close();
+        auto reopened = app->Workbooks().Open(path, {true, {}});
+        const QList<sheet::ChartData> kept = reopened->Worksheets(name)->Charts();
+        EXPECT_EQ(int(kept.size()), charts);
+        for (const sheet::ChartData& chart : kept)
+            EXPECT_FALSE(chart.ranges.isEmpty()) << chart.name.toStdString();
+        reopened->Close();
+    }
+    app->Quit();
+}
+
 // A user's own instance (on the user's profile, here in a scratch home) is
 // found, asked to close through the gate's auto-close and gone.
 TEST(LibreOfficeBackend, GateClosesTheUsersOwnInstance) {

@@ -164,7 +164,9 @@ public:
                     stored = sheet::WithoutTextPrefix(*s);
                 const int row = rect_.r1 + r;
                 const int column = rect_.c1 + c;
-                sheet_->cells[sheet::A1Address(row, column, row, column)].value = stored;
+                Cell& cell = sheet_->cells[sheet::A1Address(row, column, row, column)];
+                cell.value = stored;
+                cell.formula.clear(); // a value replaces a formula
             }
         }
     }
@@ -380,6 +382,37 @@ public:
         for (const sheet::FormulaCell& f : cells)
             sheet_->cells[sheet::A1Address(f.row, f.column, f.row, f.column)].formula = f.formula;
     }
+    QList<sheet::DefinedName> LocalNames() override {
+        Rec(Label() + QStringLiteral(".LocalNames"));
+        Alive();
+        QList<sheet::DefinedName> out;
+        for (auto it = sheet_->localNames.constBegin(); it != sheet_->localNames.constEnd(); ++it)
+            out.append({it.key(), it.value()});
+        return out;
+    }
+    void SetLocalName(const sheet::DefinedName& name) override {
+        Rec(Label() + QStringLiteral(".SetLocalName ") + name.name + QStringLiteral(" = ") +
+            name.content);
+        Alive();
+        sheet_->localNames.insert(name.name, name.content);
+    }
+    QList<sheet::ChartData> Charts() override {
+        Rec(Label() + QStringLiteral(".Charts"));
+        Alive();
+        QList<sheet::ChartData> out;
+        for (auto it = sheet_->charts.constBegin(); it != sheet_->charts.constEnd(); ++it)
+            out.append({it.key(), it.value()});
+        return out;
+    }
+    void SetChartRanges(const QString& chart, const QStringList& ranges) override {
+        Rec(Label() + QStringLiteral(".SetChartRanges ") + chart + QLatin1Char(' ') +
+            ranges.join(QLatin1Char(';')));
+        Alive();
+        if (!sheet_->charts.contains(chart))
+            throw SheetError(sheet::kErrMethodFailed,
+                             QStringLiteral("グラフ '%1' がありません。").arg(chart));
+        sheet_->charts[chart] = ranges;
+    }
 
     void MakeActive() {
         world_->activeBook = book_;
@@ -455,6 +488,14 @@ public:
     QString Name() const override { return book_->name; }
     QString FullName() const override { return book_->fullName; }
     int SheetCount() const override { return int(book_->sheets.size()); }
+    QList<sheet::DefinedName> Names() override {
+        Rec(QStringLiteral("Workbooks(") + book_->name + QStringLiteral(").Names"));
+        Alive();
+        QList<sheet::DefinedName> out;
+        for (auto it = book_->names.constBegin(); it != book_->names.constEnd(); ++it)
+            out.append({it.key(), it.value()});
+        return out;
+    }
     std::shared_ptr<sheet::Worksheet> Worksheets(int index) override {
         Alive();
         if (index < 1 || index > SheetCount())
@@ -720,6 +761,16 @@ bool WriteBook(const QString& path, const Book& book) {
         so[QStringLiteral("autofit")] = s.autoFitted;
         if (s.extent.rows > 0 || s.extent.columns > 0)
             so[QStringLiteral("extent")] = QJsonArray{s.extent.rows, s.extent.columns};
+        QJsonObject localNames;
+        for (auto it = s.localNames.constBegin(); it != s.localNames.constEnd(); ++it)
+            localNames[it.key()] = it.value();
+        if (!localNames.isEmpty())
+            so[QStringLiteral("localNames")] = localNames;
+        QJsonObject charts;
+        for (auto it = s.charts.constBegin(); it != s.charts.constEnd(); ++it)
+            charts[it.key()] = QJsonArray::fromStringList(it.value());
+        if (!charts.isEmpty())
+            so[QStringLiteral("charts")] = charts;
         sheets.append(so);
     }
     QJsonObject names;
@@ -764,6 +815,16 @@ std::optional<Book> ReadBook(const QString& path) {
         s.autoFitted = so[QStringLiteral("autofit")].toBool();
         const QJsonArray extent = so[QStringLiteral("extent")].toArray();
         s.extent = {extent.at(0).toInt(), extent.at(1).toInt()};
+        const QJsonObject localNames = so[QStringLiteral("localNames")].toObject();
+        for (auto it = localNames.constBegin(); it != localNames.constEnd(); ++it)
+            s.localNames.insert(it.key(), it.value().toString());
+        const QJsonObject charts = so[QStringLiteral("charts")].toObject();
+        for (auto it = charts.constBegin(); it != charts.constEnd(); ++it) {
+            QStringList ranges;
+            for (const QJsonValue& r : it.value().toArray())
+                ranges << r.toString();
+            s.charts.insert(it.key(), ranges);
+        }
         const QJsonObject cells = so[QStringLiteral("cells")].toObject();
         for (auto it = cells.constBegin(); it != cells.constEnd(); ++it) {
             const QJsonObject o = it.value().toObject();

@@ -42,6 +42,8 @@ struct Sheet {
     // Content reaching at least this far, beyond the cells above (a big
     // sheet without writing its cells).
     sheet::CellExtent extent;
+    QMap<QString, QString> localNames; // sheet-scoped names -> their content
+    QMap<QString, QStringList> charts; // chart name -> the ranges it plots
 
     fakesheet::Cell At(const QString& address) const; // empty cell when unset
 };

@@ -1,0 +1,187 @@
+// What a merged workbook keeps of its books, with the real office: books made
+// here with names, charts, hidden sheets, page setups, array formulas and
+// links, merged, and the saved result reopened and read back.
+
+#include "merge_fixture.h"
+#include "spreadsheet/lo/inspect.h"
+
+#include <QUrl>
+
+namespace {
+
+using sheet::Where;
+
+double Number(const sheet::CellValue& v) {
+    return std::holds_alternative<double>(v) ? std::get<double>(v) : -1e300;
+}
+
+QString FormulaOf(sheet::Worksheet& sheet, int row, int column) {
+    for (const sheet::FormulaCell& f : sheet.Formulas())
+        if (f.row == row && f.column == column)
+            return f.formula;
+    return QStringLiteral("<none>");
+}
+
+class UnoFidelity : public bookmrg_test::UnoMergeTest {
+protected:
+    // A new workbook with sheets of these names.
+    std::shared_ptr<sheet::Workbook> NewBook(sheet::Application& app, const QStringList& names) {
+        auto book = app.Workbooks().Add();
+        book->Worksheets(1)->SetName(names[0]);
+        for (int i = 1; i < names.size(); ++i)
+            book->Worksheets(i)->Copy(Where::After, *book->Worksheets(i))->SetName(names[i]);
+        return book;
+    }
+    void Save(std::shared_ptr<sheet::Workbook> book, const QString& path) {
+        book->SaveAs(path);
+        book->Close();
+    }
+    std::shared_ptr<sheet::Workbook>
+    Merge(const QStringList& books, const QString& exclude = QString(), int expectedMessages = 0) {
+        bookmrg::ConsolidateBooks(Params(books, exclude, QString(), "1"), host);
+        EXPECT_EQ(messages.Count(), expectedMessages) << messages.Texts().join('|').toStdString();
+        reader_ = sheet::CreateApplication();
+        return reader_->Workbooks().Open(OutputFile(), {true, {}});
+    }
+    void TearDown() override {
+        if (reader_)
+            reader_->Quit();
+        UnoMergeTest::TearDown();
+    }
+
+private:
+    std::unique_ptr<sheet::Application> reader_;
+};
+
+TEST_F(UnoFidelity, EachBooksNamesKeepTheirMeaningInItsCopies) {
+    // Monthly books alike: the same names, each with the book's own value.
+    QStringList books;
+    {
+        auto app = sheet::CreateApplication();
+        for (int k = 1; k <= 3; ++k) {
+            auto book = NewBook(*app, {"集計", "Data"});
+            book->Worksheets("Data")->Cells(1, 2)->SetValue(10.0 * k);
+            sheet::lo::DefineName(*book, "Rate", QStringLiteral("0.%1").arg(k));
+            sheet::lo::DefineName(*book, "Base", "$Data.$B$1");
+            auto summary = book->Worksheets("集計");
+            summary->Cells(1, 1)->SetValue(401.0);
+            summary->Cells(2, 1)->SetFormula("=A1*Rate");
+            summary->Cells(3, 1)->SetFormula("=Base*2");
+            books << Book(QStringLiteral("月%1.xls").arg(k));
+            Save(book, books.last());
+        }
+        app->Quit();
+    }
+    auto out = Merge(books);
+    const QStringList summaries = {"集計", "集計_2", "集計_3"};
+    for (int k = 1; k <= 3; ++k) {
+        SCOPED_TRACE(summaries[k - 1].toStdString());
+        auto summary = out->Worksheets(summaries[k - 1]);
+        EXPECT_NEAR(Number(summary->Cells(2, 1)->Value()), 40.1 * k, 1e-9);
+        EXPECT_EQ(Number(summary->Cells(3, 1)->Value()), 20.0 * k);
+        EXPECT_EQ(FormulaOf(*summary, 2, 1), QStringLiteral("=A1*Rate"));
+        // Changed in the merged book, the value follows the book's own data.
+        out->Worksheets(QStringList({"Data", "Data_2", "Data_3"})[k - 1])
+            ->Cells(1, 2)
+            ->SetValue(1000.0);
+        EXPECT_EQ(Number(summary->Cells(3, 1)->Value()), 2000.0);
+    }
+}
+
+TEST_F(UnoFidelity, ChartsOfLaterBooksPlotTheirOwnCopiedSheets) {
+    QStringList books;
+    {
+        auto app = sheet::CreateApplication();
+        for (int k = 1; k <= 2; ++k) {
+            auto book = NewBook(*app, {"Data", "グラフ"});
+            auto data = book->Worksheets("Data");
+            data->Range("A1:B5")->SetValues({{QString("月"), QString("額")},
+                                             {QString("4月"), 10.0 * k},
+                                             {QString("5月"), 20.0 * k},
+                                             {QString("6月"), 30.0 * k},
+                                             {QString("7月"), 40.0 * k}});
+            sheet::lo::AddChart(*book->Worksheets("グラフ"), "売上", {"$Data.$A$1:$B$5"});
+            books << Book(QStringLiteral("グラフ%1.xls").arg(k));
+            Save(book, books.last());
+        }
+        app->Quit();
+    }
+    auto out = Merge(books);
+    for (const auto& [sheetName, dataName] :
+         QList<std::pair<QString, QString>>{{"グラフ", "Data"}, {"グラフ_2", "Data_2"}}) {
+        SCOPED_TRACE(sheetName.toStdString());
+        const QList<sheet::ChartData> charts = out->Worksheets(sheetName)->Charts();
+        ASSERT_EQ(charts.size(), 1);
+        EXPECT_EQ(charts[0].ranges, QStringList({"$'" + dataName + "'.$A$1:$B$5"}));
+    }
+}
+
+TEST_F(UnoFidelity, LaterBooksKeepHiddenSheetsPageSetupArraysAndLinks) {
+    const QString other = Book("other.xls");
+    const QString a = Book("a.xls");
+    const QString b = Book("b.xls");
+    {
+        auto app = sheet::CreateApplication();
+        auto ext = NewBook(*app, {"Sheet1"});
+        ext->Worksheets(1)->Cells(2, 2)->SetValue(777.0);
+        Save(ext, other);
+
+        auto first = NewBook(*app, {"表", "Data", "Memo"});
+        sheet::lo::SetPageSetup(*first->Worksheets("表"), "報告", false, 100);
+        first->Worksheets("Data")->Range("B2:B3")->SetValues({{1000.0}, {2000.0}});
+        first->Worksheets("Memo")->Cells(2, 2)->SetValue(5.0);
+        first->Worksheets("表")->Cells(6, 2)->SetFormula("=$Memo.B2*3");
+        Save(first, a);
+
+        auto second = NewBook(*app, {"表", "Data", "Memo", "隠し"});
+        // The same page style name as book 1's, with other settings.
+        sheet::lo::SetPageSetup(*second->Worksheets("表"), "報告", true, 75);
+        second->Worksheets("Data")->Range("B2:B3")->SetValues({{5.0}, {7.0}});
+        second->Worksheets("Memo")->Cells(2, 2)->SetValue(50.0);
+        second->Worksheets("隠し")->Cells(1, 1)->SetValue(QStringLiteral("内緒"));
+        sheet::lo::SetSheetVisible(*second->Worksheets("隠し"), false);
+        auto table = second->Worksheets("表");
+        table->Cells(2, 2)->SetFormula("=$Data.B2*2");
+        sheet::lo::SetArrayFormula(*table->Range("B3:B4"), "=$Data.B2:B3*10");
+        const QString url = QUrl::fromLocalFile(other).toString(QUrl::FullyEncoded);
+        table->Cells(5, 2)->SetFormula("='" + url + "'#$Sheet1.B2");
+        table->Cells(6, 2)->SetFormula("=$Memo.B2+1");
+        table->Cells(7, 2)->SetFormula("=SUM($Memo.B2:$Memo.B3)*2");
+        Save(second, b);
+        app->Quit();
+    }
+    auto out = Merge({a, b}, "Memo", 1);
+    // The cells that now hold values are named to the user.
+    EXPECT_TRUE(messages.LastText().contains("表!B6\r表_2!B6\r表_2!B7"))
+        << messages.LastText().toStdString();
+    QStringList names;
+    for (int i = 1; i <= out->SheetCount(); ++i)
+        names << out->Worksheets(i)->Name();
+    ASSERT_EQ(names, QStringList({"シート一覧", "表", "Data", "表_2", "Data_2", "隠し"}));
+
+    EXPECT_FALSE(sheet::lo::SheetVisible(*out->Worksheets("隠し")));
+    EXPECT_TRUE(sheet::lo::SheetVisible(*out->Worksheets("表_2")));
+    EXPECT_EQ(sheet::lo::PageSetup(*out->Worksheets("表")), QStringLiteral("portrait 100%"));
+    EXPECT_EQ(sheet::lo::PageSetup(*out->Worksheets("表_2")), QStringLiteral("landscape 75%"));
+
+    // Book 1's own reference to its sheet left out keeps its value too.
+    EXPECT_EQ(Number(out->Worksheets("表")->Cells(6, 2)->Value()), 15.0);
+    EXPECT_EQ(FormulaOf(*out->Worksheets("表"), 6, 2), QStringLiteral("<none>"));
+
+    auto table = out->Worksheets("表_2");
+    EXPECT_EQ(Number(table->Cells(2, 2)->Value()), 10.0);
+    // The array formula reads the copied data.
+    EXPECT_EQ(Number(table->Cells(3, 2)->Value()), 50.0);
+    EXPECT_EQ(Number(table->Cells(4, 2)->Value()), 70.0);
+    EXPECT_EQ(FormulaOf(*table, 3, 2), QStringLiteral("=$Data_2.B2:B3*10"));
+    // The link to another file still leads to that file's sheet, and shows
+    // the value the book had from it.
+    EXPECT_EQ(Number(table->Cells(5, 2)->Value()), 777.0);
+    EXPECT_TRUE(FormulaOf(*table, 5, 2).endsWith("/books/other.xls'#$Sheet1.B2"))
+        << FormulaOf(*table, 5, 2).toStdString();
+    // References to the sheet left out keep the values they had in book b.
+    EXPECT_EQ(Number(table->Cells(6, 2)->Value()), 51.0);
+    EXPECT_EQ(Number(table->Cells(7, 2)->Value()), 100.0);
+}
+
+} // namespace
