@@ -513,8 +513,9 @@ TEST(LibreOfficeBackend, ACopyIntoANewWorkbookKeepsItsCharts) {
     auto app = NewApp();
     auto made = app->Workbooks().Add();
     made->Worksheets(1)->SetName(QStringLiteral("Data"));
-    made->Worksheets(1)->Range(QStringLiteral("A1:B3"))->SetValues(
-        {{QStringLiteral("年"), QStringLiteral("額")}, {1.0, 10.0}, {2.0, 20.0}});
+    made->Worksheets(1)
+        ->Range(QStringLiteral("A1:B3"))
+        ->SetValues({{QStringLiteral("年"), QStringLiteral("額")}, {1.0, 10.0}, {2.0, 20.0}});
     sheet::lo::AddChart(*made->Worksheets(1), QStringLiteral("推移"), {"$Data.$A$1:$B$3"});
     const QString source = dir.filePath(QStringLiteral("chart.xls"));
     made->SaveAs(source);
