@@ -76,14 +76,19 @@ Consolidation::Consolidation(RunParams params) : params_(std::move(params)) {}
 
 Consolidation::~Consolidation() {
     CloseSpreadsheet();
-    if (!workingCopy_.isEmpty()) {
-        QFile::remove(workingCopy_);
-        // The office's lock beside it, left behind when the office ended
-        // without closing the workbook.
-        const QFileInfo copy(workingCopy_);
-        QFile::remove(copy.absolutePath() + QStringLiteral("/.~lock.") + copy.fileName() +
-                      QLatin1Char('#'));
-    }
+    DiscardWorkingCopy();
+}
+
+void Consolidation::DiscardWorkingCopy() {
+    if (workingCopy_.isEmpty())
+        return;
+    QFile::remove(workingCopy_);
+    // The office's lock beside it, left behind when the office ended
+    // without closing the workbook.
+    const QFileInfo copy(workingCopy_);
+    QFile::remove(copy.absolutePath() + QStringLiteral("/.~lock.") + copy.fileName() +
+                  QLatin1Char('#'));
+    workingCopy_.clear();
 }
 
 QString Consolidation::BaseName() const {
@@ -234,7 +239,10 @@ bool Consolidation::CopyFirstBook() {
             QStringLiteral("１番目のブックが開けないため、処理を終了します。"));
         return false;
     case OpenResult::Failed:
-        Say(openError_ + kCr + QStringLiteral("１番目のブックが開けないため、処理を終了します。"),
+        // The office names the file it was given: the user's book, not the
+        // working copy made of it.
+        Say(QString(openError_).replace(workingCopy_, first) + kCr +
+                QStringLiteral("１番目のブックが開けないため、処理を終了します。"),
             MsgIcon::Exclamation);
         return false;
     }
@@ -489,6 +497,9 @@ void ConsolidateBooks(const RunParams& params, ProgramHost& host) {
         if (!run.Prepare()) {
             view.Unload();
             run.CloseSpreadsheet();
+            // Ending the program does not come back here: nothing of the run
+            // may be left in the user's folder by then.
+            run.DiscardWorkingCopy();
             // Without the template nothing is kept; otherwise the user's
             // screen is saved and the caller comes back.
             if (!run.TemplateMissing())

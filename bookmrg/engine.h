@@ -78,6 +78,10 @@ public:
     // could not be pointed at the merged book's sheets (nothing when none).
     void ReportCellsToCheck();
     void CloseSpreadsheet();
+    // Removes the working copy of book 1 (and the office's lock beside
+    // it): called before the program ends on a failed start, where the
+    // process ends without unwinding.
+    void DiscardWorkingCopy();
 
     int IsExcludedSheet(const QString& sheetName) const;
     // The template workbook could not be opened: the run ends without saving

@@ -30,7 +30,14 @@ public:
 
 class RecordingHost : public bookmrg::ProgramHost {
 public:
-    void EndProgram() override { calls.append(QStringLiteral("EndProgram")); }
+    // The product's EndProgram does not return: `onEnd` sees the state the
+    // process would end in.
+    void EndProgram() override {
+        calls.append(QStringLiteral("EndProgram"));
+        if (onEnd)
+            onEnd();
+    }
+    std::function<void()> onEnd;
     void ReturnToCaller() override { calls.append(QStringLiteral("ReturnToCaller")); }
     QStringList calls;
 };
