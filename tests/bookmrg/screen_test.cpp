@@ -8,6 +8,7 @@
 #include "fake_dialogs.h"
 #include "fake_messages.h"
 #include "fake_process.h"
+#include "typing.h"
 
 #include <QApplication>
 #include <QDir>
@@ -25,17 +26,8 @@
 
 namespace {
 
-// Types text that has no key of its own, as a keyboard layout (a key event
-// carrying the character) or an input method (a committed string) enters it.
-void TypeCharacters(QWidget* box, const QString& text) {
-    QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, text);
-    QApplication::sendEvent(box, &press);
-}
-void CommitFromInputMethod(QWidget* box, const QString& text) {
-    QInputMethodEvent commit;
-    commit.setCommitString(text);
-    QApplication::sendEvent(box, &commit);
-}
+using testing_support::CommitFromInputMethod;
+using testing_support::TypeCharacters;
 
 using bookmrg::FrmBookmrg1;
 using bookmrg::RunParams;

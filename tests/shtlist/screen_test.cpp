@@ -6,6 +6,7 @@
 #include "shtlist/settings.h"
 #include "shtlist/ui/frm_shtlist1.h"
 #include "shtlist_env.h"
+#include "typing.h"
 
 #include <QApplication>
 #include <QInputMethodEvent>
@@ -15,17 +16,8 @@
 
 namespace {
 
-// Types text that has no key of its own, as a keyboard layout (a key event
-// carrying the character) or an input method (a committed string) enters it.
-void TypeCharacters(QWidget* box, const QString& text) {
-    QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, text);
-    QApplication::sendEvent(box, &press);
-}
-void CommitFromInputMethod(QWidget* box, const QString& text) {
-    QInputMethodEvent commit;
-    commit.setCommitString(text);
-    QApplication::sendEvent(box, &commit);
-}
+using testing_support::CommitFromInputMethod;
+using testing_support::TypeCharacters;
 
 class ShtlistScreenTest : public shtlist_test::ShtlistTest {
 protected:

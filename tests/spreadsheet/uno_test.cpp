@@ -548,16 +548,34 @@ TEST(LibreOfficeBackend, ACopyIntoANewWorkbookKeepsItsCharts) {
     app->Quit();
 }
 
+// The user's own office runs on a profile in HOME: a scratch home for the
+// test's lifetime, the previous HOME and XDG_CONFIG_HOME put back after it.
+class ScratchHome {
+public:
+    ScratchHome() : oldHome_(qgetenv("HOME")), oldConfig_(qgetenv("XDG_CONFIG_HOME")) {
+        qputenv("HOME", dir_.path().toLocal8Bit());
+        qunsetenv("XDG_CONFIG_HOME");
+    }
+    ~ScratchHome() {
+        qputenv("HOME", oldHome_);
+        if (!oldConfig_.isEmpty())
+            qputenv("XDG_CONFIG_HOME", oldConfig_);
+    }
+    QString path() const { return dir_.path(); }
+    QString filePath(const QString& name) const { return dir_.filePath(name); }
+
+private:
+    QTemporaryDir dir_;
+    QByteArray oldHome_;
+    QByteArray oldConfig_;
+};
+
 // A user's own instance (on the user's profile, here in a scratch home) is
 // found, asked to close through the gate's auto-close and gone.
 TEST(LibreOfficeBackend, GateClosesTheUsersOwnInstance) {
     if (!sheet::lo::FindUserInstances().isEmpty())
         GTEST_SKIP() << "an office of this user is open";
-    QTemporaryDir home;
-    const QByteArray oldHome = qgetenv("HOME");
-    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
-    qputenv("HOME", home.path().toLocal8Bit());
-    qunsetenv("XDG_CONFIG_HOME");
+    ScratchHome home;
     QProcess user;
     user.setProgram(sheet::GetAppPath(QStringLiteral("EXCEL.EXE")));
     user.setArguments({QStringLiteral("--headless"), QStringLiteral("--invisible"),
@@ -598,9 +616,6 @@ TEST(LibreOfficeBackend, GateClosesTheUsersOwnInstance) {
     user.waitForFinished(10000);
     if (user.state() != QProcess::NotRunning)
         user.kill();
-    qputenv("HOME", oldHome);
-    if (!oldConfig.isEmpty())
-        qputenv("XDG_CONFIG_HOME", oldConfig);
 }
 
 // Connects to a socket as the user nobody; true when the connection was made.
@@ -694,11 +709,7 @@ TEST(LibreOfficeBackend, NoOfficeForAUserWithoutAPasswdEntry) {
 TEST(LibreOfficeBackend, GateLeavesAUsersUnsavedWorkAloneAndStopsListening) {
     if (!sheet::lo::FindUserInstances().isEmpty())
         GTEST_SKIP() << "an office of this user is open";
-    QTemporaryDir home;
-    const QByteArray oldHome = qgetenv("HOME");
-    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
-    qputenv("HOME", home.path().toLocal8Bit());
-    qunsetenv("XDG_CONFIG_HOME");
+    ScratchHome home;
     const QString control = QStringLiteral("tamratest_%1").arg(getpid());
     QProcess user;
     user.setProgram(sheet::GetAppPath(QStringLiteral("EXCEL.EXE")));
@@ -758,9 +769,6 @@ TEST(LibreOfficeBackend, GateLeavesAUsersUnsavedWorkAloneAndStopsListening) {
         for (const QString& name :
              QDir(folder).entryList({QStringLiteral("OSL_PIPE_*") + control}, QDir::System))
             QFile::remove(folder + QLatin1Char('/') + name);
-    qputenv("HOME", oldHome);
-    if (!oldConfig.isEmpty())
-        qputenv("XDG_CONFIG_HOME", oldConfig);
 }
 
 // Runs last: every office started by these tests has ended.
