@@ -1,4 +1,5 @@
 #include "common/data_folder.h"
+#include "common/events.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -63,7 +64,7 @@ QString EnsureFolder(const QString& mode, const QString& path) {
         return kNg;
     // With all its parents: a new account has no ~/.local/share yet.
     const bool made = !path.isEmpty() && QDir().mkpath(path);
-    QCoreApplication::processEvents();
+    common::LetEventsRun(1);
     return made ? kOk : kNg;
 }
 

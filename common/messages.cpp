@@ -5,15 +5,25 @@
 namespace common {
 
 namespace {
-MessageSink* g_sink = nullptr;
+
 QString g_programId;
+
+class StderrSink : public MessageSink {
+public:
+    MsgAnswer Show(const QString& title, const QString& text, MsgIcon,
+                   MsgButtons buttons) override {
+        std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text));
+        return buttons == MsgButtons::Ok || buttons == MsgButtons::OkCancel ? MsgAnswer::Ok
+                                                                            : MsgAnswer::Yes;
+    }
+};
+
 } // namespace
 
-void SetMessageSink(MessageSink* sink) {
-    g_sink = sink;
-}
-MessageSink* CurrentMessageSink() {
-    return g_sink;
+Seam<MessageSink>& MessageSinkSeam() {
+    static StderrSink toStderr;
+    static Seam<MessageSink> seam(toStderr);
+    return seam;
 }
 
 void SetProgramId(const QString& id) {
@@ -24,11 +34,7 @@ QString ProgramId() {
 }
 
 MsgAnswer ShowMessage(const QString& text, MsgIcon icon, MsgButtons buttons) {
-    if (g_sink)
-        return g_sink->Show(g_programId, text, icon, buttons);
-    std::fprintf(stderr, "%s: %s\n", qPrintable(g_programId), qPrintable(text));
-    return buttons == MsgButtons::Ok || buttons == MsgButtons::OkCancel ? MsgAnswer::Ok
-                                                                        : MsgAnswer::Yes;
+    return MessageSinkSeam()->Show(g_programId, text, icon, buttons);
 }
 
 QString JoinLines(std::initializer_list<QString> lines) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/seam.h"
+
 #include <QString>
 
 namespace common {
@@ -18,18 +20,19 @@ public:
                            MsgButtons buttons) = 0;
 };
 
-// Installs the sink used by ShowMessage; the caller keeps ownership.
-void SetMessageSink(MessageSink* sink);
-MessageSink* CurrentMessageSink();
+// The sink ShowMessage goes through. Its default writes the message to
+// stderr and answers the first button's positive answer (a program that has
+// not put its message boxes in place); programs put the widget message boxes
+// in at start-up, tests a double that records the texts.
+Seam<MessageSink>& MessageSinkSeam();
 
 // The identifier of the running program ("COSTCMP", ...), used as the title of
 // its message boxes.
 void SetProgramId(const QString& id);
 QString ProgramId();
 
-// Shows a message through the installed sink. Without a sink (a program that
-// has not set one up) the message is written to stderr and the answer is the
-// first button's positive answer.
+// Shows a message through the sink in place, titled with the program
+// identifier.
 MsgAnswer ShowMessage(const QString& text, MsgIcon icon = MsgIcon::None,
                       MsgButtons buttons = MsgButtons::Ok);
 

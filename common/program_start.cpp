@@ -37,21 +37,16 @@ public:
     }
 };
 
-SystemLauncher g_systemLauncher;
-XdgOpener g_xdgOpener;
-ProcessLauncher* g_launcher = &g_systemLauncher;
-DocumentOpener* g_opener = &g_xdgOpener;
-
 enum class StartResult { Started, NotFound, Failed };
 
 StartResult Start(const QString& program, const QStringList& args) {
     LetEventsRun(1);
     if (TrimBlanks(program).isEmpty())
         return StartResult::Failed;
-    const QString path = g_launcher->Locate(program);
+    const QString path = ProcessLauncherSeam()->Locate(program);
     if (path.isEmpty())
         return StartResult::NotFound;
-    if (!g_launcher->StartDetached(path, args, QFileInfo(path).absolutePath()))
+    if (!ProcessLauncherSeam()->StartDetached(path, args, QFileInfo(path).absolutePath()))
         return StartResult::Failed;
     LetEventsRun(4);
     return StartResult::Started;
@@ -85,20 +80,16 @@ QString ProcessLauncher::Locate(const QString& name) {
     return FindProgram(name);
 }
 
-void SetProcessLauncher(ProcessLauncher* launcher) {
-    g_launcher = launcher ? launcher : &g_systemLauncher;
+Seam<ProcessLauncher>& ProcessLauncherSeam() {
+    static SystemLauncher system;
+    static Seam<ProcessLauncher> seam(system);
+    return seam;
 }
 
-void SetDocumentOpener(DocumentOpener* opener) {
-    g_opener = opener ? opener : &g_xdgOpener;
-}
-
-ProcessLauncher* CurrentProcessLauncher() {
-    return g_launcher;
-}
-
-DocumentOpener* CurrentDocumentOpener() {
-    return g_opener;
+Seam<DocumentOpener>& DocumentOpenerSeam() {
+    static XdgOpener xdgOpen;
+    static Seam<DocumentOpener> seam(xdgOpen);
+    return seam;
 }
 
 bool IsSuiteProgram(const QString& id) {
@@ -133,13 +124,13 @@ bool StartCommand(const QString& program, const QStringList& args) {
 }
 
 void EndProgram(int code) {
-    g_launcher->EndProcess(code);
+    ProcessLauncherSeam()->EndProcess(code);
 }
 
 bool OpenDocument(const QString& target, const QString& parameters, const QString& workingFolder) {
     if (TrimBlanks(target).isEmpty())
         return false;
-    return g_opener->Open(target, parameters, workingFolder);
+    return DocumentOpenerSeam()->Open(target, parameters, workingFolder);
 }
 
 } // namespace common

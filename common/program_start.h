@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/seam.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -20,10 +22,9 @@ public:
     virtual void EndProcess(int code) = 0;
 };
 
-// Installs the launcher; the caller keeps ownership. nullptr restores the
-// product implementation (QProcess::startDetached and a clean process exit).
-void SetProcessLauncher(ProcessLauncher* launcher);
-ProcessLauncher* CurrentProcessLauncher();
+// The launcher in place; its default is the product implementation
+// (QProcess::startDetached and a clean process exit).
+Seam<ProcessLauncher>& ProcessLauncherSeam();
 
 // Opens a file or web address with its associated program.
 class DocumentOpener {
@@ -33,10 +34,8 @@ public:
                       const QString& workingFolder) = 0;
 };
 
-// Installs the opener; the caller keeps ownership. Without one, documents are
-// opened with xdg-open.
-void SetDocumentOpener(DocumentOpener* opener);
-DocumentOpener* CurrentDocumentOpener();
+// The opener in place; its default opens documents with xdg-open.
+Seam<DocumentOpener>& DocumentOpenerSeam();
 
 // Finds the executable of a program: a name with a separator is taken as a
 // path; a bare name is looked for in this program's own folder only (never on

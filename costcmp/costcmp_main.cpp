@@ -26,20 +26,10 @@ namespace {
 
 CostCmpMain* g_instance = nullptr;
 
-// Stand-in for the spreadsheet report until the report module is installed
-// with SetReportBuilder: it makes no workbook and lets the exit go on.
+// Stand-in for the spreadsheet report until the program puts it in place:
+// it makes no workbook and lets the exit go on.
 ReportOutcome ReportStandIn(const Calculation&, QWidget*) {
     return ReportOutcome::Built;
-}
-
-ReportBuilder& Report() {
-    static ReportBuilder builder = ReportStandIn;
-    return builder;
-}
-
-TemplateOpener& Templates() {
-    static TemplateOpener opener;
-    return opener;
 }
 
 using common::LetEventsRun;
@@ -51,12 +41,14 @@ void Warn(std::initializer_list<QString> lines) {
 
 } // namespace
 
-void SetReportBuilder(ReportBuilder builder) {
-    Report() = builder ? std::move(builder) : ReportBuilder(ReportStandIn);
+common::Seam<ReportBuilder>& ReportBuilderSeam() {
+    static common::Seam<ReportBuilder> seam(ReportStandIn);
+    return seam;
 }
 
-void SetTemplateOpener(TemplateOpener opener) {
-    Templates() = std::move(opener);
+common::Seam<TemplateOpener>& TemplateOpenerSeam() {
+    static common::Seam<TemplateOpener> seam([](FRM_COSTCMP1&) {});
+    return seam;
 }
 
 CostCmpMain::CostCmpMain() {
@@ -91,10 +83,8 @@ void CostCmpMain::StartUp() {
     input_->RunButton()->setEnabled(false);
     connect(input_.get(), &FRM_COSTCMP1::CalculateRequested, this, &CostCmpMain::RunCalculation);
     connect(input_.get(), &FRM_COSTCMP1::ExitRequested, this, &CostCmpMain::ExitProgram);
-    connect(input_.get(), &FRM_COSTCMP1::TemplateRequested, this, [this] {
-        if (Templates())
-            Templates()(*input_);
-    });
+    connect(input_.get(), &FRM_COSTCMP1::TemplateRequested, this,
+            [this] { TemplateOpenerSeam().Get()(*input_); });
 
     LoadParameters();
 
@@ -197,7 +187,7 @@ bool CostCmpMain::ExportListing() {
 void CostCmpMain::RunReportAndExit() {
     if (ended_)
         return;
-    const ReportOutcome outcome = Report()(last_, result_.get());
+    const ReportOutcome outcome = ReportBuilderSeam().Get()(last_, result_.get());
     if (ended_) // the report left through ExitProgram itself
         return;
     if (outcome == ReportOutcome::NotSaved) {

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QString>
 
+#include "common/seam.h"
 #include "costcmp/cost_model.h"
 #include "costcmp/report_outcome.h"
 
@@ -30,15 +31,16 @@ inline constexpr char kCompanionId[] = "COSTSUB";
 // ExitProgram. NotSaved: the work file could not be written or the user
 // stopped the run; the result screen stays for another try.
 using ReportBuilder = std::function<ReportOutcome(const Calculation& calc, QWidget* owner)>;
-// Installs the report; an empty function restores the stand-in that makes no
-// workbook.
-void SetReportBuilder(ReportBuilder builder);
+// The report in place. Its default makes no workbook and lets the exit go
+// on; the program puts the spreadsheet report in at start-up.
+common::Seam<ReportBuilder>& ReportBuilderSeam();
 
 // Opens the template screen over the input screen ("テンプレート"); the
 // template screen reads and writes the screen's texts and solution.
 using TemplateOpener = std::function<void(FRM_COSTCMP1& input)>;
-// Installs the template screen; an empty function makes the button do nothing.
-void SetTemplateOpener(TemplateOpener opener);
+// The template screen in place. Its default does nothing; the program puts
+// the template screen in at start-up.
+common::Seam<TemplateOpener>& TemplateOpenerSeam();
 
 // The calculator program: start-up, the calculation run, the result screen's
 // actions and the two ways out. One instance runs per process.

@@ -11,7 +11,8 @@
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    ui::InitApplication(QString::fromLatin1(costcmp::kProgramId));
+    const ui::ProgramServices services =
+        ui::InitApplication(QString::fromLatin1(costcmp::kProgramId));
     // The program ends through its exit sequences, never because its screens
     // are hidden.
     app.setQuitOnLastWindowClosed(false);
@@ -20,13 +21,15 @@ int main(int argc, char** argv) {
     sheet::RemoveDeadRunLeftovers();
 
     // "テンプレート" on the input screen opens the template screen.
-    costcmp::SetTemplateOpener(
+    const common::ScopedOverride templates(
+        costcmp::TemplateOpenerSeam(),
         [](costcmp::FRM_COSTCMP1& input) { costcmp::ExchangeTemplate(&input); });
 
     // "Excel出力" on the result screen makes the comparison workbook, behind
     // the spreadsheet application's gate and progress windows.
     sheet::InstallGateWindows();
-    costcmp::SetReportBuilder(
+    const common::ScopedOverride report(
+        costcmp::ReportBuilderSeam(),
         [](const costcmp::Calculation& calc, QWidget*) { return costcmp::BuildCostReport(calc); });
 
     costcmp::CostCmpMain program;

@@ -106,7 +106,7 @@ void FrmCostsub1::Open() {
     cmdF12_->setEnabled(false);
     show();
     cmdF12_->setEnabled(true);
-    QCoreApplication::processEvents();
+    common::LetEventsRun(1);
     ui::SendToBottom(this);
 }
 

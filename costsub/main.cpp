@@ -1,4 +1,5 @@
 #include "common/data_folder.h"
+#include "common/events.h"
 #include "common/ui/app_init.h"
 #include "costsub/frm_costsub1.h"
 
@@ -6,9 +7,8 @@
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    ui::InitApplication(QStringLiteral("COSTSUB"));
-    QCoreApplication::processEvents();
-    QCoreApplication::processEvents();
+    const ui::ProgramServices services = ui::InitApplication(QStringLiteral("COSTSUB"));
+    common::LetEventsRun(2);
     common::SetDataFolder();
 
     costsub::FrmCostsub1 window;

@@ -1,4 +1,5 @@
 #include "hubmenu/frm_hubmenu1.h"
+#include "common/events.h"
 
 #include "common/version.h"
 
@@ -177,7 +178,7 @@ ClickLabel* FrmHubmenu1::Button(const QString& name) const {
 void FrmHubmenu1::Open(int storedBackground, int lastToolTab) {
     SetBackground(storedBackground);
     show();
-    QCoreApplication::processEvents();
+    common::LetEventsRun(1);
     MarkLastTool(lastToolTab);
 }
 
@@ -228,7 +229,7 @@ void FrmHubmenu1::OpenPage(ClickLabel* label, Page page) {
     const QString kept = label->text();
     label->setText(kOpeningCaption);
     label->repaint();
-    QCoreApplication::processEvents();
+    common::LetEventsRun(1);
     common::OpenDocument(PageTarget(page, programFolder_));
     label->setText(kept);
 }

@@ -8,7 +8,7 @@
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    ui::InitApplication(hubmenu::kLauncherId);
+    const ui::ProgramServices services = ui::InitApplication(hubmenu::kLauncherId);
 
     const std::unique_ptr<hubmenu::LauncherLock> lock = hubmenu::PrepareLauncher();
     if (!lock)

@@ -816,9 +816,9 @@ int main(int argc, char** argv) {
     }
     bookmrg::SetTemplatePath(templatePath);
     PrintedMessages messages;
-    common::SetMessageSink(&messages);
+    const common::ScopedOverride messagesInPlace(common::MessageSinkSeam(), &messages);
     NoStarts starts;
-    common::SetProcessLauncher(&starts);
+    const common::ScopedOverride startsInPlace(common::ProcessLauncherSeam(), &starts);
     NoOfficeOpen probe;
     sheet::SetExcelProbe(&probe);
 

@@ -1,10 +1,7 @@
 #include "common/ui/app_init.h"
 
 #include "common/locale_env.h"
-#include "common/messages.h"
-#include "common/ui/document_opener.h"
 #include "common/ui/fonts.h"
-#include "common/ui/message_box.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>
@@ -13,18 +10,13 @@
 
 namespace ui {
 
-void InitApplication(const QString& programId) {
+ProgramServices InitApplication(const QString& programId) {
     // Every program this one starts (the office, the desktop's opener) gets
     // a UTF-8 character set for Japanese file names.
     common::UseUtf8CharsetForChildren();
     InstallFontSubstitutes();
     QCoreApplication::setApplicationName(programId);
     common::SetProgramId(programId);
-
-    static MessageBoxSink messageBoxes;
-    common::SetMessageSink(&messageBoxes);
-    static DesktopDocumentOpener opener;
-    common::SetDocumentOpener(&opener);
 
     // The standard dialogs (file dialog, its overwrite question) in Japanese,
     // whatever the desktop's language: Qt's texts, and the Japanese locale
@@ -35,6 +27,7 @@ void InitApplication(const QString& programId) {
     if (qtTexts.load(QStringLiteral("qtbase_ja"),
                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QCoreApplication::installTranslator(&qtTexts);
+    return ProgramServices();
 }
 
 } // namespace ui

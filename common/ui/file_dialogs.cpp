@@ -1,4 +1,5 @@
 #include "common/ui/file_dialogs.h"
+#include "common/events.h"
 
 #include "common/paths.h"
 #include "common/result_words.h"
@@ -16,13 +17,6 @@ namespace {
 const QChar kNul(u'\0');
 const QChar kSeparator(u'/');
 
-FileDialogService* g_service = nullptr;
-
-FileDialogService& Service() {
-    static StandardFileDialog standard;
-    return g_service ? *g_service : standard;
-}
-
 // Runs the dialog; the trimmed answer, or empty when there is none.
 QString Ask(QWidget* owner, FileDialogKind kind, const QString& title, const QString& filter,
             const QString& initialFolder, const QString& initialFileName,
@@ -35,7 +29,7 @@ QString Ask(QWidget* owner, FileDialogKind kind, const QString& title, const QSt
     request.initialFolder = initialFolder;
     request.initialFileName = initialFileName;
     QString answer;
-    if (!Service().Run(owner, request, &answer))
+    if (!FileDialogSeam()->Run(owner, request, &answer))
         return QString();
     return common::TrimBlanks(answer);
 }
@@ -50,7 +44,7 @@ QString OneFile(QWidget* owner, FileDialogKind kind, const QString& title, const
     const common::PathParts parts = common::SplitPath(answer);
     folder = parts.folder;
     fileName = parts.name;
-    QCoreApplication::processEvents();
+    common::LetEventsRun(1);
     return common::kOk;
 }
 
@@ -138,7 +132,7 @@ QString OpenFilesDialog(QWidget* owner, QStringList& list, const QString& initia
     list.append(chosen.rows);
     folder = chosen.folder;
     fileName = chosen.fileName;
-    QCoreApplication::processEvents();
+    common::LetEventsRun(1);
     return common::kOk;
 }
 
@@ -156,12 +150,10 @@ QString SaveFileDialog(QWidget* owner, const QString& initialFolder, const QStri
                    initialFolder, initialFileName, defaultExtension, folder, fileName);
 }
 
-void SetFileDialogService(FileDialogService* service) {
-    g_service = service;
-}
-
-FileDialogService* CurrentFileDialogService() {
-    return g_service;
+common::Seam<FileDialogService>& FileDialogSeam() {
+    static StandardFileDialog standard;
+    static common::Seam<FileDialogService> seam(standard);
+    return seam;
 }
 
 } // namespace ui

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/seam.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -78,9 +80,7 @@ public:
     virtual bool Run(QWidget* owner, const FileDialogRequest& request, QString* answer) = 0;
 };
 
-// Installs the service; the caller keeps ownership. nullptr restores the
-// standard dialog.
-void SetFileDialogService(FileDialogService* service);
-FileDialogService* CurrentFileDialogService();
+// The dialogs in place; the default is the standard dialog.
+common::Seam<FileDialogService>& FileDialogSeam();
 
 } // namespace ui

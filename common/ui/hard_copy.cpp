@@ -20,11 +20,10 @@ namespace ui {
 
 namespace {
 
-std::function<QDateTime()> g_clock;
 QImage g_storedSnapshot;
 
 QDateTime Now() {
-    return g_clock ? g_clock() : QDateTime::currentDateTime();
+    return HardCopyClockSeam().Get()();
 }
 
 QImage ClipboardImage() {
@@ -76,8 +75,9 @@ QString HardCopyDateText(const QDateTime& when) {
     return when.toString(QStringLiteral("yyyy/MM/dd HH:mm:ss"));
 }
 
-void SetHardCopyClock(std::function<QDateTime()> clock) {
-    g_clock = std::move(clock);
+common::Seam<HardCopyClock>& HardCopyClockSeam() {
+    static common::Seam<HardCopyClock> seam(&QDateTime::currentDateTime);
+    return seam;
 }
 
 QImage SnapWindow(QWidget* window, bool clientArea, const QRect& rect) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/seam.h"
+
 #include <QDateTime>
 #include <QImage>
 #include <QRect>
@@ -48,8 +50,8 @@ QString HardCopyDateText(const QDateTime& when);
 bool PrintSnapshot(QPrinter& printer, const QImage& picture, const QString& dateText,
                    QString* error);
 
-// The clock of the date labels; tests set their own. An empty function
-// restores the system clock.
-void SetHardCopyClock(std::function<QDateTime()> clock);
+// The clock of the date labels; the default is the system clock.
+using HardCopyClock = std::function<QDateTime()>;
+common::Seam<HardCopyClock>& HardCopyClockSeam();
 
 } // namespace ui

@@ -22,18 +22,14 @@ public:
     }
 };
 
-PrinterService* g_service = nullptr;
 QString g_programPrinter;
 
 } // namespace
 
-void SetPrinterService(PrinterService* service) {
-    g_service = service;
-}
-
-PrinterService& Printers() {
+common::Seam<PrinterService>& PrinterSeam() {
     static SystemPrinters system;
-    return g_service ? *g_service : system;
+    static common::Seam<PrinterService> seam(system);
+    return seam;
 }
 
 QString ProgramPrinterName() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/seam.h"
+
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -19,10 +21,11 @@ public:
     virtual std::unique_ptr<QPrinter> Create(const QString& name) = 0;
 };
 
-// Installs the service; the caller keeps ownership. nullptr restores the
-// system's printers.
-void SetPrinterService(PrinterService* service);
-PrinterService& Printers();
+// The printers in place; the default is the system's printers.
+common::Seam<PrinterService>& PrinterSeam();
+inline PrinterService& Printers() {
+    return PrinterSeam().Get();
+}
 
 // The program's printer for later printing: set by the printer choice of the
 // hard copy and kept until the program ends (never stored). Empty: the

@@ -23,7 +23,7 @@ namespace sheet {
 template <typename Form>
 int RunWorkbookTool(int argc, char** argv, const QString& programId, void (*prepare)()) {
     QApplication app(argc, argv);
-    ui::InitApplication(programId);
+    const ui::ProgramServices services = ui::InitApplication(programId);
     common::LetEventsRun(2);
     common::SetDataFolder();
     // The settings file is written there on the way out; a tool started on

@@ -14,8 +14,6 @@ namespace {
 
 class RecordingSink : public MessageSink {
 public:
-    RecordingSink() { SetMessageSink(this); }
-    ~RecordingSink() override { SetMessageSink(nullptr); }
     MsgAnswer Show(const QString&, const QString& text, MsgIcon, MsgButtons buttons) override {
         texts.append(text);
         this->buttons.append(buttons);
@@ -23,6 +21,9 @@ public:
     }
     QStringList texts;
     QList<MsgButtons> buttons;
+
+private:
+    ScopedOverride<MessageSink> inPlace_{MessageSinkSeam(), this};
 };
 
 // Puts an executable of the given name into a folder on PATH for the test.

@@ -44,8 +44,6 @@ protected:
         qputenv("APPDATA", QFile::encodeName(appData_.path()));
         qputenv("TMPDIR", QFile::encodeName(temp_.path()));
         qunsetenv("TEMP");
-        SetReportBuilder({});
-        SetTemplateOpener({});
     }
     void TearDown() override {
         program_.reset();
@@ -359,11 +357,12 @@ TEST_F(CalculatorTest, DamagedParameterFileIsReportedAndTheListsStillFilled) {
 TEST_F(CalculatorTest, ReportRunsThenHandsOverToTheCompanion) {
     int reports = 0;
     Calculation seen;
-    SetReportBuilder([&](const Calculation& calc, QWidget*) {
-        ++reports;
-        seen = calc;
-        return ReportOutcome::Built;
-    });
+    const common::ScopedOverride report(ReportBuilderSeam(),
+                                        [&](const Calculation& calc, QWidget*) {
+                                            ++reports;
+                                            seen = calc;
+                                            return ReportOutcome::Built;
+                                        });
     Start();
     ASSERT_TRUE(common::WriteReturnTarget(QStringLiteral("HUBMENU"), QStringLiteral("COSTCMP")));
     Input()->LoadSampleValues();
@@ -383,7 +382,7 @@ TEST_F(CalculatorTest, ReportRunsThenHandsOverToTheCompanion) {
 
 TEST_F(CalculatorTest, ReportNotSavedStaysOnTheResultScreenForAnotherTry) {
     int reports = 0;
-    SetReportBuilder([&](const Calculation&, QWidget*) {
+    const common::ScopedOverride report(ReportBuilderSeam(), [&](const Calculation&, QWidget*) {
         return ++reports == 1 ? ReportOutcome::NotSaved : ReportOutcome::Built;
     });
     Start();
@@ -404,7 +403,8 @@ TEST_F(CalculatorTest, ReportNotSavedStaysOnTheResultScreenForAnotherTry) {
 }
 
 TEST_F(CalculatorTest, ReportThatCannotBeMadeLeavesThroughTheReturnTarget) {
-    SetReportBuilder([](const Calculation&, QWidget*) { return ReportOutcome::Failed; });
+    const common::ScopedOverride report(
+        ReportBuilderSeam(), [](const Calculation&, QWidget*) { return ReportOutcome::Failed; });
     Start();
     ASSERT_TRUE(common::WriteReturnTarget(QStringLiteral("HUBMENU"), QStringLiteral("COSTCMP")));
     Input()->LoadSampleValues();
@@ -416,7 +416,7 @@ TEST_F(CalculatorTest, ReportThatCannotBeMadeLeavesThroughTheReturnTarget) {
 }
 
 TEST_F(CalculatorTest, TemplateButtonHandsTheInputScreenToTheTemplateScreen) {
-    SetTemplateOpener([](FRM_COSTCMP1& input) {
+    const common::ScopedOverride templates(TemplateOpenerSeam(), [](FRM_COSTCMP1& input) {
         ParamTexts texts = SampleParamTexts();
         texts[0] = QStringLiteral("1,234");
         input.SetTexts(texts);

@@ -238,7 +238,7 @@ public:
 TEST_F(LauncherWindow, PagesOpenWithAPreparingCaption) {
     Start();
     CaptionSpy spy;
-    common::SetDocumentOpener(&spy);
+    const common::ScopedOverride spyInPlace(common::DocumentOpenerSeam(), &spy);
     const QString folder = PictureFolder();
 
     const std::pair<const char*, QString> cases[] = {
@@ -265,5 +265,4 @@ TEST_F(LauncherWindow, PagesOpenWithAPreparingCaption) {
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(messages.Count(), 0);
     EXPECT_TRUE(process.ends.isEmpty());
-    common::SetDocumentOpener(&process);
 }

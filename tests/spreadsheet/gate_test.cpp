@@ -95,11 +95,10 @@ struct CountingClock : sheet::GateClock {
 
 class GateTest : public ::testing::Test {
 protected:
-    void SetUp() override { common::SetMessageSink(&sink); }
-    void TearDown() override { common::SetMessageSink(nullptr); }
     int Run() { return sheet::RunExcelGate(probe, dialog, clock); }
 
     RecordingSink sink;
+    common::ScopedOverride<common::MessageSink> sinkInPlace{common::MessageSinkSeam(), &sink};
     ScriptedProbe probe;
     ScriptedDialog dialog;
     CountingClock clock;

@@ -93,7 +93,7 @@ TEST(ProgressWindowView, ShowsProgressAndTheStopButtonRaisesTheFlag) {
     EXPECT_EQ(form->proBAR->value(), 61);
 
     YesSink sink;
-    common::SetMessageSink(&sink);
+    const common::ScopedOverride sinkInPlace(common::MessageSinkSeam(), &sink);
     sheet::ClearCancelFlag();
     form->Command1->click();
     EXPECT_EQ(sheet::CancelFlag(), QStringLiteral("CAN"));
@@ -103,7 +103,6 @@ TEST(ProgressWindowView, ShowsProgressAndTheStopButtonRaisesTheFlag) {
     EXPECT_FALSE(form->FrameCloseRequested());
     EXPECT_EQ(sink.asked, 2);
     EXPECT_EQ(sheet::CancelFlag(), QStringLiteral("CAN"));
-    common::SetMessageSink(nullptr);
     sheet::ClearCancelFlag();
 
     view.Unload();
@@ -170,7 +169,7 @@ TEST(ProgressWindowView, StopBeforeTheSaveIsHonouredAndDuringItIsRefused) {
     auto* form = view.Form();
     ASSERT_TRUE(form);
     YesSink sink;
-    common::SetMessageSink(&sink);
+    const common::ScopedOverride sinkInPlace(common::MessageSinkSeam(), &sink);
     sheet::ClearCancelFlag();
 
     // Nothing asked: the save may begin; the window says so and the button
@@ -194,7 +193,6 @@ TEST(ProgressWindowView, StopBeforeTheSaveIsHonouredAndDuringItIsRefused) {
     EXPECT_TRUE(sheet::IsCancelRequested());
     sheet::LeaveUninterruptible();
 
-    common::SetMessageSink(nullptr);
     sheet::ClearCancelFlag();
     view.Unload();
     sheet::SetProgressView(nullptr);

@@ -108,7 +108,7 @@ struct AnsweringSink : common::MessageSink {
 
 TEST(CancelFlag, StopButtonSetsItOnlyOnYes) {
     AnsweringSink sink;
-    common::SetMessageSink(&sink);
+    const common::ScopedOverride sinkInPlace(common::MessageSinkSeam(), &sink);
     sheet::ClearCancelFlag();
 
     sink.answer = common::MsgAnswer::No;
@@ -124,7 +124,6 @@ TEST(CancelFlag, StopButtonSetsItOnlyOnYes) {
 
     sheet::ClearCancelFlag();
     EXPECT_FALSE(sheet::IsCancelRequested());
-    common::SetMessageSink(nullptr);
 }
 
 TEST(CenterForm, CentresOnTheScreenOrItsLeftHalf) {

@@ -750,10 +750,12 @@ TEST(LibreOfficeBackend, GateLeavesAUsersUnsavedWorkAloneAndStopsListening) {
     ASSERT_TRUE(sheet::CurrentExcelProbe().IsExcelInstalled());
     const QStringList ours = OwnPipeSockets();
     EXPECT_EQ(ours.size(), 1);
-    common::SetMessageSink(&sink);
-    timer.restart();
-    const int gate = sheet::RunExcelGate(sheet::CurrentExcelProbe(), dialog, clock);
-    common::SetMessageSink(nullptr);
+    int gate = 0;
+    {
+        const common::ScopedOverride sinkInPlace(common::MessageSinkSeam(), &sink);
+        timer.restart();
+        gate = sheet::RunExcelGate(sheet::CurrentExcelProbe(), dialog, clock);
+    }
     EXPECT_EQ(gate, sheet::kGateUnavailable);
     EXPECT_EQ(sink.texts, QStringList{QStringLiteral("EXCELが終了できません")});
     EXPECT_TRUE(unotest::ProcessAlive(userPid));

@@ -14,8 +14,7 @@ namespace testing_support {
 // A dialog without a scripted answer is cancelled.
 class FakeDialogs : public ui::FileDialogService {
 public:
-    FakeDialogs() : previous_(ui::CurrentFileDialogService()) { ui::SetFileDialogService(this); }
-    ~FakeDialogs() override { ui::SetFileDialogService(previous_); }
+    FakeDialogs() = default;
     FakeDialogs(const FakeDialogs&) = delete;
     FakeDialogs& operator=(const FakeDialogs&) = delete;
 
@@ -43,8 +42,8 @@ public:
     QList<ui::FileDialogRequest> requests;
 
 private:
-    ui::FileDialogService* previous_;
     QList<std::optional<QString>> script_;
+    common::ScopedOverride<ui::FileDialogService> inPlace_{ui::FileDialogSeam(), this};
 };
 
 } // namespace testing_support

@@ -20,8 +20,7 @@ public:
         common::MsgButtons buttons;
     };
 
-    FakeMessages() : previous_(common::CurrentMessageSink()) { common::SetMessageSink(this); }
-    ~FakeMessages() override { common::SetMessageSink(previous_); }
+    FakeMessages() = default;
     FakeMessages(const FakeMessages&) = delete;
     FakeMessages& operator=(const FakeMessages&) = delete;
 
@@ -57,7 +56,7 @@ public:
     std::function<void(const Message&)> onShow;
 
 private:
-    common::MessageSink* previous_;
+    common::ScopedOverride<common::MessageSink> inPlace_{common::MessageSinkSeam(), this};
     QList<common::MsgAnswer> script_;
 };
 

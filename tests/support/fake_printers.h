@@ -15,13 +15,9 @@ namespace testing_support {
 class PdfPrinters : public ui::PrinterService {
 public:
     explicit PdfPrinters(const QString& pdfPath) : pdfPath(pdfPath) {
-        ui::SetPrinterService(this);
         ui::SetProgramPrinterName(QString());
     }
-    ~PdfPrinters() override {
-        ui::SetPrinterService(nullptr);
-        ui::SetProgramPrinterName(QString());
-    }
+    ~PdfPrinters() override { ui::SetProgramPrinterName(QString()); }
     PdfPrinters(const PdfPrinters&) = delete;
     PdfPrinters& operator=(const PdfPrinters&) = delete;
 
@@ -41,6 +37,9 @@ public:
     QStringList names{QStringLiteral("PDF"), QStringLiteral("事務所のプリンタ")};
     bool noPrinter = false; // Create answers null: no printer installed
     QStringList createdFor; // the device name asked for at each print
+
+private:
+    common::ScopedOverride<ui::PrinterService> inPlace_{ui::PrinterSeam(), this};
 };
 
 } // namespace testing_support

@@ -23,16 +23,9 @@ public:
         QString workingFolder;
     };
 
-    FakeProcess()
-        : previousLauncher_(common::CurrentProcessLauncher()),
-          previousOpener_(common::CurrentDocumentOpener()) {
-        common::SetProcessLauncher(this);
-        common::SetDocumentOpener(this);
-    }
-    ~FakeProcess() override {
-        common::SetProcessLauncher(previousLauncher_);
-        common::SetDocumentOpener(previousOpener_);
-    }
+    FakeProcess() = default;
+    FakeProcess(const FakeProcess&) = delete;
+    FakeProcess& operator=(const FakeProcess&) = delete;
 
     // Every program is found under its own name, except those listed in
     // `missing`; with `realLookup` the product lookup is used.
@@ -62,8 +55,10 @@ public:
     QList<Opened> opened;
 
 private:
-    common::ProcessLauncher* previousLauncher_;
-    common::DocumentOpener* previousOpener_;
+    common::ScopedOverride<common::ProcessLauncher> launcherInPlace_{common::ProcessLauncherSeam(),
+                                                                     this};
+    common::ScopedOverride<common::DocumentOpener> openerInPlace_{common::DocumentOpenerSeam(),
+                                                                  this};
 };
 
 } // namespace testing_support

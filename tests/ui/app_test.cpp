@@ -19,13 +19,18 @@
 namespace {
 
 TEST(InitApplication, InstallsMessageBoxesOpenerAndProgramId) {
-    common::MessageSink* sink = common::CurrentMessageSink();
-    ui::InitApplication(QStringLiteral("HUBMENU"));
-    EXPECT_EQ(common::ProgramId(), QStringLiteral("HUBMENU"));
-    EXPECT_NE(dynamic_cast<ui::MessageBoxSink*>(common::CurrentMessageSink()), nullptr);
-    EXPECT_NE(dynamic_cast<ui::DesktopDocumentOpener*>(common::CurrentDocumentOpener()), nullptr);
-    common::SetMessageSink(sink);
-    common::SetDocumentOpener(nullptr);
+    common::MessageSink* sink = &common::MessageSinkSeam().Get();
+    common::DocumentOpener* opener = &common::DocumentOpenerSeam().Get();
+    {
+        const ui::ProgramServices services = ui::InitApplication(QStringLiteral("HUBMENU"));
+        EXPECT_EQ(common::ProgramId(), QStringLiteral("HUBMENU"));
+        EXPECT_NE(dynamic_cast<ui::MessageBoxSink*>(&common::MessageSinkSeam().Get()), nullptr);
+        EXPECT_NE(dynamic_cast<ui::DesktopDocumentOpener*>(&common::DocumentOpenerSeam().Get()),
+                  nullptr);
+    }
+    // Put back when the program's services end.
+    EXPECT_EQ(&common::MessageSinkSeam().Get(), sink);
+    EXPECT_EQ(&common::DocumentOpenerSeam().Get(), opener);
 }
 
 TEST(DocumentUrl, AddressesStayLocalNamesBecomeFiles) {

@@ -167,8 +167,7 @@ TEST(StandardFileDialog, ChoosesFilesAndRefusesMissingFolders) {
 }
 
 TEST(StandardFileDialog, JapaneseAndWideEnoughForItsColumns) {
-    common::MessageSink* sink = common::CurrentMessageSink();
-    ui::InitApplication(QStringLiteral("BOOKMRG"));
+    const ui::ProgramServices services = ui::InitApplication(QStringLiteral("BOOKMRG"));
     EXPECT_EQ(QLocale().language(), QLocale::Japanese);
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
@@ -208,8 +207,6 @@ TEST(StandardFileDialog, JapaneseAndWideEnoughForItsColumns) {
         dialog->reject();
     });
     EXPECT_FALSE(standard.Run(nullptr, request, &answer));
-    common::SetMessageSink(sink);
-    common::SetDocumentOpener(nullptr);
     QLocale::setDefault(QLocale::c());
 }
 

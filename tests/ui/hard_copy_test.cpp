@@ -54,9 +54,7 @@ protected:
         ASSERT_TRUE(dir.isValid());
         pdf = dir.filePath(QStringLiteral("page.pdf"));
         printers = std::make_unique<testing_support::PdfPrinters>(pdf);
-        // First reading of the clock: the preview; every later one: printing.
         clockReads = 0;
-        ui::SetHardCopyClock([this] { return clockReads++ == 0 ? kShownAt : kPrintedAt; });
 
         screen.SetTag(QStringLiteral("TEST1"));
         auto* layout = new QVBoxLayout(&screen);
@@ -67,10 +65,7 @@ protected:
         screen.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&screen));
     }
-    void TearDown() override {
-        testing_support::CancelModalActions();
-        ui::SetHardCopyClock({});
-    }
+    void TearDown() override { testing_support::CancelModalActions(); }
 
     // Answers the preview with `button` and records what it showed.
     void AnswerPreview(const QString& button) {
@@ -88,6 +83,9 @@ protected:
     std::unique_ptr<testing_support::PdfPrinters> printers;
     testing_support::FakeMessages messages;
     int clockReads = 0;
+    // First reading of the clock: the preview; every later one: printing.
+    common::ScopedOverride<ui::HardCopyClock> clock{
+        ui::HardCopyClockSeam(), [this] { return clockReads++ == 0 ? kShownAt : kPrintedAt; }};
     ui::Screen screen;
     QLabel* icon = nullptr;
     QString previewName, previewTitle, previewDate;

@@ -97,7 +97,7 @@ TEST(MessageBoxSink, LinesWiderThanTheScreenBreakWhereJapaneseAllows) {
 }
 
 TEST(FakeMessages, RecordsAnswersFromScriptAndRestoresPreviousSink) {
-    common::MessageSink* before = common::CurrentMessageSink();
+    common::MessageSink* before = &common::MessageSinkSeam().Get();
     {
         testing_support::FakeMessages fake;
         common::SetProgramId(QStringLiteral("SHTLIST"));
@@ -113,7 +113,7 @@ TEST(FakeMessages, RecordsAnswersFromScriptAndRestoresPreviousSink) {
         EXPECT_EQ(fake.messages[1].buttons, MsgButtons::YesNo);
         EXPECT_EQ(fake.PendingAnswers(), 0);
     }
-    EXPECT_EQ(common::CurrentMessageSink(), before);
+    EXPECT_EQ(&common::MessageSinkSeam().Get(), before);
 }
 
 } // namespace
