@@ -60,7 +60,7 @@ QString CheckOutputName(QString& text, const QStringList& extensions) {
             return Refuse(kNoDocuments);
         full = documents + QLatin1Char('/') + parts.name;
     }
-    if (common::CheckFileName(full) != common::kOk)
+    if (!common::CheckFileName(full))
         return Refuse(kBadName);
     if (full != name)
         text = full;

@@ -61,7 +61,7 @@ RunCheck ValidateRun(const QStringList& books, const QString& outputText,
     if (books.isEmpty())
         return Refuse(before, QStringLiteral("対象ブックが１つも指定されていません。"));
     for (int i = 0; i < books.size(); ++i) {
-        if (common::FileExists(books.at(i)) != common::kAri)
+        if (!common::FileExists(books.at(i)))
             return Refuse(before,
                           QStringLiteral("そのファイルは存在しません。対象から外してください"), i);
     }

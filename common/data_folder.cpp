@@ -57,15 +57,15 @@ QString DataFolder() {
     return g_dataFolder;
 }
 
-QString EnsureFolder(const QString& mode, const QString& path) {
+bool EnsureFolder(FolderAction action, const QString& path) {
     if (!path.isEmpty() && QFileInfo::exists(path))
-        return kOk;
-    if (mode == QLatin1String("CHK"))
-        return kNg;
+        return true;
+    if (action == FolderAction::Check)
+        return false;
     // With all its parents: a new account has no ~/.local/share yet.
     const bool made = !path.isEmpty() && QDir().mkpath(path);
-    common::LetEventsRun(1);
-    return made ? kOk : kNg;
+    LetEventsRun(1);
+    return made;
 }
 
 } // namespace common

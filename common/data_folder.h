@@ -1,7 +1,5 @@
 #pragma once
 
-#include "common/result_words.h"
-
 #include <QString>
 
 namespace common {
@@ -22,10 +20,14 @@ void SetDataFolder();
 // file names are appended directly. Empty before SetDataFolder is called.
 QString DataFolder();
 
-// Answers "OK" when an entry (a folder or a file) of that path exists. With
-// mode "CHK" a missing path answers "NG"; with any other mode the folder is
-// created with all its missing parents and the answer is "OK", or "NG" when
-// it cannot be made.
-QString EnsureFolder(const QString& mode, const QString& path);
+enum class FolderAction {
+    Check,  // only look
+    Create, // make a missing folder with all its missing parents
+};
+
+// True when an entry (a folder or a file) of that path exists, or, with
+// Create, once the missing folder has been made; false when it is missing
+// (Check) or cannot be made.
+bool EnsureFolder(FolderAction action, const QString& path);
 
 } // namespace common

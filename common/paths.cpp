@@ -33,24 +33,24 @@ bool CanRead(const QString& path) {
 
 } // namespace
 
-QString CheckFileName(const QString& path) {
+bool CheckFileName(const QString& path) {
     // There is no drive letter on this platform, so any colon fails (this also
     // covers a colon followed by two separators).
     if (path.contains(QLatin1Char(':')))
-        return kNg;
+        return false;
     for (QChar c : path) {
         if (QStringView(u"\\,*?<>|").contains(c))
-            return kNg;
+            return false;
     }
     const PathParts parts = SplitPath(path);
     if (parts.name.isEmpty() || IsDeviceName(parts.name))
-        return kNg;
+        return false;
     const QFileInfo info(path);
     if (info.exists())
-        return CanRead(path) ? kOk : kNg;
+        return CanRead(path);
     // A missing file is a valid name when its folder exists.
     const QFileInfo folder(info.absolutePath());
-    return folder.isDir() ? kOk : kNg;
+    return folder.isDir();
 }
 
 PathParts SplitPath(const QString& path) {
@@ -68,8 +68,8 @@ NameParts SplitExtension(const QString& path) {
     return {parts.folder, parts.name.left(dot), parts.name.mid(dot + 1)};
 }
 
-QString FileExists(const QString& path) {
-    return !path.isEmpty() && CanRead(path) ? kAri : kNas;
+bool FileExists(const QString& path) {
+    return !path.isEmpty() && CanRead(path);
 }
 
 } // namespace common

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "common/result_words.h"
-
 #include <QString>
 
 namespace common {
@@ -10,8 +8,8 @@ namespace common {
 // no colon, none of \ , * ? < > |, no device name ("CON", "PRN", "AUX",
 // "CLOCK$", "NUL", "COM0".."COM9", "LPT0".."LPT9", in any case and with any
 // extension) as the name, and either an existing readable file or a missing
-// file in an existing folder. Answers "OK" or "NG".
-QString CheckFileName(const QString& path);
+// file in an existing folder.
+bool CheckFileName(const QString& path);
 
 struct PathParts {
     QString folder; // up to and including the last separator; empty without one
@@ -28,8 +26,8 @@ struct NameParts {
 PathParts SplitPath(const QString& path);
 NameParts SplitExtension(const QString& path);
 
-// "ARI" when the file can be opened for reading, "NAS" otherwise (missing,
-// unreadable, a folder, a missing folder).
-QString FileExists(const QString& path);
+// True when the file can be opened for reading; false when it is missing,
+// unreadable, a folder or in a missing folder.
+bool FileExists(const QString& path);
 
 } // namespace common

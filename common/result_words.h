@@ -8,7 +8,5 @@ namespace common {
 // compare them.
 inline const QString kOk = QStringLiteral("OK");
 inline const QString kNg = QStringLiteral("NG");
-inline const QString kAri = QStringLiteral("ARI"); // the file exists
-inline const QString kNas = QStringLiteral("NAS"); // the file does not
 
 } // namespace common

@@ -77,7 +77,7 @@ void CostCmpMain::StartUp() {
     common::SetDataFolder();
     // The launcher normally creates the shared data folder; a calculator
     // started on its own creates it too, so that its parameters can be kept.
-    common::EnsureFolder(QStringLiteral("GEN"), common::DataFolder());
+    common::EnsureFolder(common::FolderAction::Create, common::DataFolder());
 
     input_ = std::make_unique<FRM_COSTCMP1>();
     input_->RunButton()->setEnabled(false);

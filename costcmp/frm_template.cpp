@@ -1,7 +1,6 @@
 #include "costcmp/frm_template.h"
 
 #include "common/messages.h"
-#include "common/result_words.h"
 #include "common/ui/fonts.h"
 #include "costcmp/template_record.h"
 
@@ -47,7 +46,7 @@ bool ListedAndConfirmed(TemplateStore& store, const QString& name, QLineEdit* na
                         const QString& question) {
     if (name.isEmpty())
         return false;
-    if (store.FindListedTemplate(name) != common::kOk) {
+    if (!store.FindListedTemplate(name)) {
         ShowMessage(kNotListed, MsgIcon::Critical, MsgButtons::Ok);
         nameBox->setFocus(Qt::OtherFocusReason);
         return false;
@@ -168,7 +167,7 @@ void FRM_TEMPLATE::PrepareOpening(bool saveAndDeleteAllowed) {
     setWindowTitle(store_.ScreenTitle());
     cmdF4_->setEnabled(saveAndDeleteAllowed);
     cmdF8_->setEnabled(saveAndDeleteAllowed);
-    result_ = kResultNone;
+    result_ = TemplateResult::None;
     lblGrep_->hide();
     // Beyond the templates read, the list makes room for a line saying so.
     const int omitted = store_.Omitted();
@@ -178,11 +177,11 @@ void FRM_TEMPLATE::PrepareOpening(bool saveAndDeleteAllowed) {
                              .arg(omitted));
     lblOmitted_->setVisible(omitted > 0);
     List1_->setGeometry(TwipsRect(kMargin, kMargin + 1275, 11520, omitted > 0 ? 6500 : 6780));
-    ShowTemplateList(QStringLiteral("DATET"));
+    ShowTemplateList(TemplateSortKey::Date);
     txtSyosiki_->setFocus(Qt::OtherFocusReason);
 }
 
-void FRM_TEMPLATE::ShowTemplateList(const QString& key) {
+void FRM_TEMPLATE::ShowTemplateList(TemplateSortKey key) {
     store_.SortListed(key);
     RedrawList();
 }
@@ -205,11 +204,11 @@ void FRM_TEMPLATE::RedrawList() {
 }
 
 void FRM_TEMPLATE::SortByName() {
-    ShowTemplateList(QStringLiteral("FNAME"));
+    ShowTemplateList(TemplateSortKey::Name);
 }
 
 void FRM_TEMPLATE::SortByDate() {
-    ShowTemplateList(QStringLiteral("FDATE"));
+    ShowTemplateList(TemplateSortKey::Date);
 }
 
 void FRM_TEMPLATE::PickListedTemplate(int row) {
@@ -276,7 +275,7 @@ void FRM_TEMPLATE::LoadFlow() {
     if (!ListedAndConfirmed(store_, name, txtSyosiki_,
                             QStringLiteral("テンプレートから読み込みます。よろしいですか？")))
         return;
-    result_ = kResultLoad;
+    result_ = TemplateResult::Load;
     chosenName_ = name;
     hide();
 }
@@ -298,13 +297,13 @@ void FRM_TEMPLATE::SaveFlow() {
     }
     if (!Confirmed(QStringLiteral("テンプレートに保存します。いいですか？")))
         return;
-    result_ = kResultSave;
+    result_ = TemplateResult::Save;
     chosenName_ = name;
     hide();
 }
 
 void FRM_TEMPLATE::CloseScreen() {
-    result_ = kResultNone;
+    result_ = TemplateResult::None;
     hide();
 }
 

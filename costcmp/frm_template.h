@@ -14,7 +14,7 @@ namespace costcmp {
 // The template screen: the list of saved templates with their dates, the
 // name to save, load or delete, the sorts by name and by date, and the search
 // with one or two words. It works on the store it is given and ends its work
-// by hiding itself; ResultCode() and ChosenName() then say what the user
+// by hiding itself; Result() and ChosenName() then say what the user
 // chose. Created once and shown again at every opening, so the typed name,
 // the search words and the search mode stay between openings.
 class FRM_TEMPLATE : public ui::Screen {
@@ -23,19 +23,18 @@ public:
     explicit FRM_TEMPLATE(TemplateStore& store, QWidget* parent = nullptr);
 
     // Gets the screen ready for an opening after the store has read the
-    // folder: title, the save and delete buttons, result "NG", the list
+    // folder: title, the save and delete buttons, no result yet, the list
     // sorted by date, no search in force.
     void PrepareOpening(bool saveAndDeleteAllowed);
 
-    // "WR" after a confirmed save, "RE" after a confirmed load, "NG" when
+    // Save after a confirmed save, Load after a confirmed load, None when
     // closed without either.
-    const QString& ResultCode() const { return result_; }
+    TemplateResult Result() const { return result_; }
     // The typed name, half-width spaces trimmed from both ends.
     const QString& ChosenName() const { return chosenName_; }
 
-    // Sorts the store's listed set by `key` ("FNAME", "FDATE", "DATET") and
-    // redraws the list.
-    void ShowTemplateList(const QString& key);
+    // Sorts the store's listed set by `key` and redraws the list.
+    void ShowTemplateList(TemplateSortKey key);
 
     // The actions of the buttons and the list.
     void SortByName();  // cmdF1
@@ -63,7 +62,7 @@ private:
     SearchMode SelectedMode() const;
 
     TemplateStore& store_;
-    QString result_ = kResultNone;
+    TemplateResult result_ = TemplateResult::None;
     QString chosenName_;
 
     QPushButton* cmdF1_ = nullptr;

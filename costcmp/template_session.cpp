@@ -30,8 +30,8 @@ TemplateChoice TemplateSession::OpenTemplateScreen(const QString& argument, QWid
     screen_->exec();
 
     TemplateChoice choice;
-    choice.result = screen_->ResultCode();
-    if (choice.result != kResultNone) {
+    choice.result = screen_->Result();
+    if (choice.result != TemplateResult::None) {
         choice.name = screen_->ChosenName();
         choice.path = store_.TemplatePath(choice.name);
     }
@@ -41,12 +41,12 @@ TemplateChoice TemplateSession::OpenTemplateScreen(const QString& argument, QWid
 void TemplateSession::ExchangeTemplate(InputScreenAccess& input, QWidget* owner) {
     const TemplateChoice choice = OpenTemplateScreen(kTemplateExtension, owner);
     QString error;
-    if (choice.result == kResultSave) {
+    if (choice.result == TemplateResult::Save) {
         if (!exchanger_.Save(choice.path, input, &error))
             common::ShowMessage(
                 common::JoinLines({QStringLiteral("テンプレートに保存できませんでした"), error}),
                 common::MsgIcon::Critical);
-    } else if (choice.result == kResultLoad) {
+    } else if (choice.result == TemplateResult::Load) {
         if (!exchanger_.Load(choice.path, input, &error))
             common::ShowMessage(
                 common::JoinLines({QStringLiteral("テンプレートを読み込めませんでした"), error}),

@@ -12,10 +12,10 @@ namespace costcmp {
 
 class FRM_TEMPLATE;
 
-// What the template screen answered: the result code ("WR", "RE" or "NG")
-// and, unless "NG", the chosen name and its file.
+// What the template screen answered and, unless nothing was chosen, the
+// chosen name and its file.
 struct TemplateChoice {
-    QString result = kResultNone;
+    TemplateResult result = TemplateResult::None;
     QString name;
     QString path;
 };

@@ -1,7 +1,6 @@
 #include "costcmp/template_store.h"
 
 #include "common/numbers.h"
-#include "common/result_words.h"
 #include "common/sort.h"
 #include "common/text.h"
 
@@ -117,8 +116,8 @@ void TemplateStore::AddTemplateEntry(const QString& fileName, const QDateTime& m
     full_.append(entry);
 }
 
-void TemplateStore::SortListed(const QString& key) {
-    const bool byName = key == QLatin1String("FNAME");
+void TemplateStore::SortListed(TemplateSortKey key) {
+    const bool byName = key == TemplateSortKey::Name;
     QStringList keys;
     QStringList order;
     for (qsizetype i = 0; i < listed_.size(); ++i) {
@@ -133,12 +132,12 @@ void TemplateStore::SortListed(const QString& key) {
     listed_ = sorted;
 }
 
-QString TemplateStore::FindListedTemplate(const QString& typed) const {
+bool TemplateStore::FindListedTemplate(const QString& typed) const {
     const QString name = TrimHalfWidthSpaces(typed);
     for (const TemplateEntry& entry : listed_)
         if (entry.name == name)
-            return common::kOk;
-    return common::kNg;
+            return true;
+    return false;
 }
 
 bool TemplateStore::DeleteTemplate(const QString& typed, QString* failedPath) {
@@ -182,7 +181,7 @@ bool TemplateStore::FilterTemplates(const QString& word1, const QString& word2, 
     for (const TemplateEntry& entry : full_)
         if (MatchTemplateName(entry.name, first, second, mode))
             listed_.append(entry);
-    SortListed(QStringLiteral("DATET"));
+    SortListed(TemplateSortKey::Date);
     return true;
 }
 
@@ -190,7 +189,7 @@ bool TemplateStore::ClearTemplateFilter() {
     if (full_.isEmpty())
         return false;
     listed_ = full_;
-    SortListed(QStringLiteral("DATET"));
+    SortListed(TemplateSortKey::Date);
     return true;
 }
 

@@ -43,10 +43,15 @@ QString NameFromRow(const QString& row);
 // A typed name as the screen reads it: half-width spaces trimmed from both ends.
 QString TrimHalfWidthSpaces(const QString& text);
 
-// Result codes of the template screen.
-inline const QString kResultSave = QStringLiteral("WR");
-inline const QString kResultLoad = QStringLiteral("RE");
-inline const QString kResultNone = QStringLiteral("NG");
+// What the template screen ended with.
+enum class TemplateResult {
+    None, // closed without saving or loading
+    Save, // a confirmed save to the chosen name
+    Load, // a confirmed load of the chosen name
+};
+
+// The orders of the template list, both descending.
+enum class TemplateSortKey { Name, Date };
 
 // The calculator's template extension.
 inline const QString kTemplateExtension = QStringLiteral("SA1");
@@ -85,14 +90,14 @@ public:
     // Appends one file to both sets (its name trimmed of blanks first).
     void AddTemplateEntry(const QString& fileName, const QDateTime& modified);
 
-    // Sorts the listed set descending: by name for "FNAME", by date text for
-    // any other key. Entries with equal keys keep their relative order as the
-    // exchange sort leaves them. The full set is not sorted.
-    void SortListed(const QString& key);
+    // Sorts the listed set descending by name or by date text. Entries with
+    // equal keys keep their relative order as the exchange sort leaves them.
+    // The full set is not sorted.
+    void SortListed(TemplateSortKey key);
 
-    // "OK" when a listed entry has the typed name (half-width spaces trimmed),
-    // compared exactly; "NG" otherwise.
-    QString FindListedTemplate(const QString& typed) const;
+    // True when a listed entry has the typed name (half-width spaces
+    // trimmed), compared exactly.
+    bool FindListedTemplate(const QString& typed) const;
 
     // Removes the template of the first listed entry with that name: its
     // file exactly (another file whose name differs only in letter case

@@ -3,7 +3,6 @@
 #include "common/data_folder.h"
 #include "common/messages.h"
 #include "common/program_start.h"
-#include "common/result_words.h"
 #include "common/return_table.h"
 #include "hubmenu/launcher_lock.h"
 #include "hubmenu/settings_file.h"
@@ -50,7 +49,7 @@ QColor GuideColour(QRandomGenerator& random) {
 std::unique_ptr<LauncherLock> PrepareLauncher() {
     common::SetDataFolder();
     const QString folder = common::DataFolder();
-    if (common::EnsureFolder(QStringLiteral("GEN"), folder) != common::kOk) {
+    if (!common::EnsureFolder(common::FolderAction::Create, folder)) {
         common::ShowMessage(QStringLiteral("データフォルダ %1 を作成できません。").arg(folder),
                             common::MsgIcon::Critical);
         return nullptr;

@@ -13,7 +13,7 @@ QString TargetPath(const QString& boxText) {
 }
 
 QString CheckTargetExists(const QString& boxText) {
-    if (common::FileExists(TargetPath(boxText)) == common::kAri)
+    if (common::FileExists(TargetPath(boxText)))
         return common::kOk;
     common::ShowMessage(kNoSuchFile, common::MsgIcon::None, common::MsgButtons::Ok);
     return common::kNg;

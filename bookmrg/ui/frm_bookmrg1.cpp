@@ -256,25 +256,22 @@ RunParams FrmBookmrg1::RunParameters() const {
 }
 
 void FrmBookmrg1::AddBooks() {
-    QStringList chosen;
-    QString folder;
-    QString fileName;
-    const QString result = ui::OpenFilesDialog(this, chosen, add_.folder, QString(),
-                                               WorkbookOpenFilter(QStringLiteral("*.xls")),
-                                               QStringLiteral("xls"), folder, fileName);
-    if (result != common::kOk)
+    const std::optional<ui::ChosenFiles> chosen =
+        ui::OpenFilesDialog(this, add_.folder, QString(),
+                            WorkbookOpenFilter(QStringLiteral("*.xls")), QStringLiteral("xls"));
+    if (!chosen)
         return;
     // A book whose path BOOKMRG.PRM cannot keep is not listed: the next start
     // would list a book that does not exist.
     QStringList refused;
-    for (const QString& path : chosen) {
+    for (const QString& path : chosen->paths) {
         const QString problem = common::StoredPathProblem(path, kBookWidth);
         if (problem.isEmpty())
             AddBookLine(path);
         else
             refused.append(problem);
     }
-    add_ = {folder, fileName};
+    add_ = {chosen->folder, chosen->fileName};
     if (!refused.isEmpty()) {
         common::ShowMessage(QStringLiteral("次のブックは対象に加えませんでした。\r") +
                                 refused.join(QLatin1Char('\r')),
@@ -283,14 +280,11 @@ void FrmBookmrg1::AddBooks() {
 }
 
 void FrmBookmrg1::ChooseOutput() {
-    QString folder;
-    QString fileName;
-    const QString result = ui::SaveFileDialog(this, output_.folder, QString(),
-                                              WorkbookSaveFilter(QStringLiteral("*.XLS")),
-                                              QString(), folder, fileName);
-    if (result != common::kOk)
+    const std::optional<ui::ChosenFile> chosen = ui::SaveFileDialog(
+        this, output_.folder, QString(), WorkbookSaveFilter(QStringLiteral("*.XLS")), QString());
+    if (!chosen)
         return;
-    const QString path = OutputFileChoice(folder, fileName);
+    const QString path = OutputFileChoice(chosen->folder, chosen->fileName);
     if (!AcceptStoredPath(path, kOutputBookWidth))
         return;
     txtOtFname->setText(path);

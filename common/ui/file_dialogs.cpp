@@ -2,7 +2,6 @@
 #include "common/events.h"
 
 #include "common/paths.h"
-#include "common/result_words.h"
 #include "common/text.h"
 #include "common/ui/standard_file_dialog.h"
 
@@ -34,18 +33,16 @@ QString Ask(QWidget* owner, FileDialogKind kind, const QString& title, const QSt
     return common::TrimBlanks(answer);
 }
 
-QString OneFile(QWidget* owner, FileDialogKind kind, const QString& title, const QString& filter,
-                const QString& initialFolder, const QString& initialFileName,
-                const QString& defaultExtension, QString& folder, QString& fileName) {
+std::optional<ChosenFile> OneFile(QWidget* owner, FileDialogKind kind, const QString& title,
+                                  const QString& filter, const QString& initialFolder,
+                                  const QString& initialFileName, const QString& defaultExtension) {
     const QString answer =
         Ask(owner, kind, title, filter, initialFolder, initialFileName, defaultExtension);
     if (answer.isEmpty())
-        return common::kNg;
+        return std::nullopt;
     const common::PathParts parts = common::SplitPath(answer);
-    folder = parts.folder;
-    fileName = parts.name;
     common::LetEventsRun(1);
-    return common::kOk;
+    return ChosenFile{parts.folder, parts.name};
 }
 
 } // namespace
@@ -103,7 +100,7 @@ ChosenFiles ReadMultiSelectAnswer(const QString& answer) {
         const common::PathParts parts = common::SplitPath(answer);
         chosen.folder = parts.folder;
         chosen.fileName = parts.name;
-        chosen.rows.append(answer);
+        chosen.paths.append(answer);
         return chosen;
     }
     bool haveFolder = false;
@@ -114,40 +111,37 @@ ChosenFiles ReadMultiSelectAnswer(const QString& answer) {
             chosen.folder = piece.endsWith(kSeparator) ? piece : piece + kSeparator;
             haveFolder = true;
         } else {
-            chosen.rows.append(chosen.folder + piece);
+            chosen.paths.append(chosen.folder + piece);
         }
     }
     return chosen;
 }
 
-QString OpenFilesDialog(QWidget* owner, QStringList& list, const QString& initialFolder,
-                        const QString& initialFileName, const QString& pattern,
-                        const QString& defaultExtension, QString& folder, QString& fileName) {
+std::optional<ChosenFiles> OpenFilesDialog(QWidget* owner, const QString& initialFolder,
+                                           const QString& initialFileName, const QString& pattern,
+                                           const QString& defaultExtension) {
     const QString answer =
         Ask(owner, FileDialogKind::OpenFiles, kOpenTitle, DialogFilter(pattern, true),
             initialFolder, initialFileName, defaultExtension);
     if (answer.isEmpty())
-        return common::kNg;
-    const ChosenFiles chosen = ReadMultiSelectAnswer(answer);
-    list.append(chosen.rows);
-    folder = chosen.folder;
-    fileName = chosen.fileName;
+        return std::nullopt;
+    ChosenFiles chosen = ReadMultiSelectAnswer(answer);
     common::LetEventsRun(1);
-    return common::kOk;
+    return chosen;
 }
 
-QString OpenFileDialog(QWidget* owner, const QString& initialFolder, const QString& initialFileName,
-                       const QString& pattern, const QString& defaultExtension, QString& folder,
-                       QString& fileName) {
+std::optional<ChosenFile> OpenFileDialog(QWidget* owner, const QString& initialFolder,
+                                         const QString& initialFileName, const QString& pattern,
+                                         const QString& defaultExtension) {
     return OneFile(owner, FileDialogKind::OpenFile, kOpenTitle, DialogFilter(pattern, true),
-                   initialFolder, initialFileName, defaultExtension, folder, fileName);
+                   initialFolder, initialFileName, defaultExtension);
 }
 
-QString SaveFileDialog(QWidget* owner, const QString& initialFolder, const QString& initialFileName,
-                       const QString& pattern, const QString& defaultExtension, QString& folder,
-                       QString& fileName) {
+std::optional<ChosenFile> SaveFileDialog(QWidget* owner, const QString& initialFolder,
+                                         const QString& initialFileName, const QString& pattern,
+                                         const QString& defaultExtension) {
     return OneFile(owner, FileDialogKind::SaveFile, kSaveTitle, DialogFilter(pattern, false),
-                   initialFolder, initialFileName, defaultExtension, folder, fileName);
+                   initialFolder, initialFileName, defaultExtension);
 }
 
 common::Seam<FileDialogService>& FileDialogSeam() {

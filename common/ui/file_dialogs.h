@@ -4,31 +4,42 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 class QWidget;
 
 namespace ui {
 
-// The standard file dialogs of the workbook tools. Each answers "OK" or "NG"
-// (cancelled or failed; the out arguments are then left as they were) and
-// shows no message of its own.
+// The standard file dialogs of the workbook tools. Each answers what was
+// chosen, or nothing when the dialog was cancelled or failed, and shows no
+// message of its own.
 
-// Opens several files. Every chosen file is appended to `list` as a full path,
-// in the order the dialog gives them; `folder` becomes their folder (with its
-// trailing separator).
-QString OpenFilesDialog(QWidget* owner, QStringList& list, const QString& initialFolder,
-                        const QString& initialFileName, const QString& pattern,
-                        const QString& defaultExtension, QString& folder, QString& fileName);
+// One chosen file, split at its last separator.
+struct ChosenFile {
+    QString folder;   // with its trailing separator
+    QString fileName; // the name in it
+};
 
-// Opens one existing file: `folder` and `fileName` receive the chosen path.
-QString OpenFileDialog(QWidget* owner, const QString& initialFolder, const QString& initialFileName,
-                       const QString& pattern, const QString& defaultExtension, QString& folder,
-                       QString& fileName);
+struct ChosenFiles {
+    QString folder;    // with its trailing separator
+    QString fileName;  // one file: its name; several: the whole answer
+    QStringList paths; // the full paths, in the order the dialog gives them
+};
+
+// Opens several files.
+std::optional<ChosenFiles> OpenFilesDialog(QWidget* owner, const QString& initialFolder,
+                                           const QString& initialFileName, const QString& pattern,
+                                           const QString& defaultExtension);
+
+// Opens one existing file.
+std::optional<ChosenFile> OpenFileDialog(QWidget* owner, const QString& initialFolder,
+                                         const QString& initialFileName, const QString& pattern,
+                                         const QString& defaultExtension);
 
 // Chooses a file to save to, asking before an existing file is taken.
-QString SaveFileDialog(QWidget* owner, const QString& initialFolder, const QString& initialFileName,
-                       const QString& pattern, const QString& defaultExtension, QString& folder,
-                       QString& fileName);
+std::optional<ChosenFile> SaveFileDialog(QWidget* owner, const QString& initialFolder,
+                                         const QString& initialFileName, const QString& pattern,
+                                         const QString& defaultExtension);
 
 inline const QString kOpenTitle = QStringLiteral("ファイル読込");
 inline const QString kSaveTitle = QStringLiteral("ファイル保存");
@@ -47,12 +58,6 @@ QStringList ToQtNameFilters(const QString& filter);
 // The answer of a multi-select dialog for the chosen paths: one path as it is;
 // several as their folder and their names, separated by NUL characters.
 QString MultiSelectAnswer(const QStringList& paths);
-
-struct ChosenFiles {
-    QString folder;   // with its trailing separator
-    QString fileName; // one file: its name; several: the whole answer
-    QStringList rows; // full paths to append to the list, in order
-};
 
 // Reads a multi-select dialog's answer (after TrimBlanks): without NUL it is
 // one path; otherwise the first non-empty piece is the folder and every later

@@ -28,7 +28,7 @@ QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& tex
 
 } // namespace
 
-FrmHdCopy::FrmHdCopy(QWidget* parent) : Screen(QString(), parent) {
+HardCopyPreview::HardCopyPreview(QWidget* parent) : Screen(QString(), parent) {
     setObjectName(QStringLiteral("FRM_HDCOPY"));
     setWindowTitle(QStringLiteral("ハードコピー"));
     setFont(QFont(kMincho, 10));
@@ -49,9 +49,6 @@ FrmHdCopy::FrmHdCopy(QWidget* parent) : Screen(QString(), parent) {
     lblDate_ = new QLabel(this);
     lblDate_->setObjectName(QStringLiteral("lblDate"));
     lblDate_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    lblState_ = new QLabel(this);
-    lblState_->setObjectName(QStringLiteral("lblState"));
-    lblState_->hide();
     imgPRE_ = new QLabel(this);
     imgPRE_->setObjectName(QStringLiteral("imgPRE"));
     imgPRE_->setAlignment(Qt::AlignCenter);
@@ -94,58 +91,49 @@ FrmHdCopy::FrmHdCopy(QWidget* parent) : Screen(QString(), parent) {
     picPrnSel_->hide();
 
     SetCancelButton(cmdExit_);
-    SetState(QStringLiteral("CANCEL"));
 
     connect(cmdExit_, &QPushButton::clicked, this, [this] {
-        SetState(QStringLiteral("CAN"));
+        choice_ = HardCopyChoice::Cancel;
         hide();
     });
     connect(cmdPrint_, &QPushButton::clicked, this, [this] {
-        SetState(QStringLiteral("OK"));
+        choice_ = HardCopyChoice::Print;
         hide();
     });
     connect(cmdClip_, &QPushButton::clicked, this, [this] {
-        SetState(QStringLiteral("CANCEL"));
+        choice_ = HardCopyChoice::NotPrinted;
         hide();
         emit ClipboardRequested();
     });
-    connect(cmdCopy_, &QPushButton::clicked, this, &FrmHdCopy::CopyPicture);
-    connect(cmdPrnSel_, &QPushButton::clicked, this, &FrmHdCopy::ListPrinters);
-    connect(command2_, &QPushButton::clicked, this, &FrmHdCopy::ChoosePrinter);
+    connect(cmdCopy_, &QPushButton::clicked, this, &HardCopyPreview::CopyPicture);
+    connect(cmdPrnSel_, &QPushButton::clicked, this, &HardCopyPreview::ListPrinters);
+    connect(command2_, &QPushButton::clicked, this, &HardCopyPreview::ChoosePrinter);
     connect(command1_, &QPushButton::clicked, picPrnSel_, &QWidget::hide);
-    connect(lstPrnSel_, &QListWidget::itemDoubleClicked, this, &FrmHdCopy::ChoosePrinter);
+    connect(lstPrnSel_, &QListWidget::itemDoubleClicked, this, &HardCopyPreview::ChoosePrinter);
 }
 
-QString FrmHdCopy::State() const {
-    return lblState_->text();
-}
-
-void FrmHdCopy::SetState(const QString& state) {
-    lblState_->setText(state);
-}
-
-void FrmHdCopy::SetDateText(const QString& text) {
+void HardCopyPreview::SetDateText(const QString& text) {
     lblDate_->setText(text);
 }
 
-QString FrmHdCopy::DateText() const {
+QString HardCopyPreview::DateText() const {
     return lblDate_->text();
 }
 
-void FrmHdCopy::SetPreview(const QImage& picture) {
+void HardCopyPreview::SetPreview(const QImage& picture) {
     picture_ = picture;
     lblCopied_->clear();
     UpdatePreview();
 }
 
-void FrmHdCopy::CopyPicture() {
+void HardCopyPreview::CopyPicture() {
     if (picture_.isNull() || !QGuiApplication::clipboard())
         return;
     QGuiApplication::clipboard()->setImage(picture_);
     lblCopied_->setText(QStringLiteral("クリップボードにコピーしました"));
 }
 
-bool FrmHdCopy::PreviewKey(QKeyEvent* event) {
+bool HardCopyPreview::PreviewKey(QKeyEvent* event) {
     if (event->matches(QKeySequence::Copy)) {
         CopyPicture();
         return true;
@@ -153,13 +141,13 @@ bool FrmHdCopy::PreviewKey(QKeyEvent* event) {
     return Screen::PreviewKey(event);
 }
 
-void FrmHdCopy::ShowPreviewAndButtons() {
+void HardCopyPreview::ShowPreviewAndButtons() {
     for (QWidget* w :
          std::initializer_list<QWidget*>{imgPRE_, cmdExit_, cmdPrint_, cmdCopy_, cmdPrnSel_})
         w->setVisible(true);
 }
 
-void FrmHdCopy::ListPrinters() {
+void HardCopyPreview::ListPrinters() {
     lstPrnSel_->clear();
     lstPrnSel_->addItems(Printers().PrinterNames());
     lblPrnSel_->setText(lstPrnSel_->count() > 0 ? QStringLiteral("印刷するプリンタを選んでください")
@@ -170,7 +158,7 @@ void FrmHdCopy::ListPrinters() {
     lstPrnSel_->setFocus();
 }
 
-void FrmHdCopy::ChoosePrinter() {
+void HardCopyPreview::ChoosePrinter() {
     const QListWidgetItem* item = lstPrnSel_->currentItem();
     if (!item || !item->isSelected())
         return;
@@ -182,7 +170,7 @@ void FrmHdCopy::ChoosePrinter() {
     common::ShowMessage(name + QStringLiteral("に設定しました"));
 }
 
-void FrmHdCopy::resizeEvent(QResizeEvent* event) {
+void HardCopyPreview::resizeEvent(QResizeEvent* event) {
     Screen::resizeEvent(event);
     UpdatePreview();
     if (picPrnSel_->isVisible())
@@ -190,7 +178,7 @@ void FrmHdCopy::resizeEvent(QResizeEvent* event) {
                          (height() - picPrnSel_->height()) / 2);
 }
 
-void FrmHdCopy::UpdatePreview() {
+void HardCopyPreview::UpdatePreview() {
     if (picture_.isNull()) {
         imgPRE_->clear();
         return;

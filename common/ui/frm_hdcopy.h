@@ -11,17 +11,24 @@ class QPushButton;
 
 namespace ui {
 
+// What the user chose in the hard-copy preview.
+enum class HardCopyChoice {
+    Print,      // cmdPrint
+    Cancel,     // cmdExit (or Esc)
+    NotPrinted, // the clipboard's picture was asked for, or the window closed
+};
+
 // The hard-copy preview: the picture to print, buttons to print it, cancel,
-// print the clipboard's picture instead or choose the printer. The state word
-// (hidden label lblState) tells the caller what was chosen once the modal
-// show returns: "OK" print; "CAN" cancelled; "CANCEL" not printed otherwise.
-class FrmHdCopy : public Screen {
+// print the clipboard's picture instead or choose the printer. Choice() tells
+// the caller what was chosen once the modal show returns.
+class HardCopyPreview : public Screen {
     Q_OBJECT
 public:
-    explicit FrmHdCopy(QWidget* parent = nullptr);
+    explicit HardCopyPreview(QWidget* parent = nullptr);
 
-    QString State() const;
-    void SetState(const QString& state);
+    HardCopyChoice Choice() const { return choice_; }
+    // Starts an opening: nothing chosen yet.
+    void ResetChoice() { choice_ = HardCopyChoice::NotPrinted; }
     void SetDateText(const QString& text);
     QString DateText() const;
     void SetPreview(const QImage& picture);
@@ -56,7 +63,6 @@ private:
     QPushButton* cmdClip_;
     QPushButton* cmdPrnSel_;
     QLabel* lblDate_;
-    QLabel* lblState_;
     QLabel* imgPRE_;
     QFrame* picPrnSel_;
     QLabel* lblPrnSel_;
@@ -64,6 +70,7 @@ private:
     QPushButton* command2_;
     QPushButton* command1_;
     QImage picture_;
+    HardCopyChoice choice_ = HardCopyChoice::NotPrinted;
 };
 
 } // namespace ui

@@ -54,15 +54,15 @@ void PrintPicture(const QImage& picture) {
 
 // Shows the preview modally, kept above the other windows. Answers whether
 // the user chose to print.
-bool AskToPrint(FrmHdCopy& form, const QImage& picture) {
-    form.SetState(QStringLiteral("CANCEL"));
+bool AskToPrint(HardCopyPreview& form, const QImage& picture) {
+    form.ResetChoice();
     form.SetDateText(HardCopyDateText(Now()));
     form.SetPreview(picture);
     form.ShowPreviewAndButtons();
     KeepOnTop(&form);
     form.hide();
     form.exec();
-    return form.State() == QStringLiteral("OK");
+    return form.Choice() == HardCopyChoice::Print;
 }
 
 QWidget* OwnerWindow(QWidget* w) {
@@ -158,8 +158,8 @@ void HardCopyScreen(QWidget* form) {
     const QImage snapshot = SnapForm(caller);
     g_storedSnapshot = snapshot;
 
-    FrmHdCopy preview(caller);
-    QObject::connect(&preview, &FrmHdCopy::ClipboardRequested, &preview,
+    HardCopyPreview preview(caller);
+    QObject::connect(&preview, &HardCopyPreview::ClipboardRequested, &preview,
                      [caller] { HardCopyClipboard(caller); });
     if (!AskToPrint(preview, snapshot))
         return;
@@ -172,8 +172,8 @@ void HardCopyClipboard(QWidget* owner) {
         common::ShowMessage(kNoClipboardPicture);
         return;
     }
-    FrmHdCopy preview(OwnerWindow(owner));
-    QObject::connect(&preview, &FrmHdCopy::ClipboardRequested, &preview,
+    HardCopyPreview preview(OwnerWindow(owner));
+    QObject::connect(&preview, &HardCopyPreview::ClipboardRequested, &preview,
                      [owner] { HardCopyClipboard(owner); });
     if (!AskToPrint(preview, picture))
         return;

@@ -91,14 +91,12 @@ void FrmShtlist1::SaveSettings() {
 }
 
 void FrmShtlist1::ChooseWorkbook() {
-    QString folder;
-    QString fileName;
-    const QString result = ui::OpenFileDialog(this, dialog_.folder, QString(),
-                                              bookmrg::WorkbookOpenFilter(QStringLiteral("*.XLS")),
-                                              QString(), folder, fileName);
-    if (result != common::kOk)
+    const std::optional<ui::ChosenFile> chosen =
+        ui::OpenFileDialog(this, dialog_.folder, QString(),
+                           bookmrg::WorkbookOpenFilter(QStringLiteral("*.XLS")), QString());
+    if (!chosen)
         return;
-    const QString path = ChosenWorkbook(folder, fileName);
+    const QString path = ChosenWorkbook(chosen->folder, chosen->fileName);
     if (!AcceptStoredPath(path, kMaxTextBytes))
         return;
     txtOtFname->setText(path);

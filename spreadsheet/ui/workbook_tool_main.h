@@ -28,7 +28,7 @@ int RunWorkbookTool(int argc, char** argv, const QString& programId, void (*prep
     common::SetDataFolder();
     // The settings file is written there on the way out; a tool started on
     // its own on a new account makes the folder as the launcher would.
-    common::EnsureFolder(QStringLiteral("GEN"), common::DataFolder());
+    common::EnsureFolder(common::FolderAction::Create, common::DataFolder());
     RemoveDeadRunLeftovers();
     RemoveDeadSettingsTemps(common::DataFolder(), programId);
 

@@ -58,23 +58,22 @@ TEST(EnsureFolder, ChecksOrCreatesWithParents) {
     QTemporaryDir temp;
     ASSERT_TRUE(temp.isValid());
     const QString folder = temp.filePath(QStringLiteral("TamrasystemHikaku/"));
-    EXPECT_EQ(EnsureFolder(QStringLiteral("CHK"), folder), QStringLiteral("NG"));
+    EXPECT_FALSE(EnsureFolder(FolderAction::Check, folder));
     EXPECT_FALSE(QFileInfo::exists(folder));
-    EXPECT_EQ(EnsureFolder(QStringLiteral("GEN"), folder), QStringLiteral("OK"));
+    EXPECT_TRUE(EnsureFolder(FolderAction::Create, folder));
     EXPECT_TRUE(QFileInfo(folder).isDir());
-    EXPECT_EQ(EnsureFolder(QStringLiteral("CHK"), folder), QStringLiteral("OK"));
+    EXPECT_TRUE(EnsureFolder(FolderAction::Check, folder));
 
     // A file of that name counts as present; a folder under a file cannot be
     // made.
     QFile file(temp.filePath(QStringLiteral("plain")));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.close();
-    EXPECT_EQ(EnsureFolder(QStringLiteral("CHK"), file.fileName()), QStringLiteral("OK"));
-    EXPECT_EQ(EnsureFolder(QStringLiteral("GEN"), temp.filePath(QStringLiteral("plain/b/"))),
-              QStringLiteral("NG"));
+    EXPECT_TRUE(EnsureFolder(FolderAction::Check, file.fileName()));
+    EXPECT_FALSE(EnsureFolder(FolderAction::Create, temp.filePath(QStringLiteral("plain/b/"))));
 
     // A new account has no ~/.local/share: every missing level is made.
     const QString deep = temp.filePath(QStringLiteral("home/.local/share/TamrasystemHikaku/"));
-    EXPECT_EQ(EnsureFolder(QStringLiteral("GEN"), deep), QStringLiteral("OK"));
+    EXPECT_TRUE(EnsureFolder(FolderAction::Create, deep));
     EXPECT_TRUE(QFileInfo(deep).isDir());
 }

@@ -19,31 +19,31 @@ TEST(CheckFileName, RefusesNamesAShareCouldNotHold) {
     QTemporaryDir temp;
     ASSERT_TRUE(temp.isValid());
     const QString dir = temp.path() + QLatin1Char('/');
-    EXPECT_EQ(CheckFileName(dir + QStringLiteral("con.xls")), kNg);
-    EXPECT_EQ(CheckFileName(dir + QStringLiteral("COM1")), kNg);
-    EXPECT_EQ(CheckFileName(dir + QStringLiteral("Lpt9.a.b")), kNg);
-    EXPECT_EQ(CheckFileName(dir + QStringLiteral("a,b.xls")), kNg);
-    EXPECT_EQ(CheckFileName(dir + QStringLiteral("a?.xls")), kNg);
-    EXPECT_EQ(CheckFileName(dir + QStringLiteral("a\\b.xls")), kNg);
-    EXPECT_EQ(CheckFileName(dir + QStringLiteral("a:b.xls")), kNg);
-    EXPECT_EQ(CheckFileName(dir), kNg); // no name at all
-    EXPECT_EQ(CheckFileName(QString()), kNg);
+    EXPECT_FALSE(CheckFileName(dir + QStringLiteral("con.xls")));
+    EXPECT_FALSE(CheckFileName(dir + QStringLiteral("COM1")));
+    EXPECT_FALSE(CheckFileName(dir + QStringLiteral("Lpt9.a.b")));
+    EXPECT_FALSE(CheckFileName(dir + QStringLiteral("a,b.xls")));
+    EXPECT_FALSE(CheckFileName(dir + QStringLiteral("a?.xls")));
+    EXPECT_FALSE(CheckFileName(dir + QStringLiteral("a\\b.xls")));
+    EXPECT_FALSE(CheckFileName(dir + QStringLiteral("a:b.xls")));
+    EXPECT_FALSE(CheckFileName(dir)); // no name at all
+    EXPECT_FALSE(CheckFileName(QString()));
 
     // Names that merely resemble device names pass.
-    EXPECT_EQ(CheckFileName(dir + QStringLiteral("LPT10.xls")), kOk);
-    EXPECT_EQ(CheckFileName(dir + QStringLiteral("COM１.xls")), kOk); // full-width digit
+    EXPECT_TRUE(CheckFileName(dir + QStringLiteral("LPT10.xls")));
+    EXPECT_TRUE(CheckFileName(dir + QStringLiteral("COM１.xls"))); // full-width digit
 }
 
 TEST(CheckFileName, AcceptsExistingFilesAndNewFilesInExistingFolders) {
     QTemporaryDir temp;
     ASSERT_TRUE(temp.isValid());
     const QString dir = temp.path() + QLatin1Char('/');
-    EXPECT_EQ(CheckFileName(dir + QStringLiteral("new.xls")), kOk);
-    EXPECT_EQ(CheckFileName(dir + QStringLiteral("missing/new.xls")), kNg);
+    EXPECT_TRUE(CheckFileName(dir + QStringLiteral("new.xls")));
+    EXPECT_FALSE(CheckFileName(dir + QStringLiteral("missing/new.xls")));
     Touch(dir + QStringLiteral("売上 2024.xls"));
-    EXPECT_EQ(CheckFileName(dir + QStringLiteral("売上 2024.xls")), kOk);
+    EXPECT_TRUE(CheckFileName(dir + QStringLiteral("売上 2024.xls")));
     ASSERT_TRUE(QDir().mkdir(dir + QStringLiteral("sub.xls")));
-    EXPECT_EQ(CheckFileName(dir + QStringLiteral("sub.xls")), kNg); // a folder
+    EXPECT_FALSE(CheckFileName(dir + QStringLiteral("sub.xls"))); // a folder
 }
 
 TEST(SplitPath, FolderKeepsItsSeparatorAndExtensionSplitsAtLastDot) {
@@ -70,13 +70,13 @@ TEST(SplitPath, FolderKeepsItsSeparatorAndExtensionSplitsAtLastDot) {
     EXPECT_EQ(n.extension, QString());
 }
 
-TEST(FileExists, AnswersAriOnlyForReadableFiles) {
+TEST(FileExists, OnlyForReadableFiles) {
     QTemporaryDir temp;
     ASSERT_TRUE(temp.isValid());
     const QString file = temp.filePath(QStringLiteral("a.xls"));
-    EXPECT_EQ(FileExists(file), kNas);
+    EXPECT_FALSE(FileExists(file));
     Touch(file);
-    EXPECT_EQ(FileExists(file), kAri);
-    EXPECT_EQ(FileExists(temp.path()), kNas);
-    EXPECT_EQ(FileExists(temp.filePath(QStringLiteral("no/a.xls"))), kNas);
+    EXPECT_TRUE(FileExists(file));
+    EXPECT_FALSE(FileExists(temp.path()));
+    EXPECT_FALSE(FileExists(temp.filePath(QStringLiteral("no/a.xls"))));
 }

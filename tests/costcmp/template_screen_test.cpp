@@ -169,7 +169,7 @@ TEST_F(TemplateScreenTest, OpeningListsByDateAndARowGivesItsName) {
         Key(s, Qt::Key_Escape);
         EXPECT_FALSE(s->isVisible());
     });
-    EXPECT_EQ(choice.result, "NG");
+    EXPECT_EQ(choice.result, costcmp::TemplateResult::None);
     EXPECT_EQ(messages.Count(), 0);
 }
 
@@ -371,11 +371,11 @@ TEST_F(TemplateScreenTest, TextsAndModeStayBetweenOpeningsButTheSearchDoesNot) {
         Child<QLineEdit>(s, "txtGrepMoji2")->setText("見積");
         Child<QPushButton>(s, "cmdGrepOn")->click();
         EXPECT_EQ(Rows(s).size(), 1);
-        Key(s, Qt::Key_F8); // save confirmed: "WR"
+        Key(s, Qt::Key_F8); // save confirmed
     });
     MakeTemplate("追加", "2024/06/01 00:00:00");
 
-    // Closing with the window frame acts as Esc: the earlier "WR" is gone.
+    // Closing with the window frame acts as Esc: the earlier save is forgotten.
     const auto choice = Open([&](FRM_TEMPLATE* s) {
         EXPECT_EQ(s, first);
         EXPECT_EQ(TypedName(s), "見積A");
@@ -388,7 +388,7 @@ TEST_F(TemplateScreenTest, TextsAndModeStayBetweenOpeningsButTheSearchDoesNot) {
         QApplication::sendEvent(s->windowHandle(), &close);
         EXPECT_FALSE(s->isVisible());
     });
-    EXPECT_EQ(choice.result, "NG");
+    EXPECT_EQ(choice.result, costcmp::TemplateResult::None);
 }
 
 TEST_F(TemplateScreenTest, ListOnlyModeIgnoresSaveAndDelete) {
@@ -403,7 +403,7 @@ TEST_F(TemplateScreenTest, ListOnlyModeIgnoresSaveAndDelete) {
         "*SA1");
     EXPECT_EQ(messages.Texts(), QStringList({kAskLoad}));
     EXPECT_TRUE(QFile::exists(folder + "予算.SA1"));
-    EXPECT_EQ(choice.result, "RE");
+    EXPECT_EQ(choice.result, costcmp::TemplateResult::Load);
     EXPECT_EQ(choice.path, folder + "予算.SA1");
 }
 

@@ -47,7 +47,7 @@ TEST(TemplateStore, ReadsOnlyTemplateFilesOfTheFolder) {
     TemplateStore store;
     store.SetFolder(dir.path() + "/");
     store.ReadTemplateFolder();
-    store.SortListed("DATET");
+    store.SortListed(costcmp::TemplateSortKey::Date);
     EXPECT_EQ(Names(store.Listed()), QStringList({"b", "a", "plan.2024", "low"}));
     EXPECT_EQ(store.Listed()[0].date, "2024/05/02 10:00:00");
     EXPECT_EQ(store.Full().size(), 4);
@@ -81,10 +81,10 @@ TEST(TemplateStore, SortsDescendingByDateOrNameAsTheExchangeSortDoes) {
     store.AddTemplateEntry("B2.SA1", At("2024/01/01 00:00:00"));
 
     // a and b share their second: the exchange sort leaves b above a.
-    store.SortListed("FDATE");
+    store.SortListed(costcmp::TemplateSortKey::Date);
     EXPECT_EQ(Names(store.Listed()), QStringList({"c", "b", "a", "B2"}));
     // Names by code unit: lower case above upper case.
-    store.SortListed("FNAME");
+    store.SortListed(costcmp::TemplateSortKey::Name);
     EXPECT_EQ(Names(store.Listed()), QStringList({"c", "b", "a", "B2"}));
     // The full set keeps the order of reading.
     EXPECT_EQ(Names(store.Full()), QStringList({"a", "b", "c", "B2"}));
@@ -93,7 +93,7 @@ TEST(TemplateStore, SortsDescendingByDateOrNameAsTheExchangeSortDoes) {
     other.AddTemplateEntry("x.SA1", At("2024/01/01 00:00:00"));
     other.AddTemplateEntry("y.SA1", At("2024/02/01 00:00:00"));
     other.AddTemplateEntry("z.SA1", At("2024/02/01 00:00:00"));
-    other.SortListed("FDATE");
+    other.SortListed(costcmp::TemplateSortKey::Date);
     EXPECT_EQ(Names(other.Listed()), QStringList({"y", "z", "x"}));
 }
 
@@ -126,7 +126,7 @@ TEST(TemplateStore, SearchStartsFromTheFullSetAndDeleteWorksWhileItIsInForce) {
     TemplateStore store;
     store.SetFolder(folder);
     store.ReadTemplateFolder();
-    store.SortListed("FNAME");
+    store.SortListed(costcmp::TemplateSortKey::Name);
 
     // "かつ" without a second word changes nothing.
     const QList<TemplateEntry> before = store.Listed();
@@ -139,7 +139,7 @@ TEST(TemplateStore, SearchStartsFromTheFullSetAndDeleteWorksWhileItIsInForce) {
     ASSERT_TRUE(store.FilterTemplates("見積", "C", SearchMode::Or));
     EXPECT_EQ(Names(store.Listed()), QStringList({"予算C", "見積B", "見積A"}));
     // Only listed templates are found.
-    EXPECT_EQ(store.FindListedTemplate("予算A"), "NG");
+    EXPECT_FALSE(store.FindListedTemplate("予算A"));
 
     ASSERT_TRUE(store.DeleteTemplate("見積B"));
     EXPECT_FALSE(QFile::exists(folder + "見積B.SA1"));
@@ -175,11 +175,11 @@ TEST(TemplateStore, BeyondNineHundredFilesTheNewestAreKept) {
     store.ReadTemplateFolder();
     EXPECT_EQ(store.Full().size(), TemplateStore::kMaxFiles);
     EXPECT_EQ(store.Omitted(), 5);
-    EXPECT_EQ(store.FindListedTemplate("t0904"), "OK");
+    EXPECT_TRUE(store.FindListedTemplate("t0904"));
     for (const char* old : {"t0000", "t0001", "t0002", "t0003", "t0004"})
-        EXPECT_EQ(store.FindListedTemplate(old), "NG") << old;
-    EXPECT_EQ(store.FindListedTemplate("t0005"), "OK");
-    store.SortListed("DATET");
+        EXPECT_FALSE(store.FindListedTemplate(old)) << old;
+    EXPECT_TRUE(store.FindListedTemplate("t0005"));
+    store.SortListed(costcmp::TemplateSortKey::Date);
     EXPECT_EQ(store.Listed().first().name, "t0904");
 
     // 900 or fewer: nothing is left out.
@@ -201,7 +201,7 @@ TEST(TemplateStore, DeletesExactlyTheChosenFile) {
     TemplateStore store;
     store.SetFolder(folder);
     store.ReadTemplateFolder();
-    store.SortListed("DATET");
+    store.SortListed(costcmp::TemplateSortKey::Date);
     ASSERT_EQ(Names(store.Listed()), QStringList({"other", "dup", "dup"}));
 
     // By name: the first listed of that name, and only its file.

@@ -51,33 +51,27 @@ TEST(FileDialogRules, MultiSelectAnswerGivesFolderAndRows) {
                             QStringLiteral("b.xls") + kNul;
     ui::ChosenFiles chosen = ui::ReadMultiSelectAnswer(several);
     EXPECT_EQ(chosen.folder, QStringLiteral("/in/"));
-    EXPECT_EQ(chosen.rows, QStringList({"/in/a.xls", "/in/b.xls"}));
+    EXPECT_EQ(chosen.paths, QStringList({"/in/a.xls", "/in/b.xls"}));
     EXPECT_EQ(chosen.fileName, several);
 
     chosen = ui::ReadMultiSelectAnswer(QStringLiteral("/in/a.xls"));
     EXPECT_EQ(chosen.folder, QStringLiteral("/in/"));
     EXPECT_EQ(chosen.fileName, QStringLiteral("a.xls"));
-    EXPECT_EQ(chosen.rows, QStringList{QStringLiteral("/in/a.xls")});
+    EXPECT_EQ(chosen.paths, QStringList{QStringLiteral("/in/a.xls")});
 
     // The answer the standard dialog builds reads back to the same paths.
     const QStringList paths{QStringLiteral("/data/x 1.xls"), QStringLiteral("/data/y.xls")};
-    EXPECT_EQ(ui::ReadMultiSelectAnswer(ui::MultiSelectAnswer(paths)).rows, paths);
+    EXPECT_EQ(ui::ReadMultiSelectAnswer(ui::MultiSelectAnswer(paths)).paths, paths);
     EXPECT_EQ(ui::MultiSelectAnswer({QStringLiteral("/data/one.xls")}),
               QStringLiteral("/data/one.xls"));
 }
 
-TEST(FileDialogs, OpenFilesAppendsRowsAndCancelChangesNothing) {
+TEST(FileDialogs, OpenFilesAnswersThePathsOrNothingWhenCancelled) {
     testing_support::FakeDialogs dialogs;
-    QStringList list{QStringLiteral("/old/z.xls")};
-    QString folder = QStringLiteral("before/"), name = QStringLiteral("before.xls");
 
     dialogs.Cancel();
-    EXPECT_EQ(ui::OpenFilesDialog(nullptr, list, QStringLiteral("/in/"), QString(),
-                                  QStringLiteral("*.xls"), QString(), folder, name),
-              QStringLiteral("NG"));
-    EXPECT_EQ(list.size(), 1);
-    EXPECT_EQ(folder, QStringLiteral("before/"));
-    EXPECT_EQ(name, QStringLiteral("before.xls"));
+    EXPECT_FALSE(ui::OpenFilesDialog(nullptr, QStringLiteral("/in/"), QString(),
+                                     QStringLiteral("*.xls"), QString()));
     ASSERT_EQ(dialogs.requests.size(), 1);
     EXPECT_EQ(dialogs.requests[0].kind, ui::FileDialogKind::OpenFiles);
     EXPECT_EQ(dialogs.requests[0].title, QStringLiteral("ファイル読込"));
@@ -85,44 +79,51 @@ TEST(FileDialogs, OpenFilesAppendsRowsAndCancelChangesNothing) {
     EXPECT_EQ(dialogs.requests[0].initialFolder, QStringLiteral("/in/"));
 
     dialogs.ChooseFiles({QStringLiteral("/in/a.xls"), QStringLiteral("/in/b.xls")});
-    EXPECT_EQ(ui::OpenFilesDialog(nullptr, list, QStringLiteral("/in/"), QString(),
-                                  QStringLiteral("*.xls"), QString(), folder, name),
-              QStringLiteral("OK"));
-    EXPECT_EQ(list, QStringList({"/old/z.xls", "/in/a.xls", "/in/b.xls"}));
-    EXPECT_EQ(folder, QStringLiteral("/in/"));
+    std::optional<ui::ChosenFiles> chosen = ui::OpenFilesDialog(
+        nullptr, QStringLiteral("/in/"), QString(), QStringLiteral("*.xls"), QString());
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(chosen->paths, QStringList({"/in/a.xls", "/in/b.xls"}));
+    EXPECT_EQ(chosen->folder, QStringLiteral("/in/"));
 
     // One file, with blanks around the answer.
     dialogs.Choose(QStringLiteral("　/in/c.xls "));
-    EXPECT_EQ(ui::OpenFilesDialog(nullptr, list, QString(), QString(), QStringLiteral("*.xls"),
-                                  QString(), folder, name),
-              QStringLiteral("OK"));
-    EXPECT_EQ(list.last(), QStringLiteral("/in/c.xls"));
-    EXPECT_EQ(name, QStringLiteral("c.xls"));
+    chosen = ui::OpenFilesDialog(nullptr, QString(), QString(), QStringLiteral("*.xls"), QString());
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(chosen->paths, QStringList{QStringLiteral("/in/c.xls")});
+    EXPECT_EQ(chosen->fileName, QStringLiteral("c.xls"));
+
+    // A dialog that answers only blanks chose nothing.
+    dialogs.Choose(QStringLiteral("　 "));
+    EXPECT_FALSE(ui::OpenFilesDialog(nullptr, QString(), QString(), QString(), QString()));
 }
 
 TEST(FileDialogs, OpenAndSaveSplitTheChosenPath) {
     testing_support::FakeDialogs dialogs;
-    QString folder, name;
     dialogs.Choose(QStringLiteral("/out/Summary"));
-    EXPECT_EQ(ui::SaveFileDialog(nullptr, QStringLiteral("/out/"), QString(),
-                                 QStringLiteral("*.XLS"), QString(), folder, name),
-              QStringLiteral("OK"));
-    EXPECT_EQ(folder, QStringLiteral("/out/"));
-    EXPECT_EQ(name, QStringLiteral("Summary"));
+    std::optional<ui::ChosenFile> chosen = ui::SaveFileDialog(
+        nullptr, QStringLiteral("/out/"), QString(), QStringLiteral("*.XLS"), QString());
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(chosen->folder, QStringLiteral("/out/"));
+    EXPECT_EQ(chosen->fileName, QStringLiteral("Summary"));
     EXPECT_EQ(dialogs.requests.last().kind, ui::FileDialogKind::SaveFile);
     EXPECT_EQ(dialogs.requests.last().title, QStringLiteral("ファイル保存"));
     EXPECT_EQ(dialogs.requests.last().filter, QStringLiteral("(*.XLS)|*.XLS"));
 
     dialogs.Choose(QStringLiteral("/in/book.xls"));
-    EXPECT_EQ(ui::OpenFileDialog(nullptr, QString(), QStringLiteral("book.xls"), QString(),
-                                 QStringLiteral("xls"), folder, name),
-              QStringLiteral("OK"));
-    EXPECT_EQ(folder, QStringLiteral("/in/"));
-    EXPECT_EQ(name, QStringLiteral("book.xls"));
+    chosen = ui::OpenFileDialog(nullptr, QString(), QStringLiteral("book.xls"), QString(),
+                                QStringLiteral("xls"));
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(chosen->folder, QStringLiteral("/in/"));
+    EXPECT_EQ(chosen->fileName, QStringLiteral("book.xls"));
     EXPECT_EQ(dialogs.requests.last().kind, ui::FileDialogKind::OpenFile);
     EXPECT_EQ(dialogs.requests.last().initialFileName, QStringLiteral("book.xls"));
     EXPECT_EQ(dialogs.requests.last().defaultExtension, QStringLiteral("xls"));
     EXPECT_EQ(dialogs.requests.last().filter, ui::DialogFilter(QString(), true));
+
+    dialogs.Cancel();
+    EXPECT_FALSE(ui::SaveFileDialog(nullptr, QString(), QString(), QString(), QString()));
+    dialogs.Cancel();
+    EXPECT_FALSE(ui::OpenFileDialog(nullptr, QString(), QString(), QString(), QString()));
 }
 
 TEST(StandardFileDialog, ChoosesFilesAndRefusesMissingFolders) {

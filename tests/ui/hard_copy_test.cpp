@@ -214,8 +214,31 @@ TEST_F(HardCopy, CopyPutsTheWindowsPictureOnTheClipboard) {
     QApplication::clipboard()->clear();
 }
 
+// Each way out of the preview tells the caller what was chosen; a new opening
+// starts with nothing chosen.
+TEST_F(HardCopy, PreviewChoiceFollowsItsButtons) {
+    ui::HardCopyPreview form(&screen);
+    const std::pair<const char*, ui::HardCopyChoice> cases[] = {
+        {"cmdPrint", ui::HardCopyChoice::Print},
+        {"cmdExit", ui::HardCopyChoice::Cancel},
+        {"cmdClip", ui::HardCopyChoice::NotPrinted},
+    };
+    for (const auto& [button, choice] : cases) {
+        form.ResetChoice();
+        form.show();
+        form.findChild<QPushButton*>(QString::fromLatin1(button))->click();
+        EXPECT_EQ(form.Choice(), choice) << button;
+        EXPECT_FALSE(form.isVisible()) << button;
+    }
+    form.ResetChoice();
+    EXPECT_EQ(form.Choice(), ui::HardCopyChoice::NotPrinted);
+    form.show();
+    QTest::keyClick(&form, Qt::Key_Escape);
+    EXPECT_EQ(form.Choice(), ui::HardCopyChoice::Cancel);
+}
+
 TEST_F(HardCopy, PrinterChoiceListsOnceAndIsUsedForPrinting) {
-    ui::FrmHdCopy form(&screen);
+    ui::HardCopyPreview form(&screen);
     form.show();
     auto* list = form.findChild<QListWidget*>(QStringLiteral("lstPrnSel"));
     auto* panel = form.findChild<QWidget*>(QStringLiteral("picPrnSel"));
