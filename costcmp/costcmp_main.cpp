@@ -47,7 +47,7 @@ common::Seam<ReportBuilder>& ReportBuilderSeam() {
 }
 
 common::Seam<TemplateOpener>& TemplateOpenerSeam() {
-    static common::Seam<TemplateOpener> seam([](FRM_COSTCMP1&) {});
+    static common::Seam<TemplateOpener> seam([](CostInputScreen&) {});
     return seam;
 }
 
@@ -79,11 +79,11 @@ void CostCmpMain::StartUp() {
     // started on its own creates it too, so that its parameters can be kept.
     common::EnsureFolder(common::FolderAction::Create, common::DataFolder());
 
-    input_ = std::make_unique<FRM_COSTCMP1>();
+    input_ = std::make_unique<CostInputScreen>();
     input_->RunButton()->setEnabled(false);
-    connect(input_.get(), &FRM_COSTCMP1::CalculateRequested, this, &CostCmpMain::RunCalculation);
-    connect(input_.get(), &FRM_COSTCMP1::ExitRequested, this, &CostCmpMain::ExitProgram);
-    connect(input_.get(), &FRM_COSTCMP1::TemplateRequested, this,
+    connect(input_.get(), &CostInputScreen::CalculateRequested, this, &CostCmpMain::RunCalculation);
+    connect(input_.get(), &CostInputScreen::ExitRequested, this, &CostCmpMain::ExitProgram);
+    connect(input_.get(), &CostInputScreen::TemplateRequested, this,
             [this] { TemplateOpenerSeam().Get()(*input_); });
 
     LoadParameters();
@@ -137,10 +137,11 @@ void CostCmpMain::RunCalculation() {
     last_ = calc;
 
     if (!result_) {
-        result_ = std::make_unique<FRM_COSTCMP2>();
-        connect(result_.get(), &FRM_COSTCMP2::BackRequested, this, &CostCmpMain::BackToInput);
-        connect(result_.get(), &FRM_COSTCMP2::ExportRequested, this, &CostCmpMain::ExportListing);
-        connect(result_.get(), &FRM_COSTCMP2::ReportRequested, this,
+        result_ = std::make_unique<CostResultScreen>();
+        connect(result_.get(), &CostResultScreen::BackRequested, this, &CostCmpMain::BackToInput);
+        connect(result_.get(), &CostResultScreen::ExportRequested, this,
+                &CostCmpMain::ExportListing);
+        connect(result_.get(), &CostResultScreen::ReportRequested, this,
                 &CostCmpMain::RunReportAndExit);
     }
     result_->SetListing(BuildListing(calc));

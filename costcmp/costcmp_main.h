@@ -14,8 +14,8 @@ class QWidget;
 
 namespace costcmp {
 
-class FRM_COSTCMP1;
-class FRM_COSTCMP2;
+class CostInputScreen;
+class CostResultScreen;
 
 // The program identifier: the command that starts the calculator and its key
 // in the return table.
@@ -37,7 +37,7 @@ common::Seam<ReportBuilder>& ReportBuilderSeam();
 
 // Opens the template screen over the input screen ("テンプレート"); the
 // template screen reads and writes the screen's texts and solution.
-using TemplateOpener = std::function<void(FRM_COSTCMP1& input)>;
+using TemplateOpener = std::function<void(CostInputScreen& input)>;
 // The template screen in place. Its default does nothing; the program puts
 // the template screen in at start-up.
 common::Seam<TemplateOpener>& TemplateOpenerSeam();
@@ -75,9 +75,9 @@ public:
     // the launcher), then ends the program.
     void ExitProgram();
 
-    FRM_COSTCMP1* InputScreen() const { return input_.get(); }
+    CostInputScreen* InputScreen() const { return input_.get(); }
     // nullptr before the first calculation run.
-    FRM_COSTCMP2* ResultScreen() const { return result_.get(); }
+    CostResultScreen* ResultScreen() const { return result_.get(); }
     // The last successful calculation run.
     const Calculation& LastCalculation() const { return last_; }
     // True once an exit sequence has run (the product process ends there).
@@ -93,8 +93,8 @@ private:
     void SaveParameters();
     void HideScreens();
 
-    std::unique_ptr<FRM_COSTCMP1> input_;
-    std::unique_ptr<FRM_COSTCMP2> result_;
+    std::unique_ptr<CostInputScreen> input_;
+    std::unique_ptr<CostResultScreen> result_;
     int kaiNo_ = 0;
     Calculation last_;
     bool ended_ = false;

@@ -59,7 +59,7 @@ int SoughtBy(int index) {
 
 } // namespace
 
-FRM_COSTCMP1::FRM_COSTCMP1(QWidget* parent) : ui::Screen(QStringLiteral("COSTCMP1"), parent) {
+CostInputScreen::CostInputScreen(QWidget* parent) : ui::Screen(QStringLiteral("COSTCMP1"), parent) {
     setObjectName(QStringLiteral("FRM_COSTCMP1"));
 
     auto* body = new QVBoxLayout;
@@ -94,8 +94,8 @@ FRM_COSTCMP1::FRM_COSTCMP1(QWidget* parent) : ui::Screen(QStringLiteral("COSTCMP
     ShowSelectedKai();
 }
 
-QWidget* FRM_COSTCMP1::BuildParameterFrame(const QString& caption,
-                                           std::initializer_list<int> params) {
+QWidget* CostInputScreen::BuildParameterFrame(const QString& caption,
+                                              std::initializer_list<int> params) {
     auto* frame = new QGroupBox(caption, this);
     auto* grid = new QGridLayout(frame);
     grid->setHorizontalSpacing(10);
@@ -140,7 +140,7 @@ QWidget* FRM_COSTCMP1::BuildParameterFrame(const QString& caption,
     return frame;
 }
 
-QWidget* FRM_COSTCMP1::BuildSolutionFrame() {
+QWidget* CostInputScreen::BuildSolutionFrame() {
     auto* frame = new QGroupBox(QStringLiteral("求める解の選択"), this);
     auto* column = new QVBoxLayout(frame);
     column->setSpacing(2);
@@ -156,7 +156,7 @@ QWidget* FRM_COSTCMP1::BuildSolutionFrame() {
     return frame;
 }
 
-QWidget* FRM_COSTCMP1::BuildButtonRow() {
+QWidget* CostInputScreen::BuildButtonRow() {
     auto* row = new QWidget(this);
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -170,14 +170,14 @@ QWidget* FRM_COSTCMP1::BuildButtonRow() {
     layout->addWidget(cmdF12_);
     layout->addWidget(cmdEsc_);
 
-    connect(command1, &QPushButton::clicked, this, &FRM_COSTCMP1::TemplateRequested);
-    connect(command2, &QPushButton::clicked, this, &FRM_COSTCMP1::LoadSampleValues);
-    connect(cmdF12_, &QPushButton::clicked, this, &FRM_COSTCMP1::CalculateRequested);
-    connect(cmdEsc_, &QPushButton::clicked, this, &FRM_COSTCMP1::ExitRequested);
+    connect(command1, &QPushButton::clicked, this, &CostInputScreen::TemplateRequested);
+    connect(command2, &QPushButton::clicked, this, &CostInputScreen::LoadSampleValues);
+    connect(cmdF12_, &QPushButton::clicked, this, &CostInputScreen::CalculateRequested);
+    connect(cmdEsc_, &QPushButton::clicked, this, &CostInputScreen::ExitRequested);
     return row;
 }
 
-bool FRM_COSTCMP1::eventFilter(QObject* watched, QEvent* event) {
+bool CostInputScreen::eventFilter(QObject* watched, QEvent* event) {
     // F12 while a box's list is open: the list is a window of its own, which
     // the key preview does not see. The list closes and the calculation runs.
     if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F12) {
@@ -193,24 +193,24 @@ bool FRM_COSTCMP1::eventFilter(QObject* watched, QEvent* event) {
     return ui::Screen::eventFilter(watched, event);
 }
 
-ParamTexts FRM_COSTCMP1::Texts() const {
+ParamTexts CostInputScreen::Texts() const {
     ParamTexts texts;
     for (int i = 0; i < kParamCount; ++i)
         texts[i] = boxes_[i]->currentText();
     return texts;
 }
 
-void FRM_COSTCMP1::SetTexts(const ParamTexts& texts) {
+void CostInputScreen::SetTexts(const ParamTexts& texts) {
     for (int i = 0; i < kParamCount; ++i)
         boxes_[i]->setEditText(texts[i]);
 }
 
-int FRM_COSTCMP1::SelectedKai() const {
+int CostInputScreen::SelectedKai() const {
     const int id = kaiGroup_->checkedId();
     return id > 0 ? id : 0;
 }
 
-void FRM_COSTCMP1::SelectKai(int kaiNo) {
+void CostInputScreen::SelectKai(int kaiNo) {
     if (kaiNo >= 1 && kaiNo <= 5) {
         options_[kaiNo - 1]->setChecked(true);
     } else if (QAbstractButton* checked = kaiGroup_->checkedButton()) {
@@ -222,7 +222,7 @@ void FRM_COSTCMP1::SelectKai(int kaiNo) {
     ShowSelectedKai();
 }
 
-void FRM_COSTCMP1::FillValueLists() {
+void CostInputScreen::FillValueLists() {
     for (int i = 0; i < kParamCount; ++i) {
         QComboBox* box = boxes_[i];
         const QString text = box->currentText();
@@ -232,13 +232,13 @@ void FRM_COSTCMP1::FillValueLists() {
     }
 }
 
-void FRM_COSTCMP1::ShowSelectedKai() {
+void CostInputScreen::ShowSelectedKai() {
     const int chosen = SelectedKai();
     for (int kai = 1; kai <= 5; ++kai)
         markers_[kai - 1]->setVisible(kai == chosen);
 }
 
-void FRM_COSTCMP1::LoadSampleValues() {
+void CostInputScreen::LoadSampleValues() {
     SetTexts(SampleParamTexts());
     SelectKai(kSampleKaiNo);
 }

@@ -18,10 +18,10 @@ namespace costcmp {
 // that run the calculation, open the templates, load the sample set and leave.
 // The screen validates and computes nothing; the buttons only raise signals
 // that the program (CostCmpMain) answers.
-class FRM_COSTCMP1 : public ui::Screen {
+class CostInputScreen : public ui::Screen {
     Q_OBJECT
 public:
-    explicit FRM_COSTCMP1(QWidget* parent = nullptr);
+    explicit CostInputScreen(QWidget* parent = nullptr);
 
     // The eleven box texts, SA ... CB.
     ParamTexts Texts() const;

@@ -22,7 +22,8 @@ constexpr int kListLines = 21;
 
 } // namespace
 
-FRM_COSTCMP2::FRM_COSTCMP2(QWidget* parent) : ui::Screen(QStringLiteral("COSTCMP2"), parent) {
+CostResultScreen::CostResultScreen(QWidget* parent)
+    : ui::Screen(QStringLiteral("COSTCMP2"), parent) {
     setObjectName(QStringLiteral("FRM_COSTCMP2"));
 
     list1_ = new QListWidget(this);
@@ -40,9 +41,9 @@ FRM_COSTCMP2::FRM_COSTCMP2(QWidget* parent) : ui::Screen(QStringLiteral("COSTCMP
     cmdOut_ = MakeButton(QStringLiteral("cmdOut"), QStringLiteral("↓外部に取りだし"), this);
     cmdEXCEL_ = MakeButton(QStringLiteral("cmdEXCEL"), QStringLiteral("Excel出力"), this);
     cmdEsc_ = MakeButton(QStringLiteral("cmdEsc"), QStringLiteral("ESC:前画面"), this);
-    connect(cmdOut_, &QPushButton::clicked, this, &FRM_COSTCMP2::ExportRequested);
-    connect(cmdEXCEL_, &QPushButton::clicked, this, &FRM_COSTCMP2::ReportRequested);
-    connect(cmdEsc_, &QPushButton::clicked, this, &FRM_COSTCMP2::BackRequested);
+    connect(cmdOut_, &QPushButton::clicked, this, &CostResultScreen::ExportRequested);
+    connect(cmdEXCEL_, &QPushButton::clicked, this, &CostResultScreen::ReportRequested);
+    connect(cmdEsc_, &QPushButton::clicked, this, &CostResultScreen::BackRequested);
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(cmdOut_);
@@ -72,33 +73,33 @@ FRM_COSTCMP2::FRM_COSTCMP2(QWidget* parent) : ui::Screen(QStringLiteral("COSTCMP
     SetCancelButton(cmdEsc_);
 }
 
-void FRM_COSTCMP2::SetListing(const QStringList& lines) {
+void CostResultScreen::SetListing(const QStringList& lines) {
     list1_->clear();
     list1_->addItems(lines);
 }
 
-QStringList FRM_COSTCMP2::Listing() const {
+QStringList CostResultScreen::Listing() const {
     QStringList lines;
     for (int i = 0; i < list1_->count(); ++i)
         lines.append(list1_->item(i)->text());
     return lines;
 }
 
-QString FRM_COSTCMP2::DefaultGuide() {
+QString CostResultScreen::DefaultGuide() {
     return QStringLiteral("↓外部に取りだし：計算結果をテキストファイルにして開きます");
 }
 
-void FRM_COSTCMP2::SetGuide(const QString& text) {
+void CostResultScreen::SetGuide(const QString& text) {
     if (auto* guide = findChild<QLabel*>(QStringLiteral("stb_Guaid_Panel1")))
         guide->setText(text);
 }
 
-QString FRM_COSTCMP2::Guide() const {
+QString CostResultScreen::Guide() const {
     const auto* guide = findChild<QLabel*>(QStringLiteral("stb_Guaid_Panel1"));
     return guide ? guide->text() : QString();
 }
 
-void FRM_COSTCMP2::ShowWithListFocus() {
+void CostResultScreen::ShowWithListFocus() {
     show();
     raise();
     activateWindow();

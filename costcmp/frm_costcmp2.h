@@ -12,10 +12,10 @@ namespace costcmp {
 // The result screen: the listing of a calculation run in a fixed-pitch list,
 // with the text export, the spreadsheet report and the way back to the input
 // screen. Function keys do nothing here; Esc and the window frame go back.
-class FRM_COSTCMP2 : public ui::Screen {
+class CostResultScreen : public ui::Screen {
     Q_OBJECT
 public:
-    explicit FRM_COSTCMP2(QWidget* parent = nullptr);
+    explicit CostResultScreen(QWidget* parent = nullptr);
 
     // Replaces the listing.
     void SetListing(const QStringList& lines);

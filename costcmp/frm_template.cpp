@@ -56,7 +56,7 @@ bool ListedAndConfirmed(TemplateStore& store, const QString& name, QLineEdit* na
 
 } // namespace
 
-FRM_TEMPLATE::FRM_TEMPLATE(TemplateStore& store, QWidget* parent)
+TemplateScreen::TemplateScreen(TemplateStore& store, QWidget* parent)
     : ui::Screen(QString(), parent), store_(store) {
     setObjectName(QStringLiteral("FRM_TEMPLATE"));
     setWindowTitle(QStringLiteral("テンプレート"));
@@ -70,14 +70,14 @@ FRM_TEMPLATE::FRM_TEMPLATE(TemplateStore& store, QWidget* parent)
     SetFunctionButton(Qt::Key_F8, cmdF8_);
     SetCancelButton(cmdESC_);
 
-    connect(cmdF1_, &QPushButton::clicked, this, &FRM_TEMPLATE::SortByName);
-    connect(cmdF2_, &QPushButton::clicked, this, &FRM_TEMPLATE::SortByDate);
-    connect(cmdF4_, &QPushButton::clicked, this, &FRM_TEMPLATE::DeleteFlow);
-    connect(cmdF6_, &QPushButton::clicked, this, &FRM_TEMPLATE::LoadFlow);
-    connect(cmdF8_, &QPushButton::clicked, this, &FRM_TEMPLATE::SaveFlow);
-    connect(cmdESC_, &QPushButton::clicked, this, &FRM_TEMPLATE::CloseScreen);
-    connect(cmdGrepOn_, &QPushButton::clicked, this, &FRM_TEMPLATE::FilterList);
-    connect(cmdGrepOff_, &QPushButton::clicked, this, &FRM_TEMPLATE::ClearFilter);
+    connect(cmdF1_, &QPushButton::clicked, this, &TemplateScreen::SortByName);
+    connect(cmdF2_, &QPushButton::clicked, this, &TemplateScreen::SortByDate);
+    connect(cmdF4_, &QPushButton::clicked, this, &TemplateScreen::DeleteFlow);
+    connect(cmdF6_, &QPushButton::clicked, this, &TemplateScreen::LoadFlow);
+    connect(cmdF8_, &QPushButton::clicked, this, &TemplateScreen::SaveFlow);
+    connect(cmdESC_, &QPushButton::clicked, this, &TemplateScreen::CloseScreen);
+    connect(cmdGrepOn_, &QPushButton::clicked, this, &TemplateScreen::FilterList);
+    connect(cmdGrepOff_, &QPushButton::clicked, this, &TemplateScreen::ClearFilter);
     // A click on a row and a move of the selection by keyboard both copy the
     // row's name; a click on the row already selected does so too. Only a
     // selected row counts: the list taking the focus makes its first row
@@ -92,7 +92,7 @@ FRM_TEMPLATE::FRM_TEMPLATE(TemplateStore& store, QWidget* parent)
     connect(List1_, &QTableWidget::cellDoubleClicked, this, [this] { LoadFlow(); });
 }
 
-void FRM_TEMPLATE::BuildControls() {
+void TemplateScreen::BuildControls() {
     // Created in tab order: the name first.
     Place(new QLabel(QStringLiteral("テンプレート名"), this), QStringLiteral("lblSyoMODE"), 0, 150,
           1455, 240);
@@ -163,7 +163,7 @@ void FRM_TEMPLATE::BuildControls() {
                    QStringLiteral("cmdF4"), 9030, 930, 2500, 330);
 }
 
-void FRM_TEMPLATE::PrepareOpening(bool saveAndDeleteAllowed) {
+void TemplateScreen::PrepareOpening(bool saveAndDeleteAllowed) {
     setWindowTitle(store_.ScreenTitle());
     cmdF4_->setEnabled(saveAndDeleteAllowed);
     cmdF8_->setEnabled(saveAndDeleteAllowed);
@@ -181,12 +181,12 @@ void FRM_TEMPLATE::PrepareOpening(bool saveAndDeleteAllowed) {
     txtSyosiki_->setFocus(Qt::OtherFocusReason);
 }
 
-void FRM_TEMPLATE::ShowTemplateList(TemplateSortKey key) {
+void TemplateScreen::ShowTemplateList(TemplateSortKey key) {
     store_.SortListed(key);
     RedrawList();
 }
 
-void FRM_TEMPLATE::RedrawList() {
+void TemplateScreen::RedrawList() {
     // Filling the list is no click: the name field stays as typed.
     const QSignalBlocker block(List1_);
     List1_->clearContents();
@@ -203,25 +203,25 @@ void FRM_TEMPLATE::RedrawList() {
     }
 }
 
-void FRM_TEMPLATE::SortByName() {
+void TemplateScreen::SortByName() {
     ShowTemplateList(TemplateSortKey::Name);
 }
 
-void FRM_TEMPLATE::SortByDate() {
+void TemplateScreen::SortByDate() {
     ShowTemplateList(TemplateSortKey::Date);
 }
 
-void FRM_TEMPLATE::PickListedTemplate(int row) {
+void TemplateScreen::PickListedTemplate(int row) {
     if (row < 0 || row >= List1_->rowCount() || !List1_->item(row, kNameColumn))
         return;
     txtSyosiki_->setText(List1_->item(row, kNameColumn)->text());
 }
 
-void FRM_TEMPLATE::FocusName() {
+void TemplateScreen::FocusName() {
     txtSyosiki_->setFocus(Qt::OtherFocusReason);
 }
 
-QString FRM_TEMPLATE::TypedNameOrComplain() {
+QString TemplateScreen::TypedNameOrComplain() {
     const QString name = TrimHalfWidthSpaces(txtSyosiki_->text());
     if (name.isEmpty()) {
         ShowMessage(kNoName, MsgIcon::Critical, MsgButtons::Ok);
@@ -230,7 +230,7 @@ QString FRM_TEMPLATE::TypedNameOrComplain() {
     return name;
 }
 
-void FRM_TEMPLATE::DeleteFlow() {
+void TemplateScreen::DeleteFlow() {
     if (!cmdF4_->isEnabled())
         return;
     const QString name = TypedNameOrComplain();
@@ -256,7 +256,7 @@ void FRM_TEMPLATE::DeleteFlow() {
     }
 }
 
-int FRM_TEMPLATE::RowToDelete(const QString& name) const {
+int TemplateScreen::RowToDelete(const QString& name) const {
     const auto shows = [&](int row) {
         const QTableWidgetItem* item = List1_->item(row, kNameColumn);
         return item && TrimHalfWidthSpaces(item->text()) == name;
@@ -270,7 +270,7 @@ int FRM_TEMPLATE::RowToDelete(const QString& name) const {
     return -1;
 }
 
-void FRM_TEMPLATE::LoadFlow() {
+void TemplateScreen::LoadFlow() {
     const QString name = TypedNameOrComplain();
     if (!ListedAndConfirmed(store_, name, txtSyosiki_,
                             QStringLiteral("テンプレートから読み込みます。よろしいですか？")))
@@ -280,7 +280,7 @@ void FRM_TEMPLATE::LoadFlow() {
     hide();
 }
 
-void FRM_TEMPLATE::SaveFlow() {
+void TemplateScreen::SaveFlow() {
     if (!cmdF8_->isEnabled())
         return;
     const QString name = TypedNameOrComplain();
@@ -302,12 +302,12 @@ void FRM_TEMPLATE::SaveFlow() {
     hide();
 }
 
-void FRM_TEMPLATE::CloseScreen() {
+void TemplateScreen::CloseScreen() {
     result_ = TemplateResult::None;
     hide();
 }
 
-SearchMode FRM_TEMPLATE::SelectedMode() const {
+SearchMode TemplateScreen::SelectedMode() const {
     if (optAnd_->isChecked())
         return SearchMode::And;
     if (optOr_->isChecked())
@@ -315,7 +315,7 @@ SearchMode FRM_TEMPLATE::SelectedMode() const {
     return SearchMode::No;
 }
 
-void FRM_TEMPLATE::FilterList() {
+void TemplateScreen::FilterList() {
     if (!store_.FilterTemplates(txtGrepMoji_->text(), txtGrepMoji2_->text(), SelectedMode())) {
         ShowMessage(QStringLiteral("条件を指定してください"), MsgIcon::None, MsgButtons::Ok);
         txtGrepMoji2_->setFocus(Qt::OtherFocusReason);
@@ -325,7 +325,7 @@ void FRM_TEMPLATE::FilterList() {
     lblGrep_->show();
 }
 
-void FRM_TEMPLATE::ClearFilter() {
+void TemplateScreen::ClearFilter() {
     if (!store_.ClearTemplateFilter())
         return;
     RedrawList();

@@ -17,10 +17,10 @@ namespace costcmp {
 // by hiding itself; Result() and ChosenName() then say what the user
 // chose. Created once and shown again at every opening, so the typed name,
 // the search words and the search mode stay between openings.
-class FRM_TEMPLATE : public ui::Screen {
+class TemplateScreen : public ui::Screen {
     Q_OBJECT
 public:
-    explicit FRM_TEMPLATE(TemplateStore& store, QWidget* parent = nullptr);
+    explicit TemplateScreen(TemplateStore& store, QWidget* parent = nullptr);
 
     // Gets the screen ready for an opening after the store has read the
     // folder: title, the save and delete buttons, no result yet, the list

@@ -23,7 +23,7 @@ int main(int argc, char** argv) {
     // "テンプレート" on the input screen opens the template screen.
     const common::ScopedOverride templates(
         costcmp::TemplateOpenerSeam(),
-        [](costcmp::FRM_COSTCMP1& input) { costcmp::ExchangeTemplate(&input); });
+        [](costcmp::CostInputScreen& input) { costcmp::ExchangeTemplate(&input); });
 
     // "Excel出力" on the result screen makes the comparison workbook, behind
     // the spreadsheet application's gate and progress windows.

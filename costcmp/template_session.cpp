@@ -15,7 +15,7 @@ TemplateSession::~TemplateSession() {
         delete screen_;
 }
 
-FRM_TEMPLATE* TemplateSession::Screen() const {
+TemplateScreen* TemplateSession::Screen() const {
     return screen_;
 }
 
@@ -25,7 +25,7 @@ TemplateChoice TemplateSession::OpenTemplateScreen(const QString& argument, QWid
     store_.ReadTemplateFolder();
 
     if (!screen_)
-        screen_ = new FRM_TEMPLATE(store_, owner);
+        screen_ = new TemplateScreen(store_, owner);
     screen_->PrepareOpening(editable);
     screen_->exec();
 

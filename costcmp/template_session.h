@@ -10,7 +10,7 @@ class QWidget;
 
 namespace costcmp {
 
-class FRM_TEMPLATE;
+class TemplateScreen;
 
 // What the template screen answered and, unless nothing was chosen, the
 // chosen name and its file.
@@ -46,14 +46,14 @@ public:
 
     TemplateStore& Store() { return store_; }
     // The screen, once it has been opened.
-    FRM_TEMPLATE* Screen() const;
+    TemplateScreen* Screen() const;
     const TemplateExchanger& Exchanger() const { return exchanger_; }
 
 private:
     QString folder_;
     TemplateStore store_;
     TemplateExchanger exchanger_;
-    QPointer<FRM_TEMPLATE> screen_;
+    QPointer<TemplateScreen> screen_;
 };
 
 // The session of the running program.

@@ -31,7 +31,7 @@ using common::LetEventsRun;
 
 } // namespace
 
-FrmCostsub1::FrmCostsub1(QWidget* parent) : ui::Screen(QStringLiteral("COSTSUB1"), parent) {
+CompanionScreen::CompanionScreen(QWidget* parent) : ui::Screen(QStringLiteral("COSTSUB1"), parent) {
     setObjectName(QStringLiteral("FRM_COSTSUB1"));
     setFixedSize(ui::TwipsSize(kWidthTwips, kHeightTwips));
 
@@ -102,7 +102,7 @@ FrmCostsub1::FrmCostsub1(QWidget* parent) : ui::Screen(QStringLiteral("COSTSUB1"
     connect(cmdEsc_, &QPushButton::clicked, this, [this] { HandOver(kMenuId); });
 }
 
-void FrmCostsub1::Open() {
+void CompanionScreen::Open() {
     cmdF12_->setEnabled(false);
     show();
     cmdF12_->setEnabled(true);
@@ -110,7 +110,7 @@ void FrmCostsub1::Open() {
     ui::SendToBottom(this);
 }
 
-void FrmCostsub1::HandOver(const QString& program) {
+void CompanionScreen::HandOver(const QString& program) {
     hide();
     LetEventsRun(2);
     common::StartAndEnd(program);
@@ -118,7 +118,7 @@ void FrmCostsub1::HandOver(const QString& program) {
     common::EndProgram();
 }
 
-bool FrmCostsub1::FrameCloseRequested() {
+bool CompanionScreen::FrameCloseRequested() {
     // Closing with the frame ends COSTSUB without starting anything.
     return true;
 }

@@ -12,10 +12,10 @@ inline const QString kMenuId = QStringLiteral("HUBMENU");
 
 // The closing screen of a cost comparison run: says that the processing has
 // finished and leads on to the calculator (F12) or to the menu (Esc).
-class FrmCostsub1 : public ui::Screen {
+class CompanionScreen : public ui::Screen {
     Q_OBJECT
 public:
-    explicit FrmCostsub1(QWidget* parent = nullptr);
+    explicit CompanionScreen(QWidget* parent = nullptr);
 
     // Shows the window behind the other windows without taking the focus.
     void Open();

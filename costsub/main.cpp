@@ -11,7 +11,7 @@ int main(int argc, char** argv) {
     common::LetEventsRun(2);
     common::SetDataFolder();
 
-    costsub::FrmCostsub1 window;
+    costsub::CompanionScreen window;
     window.Open();
     return app.exec();
 }

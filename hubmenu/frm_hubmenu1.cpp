@@ -42,7 +42,7 @@ QFont PixelFont(int pixels, bool bold = false) {
 
 } // namespace
 
-FrmHubmenu1::FrmHubmenu1(const QString& programFolder, QWidget* parent)
+LauncherScreen::LauncherScreen(const QString& programFolder, QWidget* parent)
     : ui::Screen(QStringLiteral("HUBMENU1"), parent), programFolder_(programFolder) {
     setObjectName(QStringLiteral("FRM_HUBMENU1"));
     setFixedSize(ui::TwipsSize(kWidthTwips, kHeightTwips));
@@ -95,7 +95,7 @@ FrmHubmenu1::FrmHubmenu1(const QString& programFolder, QWidget* parent)
         if (button != esc)
             connect(button, &ClickLabel::hovered, this, [this, button] { HoverButton(button); });
     }
-    connect(esc, &ClickLabel::clicked, this, &FrmHubmenu1::End);
+    connect(esc, &ClickLabel::clicked, this, &LauncherScreen::End);
     connect(Button(QStringLiteral("cmdLINK")), &ClickLabel::clicked, this,
             [this] { OpenPage(Button(QStringLiteral("cmdLINK")), Page::Links); });
     connect(Button(QStringLiteral("cmdSAISYO")), &ClickLabel::clicked, this,
@@ -111,7 +111,7 @@ FrmHubmenu1::FrmHubmenu1(const QString& programFolder, QWidget* parent)
     SetBackground(kDefaultBackground);
 }
 
-ClickLabel* FrmHubmenu1::AddButton(const char* name, const QString& caption, QRect r, int tab) {
+ClickLabel* LauncherScreen::AddButton(const char* name, const QString& caption, QRect r, int tab) {
     auto* button = new ClickLabel(QString::fromLatin1(name), caption, this);
     button->setGeometry(ui::TwipsRect(r.x(), r.y(), r.width(), r.height()));
     button->setFont(PixelFont(14));
@@ -127,7 +127,7 @@ ClickLabel* FrmHubmenu1::AddButton(const char* name, const QString& caption, QRe
     return button;
 }
 
-ClickLabel* FrmHubmenu1::AddLabel(const char* name, const QString& caption, QRect r, int tab) {
+ClickLabel* LauncherScreen::AddLabel(const char* name, const QString& caption, QRect r, int tab) {
     auto* label = new ClickLabel(QString::fromLatin1(name), caption, this);
     label->setGeometry(ui::TwipsRect(r.x(), r.y(), r.width(), r.height()));
     SetTabIndex(label, tab);
@@ -135,7 +135,7 @@ ClickLabel* FrmHubmenu1::AddLabel(const char* name, const QString& caption, QRec
     return label;
 }
 
-void FrmHubmenu1::BuildThumbnails() {
+void LauncherScreen::BuildThumbnails() {
     // The strip is made wide enough for the sixth thumbnail.
     const QRect r = ui::TwipsRect(660, 600, 2670, 345);
     strip_ = new QFrame(this);
@@ -160,14 +160,14 @@ void FrmHubmenu1::BuildThumbnails() {
     }
 }
 
-void FrmHubmenu1::BuildHardCopy() {
+void LauncherScreen::BuildHardCopy() {
     // Top right, in the picture's empty title band.
     ui::HardCopyIcon* icon = ui::CreateHardCopyIcon(this);
     icon->move(width() - icon->width() - 8, 8);
     controls_.append(icon);
 }
 
-ClickLabel* FrmHubmenu1::Button(const QString& name) const {
+ClickLabel* LauncherScreen::Button(const QString& name) const {
     for (ClickLabel* button : buttons_) {
         if (button->objectName() == name)
             return button;
@@ -175,20 +175,20 @@ ClickLabel* FrmHubmenu1::Button(const QString& name) const {
     return nullptr;
 }
 
-void FrmHubmenu1::Open(int storedBackground, int lastToolTab) {
+void LauncherScreen::Open(int storedBackground, int lastToolTab) {
     SetBackground(storedBackground);
     show();
     common::LetEventsRun(1);
     MarkLastTool(lastToolTab);
 }
 
-void FrmHubmenu1::SetBackground(int n) {
+void LauncherScreen::SetBackground(int n) {
     background_ = EffectiveBackground(n);
     picture_ = QPixmap(PicturePath(programFolder_, background_, false));
     update();
 }
 
-QWidget* FrmHubmenu1::MarkLastTool(int tab) {
+QWidget* LauncherScreen::MarkLastTool(int tab) {
     for (QWidget* control : controls_) {
         if (TabIndexOf(control) != tab || !control->objectName().startsWith(QLatin1String("cmd")))
             continue;
@@ -201,7 +201,7 @@ QWidget* FrmHubmenu1::MarkLastTool(int tab) {
     return nullptr;
 }
 
-void FrmHubmenu1::HoverButton(ClickLabel* label) {
+void LauncherScreen::HoverButton(ClickLabel* label) {
     const QColor buttonText = QApplication::palette().color(QPalette::ButtonText);
     for (ClickLabel* button : buttons_) {
         button->SetTextColour(buttonText);
@@ -216,7 +216,7 @@ void FrmHubmenu1::HoverButton(ClickLabel* label) {
     company_->SetTextColour(GuideColour(random));
 }
 
-void FrmHubmenu1::StartToolOf(const ToolEntry& tool) {
+void LauncherScreen::StartToolOf(const ToolEntry& tool) {
     if (leaving_)
         return;
     leaving_ = true;
@@ -225,7 +225,7 @@ void FrmHubmenu1::StartToolOf(const ToolEntry& tool) {
     StartTool(tool, background_, lock_);
 }
 
-void FrmHubmenu1::OpenPage(ClickLabel* label, Page page) {
+void LauncherScreen::OpenPage(ClickLabel* label, Page page) {
     const QString kept = label->text();
     label->setText(kOpeningCaption);
     label->repaint();
@@ -234,7 +234,7 @@ void FrmHubmenu1::OpenPage(ClickLabel* label, Page page) {
     label->setText(kept);
 }
 
-void FrmHubmenu1::End() {
+void LauncherScreen::End() {
     if (leaving_)
         return;
     leaving_ = true;
@@ -242,13 +242,13 @@ void FrmHubmenu1::End() {
     EndLauncher(background_, lock_);
 }
 
-void FrmHubmenu1::HideAllWindows() {
+void LauncherScreen::HideAllWindows() {
     // The launcher's window and a hard copy window that may be open.
     for (QWidget* window : QApplication::topLevelWidgets())
         window->hide();
 }
 
-bool FrmHubmenu1::PreviewKey(QKeyEvent* event) {
+bool LauncherScreen::PreviewKey(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape && !(event->modifiers() & ~Qt::KeypadModifier)) {
         End();
         return true;
@@ -256,13 +256,13 @@ bool FrmHubmenu1::PreviewKey(QKeyEvent* event) {
     return false;
 }
 
-bool FrmHubmenu1::FrameCloseRequested() {
+bool LauncherScreen::FrameCloseRequested() {
     // Closing with the window frame ends the launcher as Esc does.
     End();
     return false;
 }
 
-void FrmHubmenu1::paintEvent(QPaintEvent* event) {
+void LauncherScreen::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     if (picture_.isNull())
         painter.fillRect(rect(), QColor(236, 240, 246));
@@ -271,7 +271,7 @@ void FrmHubmenu1::paintEvent(QPaintEvent* event) {
     ui::Screen::paintEvent(event);
 }
 
-void FrmHubmenu1::mouseMoveEvent(QMouseEvent* event) {
+void LauncherScreen::mouseMoveEvent(QMouseEvent* event) {
     // Only the window's free area hides the guide; moves over a control reach
     // here too, passed on by the control.
     if (!childAt(event->position().toPoint()))

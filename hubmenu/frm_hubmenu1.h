@@ -17,11 +17,11 @@ class LauncherLock;
 // The launcher's window: the three tools, the read-me and the maker's pages,
 // six background pictures to choose from, and the hard copy. Its buttons are
 // labels that answer clicks and mouse-overs; the only key it handles is Esc.
-class FrmHubmenu1 : public ui::Screen {
+class LauncherScreen : public ui::Screen {
     Q_OBJECT
 public:
     // `programFolder` holds the pictures and pages shipped with the program.
-    explicit FrmHubmenu1(const QString& programFolder, QWidget* parent = nullptr);
+    explicit LauncherScreen(const QString& programFolder, QWidget* parent = nullptr);
 
     // The lock given up when the launcher hands over or ends.
     void SetLock(LauncherLock* lock) { lock_ = lock; }

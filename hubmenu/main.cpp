@@ -15,7 +15,7 @@ int main(int argc, char** argv) {
         return 0;
     const hubmenu::LauncherSettings settings = hubmenu::LoadSettings(hubmenu::SettingsPath());
 
-    hubmenu::FrmHubmenu1 window(QCoreApplication::applicationDirPath());
+    hubmenu::LauncherScreen window(QCoreApplication::applicationDirPath());
     window.SetLock(lock.get());
     window.Open(settings.background, settings.lastToolTab);
     return app.exec();

@@ -67,8 +67,8 @@ protected:
     QString PrmPath() const {
         return appData_.path() + QStringLiteral("/TamrasystemHikaku/COSTCMP.PRM");
     }
-    FRM_COSTCMP1* Input() const { return program_->InputScreen(); }
-    FRM_COSTCMP2* Result() const { return program_->ResultScreen(); }
+    CostInputScreen* Input() const { return program_->InputScreen(); }
+    CostResultScreen* Result() const { return program_->ResultScreen(); }
     template <typename T> T* In(QWidget* screen, const QString& name) const {
         T* child = screen->findChild<T*>(name);
         EXPECT_NE(child, nullptr) << name.toStdString();
@@ -416,7 +416,7 @@ TEST_F(CalculatorTest, ReportThatCannotBeMadeLeavesThroughTheReturnTarget) {
 }
 
 TEST_F(CalculatorTest, TemplateButtonHandsTheInputScreenToTheTemplateScreen) {
-    const common::ScopedOverride templates(TemplateOpenerSeam(), [](FRM_COSTCMP1& input) {
+    const common::ScopedOverride templates(TemplateOpenerSeam(), [](CostInputScreen& input) {
         ParamTexts texts = SampleParamTexts();
         texts[0] = QStringLiteral("1,234");
         input.SetTexts(texts);

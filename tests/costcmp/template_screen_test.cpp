@@ -28,9 +28,9 @@ namespace {
 
 using common::MsgAnswer;
 using common::MsgIcon;
-using costcmp::FRM_TEMPLATE;
 using costcmp::ParamTexts;
 using costcmp::TemplateRecord;
+using costcmp::TemplateScreen;
 
 class FakeInput : public costcmp::InputScreenAccess {
 public:
@@ -119,9 +119,9 @@ protected:
 
     // Runs `steps` on the template screen once it is shown modally; closes
     // the screen afterwards if the steps left it open.
-    void WhenShown(std::function<void(FRM_TEMPLATE*)> steps) {
+    void WhenShown(std::function<void(TemplateScreen*)> steps) {
         testing_support::WhenModalShown([steps](QWidget* w) {
-            auto* screen = qobject_cast<FRM_TEMPLATE*>(w);
+            auto* screen = qobject_cast<TemplateScreen*>(w);
             ASSERT_NE(screen, nullptr);
             steps(screen);
             if (screen->isVisible())
@@ -129,14 +129,14 @@ protected:
         });
     }
 
-    costcmp::TemplateChoice Open(std::function<void(FRM_TEMPLATE*)> steps,
+    costcmp::TemplateChoice Open(std::function<void(TemplateScreen*)> steps,
                                  const QString& argument = "SA1") {
         WhenShown(steps);
         return session.OpenTemplateScreen(argument, nullptr);
     }
 
     // The input screen's "テンプレート" button.
-    void Exchange(std::function<void(FRM_TEMPLATE*)> steps) {
+    void Exchange(std::function<void(TemplateScreen*)> steps) {
         WhenShown(steps);
         session.ExchangeTemplate(input, nullptr);
     }
@@ -149,7 +149,7 @@ protected:
 };
 
 TEST_F(TemplateScreenTest, OpeningListsByDateAndARowGivesItsName) {
-    const auto choice = Open([&](FRM_TEMPLATE* s) {
+    const auto choice = Open([&](TemplateScreen* s) {
         EXPECT_EQ(s->windowTitle(), "テンプレート (使用フォルダ:" + folder + ")   *.SA1");
         EXPECT_EQ(Rows(s), QStringList({"0001 | 2024/05/03 09:30:00 |  予算",
                                         "0002 | 2024/05/02 09:30:00 |  見積B",
@@ -174,7 +174,7 @@ TEST_F(TemplateScreenTest, OpeningListsByDateAndARowGivesItsName) {
 }
 
 TEST_F(TemplateScreenTest, ListIsATableWithColumnHeaders) {
-    Open([&](FRM_TEMPLATE* s) {
+    Open([&](TemplateScreen* s) {
         auto* list = Child<QTableWidget>(s, "List1");
         ASSERT_EQ(list->columnCount(), 3);
         QStringList headers;
@@ -199,7 +199,7 @@ TEST_F(TemplateScreenTest, DeleteTakesTheChosenRowsFileOnly) {
             f.setFileTime(QDateTime::fromString("2024/05/04 09:30:00", "yyyy/MM/dd HH:mm:ss"),
                           QFileDevice::FileModificationTime));
     }
-    Open([&](FRM_TEMPLATE* s) {
+    Open([&](TemplateScreen* s) {
         ASSERT_EQ(Rows(s).mid(0, 2), QStringList({"0001 | 2024/05/05 09:30:00 |  dup",
                                                   "0002 | 2024/05/04 09:30:00 |  dup"}));
         ClickRow(s, 1); // the older one, dup.sa1
@@ -216,7 +216,7 @@ TEST_F(TemplateScreenTest, SaysWhenNotAllTemplatesAreListed) {
     for (int i = 0; i < 900; ++i)
         MakeTemplate(QStringLiteral("古い%1").arg(i), "2020/01/01 00:00:00");
     MakeTemplate("最新", "2024/06/01 00:00:00");
-    Open([&](FRM_TEMPLATE* s) {
+    Open([&](TemplateScreen* s) {
         EXPECT_EQ(Rows(s).size(), 900);
         EXPECT_EQ(Rows(s).first(), "0001 | 2024/06/01 00:00:00 |  最新");
         auto* note = Child<QLabel>(s, "lblOmitted");
@@ -232,7 +232,7 @@ TEST_F(TemplateScreenTest, SaysWhenNotAllTemplatesAreListed) {
 TEST_F(TemplateScreenTest, SaveWritesTheInputScreensValuesAndOverwrites) {
     input.texts = kSample;
     input.kai = 5;
-    Exchange([&](FRM_TEMPLATE* s) {
+    Exchange([&](TemplateScreen* s) {
         Key(s, Qt::Key_F8); // no name yet
         EXPECT_EQ(messages.LastText(), "設定して下さい");
         EXPECT_EQ(messages.messages.last().icon, MsgIcon::Critical);
@@ -254,13 +254,13 @@ TEST_F(TemplateScreenTest, SaveWritesTheInputScreensValuesAndOverwrites) {
     EXPECT_EQ(saved.fields[7], 500);    // JD 5 %
     EXPECT_EQ(saved.fields[11], 50000); // solution 5
     // The next opening shows it at the top.
-    Open([&](FRM_TEMPLATE* s) { EXPECT_TRUE(Rows(s)[0].endsWith("見積B")); });
+    Open([&](TemplateScreen* s) { EXPECT_TRUE(Rows(s)[0].endsWith("見積B")); });
 }
 
 TEST_F(TemplateScreenTest, LoadSetsTheInputScreenOnly) {
     input.texts = kSample;
     input.kai = 1;
-    Exchange([&](FRM_TEMPLATE* s) {
+    Exchange([&](TemplateScreen* s) {
         TypeName(s, "見積"); // not listed
         Key(s, Qt::Key_F6);
         EXPECT_EQ(messages.LastText(), "テンプレートにありません");
@@ -280,7 +280,7 @@ TEST_F(TemplateScreenTest, FilesThatCannotBeReadOrWrittenChangeNothing) {
     QFile(folder + "見積A.SA1").resize(10);
     input.texts = kSample;
     input.kai = 4;
-    Exchange([&](FRM_TEMPLATE* s) {
+    Exchange([&](TemplateScreen* s) {
         TypeName(s, "見積A");
         Key(s, Qt::Key_F6);
     });
@@ -289,7 +289,7 @@ TEST_F(TemplateScreenTest, FilesThatCannotBeReadOrWrittenChangeNothing) {
     EXPECT_EQ(input.kai, 4);
 
     session.SetFolder(dir.filePath("missing/"));
-    Exchange([&](FRM_TEMPLATE* s) {
+    Exchange([&](TemplateScreen* s) {
         TypeName(s, "x");
         Key(s, Qt::Key_F8);
     });
@@ -297,7 +297,7 @@ TEST_F(TemplateScreenTest, FilesThatCannotBeReadOrWrittenChangeNothing) {
 }
 
 TEST_F(TemplateScreenTest, DeleteLeavesANumberGapUntilTheNextSort) {
-    Open([&](FRM_TEMPLATE* s) {
+    Open([&](TemplateScreen* s) {
         ClickRow(s, 1); // 見積B
         messages.Answer(MsgAnswer::Cancel);
         Key(s, Qt::Key_F4);
@@ -321,7 +321,7 @@ TEST_F(TemplateScreenTest, DeleteLeavesANumberGapUntilTheNextSort) {
 }
 
 TEST_F(TemplateScreenTest, SearchModesAndTheWayBack) {
-    Open([&](FRM_TEMPLATE* s) {
+    Open([&](TemplateScreen* s) {
         auto* word1 = Child<QLineEdit>(s, "txtGrepMoji");
         auto* word2 = Child<QLineEdit>(s, "txtGrepMoji2");
         auto* grepOn = Child<QPushButton>(s, "cmdGrepOn");
@@ -362,8 +362,8 @@ TEST_F(TemplateScreenTest, SearchModesAndTheWayBack) {
 }
 
 TEST_F(TemplateScreenTest, TextsAndModeStayBetweenOpeningsButTheSearchDoesNot) {
-    FRM_TEMPLATE* first = nullptr;
-    Open([&](FRM_TEMPLATE* s) {
+    TemplateScreen* first = nullptr;
+    Open([&](TemplateScreen* s) {
         first = s;
         TypeName(s, "見積A");
         Child<QLineEdit>(s, "txtGrepMoji")->setText("B");
@@ -376,7 +376,7 @@ TEST_F(TemplateScreenTest, TextsAndModeStayBetweenOpeningsButTheSearchDoesNot) {
     MakeTemplate("追加", "2024/06/01 00:00:00");
 
     // Closing with the window frame acts as Esc: the earlier save is forgotten.
-    const auto choice = Open([&](FRM_TEMPLATE* s) {
+    const auto choice = Open([&](TemplateScreen* s) {
         EXPECT_EQ(s, first);
         EXPECT_EQ(TypedName(s), "見積A");
         EXPECT_EQ(Child<QLineEdit>(s, "txtGrepMoji")->text(), "B");
@@ -393,7 +393,7 @@ TEST_F(TemplateScreenTest, TextsAndModeStayBetweenOpeningsButTheSearchDoesNot) {
 
 TEST_F(TemplateScreenTest, ListOnlyModeIgnoresSaveAndDelete) {
     const auto choice = Open(
-        [&](FRM_TEMPLATE* s) {
+        [&](TemplateScreen* s) {
             EXPECT_FALSE(Child<QPushButton>(s, "cmdF8")->isEnabled());
             TypeName(s, "予算");
             Key(s, Qt::Key_F4);

@@ -13,7 +13,7 @@
 #include <QtTest/qtestspontaneevent.h>
 #include <gtest/gtest.h>
 
-using costsub::FrmCostsub1;
+using costsub::CompanionScreen;
 using testing_support::FakeMessages;
 using testing_support::FakeProcess;
 
@@ -23,7 +23,7 @@ class CompanionWindow : public DataFolderTest {
 protected:
     void SetUp() override {
         DataFolderTest::SetUp();
-        window = std::make_unique<FrmCostsub1>();
+        window = std::make_unique<CompanionScreen>();
         window->Open();
     }
 
@@ -31,7 +31,7 @@ protected:
 
     FakeMessages messages;
     FakeProcess process;
-    std::unique_ptr<FrmCostsub1> window;
+    std::unique_ptr<CompanionScreen> window;
 };
 
 } // namespace

@@ -46,7 +46,7 @@ protected:
         lock = PrepareLauncher();
         ASSERT_NE(lock, nullptr);
         const LauncherSettings settings = LoadSettings(SettingsPath());
-        window = std::make_unique<FrmHubmenu1>(PictureFolder());
+        window = std::make_unique<LauncherScreen>(PictureFolder());
         window->SetLock(lock.get());
         window->Open(settings.background, settings.lastToolTab);
     }
@@ -56,7 +56,7 @@ protected:
     FakeMessages messages;
     FakeProcess process;
     std::unique_ptr<LauncherLock> lock;
-    std::unique_ptr<FrmHubmenu1> window;
+    std::unique_ptr<LauncherScreen> window;
 };
 
 } // namespace
