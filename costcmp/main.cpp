@@ -1,9 +1,9 @@
 #include "common/data_folder.h"
 #include "common/ui/app_init.h"
-#include "costcmp/costcmp_main.h"
-#include "costcmp/frm_costcmp1.h"
 #include "costcmp/report.h"
-#include "costcmp/template_session.h"
+#include "costcmp/ui/costcmp_main.h"
+#include "costcmp/ui/frm_costcmp1.h"
+#include "costcmp/ui/template_session.h"
 #include "spreadsheet/run_files.h"
 #include "spreadsheet/ui/gate_windows.h"
 

@@ -10,7 +10,7 @@
 
 #include <functional>
 
-#include "costcmp/cost_model.h"
+#include "costcmp/core/cost_model.h"
 #include "costcmp/report_outcome.h"
 
 namespace costcmp {

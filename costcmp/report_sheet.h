@@ -5,7 +5,7 @@
 
 #include <QString>
 
-#include "costcmp/cost_model.h"
+#include "costcmp/core/cost_model.h"
 #include "spreadsheet/spreadsheet.h"
 
 namespace costcmp {

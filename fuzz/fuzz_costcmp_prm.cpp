@@ -2,8 +2,8 @@
 // screen and converted to numbers when a calculation runs.
 
 #include "common/data_folder.h"
-#include "costcmp/cost_model.h"
-#include "costcmp/prm_record.h"
+#include "costcmp/core/cost_model.h"
+#include "costcmp/core/prm_record.h"
 #include "fuzz_support.h"
 
 namespace {

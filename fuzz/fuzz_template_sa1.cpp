@@ -1,8 +1,8 @@
 // <name>.SA1: a parameter template, loaded into the input screen.
 
 #include "common/data_folder.h"
-#include "costcmp/cost_model.h"
-#include "costcmp/template_record.h"
+#include "costcmp/core/cost_model.h"
+#include "costcmp/templates/template_record.h"
 #include "fuzz_support.h"
 
 #include <limits>

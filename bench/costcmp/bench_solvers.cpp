@@ -2,7 +2,7 @@
 #include <chrono>
 #include <cstdio>
 
-#include "costcmp/cost_model.h"
+#include "costcmp/core/cost_model.h"
 
 using namespace costcmp;
 

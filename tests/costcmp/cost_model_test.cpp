@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "costcmp/cost_model.h"
+#include "costcmp/core/cost_model.h"
 #include "costcmp/sample_params.h"
 
 using namespace costcmp;

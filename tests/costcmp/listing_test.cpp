@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "common/cp932.h"
-#include "costcmp/listing.h"
+#include "costcmp/core/listing.h"
 #include "costcmp/sample_params.h"
 
 using namespace costcmp;

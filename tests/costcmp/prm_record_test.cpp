@@ -4,7 +4,7 @@
 #include <QTemporaryDir>
 
 #include "common/cp932.h"
-#include "costcmp/prm_record.h"
+#include "costcmp/core/prm_record.h"
 
 using namespace costcmp;
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "costcmp/cost_model.h"
-#include "costcmp/input_values.h"
+#include "costcmp/core/cost_model.h"
+#include "costcmp/core/input_values.h"
 
 // The sample set of the input screen, optionally with another user count.
 inline costcmp::ParamTexts SampleTexts(const QString& users = QStringLiteral("5")) {

@@ -1,5 +1,5 @@
-#include "costcmp/template_exchange.h"
-#include "costcmp/template_record.h"
+#include "costcmp/templates/template_exchange.h"
+#include "costcmp/templates/template_record.h"
 #include "support/full_disk.h"
 
 #include <QDir>

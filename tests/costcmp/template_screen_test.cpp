@@ -1,6 +1,6 @@
-#include "costcmp/frm_template.h"
-#include "costcmp/template_record.h"
-#include "costcmp/template_session.h"
+#include "costcmp/templates/template_record.h"
+#include "costcmp/ui/frm_template.h"
+#include "costcmp/ui/template_session.h"
 
 #include <QApplication>
 #include <QDateTime>

@@ -3,8 +3,8 @@
 // the office and read back.
 
 #include "bookmrg/settings.h"
-#include "costcmp/input_values.h"
-#include "costcmp/prm_record.h"
+#include "costcmp/core/input_values.h"
+#include "costcmp/core/prm_record.h"
 #include "costcmp/report_sheet.h"
 #include "e2e/handover.h"
 #include "shtlist/settings.h"

@@ -1,4 +1,4 @@
-#include "costcmp/screen_texts.h"
+#include "costcmp/core/screen_texts.h"
 
 namespace costcmp {
 

@@ -2,8 +2,8 @@
 
 #include <QString>
 
-#include "costcmp/cost_model.h"
-#include "costcmp/template_record.h"
+#include "costcmp/core/cost_model.h"
+#include "costcmp/templates/template_record.h"
 
 namespace costcmp {
 

@@ -1,4 +1,4 @@
-#include "costcmp/input_values.h"
+#include "costcmp/core/input_values.h"
 
 #include "common/numbers.h"
 

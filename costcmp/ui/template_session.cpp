@@ -1,8 +1,8 @@
-#include "costcmp/template_session.h"
+#include "costcmp/ui/template_session.h"
 
 #include "common/data_folder.h"
 #include "common/messages.h"
-#include "costcmp/frm_template.h"
+#include "costcmp/ui/frm_template.h"
 
 #include <QCoreApplication>
 

@@ -1,4 +1,4 @@
-#include "costcmp/listing.h"
+#include "costcmp/core/listing.h"
 
 #include "common/cp932.h"
 #include "common/numbers.h"

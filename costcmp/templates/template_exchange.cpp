@@ -1,4 +1,4 @@
-#include "costcmp/template_exchange.h"
+#include "costcmp/templates/template_exchange.h"
 
 namespace costcmp {
 

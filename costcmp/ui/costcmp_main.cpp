@@ -1,4 +1,4 @@
-#include "costcmp/costcmp_main.h"
+#include "costcmp/ui/costcmp_main.h"
 
 #include "common/error_text.h"
 #include "common/events.h"
@@ -9,12 +9,12 @@
 #include "common/record_file.h"
 #include "common/return_table.h"
 #include "common/temp_folder.h"
-#include "costcmp/frm_costcmp1.h"
-#include "costcmp/frm_costcmp2.h"
-#include "costcmp/input_values.h"
-#include "costcmp/listing.h"
-#include "costcmp/prm_record.h"
-#include "costcmp/screen_texts.h"
+#include "costcmp/core/input_values.h"
+#include "costcmp/core/listing.h"
+#include "costcmp/core/prm_record.h"
+#include "costcmp/core/screen_texts.h"
+#include "costcmp/ui/frm_costcmp1.h"
+#include "costcmp/ui/frm_costcmp2.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,9 +1,9 @@
-#include "costcmp/frm_costcmp1.h"
+#include "costcmp/ui/frm_costcmp1.h"
 
 #include "common/ui/hard_copy_icon.h"
-#include "costcmp/input_values.h"
-#include "costcmp/screen_parts.h"
-#include "costcmp/screen_texts.h"
+#include "costcmp/core/input_values.h"
+#include "costcmp/core/screen_texts.h"
+#include "costcmp/ui/screen_parts.h"
 
 #include <QAbstractItemView>
 #include <QButtonGroup>

@@ -1,4 +1,4 @@
-#include "costcmp/template_record.h"
+#include "costcmp/templates/template_record.h"
 
 #include "common/error_text.h"
 

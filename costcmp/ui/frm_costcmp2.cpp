@@ -1,8 +1,8 @@
-#include "costcmp/frm_costcmp2.h"
+#include "costcmp/ui/frm_costcmp2.h"
 
 #include "common/ui/fonts.h"
 #include "common/ui/hard_copy_icon.h"
-#include "costcmp/screen_parts.h"
+#include "costcmp/ui/screen_parts.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "costcmp/cost_model.h"
+#include "costcmp/core/cost_model.h"
 
 #include "common/numbers.h"
 

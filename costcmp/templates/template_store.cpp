@@ -1,4 +1,4 @@
-#include "costcmp/template_store.h"
+#include "costcmp/templates/template_store.h"
 
 #include "common/numbers.h"
 #include "common/sort.h"

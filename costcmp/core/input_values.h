@@ -2,7 +2,7 @@
 
 #include <QStringList>
 
-#include "costcmp/cost_model.h"
+#include "costcmp/core/cost_model.h"
 
 namespace costcmp {
 

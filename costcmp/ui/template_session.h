@@ -3,8 +3,8 @@
 #include <QPointer>
 #include <QString>
 
-#include "costcmp/template_exchange.h"
-#include "costcmp/template_store.h"
+#include "costcmp/templates/template_exchange.h"
+#include "costcmp/templates/template_store.h"
 
 class QWidget;
 

@@ -1,8 +1,8 @@
-#include "costcmp/frm_template.h"
+#include "costcmp/ui/frm_template.h"
 
 #include "common/messages.h"
 #include "common/ui/fonts.h"
-#include "costcmp/template_record.h"
+#include "costcmp/templates/template_record.h"
 
 #include <QHeaderView>
 #include <QLabel>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "common/ui/screen_base.h"
-#include "costcmp/template_store.h"
+#include "costcmp/templates/template_store.h"
 
 class QLabel;
 class QLineEdit;

@@ -1,4 +1,4 @@
-#include "costcmp/prm_record.h"
+#include "costcmp/core/prm_record.h"
 
 #include "common/record_file.h"
 

@@ -1,4 +1,4 @@
-#include "costcmp/screen_parts.h"
+#include "costcmp/ui/screen_parts.h"
 
 #include "common/ui/fonts.h"
 #include "common/ui/screen_base.h"

@@ -2,8 +2,8 @@
 
 #include <QString>
 
-#include "costcmp/cost_model.h"
-#include "costcmp/prm_record.h"
+#include "costcmp/core/cost_model.h"
+#include "costcmp/core/prm_record.h"
 
 namespace costcmp {
 

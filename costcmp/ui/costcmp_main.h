@@ -7,7 +7,7 @@
 #include <QString>
 
 #include "common/seam.h"
-#include "costcmp/cost_model.h"
+#include "costcmp/core/cost_model.h"
 #include "costcmp/report_outcome.h"
 
 class QWidget;

@@ -3,7 +3,7 @@
 #include <QByteArray>
 #include <QStringList>
 
-#include "costcmp/cost_model.h"
+#include "costcmp/core/cost_model.h"
 
 namespace costcmp {
 

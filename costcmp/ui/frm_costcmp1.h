@@ -3,7 +3,7 @@
 #include <array>
 
 #include "common/ui/screen_base.h"
-#include "costcmp/cost_model.h"
+#include "costcmp/core/cost_model.h"
 
 class QButtonGroup;
 class QComboBox;
