@@ -159,12 +159,10 @@ bool Consolidation::Prepare() {
         Say(error.Text(), MsgIcon::Critical);
         return false;
     }
-    app_->SetDisplayAlerts(false);
-    app_->SetVisible(false);
 
     view.Show();
     LetEventsRun();
-    view.SetLabelText(ProgressLabel::Key1, QStringLiteral("シートまとめ"));
+    view.SetLabelText(ProgressLabel::Task, QStringLiteral("シートまとめ"));
     LetEventsRun();
 
     try {
@@ -298,7 +296,7 @@ bool Consolidation::DeleteExcludedSheets() {
 
 void Consolidation::MergeBooks() {
     sheet::ProgressView& view = sheet::ProgressWindow();
-    view.SetLabelVisible(ProgressLabel::Ken1, true);
+    view.SetLabelVisible(ProgressLabel::Counter, true);
     view.SetBarVisible(sheet::ProgressBar::Bar, true);
     limit_ = false;
     sheet::ClearCancelFlag();
@@ -323,16 +321,13 @@ void Consolidation::MergeOneBook(const QString& bookPath) {
     case OpenResult::Opened:
         break;
     case OpenResult::Cancelled:
-        app_->SetVisible(false);
         Say(CancelledPasswordMessage());
         return;
     case OpenResult::Failed:
-        app_->SetVisible(false);
         Say(openError_ + kCr + QStringLiteral("このブックは処理しません。") + kCr,
             MsgIcon::Exclamation);
         return;
     }
-    app_->SetVisible(false);
 
     QStringList names;
     const int count = qMin(source_->SheetCount(), kMaxSourceSheets);
@@ -347,7 +342,7 @@ void Consolidation::MergeOneBook(const QString& bookPath) {
         if (sheet::IsCancelRequested())
             break;
         const bool excluded = IsExcludedSheet(name) == 1;
-        view.SetLabelText(ProgressLabel::Key2, bookPath + QLatin1Char(' ') + name);
+        view.SetLabelText(ProgressLabel::Item, bookPath + QLatin1Char(' ') + name);
         LetEventsRun();
         if (excluded)
             continue;
@@ -396,7 +391,7 @@ void Consolidation::CarryOverReferences(const QStringList& sheetNames,
         try {
             step();
         } catch (const sheet::SheetError& error) {
-            if (error.Number() == sheet::kErrServerGone)
+            if (sheet::IsOfficeLost(error))
                 throw;
         }
     };
@@ -483,10 +478,10 @@ void Consolidation::CloseSpreadsheet() {
 
 void ConsolidateBooks(const RunParams& params, ProgramHost& host) {
     sheet::ProgressView& view = sheet::ProgressWindow();
-    view.SetLabelVisible(ProgressLabel::Ken1, false);
+    view.SetLabelVisible(ProgressLabel::Counter, false);
     view.SetCountCaption(QStringLiteral("ブック"));
-    const int gate = sheet::ShowPreparingAndRunGate();
-    if (gate == sheet::kGateStopped || gate == sheet::kGateUnavailable) {
+    const sheet::GateResult gate = sheet::ShowPreparingAndRunGate();
+    if (!sheet::GateLetsRunProceed(gate)) {
         host.EndProgram();
         return;
     }

@@ -132,7 +132,7 @@ template <typename F> bool Tolerant(F&& step) {
         step();
         return true;
     } catch (const sheet::SheetError& error) {
-        if (error.Number() == sheet::kErrServerGone)
+        if (sheet::IsOfficeLost(error))
             throw;
         return false;
     }

@@ -33,7 +33,7 @@ OpenResult OpenAskingPassword(sheet::Workbooks& books, const QString& path,
                 *password = options.password;
             return OpenResult::Opened;
         } catch (const sheet::SheetError& refusal) {
-            if (refusal.Number() == sheet::kErrServerGone)
+            if (sheet::IsOfficeLost(refusal))
                 throw;
             if (!IsPasswordRefusal(refusal)) {
                 *error = refusal.Text();

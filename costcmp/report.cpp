@@ -90,8 +90,6 @@ ReportOutcome MakeWorkFile(const Calculation& calc, const ReportFiles& files, Pr
     OfficeRun run;
     try {
         run.app = sheet::CreateApplication();
-        run.app->SetDisplayAlerts(false);
-        run.app->SetVisible(false);
     } catch (const SheetError& e) {
         return Fail(view, run,
                     common::JoinLines({QStringLiteral("表計算ソフトを起動できません。"), e.Text(),
@@ -125,7 +123,7 @@ ReportOutcome MakeWorkFile(const Calculation& calc, const ReportFiles& files, Pr
     try {
         run.report->SetName(ReportSheetName());
         view.Show();
-        view.SetLabelText(ProgressLabel::Key1, QStringLiteral("自社開発で比較"));
+        view.SetLabelText(ProgressLabel::Task, QStringLiteral("自社開発で比較"));
         view.SetBarValue(ProgressBar::Bar2, 40);
         view.ProcessEvents();
         WriteReportSheet(*run.report, *run.app, calc);
@@ -217,8 +215,8 @@ ReportOutcome BuildCostReport(const Calculation& calc, const ReportFiles& files)
     }
     ProgressView& view = sheet::ProgressWindow();
     view.SetCountCaption(QString());
-    const int gate = sheet::ShowPreparingAndRunGate();
-    if (gate == sheet::kGateStopped || gate == sheet::kGateUnavailable)
+    const sheet::GateResult gate = sheet::ShowPreparingAndRunGate();
+    if (!sheet::GateLetsRunProceed(gate))
         return ReportOutcome::Failed;
     // The report's few steps move the second bar; the first (counts) is hidden.
     view.SetBarValue(ProgressBar::Bar2, 0);

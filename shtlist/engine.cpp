@@ -132,8 +132,6 @@ QString SheetListRun::LockedMessage() const {
 
 void SheetListRun::CreateApplication() {
     app_ = sheet::CreateApplication();
-    app_->SetDisplayAlerts(false);
-    app_->SetVisible(false);
 }
 
 OpenResult SheetListRun::OpenTarget() {
@@ -161,7 +159,7 @@ bool SheetListRun::OpenTemplate() {
         template_ = sheet::OpenTemplate(app_->Workbooks(), templatePath_);
         pattern_ = template_->Worksheets(kIndexSheetName);
     } catch (const sheet::SheetError& error) {
-        if (error.Number() == sheet::kErrServerGone)
+        if (sheet::IsOfficeLost(error))
             throw;
         return false;
     }
@@ -173,7 +171,7 @@ QString SheetListRun::AddIndexSheet() {
         pattern_->Copy(sheet::Where::Before, *target_->Worksheets(1));
         index_ = app_->ActiveSheet();
     } catch (const sheet::SheetError& error) {
-        if (error.Number() == sheet::kErrServerGone)
+        if (sheet::IsOfficeLost(error))
             throw;
         return QStringLiteral("NG");
     }
@@ -226,7 +224,7 @@ bool SheetListRun::SaveTarget() {
         target_->SaveAs(temp, target_->FileFormat(), password_);
     } catch (const sheet::SheetError& error) {
         QFile::remove(temp);
-        if (error.Number() == sheet::kErrServerGone)
+        if (sheet::IsOfficeLost(error))
             throw;
         Say(QStringLiteral("ブックを保存できませんでした。") + kCr + shown + kCr + error.Text() +
                 kCr + kUnchanged,
@@ -366,11 +364,11 @@ Outcome RunSteps(SheetListRun& run, const QString& templatePath) {
 
 void BuildSheetList(const QString& targetPath, const QString& templatePath, ProgramHost& host) {
     sheet::ProgressView& view = sheet::ProgressWindow();
-    view.SetLabelVisible(ProgressLabel::Ken1, false);
+    view.SetLabelVisible(ProgressLabel::Counter, false);
     view.SetCountCaption(QStringLiteral("シート"));
     // This run has one counter and one bar; the second bar stays out of sight.
-    const int gate = sheet::ShowPreparingAndRunGate();
-    if (gate == sheet::kGateStopped || gate == sheet::kGateUnavailable) {
+    const sheet::GateResult gate = sheet::ShowPreparingAndRunGate();
+    if (!sheet::GateLetsRunProceed(gate)) {
         host.EndProgram();
         return;
     }
@@ -388,9 +386,9 @@ void BuildSheetList(const QString& targetPath, const QString& templatePath, Prog
         }
         view.Show();
         LetEventsRun();
-        view.SetLabelText(ProgressLabel::Key1, kIndexSheetName);
+        view.SetLabelText(ProgressLabel::Task, kIndexSheetName);
         LetEventsRun();
-        view.SetLabelVisible(ProgressLabel::Ken1, true);
+        view.SetLabelVisible(ProgressLabel::Counter, true);
         view.SetBarVisible(sheet::ProgressBar::Bar, true);
         sheet::ClearCancelFlag();
         outcome = RunSteps(run, templatePath);
