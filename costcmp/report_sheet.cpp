@@ -65,15 +65,15 @@ QString NamedCell(int index) {
     return index >= 0 && index < kNamedCellCount ? Names()[index] : QString();
 }
 
-QString SolvedCellName(int kaiNo) {
-    switch (kaiNo) {
-    case 1:
+QString SolvedCellName(SolutionKind kind) {
+    switch (kind) {
+    case SolutionKind::Users:
         return Names()[kSC];
-    case 3:
+    case SolutionKind::DevCost:
         return Names()[kJB];
-    case 4:
+    case SolutionKind::MonthlyFee:
         return Names()[kSB];
-    case 5:
+    case SolutionKind::MaintRate:
         return Names()[kJD];
     default:
         return QString();
@@ -95,7 +95,7 @@ int HighlightYear(Fixed4 period) {
 }
 
 void WriteReportSheet(sheet::Worksheet& report, sheet::Application& app, const Calculation& calc) {
-    const CostParams params = WithSolution(calc.params, calc.kaiNo, calc.result);
+    const CostParams params = WithSolution(calc.params, calc.solution, calc.result);
 
     const std::array<Fixed4, kNamedCellCount> values = NamedValues(params);
     for (int i = 0; i < kNamedCellCount; ++i)
@@ -111,7 +111,7 @@ void WriteReportSheet(sheet::Worksheet& report, sheet::Application& app, const C
     }
 
     // The solved cell (the period of solution 2 is shown by its column).
-    const QString solved = SolvedCellName(calc.kaiNo);
+    const QString solved = SolvedCellName(calc.solution);
     if (!solved.isEmpty()) {
         report.Range(solved)->Select();
         HighlightSelection(app, false);

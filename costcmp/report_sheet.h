@@ -21,7 +21,7 @@ inline constexpr int kNamedCellCount = 10;
 QString NamedCell(int index);
 // The named cell of the parameter a solution seeks: SC for 1, JB for 3, SB
 // for 4, JD for 5; empty for 2 (the period) and any other number.
-QString SolvedCellName(int kaiNo);
+QString SolvedCellName(SolutionKind kind);
 
 // The year grid covers years 1 to 20 in columns D to W, rows 2 to 18.
 inline constexpr int kGridYears = 20;

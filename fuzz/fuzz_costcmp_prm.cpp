@@ -50,10 +50,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         FUZZ_CHECK(!error.isEmpty());
         return 0;
     }
-    const int kaiNo = costcmp::KaiNoFromText(record->Solution());
-    FUZZ_CHECK(kaiNo >= 0 && kaiNo <= 5);
+    const costcmp::SolutionKind kind = costcmp::SolutionFromText(record->Solution());
+    const int number = costcmp::SolutionNumber(kind);
+    FUZZ_CHECK(number >= 0 && number <= 5);
     // A calculation from whatever was stored either answers or says why not.
-    const costcmp::Calculation calc = costcmp::Calculate(TextsOf(*record), kaiNo);
+    const costcmp::Calculation calc = costcmp::Calculate(TextsOf(*record), kind);
     FUZZ_CHECK(calc.ok || !calc.message.isEmpty());
 
     // Saved again and read back, the texts are those the screen showed.

@@ -37,13 +37,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     FUZZ_CHECK(costcmp::EncodeTemplateRecord(record) ==
                fuzz::Bytes(data, costcmp::TemplateRecord::kByteLength));
-    const int kaiNo = costcmp::KaiNoOf(record);
-    FUZZ_CHECK(kaiNo >= 0 && kaiNo <= 5);
+    const costcmp::SolutionKind kind = costcmp::SolutionOf(record);
+    const int number = costcmp::SolutionNumber(kind);
+    FUZZ_CHECK(number >= 0 && number <= 5);
     // Loading shows the values as texts; the next calculation reads them.
     const costcmp::ParamTexts texts = costcmp::DisplayTexts(record);
     for (const QString& text : texts)
         FUZZ_CHECK(!text.isEmpty());
-    const costcmp::Calculation calc = costcmp::Calculate(texts, kaiNo);
+    const costcmp::Calculation calc = costcmp::Calculate(texts, kind);
     FUZZ_CHECK(calc.ok || !calc.message.isEmpty());
     costcmp::ParamsOf(record);
     return 0;

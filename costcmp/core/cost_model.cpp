@@ -114,39 +114,39 @@ CostResult SolveMaintRate(const CostParams& p) {
     return r;
 }
 
-CostResult Solve(int kaiNo, const CostParams& p) {
-    switch (kaiNo) {
-    case 1:
+CostResult Solve(SolutionKind kind, const CostParams& p) {
+    switch (kind) {
+    case SolutionKind::Users:
         return SolveUsers(p);
-    case 2:
+    case SolutionKind::Period:
         return SolvePeriod(p);
-    case 3:
+    case SolutionKind::DevCost:
         return SolveDevCost(p);
-    case 4:
+    case SolutionKind::MonthlyFee:
         return SolveMonthlyFee(p);
-    case 5:
+    case SolutionKind::MaintRate:
         return SolveMaintRate(p);
     default:
         return {};
     }
 }
 
-CostParams WithSolution(const CostParams& p, int kaiNo, const CostResult& r) {
+CostParams WithSolution(const CostParams& p, SolutionKind kind, const CostResult& r) {
     CostParams q = p;
-    switch (kaiNo) {
-    case 1:
+    switch (kind) {
+    case SolutionKind::Users:
         q.SC = r.value;
         break;
-    case 2:
+    case SolutionKind::Period:
         q.CA = r.value;
         break;
-    case 3:
+    case SolutionKind::DevCost:
         q.JB = r.value;
         break;
-    case 4:
+    case SolutionKind::MonthlyFee:
         q.SB = r.value;
         break;
-    case 5:
+    case SolutionKind::MaintRate:
         q.JD = r.value;
         break;
     default:
@@ -160,13 +160,17 @@ QString OverflowMessage() {
         "計算中に数値が大きすぎて計算できませんでした。入力値を確認してください。");
 }
 
-Calculation Calculate(const ParamTexts& texts, int kaiNo) {
+SolutionKind SolutionKindFromNumber(qint64 number) {
+    return number >= 1 && number <= 5 ? static_cast<SolutionKind>(number) : SolutionKind::None;
+}
+
+Calculation Calculate(const ParamTexts& texts, SolutionKind kind) {
     Calculation c;
     c.texts = texts;
     c.params = ConvertParams(texts);
-    c.kaiNo = kaiNo;
+    c.solution = kind;
     if (!HasOverflow(c.params))
-        c.result = Solve(kaiNo, c.params);
+        c.result = Solve(kind, c.params);
     if (HasOverflow(c.params) || c.result.overflow) {
         c.ok = false;
         c.result = CostResult{Fixed4(), Fixed4(), true};
@@ -175,22 +179,22 @@ Calculation Calculate(const ParamTexts& texts, int kaiNo) {
     return c;
 }
 
-QString AnswerSentence(int kaiNo, const CostResult& r) {
+QString AnswerSentence(SolutionKind kind, const CostResult& r) {
     const QString pattern = QStringLiteral("#,##0");
-    switch (kaiNo) {
-    case 1:
+    switch (kind) {
+    case SolutionKind::Users:
         return QStringLiteral("自社開発が安くなるユーザ数は、") + FormatNumber(r.value, pattern) +
                QStringLiteral(" 人です。");
-    case 2:
+    case SolutionKind::Period:
         return QStringLiteral("自社開発が安くなる使用期間は、") + FormatNumber(r.value, pattern) +
                QStringLiteral(" 年です。");
-    case 3:
+    case SolutionKind::DevCost:
         return QStringLiteral("自社開発が安くなるシステム開発費用は、") +
                FormatNumber(r.value.ToDouble() / 10000.0, pattern) + QStringLiteral(" 万円です。");
-    case 4:
+    case SolutionKind::MonthlyFee:
         return QStringLiteral("自社開発が安くなるＳＡＡＳの月額使用料は、") +
                FormatNumber(r.value, pattern) + QStringLiteral(" （１ユーザ／月・円）です。");
-    case 5:
+    case SolutionKind::MaintRate:
         return QStringLiteral("自社開発が安くなる２年目以降保守料金の％/年額は、") +
                FormatNumber(r.value * Fixed4::FromInt(100), pattern) +
                QStringLiteral("  ％/年です。");

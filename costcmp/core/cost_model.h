@@ -55,6 +55,22 @@ struct CostResult {
     bool overflow = false;
 };
 
+// The break-even question to answer: which parameter is sought. The numbers
+// are those the parameter file and the templates store.
+enum class SolutionKind {
+    None = 0,       // no solution chosen
+    Users = 1,      // SC
+    Period = 2,     // CA
+    DevCost = 3,    // JB
+    MonthlyFee = 4, // SB
+    MaintRate = 5,  // JD
+};
+// The kind for a stored number: 1 to 5, None for any other number.
+SolutionKind SolutionKindFromNumber(qint64 number);
+inline int SolutionNumber(SolutionKind kind) {
+    return static_cast<int>(kind);
+}
+
 // The five break-even searches. Each leaves the caller's parameters as they
 // were.
 CostResult SolveUsers(const CostParams& p);      // 1: SC = 1 .. 90,000
@@ -63,19 +79,18 @@ CostResult SolveDevCost(const CostParams& p);    // 3: JB = 190,000 .. 1 万円
 CostResult SolveMonthlyFee(const CostParams& p); // 4: SB = 500 .. 90,000 yen
 CostResult SolveMaintRate(const CostParams& p);  // 5: JD = 1 .. 100 %
 
-// Runs the solver of `kaiNo` (1 to 5); any other number solves nothing and
-// gives a zero result.
-CostResult Solve(int kaiNo, const CostParams& p);
+// Runs the solver of `kind`; None solves nothing and gives a zero result.
+CostResult Solve(SolutionKind kind, const CostParams& p);
 
-// The parameters with the solution put in place of the sought one (kaiNo 1:
-// SC, 2: CA, 3: JB, 4: SB, 5: JD), as the spreadsheet report writes them.
-CostParams WithSolution(const CostParams& p, int kaiNo, const CostResult& r);
+// The parameters with the solution put in place of the sought one, as the
+// spreadsheet report writes them.
+CostParams WithSolution(const CostParams& p, SolutionKind kind, const CostResult& r);
 
 // A whole calculation run from the entered texts.
 struct Calculation {
     ParamTexts texts;
     CostParams params;
-    int kaiNo = 0;
+    SolutionKind solution = SolutionKind::None;
     CostResult result;
     bool ok = true;
     QString message; // why the calculation failed, empty when ok
@@ -84,10 +99,10 @@ struct Calculation {
 // Shown instead of a result when the figures exceed the arithmetic's range.
 QString OverflowMessage();
 
-Calculation Calculate(const ParamTexts& texts, int kaiNo);
+Calculation Calculate(const ParamTexts& texts, SolutionKind kind);
 
-// "自社開発が安くなる…" for kaiNo 1 to 5; empty for any other number.
-QString AnswerSentence(int kaiNo, const CostResult& r);
+// "自社開発が安くなる…" for a chosen solution; empty for None.
+QString AnswerSentence(SolutionKind kind, const CostResult& r);
 // "この場合の自社系費用総額は、" + in-house cost + " 円です。"
 QString InhouseTotalLine(const CostResult& r);
 

@@ -11,9 +11,9 @@ inline constexpr const char* kParamCodes[kParamCount] = {"SA", "SB", "SC", "SD",
                                                          "JC", "JD", "JE", "CA", "CB"};
 
 // The sample set of the input screen: the box texts exactly as shown, and
-// solution 1.
+// the first solution.
 ParamTexts SampleParamTexts();
-inline constexpr int kSampleKaiNo = 1;
+inline constexpr SolutionKind kSampleSolution = SolutionKind::Users;
 
 // The value list of the drop-down box of parameter `index` (0 = SA ... 10 =
 // CB), every entry formatted with "##,##0"; empty for an index out of range.

@@ -16,17 +16,17 @@ QString Column(Fixed4 value, bool sought) {
     return common::FormatRightAligned(value, pattern);
 }
 
-QString SolutionLine(int kaiNo) {
-    switch (kaiNo) {
-    case 1:
+QString SolutionLine(SolutionKind kind) {
+    switch (kind) {
+    case SolutionKind::Users:
         return QStringLiteral("解1:自社開発が安くなるユーザ数");
-    case 2:
+    case SolutionKind::Period:
         return QStringLiteral("解2:使用期間");
-    case 3:
+    case SolutionKind::DevCost:
         return QStringLiteral("解3:システム開発費用");
-    case 4:
+    case SolutionKind::MonthlyFee:
         return QStringLiteral("解4:ＳＡＡＳの月額使用料");
-    case 5:
+    case SolutionKind::MaintRate:
         return QStringLiteral("解5:２年目以降保守費用");
     default:
         return QString();
@@ -37,7 +37,7 @@ QString SolutionLine(int kaiNo) {
 
 QStringList BuildListing(const Calculation& calc) {
     const CostParams& p = calc.params;
-    const int k = calc.kaiNo;
+    const SolutionKind k = calc.solution;
     const Fixed4 hundred = Fixed4::FromInt(100);
     // Amounts held in yen are listed in 万円: the internal value divided by
     // 10,000 is exactly the converted entry, which is also shown when the
@@ -47,19 +47,21 @@ QStringList BuildListing(const Calculation& calc) {
     QStringList lines;
     lines << QStringLiteral("SssSパラメータ");
     lines << Column(p.SA, false) + QStringLiteral("      SA:初期費用（円）");
-    lines << Column(p.SB, k == 4) + QStringLiteral("      SB:月額使用料（１ユーザ／月・円）");
-    lines << Column(p.SC, k == 1) + QStringLiteral("      SC:ユーザ数");
+    lines << Column(p.SB, k == SolutionKind::MonthlyFee) +
+                 QStringLiteral("      SB:月額使用料（１ユーザ／月・円）");
+    lines << Column(p.SC, k == SolutionKind::Users) + QStringLiteral("      SC:ユーザ数");
     lines << Column(p.SD, false) + QStringLiteral("      SD:自社要員工数（人・月）要件定義用");
     lines << QStringLiteral("自社開発パラメータ");
     lines << Column(manYen(4), false) + QStringLiteral("      JA:サーバ構築費用(万円)");
-    lines << Column(manYen(5), k == 3) + QStringLiteral("      JB:自社開発システム開発費用(万円)");
+    lines << Column(manYen(5), k == SolutionKind::DevCost) +
+                 QStringLiteral("      JB:自社開発システム開発費用(万円)");
     lines << Column(p.JC * hundred, false) +
                  QStringLiteral("      JC:１年目保守費用（開発費×％/年額）");
-    lines << Column(p.JD * hundred, k == 5) +
+    lines << Column(p.JD * hundred, k == SolutionKind::MaintRate) +
                  QStringLiteral("      JD:２年目以降保守費用（開発費×％/年額）");
     lines << Column(p.JE, false) + QStringLiteral("      JE:自社要員工数（人・月）要件定義用");
     lines << QStringLiteral("共通パラメータ");
-    lines << Column(p.CA, k == 2) + QStringLiteral("      CA:使用期間（年）");
+    lines << Column(p.CA, k == SolutionKind::Period) + QStringLiteral("      CA:使用期間（年）");
     lines << Column(manYen(10), false) + QStringLiteral("      CB:自社要員費用単価（万円／月）");
     lines << QStringLiteral("求める解");
     const QString solution = SolutionLine(k);
@@ -78,8 +80,8 @@ QStringList BuildListing(const Calculation& calc) {
     return lines;
 }
 
-QStringList BuildListing(const ParamTexts& texts, int kaiNo) {
-    return BuildListing(Calculate(texts, kaiNo));
+QStringList BuildListing(const ParamTexts& texts, SolutionKind kind) {
+    return BuildListing(Calculate(texts, kind));
 }
 
 QByteArray ListingExportBytes(const QStringList& lines) {

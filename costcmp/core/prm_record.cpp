@@ -4,10 +4,10 @@
 
 namespace costcmp {
 
-int KaiNoFromText(const QString& text) {
+SolutionKind SolutionFromText(const QString& text) {
     if (text.size() == 1 && text.at(0) >= u'1' && text.at(0) <= u'5')
-        return text.at(0).unicode() - u'0';
-    return 0;
+        return SolutionKindFromNumber(text.at(0).unicode() - u'0');
+    return SolutionKind::None;
 }
 
 std::optional<PrmRecord> LoadPrmRecord(const QString& path, QString* error) {

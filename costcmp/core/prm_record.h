@@ -6,6 +6,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include "costcmp/core/cost_model.h"
+
 namespace costcmp {
 
 // The calculator's settings file in the data folder.
@@ -25,9 +27,8 @@ struct PrmRecord {
     const QString& Solution() const { return fields[11]; }
 };
 
-// The solution number a stored field 12 selects: 1 to 5 for "1" to "5",
-// 0 (none) for anything else.
-int KaiNoFromText(const QString& text);
+// The solution a stored field 12 selects: "1" to "5"; None for anything else.
+SolutionKind SolutionFromText(const QString& text);
 
 // Reads record 1. A missing file is created empty and reads as twelve empty
 // texts. Answers nothing when the file cannot be read or a field runs past

@@ -7,13 +7,12 @@
 
 namespace costcmp {
 
-// The caption of the option that chooses solution `kaiNo` (1 to 5); empty for
-// any other number.
-QString KaiCaption(int kaiNo);
+// The caption of the option that chooses the solution; empty for None.
+QString SolutionCaption(SolutionKind kind);
 
 // The record saved on exit: the eleven texts as they stand and the chosen
-// solution. With no solution chosen (0) field 12 keeps its previous value.
-PrmRecord RecordFromInputs(const ParamTexts& texts, int kaiNo, const PrmRecord& previous);
+// solution. With no solution chosen field 12 keeps its previous value.
+PrmRecord RecordFromInputs(const ParamTexts& texts, SolutionKind kind, const PrmRecord& previous);
 
 // The eleven texts of a stored record.
 ParamTexts TextsFromRecord(const PrmRecord& record);

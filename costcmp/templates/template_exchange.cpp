@@ -10,9 +10,9 @@ bool TemplateExchanger::Save(const QString& path, const InputScreenAccess& input
         return false;
     }
     TemplateRecord record = record_;
-    const int kaiNo = input.KaiNo();
-    PutParams(record, params, kaiNo);
-    if (kaiNo == 0) // no option chosen: the number in memory stays as it is
+    const SolutionKind kind = input.Solution();
+    PutParams(record, params, kind);
+    if (kind == SolutionKind::None) // no option chosen: the number in memory stays as it is
         record.fields[TemplateRecord::kKaiNoField] = record_.fields[TemplateRecord::kKaiNoField];
     if (!WriteTemplateFile(path, record, error))
         return false;
@@ -26,8 +26,8 @@ bool TemplateExchanger::Load(const QString& path, InputScreenAccess& input, QStr
         return false;
     record_ = record;
     input.SetTexts(DisplayTexts(record));
-    if (const int kaiNo = KaiNoOf(record); kaiNo != 0)
-        input.SelectKai(kaiNo);
+    if (const SolutionKind kind = SolutionOf(record); kind != SolutionKind::None)
+        input.SelectSolution(kind);
     return true;
 }
 

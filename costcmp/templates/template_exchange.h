@@ -13,11 +13,11 @@ class InputScreenAccess {
 public:
     virtual ~InputScreenAccess() = default;
     virtual ParamTexts Texts() const = 0;
-    // The chosen solution 1 to 5, 0 when none is chosen.
-    virtual int KaiNo() const = 0;
+    // The chosen solution, None when none is chosen.
+    virtual SolutionKind Solution() const = 0;
     virtual void SetTexts(const ParamTexts& texts) = 0;
-    // Chooses solution 1 to 5 as a click on its option would.
-    virtual void SelectKai(int kaiNo) = 0;
+    // Chooses a solution as a click on its option would.
+    virtual void SelectSolution(SolutionKind kind) = 0;
 };
 
 // Saving and loading between the input screen and a template file. The

@@ -69,12 +69,12 @@ TemplateRecord DecodeTemplateRecord(const QByteArray& bytes) {
     return record;
 }
 
-void PutParams(TemplateRecord& record, const CostParams& p, int kaiNo) {
+void PutParams(TemplateRecord& record, const CostParams& p, SolutionKind kind) {
     const Fixed4 values[kParamCount] = {p.SA, p.SB, p.SC, p.SD, p.JA, p.JB,
                                         p.JC, p.JD, p.JE, p.CA, p.CB};
     for (int i = 0; i < kParamCount; ++i)
         record.fields[i] = values[i].Raw();
-    record.fields[TemplateRecord::kKaiNoField] = Fixed4::FromInt(kaiNo).Raw();
+    record.fields[TemplateRecord::kKaiNoField] = Fixed4::FromInt(SolutionNumber(kind)).Raw();
 }
 
 CostParams ParamsOf(const TemplateRecord& r) {
@@ -94,12 +94,12 @@ CostParams ParamsOf(const TemplateRecord& r) {
     return p;
 }
 
-int KaiNoOf(const TemplateRecord& record) {
+SolutionKind SolutionOf(const TemplateRecord& record) {
     const qint64 raw = record.fields[TemplateRecord::kKaiNoField];
-    for (int kai = 1; kai <= 5; ++kai)
-        if (raw == Fixed4::FromInt(kai).Raw())
-            return kai;
-    return 0;
+    for (int number = 1; number <= 5; ++number)
+        if (raw == Fixed4::FromInt(number).Raw())
+            return SolutionKindFromNumber(number);
+    return SolutionKind::None;
 }
 
 ParamTexts DisplayTexts(const TemplateRecord& record) {

@@ -27,10 +27,10 @@ TemplateRecord DecodeTemplateRecord(const QByteArray& bytes);
 
 // Puts the parameters into fields 1 to 11 and the solution number into field
 // 12; the reserved fields are left as they are.
-void PutParams(TemplateRecord& record, const CostParams& params, int kaiNo);
+void PutParams(TemplateRecord& record, const CostParams& params, SolutionKind kind);
 CostParams ParamsOf(const TemplateRecord& record);
 // The stored solution number when it is 1 to 5, otherwise 0.
-int KaiNoOf(const TemplateRecord& record);
+SolutionKind SolutionOf(const TemplateRecord& record);
 
 // The texts the input screen shows for a loaded template: SA, SB, SC, SD, JE
 // and CA as they are, JA, JB and CB in units of 10,000 yen, all "###,##0";

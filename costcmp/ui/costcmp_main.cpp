@@ -103,12 +103,12 @@ void CostCmpMain::LoadParameters() {
     if (!record) {
         Warn({QStringLiteral("前回の入力値を読み込めませんでした。"), error,
               QStringLiteral("入力欄は空のまま開きます。")});
-        input_->ShowSelectedKai();
+        input_->ShowSelectedSolution();
         return;
     }
     input_->SetTexts(TextsFromRecord(*record));
-    input_->SelectKai(KaiNoFromText(record->Solution()));
-    kaiNo_ = input_->SelectedKai();
+    input_->SelectSolution(SolutionFromText(record->Solution()));
+    solution_ = input_->SelectedSolution();
 }
 
 void CostCmpMain::SaveParameters() {
@@ -117,7 +117,8 @@ void CostCmpMain::SaveParameters() {
     // Field 12 keeps its stored value while no solution is chosen, so the
     // previous record is the base (an unreadable one counts as empty).
     const PrmRecord previous = LoadPrmRecord(PrmPath()).value_or(PrmRecord{});
-    const PrmRecord record = RecordFromInputs(input_->Texts(), input_->SelectedKai(), previous);
+    const PrmRecord record =
+        RecordFromInputs(input_->Texts(), input_->SelectedSolution(), previous);
     QString error;
     if (!SavePrmRecord(PrmPath(), record, &error))
         Warn({QStringLiteral("入力値を保存できませんでした。"), error});
@@ -127,9 +128,9 @@ void CostCmpMain::RunCalculation() {
     if (ended_ || !input_)
         return;
     // With no option chosen the solution of the previous run stays.
-    if (const int chosen = input_->SelectedKai())
-        kaiNo_ = chosen;
-    const Calculation calc = Calculate(input_->Texts(), kaiNo_);
+    if (const SolutionKind chosen = input_->SelectedSolution(); chosen != SolutionKind::None)
+        solution_ = chosen;
+    const Calculation calc = Calculate(input_->Texts(), solution_);
     if (!calc.ok) {
         Warn({calc.message});
         return;

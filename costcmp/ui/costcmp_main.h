@@ -95,7 +95,7 @@ private:
 
     std::unique_ptr<CostInputScreen> input_;
     std::unique_ptr<CostResultScreen> result_;
-    int kaiNo_ = 0;
+    SolutionKind solution_ = SolutionKind::None;
     Calculation last_;
     bool ended_ = false;
 };

@@ -91,7 +91,7 @@ CostInputScreen::CostInputScreen(QWidget* parent) : ui::Screen(QStringLiteral("C
 
     SetFunctionButton(Qt::Key_F12, cmdF12_);
     SetCancelButton(cmdEsc_);
-    ShowSelectedKai();
+    ShowSelectedSolution();
 }
 
 QWidget* CostInputScreen::BuildParameterFrame(const QString& caption,
@@ -146,12 +146,12 @@ QWidget* CostInputScreen::BuildSolutionFrame() {
     column->setSpacing(2);
     kaiGroup_ = new QButtonGroup(this);
     for (int kai = 1; kai <= 5; ++kai) {
-        auto* option = new QRadioButton(KaiCaption(kai), frame);
+        auto* option = new QRadioButton(SolutionCaption(SolutionKindFromNumber(kai)), frame);
         option->setObjectName(QStringLiteral("optKai") + QString::number(kai));
         kaiGroup_->addButton(option, kai);
         options_[kai - 1] = option;
         column->addWidget(option);
-        connect(option, &QRadioButton::toggled, this, [this] { ShowSelectedKai(); });
+        connect(option, &QRadioButton::toggled, this, [this] { ShowSelectedSolution(); });
     }
     return frame;
 }
@@ -205,21 +205,20 @@ void CostInputScreen::SetTexts(const ParamTexts& texts) {
         boxes_[i]->setEditText(texts[i]);
 }
 
-int CostInputScreen::SelectedKai() const {
-    const int id = kaiGroup_->checkedId();
-    return id > 0 ? id : 0;
+SolutionKind CostInputScreen::SelectedSolution() const {
+    return SolutionKindFromNumber(kaiGroup_->checkedId());
 }
 
-void CostInputScreen::SelectKai(int kaiNo) {
-    if (kaiNo >= 1 && kaiNo <= 5) {
-        options_[kaiNo - 1]->setChecked(true);
+void CostInputScreen::SelectSolution(SolutionKind kind) {
+    if (kind != SolutionKind::None) {
+        options_[SolutionNumber(kind) - 1]->setChecked(true);
     } else if (QAbstractButton* checked = kaiGroup_->checkedButton()) {
         // An exclusive group refuses to uncheck its last button.
         kaiGroup_->setExclusive(false);
         checked->setChecked(false);
         kaiGroup_->setExclusive(true);
     }
-    ShowSelectedKai();
+    ShowSelectedSolution();
 }
 
 void CostInputScreen::FillValueLists() {
@@ -232,15 +231,15 @@ void CostInputScreen::FillValueLists() {
     }
 }
 
-void CostInputScreen::ShowSelectedKai() {
-    const int chosen = SelectedKai();
+void CostInputScreen::ShowSelectedSolution() {
+    const int chosen = SolutionNumber(SelectedSolution());
     for (int kai = 1; kai <= 5; ++kai)
         markers_[kai - 1]->setVisible(kai == chosen);
 }
 
 void CostInputScreen::LoadSampleValues() {
     SetTexts(SampleParamTexts());
-    SelectKai(kSampleKaiNo);
+    SelectSolution(kSampleSolution);
 }
 
 } // namespace costcmp

@@ -27,10 +27,10 @@ public:
     ParamTexts Texts() const;
     void SetTexts(const ParamTexts& texts);
 
-    // The chosen solution 1 to 5, 0 while none is chosen. Choosing one (or
-    // none, with 0) updates the markers.
-    int SelectedKai() const;
-    void SelectKai(int kaiNo);
+    // The chosen solution, None while none is chosen. Choosing one (or None)
+    // updates the markers.
+    SolutionKind SelectedSolution() const;
+    void SelectSolution(SolutionKind kind);
 
     // Clears each box's drop-down list and fills it with its value list; the
     // texts in the boxes are kept.
@@ -38,9 +38,9 @@ public:
 
     // Shows the "入力不要(求める解)" marker beside the sought parameter of the
     // chosen solution only.
-    void ShowSelectedKai();
+    void ShowSelectedSolution();
 
-    // The sample parameter set with solution 1 ("サンプル設定").
+    // The sample parameter set with the first solution ("サンプル設定").
     void LoadSampleValues();
 
     QComboBox* ParamBox(int index) const { return boxes_[index]; }

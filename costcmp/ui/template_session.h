@@ -59,15 +59,15 @@ private:
 // The session of the running program.
 TemplateSession& ProgramTemplates();
 
-// Adapts a screen that offers Texts(), SetTexts(), SelectedKai() and
-// SelectKai() (the calculator's input screen) to the templates.
+// Adapts a screen that offers Texts(), SetTexts(), SelectedSolution() and
+// SelectSolution() (the calculator's input screen) to the templates.
 template <typename InputScreen> class ScreenInputAccess : public InputScreenAccess {
 public:
     explicit ScreenInputAccess(InputScreen& screen) : screen_(screen) {}
     ParamTexts Texts() const override { return screen_.Texts(); }
-    int KaiNo() const override { return screen_.SelectedKai(); }
+    SolutionKind Solution() const override { return screen_.SelectedSolution(); }
     void SetTexts(const ParamTexts& texts) override { screen_.SetTexts(texts); }
-    void SelectKai(int kaiNo) override { screen_.SelectKai(kaiNo); }
+    void SelectSolution(SolutionKind kind) override { screen_.SelectSolution(kind); }
 
 private:
     InputScreen& screen_;

@@ -100,7 +100,7 @@ TEST(CostModel, PeriodOfOneOrZeroYears) {
 TEST(CostModel, OverflowIsReportedAsAFailedCalculation) {
     ParamTexts texts = SampleTexts();
     texts[1] = QStringLiteral("900,000,000,000,000"); // SB: 12 x SC x SB x CA overflows
-    Calculation c = Calculate(texts, 1);
+    Calculation c = Calculate(texts, SolutionKind::Users);
     EXPECT_FALSE(c.ok);
     EXPECT_TRUE(c.result.overflow);
     EXPECT_EQ(c.message, OverflowMessage());
@@ -109,14 +109,14 @@ TEST(CostModel, OverflowIsReportedAsAFailedCalculation) {
     // JB in 万円 overflows already when converted to yen.
     texts = SampleTexts();
     texts[5] = QStringLiteral("900,000,000,000");
-    c = Calculate(texts, 2);
+    c = Calculate(texts, SolutionKind::Period);
     EXPECT_FALSE(c.ok);
     EXPECT_EQ(c.message, OverflowMessage());
 
     // The same figures without a solution chosen still fail: they cannot be
     // held at all. A sane set succeeds.
-    EXPECT_FALSE(Calculate(texts, 0).ok);
-    c = Calculate(SampleTexts(), 0);
+    EXPECT_FALSE(Calculate(texts, SolutionKind::None).ok);
+    c = Calculate(SampleTexts(), SolutionKind::None);
     EXPECT_TRUE(c.ok);
     EXPECT_TRUE(c.message.isEmpty());
     EXPECT_EQ(c.result.value, Yen(0));
@@ -125,21 +125,35 @@ TEST(CostModel, OverflowIsReportedAsAFailedCalculation) {
 TEST(CostModel, AnswerSentencesKeepTheirBlanks) {
     // Solutions 1 and 3 and the total line are checked with the listing.
     auto result = [](Fixed4 v) { return CostResult{v, Fixed4(), false}; };
-    EXPECT_EQ(AnswerSentence(2, result(Yen(16))),
+    EXPECT_EQ(AnswerSentence(SolutionKind::Period, result(Yen(16))),
               QStringLiteral("自社開発が安くなる使用期間は、16 年です。"));
-    EXPECT_EQ(AnswerSentence(4, result(Yen(35'067))),
+    EXPECT_EQ(AnswerSentence(SolutionKind::MonthlyFee, result(Yen(35'067))),
               QStringLiteral(
                   "自社開発が安くなるＳＡＡＳの月額使用料は、35,067 （１ユーザ／月・円）です。"));
-    EXPECT_EQ(AnswerSentence(5, result(Fixed4::FromRaw(100))),
+    EXPECT_EQ(AnswerSentence(SolutionKind::MaintRate, result(Fixed4::FromRaw(100))),
               QStringLiteral("自社開発が安くなる２年目以降保守料金の％/年額は、1  ％/年です。"));
-    EXPECT_EQ(AnswerSentence(0, CostResult{}), QString());
+    EXPECT_EQ(AnswerSentence(SolutionKind::None, CostResult{}), QString());
 }
 
 TEST(CostModel, SolutionReplacesTheSoughtParameter) {
     const CostParams p = ConvertParams(SampleTexts());
     const CostResult r{Yen(16), Yen(1), false};
-    EXPECT_EQ(WithSolution(p, 2, r).CA, Yen(16));
-    EXPECT_EQ(WithSolution(p, 2, r).SC, p.SC);
-    EXPECT_EQ(WithSolution(p, 5, r).JD, Yen(16));
-    EXPECT_EQ(WithSolution(p, 0, r).CA, p.CA);
+    EXPECT_EQ(WithSolution(p, SolutionKind::Period, r).CA, Yen(16));
+    EXPECT_EQ(WithSolution(p, SolutionKind::Period, r).SC, p.SC);
+    EXPECT_EQ(WithSolution(p, SolutionKind::MaintRate, r).JD, Yen(16));
+    EXPECT_EQ(WithSolution(p, SolutionKind::None, r).CA, p.CA);
+}
+
+// The solution kinds keep the numbers the parameter file and the templates
+// store; any other stored number chooses none.
+TEST(CostModel, SolutionKindsKeepTheirStoredNumbers) {
+    const SolutionKind kinds[] = {SolutionKind::Users, SolutionKind::Period, SolutionKind::DevCost,
+                                  SolutionKind::MonthlyFee, SolutionKind::MaintRate};
+    for (int number = 1; number <= 5; ++number) {
+        EXPECT_EQ(SolutionKindFromNumber(number), kinds[number - 1]) << number;
+        EXPECT_EQ(SolutionNumber(kinds[number - 1]), number);
+    }
+    for (const qint64 other : {qint64(0), qint64(6), qint64(-1), qint64(1) << 40})
+        EXPECT_EQ(SolutionKindFromNumber(other), SolutionKind::None) << other;
+    EXPECT_EQ(SolutionNumber(SolutionKind::None), 0);
 }

@@ -125,7 +125,7 @@ TEST_F(CalculatorTest, FirstStartCreatesTheFolderAndFileAndOpensEmpty) {
     EXPECT_EQ(Box("SB")->itemText(290), QStringLiteral("30,000"));
     EXPECT_EQ(Box("SC")->count(), 2000);
     EXPECT_EQ(Box("CA")->itemText(0), QStringLiteral("3"));
-    EXPECT_EQ(Input()->SelectedKai(), 0);
+    EXPECT_EQ(Input()->SelectedSolution(), SolutionKind::None);
     EXPECT_TRUE(ShownMarkers().isEmpty());
 
     // Empty boxes and no solution still calculate: no solution line, no answer.
@@ -186,7 +186,7 @@ TEST_F(CalculatorTest, EachSolutionBlanksItsParameterAndReplacesTheEarlierListin
     for (int kai = 1; kai <= 5; ++kai) {
         Calculate(kai);
         const QStringList lines = Result()->Listing();
-        EXPECT_EQ(lines, BuildListing(SampleParamTexts(), kai)) << kai;
+        EXPECT_EQ(lines, BuildListing(SampleParamTexts(), SolutionKindFromNumber(kai))) << kai;
         EXPECT_TRUE(lines.value(soughtLine[kai - 1]).startsWith(QString(13, u' '))) << kai;
         EXPECT_EQ(lines.filter(QStringLiteral("求める解")).size(), 1);
 
@@ -195,7 +195,7 @@ TEST_F(CalculatorTest, EachSolutionBlanksItsParameterAndReplacesTheEarlierListin
         EXPECT_FALSE(Result()->isVisible());
         EXPECT_TRUE(Input()->isVisible());
         EXPECT_EQ(Input()->Texts(), SampleParamTexts());
-        EXPECT_EQ(Input()->SelectedKai(), kai);
+        EXPECT_EQ(Input()->SelectedSolution(), SolutionKindFromNumber(kai));
     }
     // The listing stays until the next run.
     EXPECT_EQ(Result()->Listing()[15], QStringLiteral("解5:２年目以降保守費用"));
@@ -288,7 +288,7 @@ TEST_F(CalculatorTest, ExitSavesTheParametersAndTheNextStartRestoresThem) {
     ParamTexts expected = SampleParamTexts();
     expected[2] = QStringLiteral("abc");
     EXPECT_EQ(Input()->Texts(), expected);
-    EXPECT_EQ(Input()->SelectedKai(), 5);
+    EXPECT_EQ(Input()->SelectedSolution(), SolutionKind::MaintRate);
     EXPECT_EQ(ShownMarkers(), QList<int>{5});
 }
 
@@ -329,7 +329,7 @@ TEST_F(CalculatorTest, SolutionFieldIsKeptWhileNoSolutionIsChosen) {
     file.close();
 
     Start();
-    EXPECT_EQ(Input()->SelectedKai(), 0);
+    EXPECT_EQ(Input()->SelectedSolution(), SolutionKind::None);
     EXPECT_EQ(Input()->Texts()[10], QStringLiteral("7"));
     program_->ExitProgram();
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
@@ -370,7 +370,7 @@ TEST_F(CalculatorTest, ReportRunsThenHandsOverToTheCompanion) {
     Click(Result(), QStringLiteral("cmdEXCEL"));
 
     EXPECT_EQ(reports, 1);
-    EXPECT_EQ(seen.kaiNo, 3);
+    EXPECT_EQ(seen.solution, SolutionKind::DevCost);
     EXPECT_EQ(seen.result.value, common::Fixed4::FromInt(980000));
     ASSERT_EQ(process_.starts.size(), 1);
     EXPECT_EQ(process_.starts[0].program, QStringLiteral("COSTSUB"));
@@ -420,7 +420,7 @@ TEST_F(CalculatorTest, TemplateButtonHandsTheInputScreenToTheTemplateScreen) {
         ParamTexts texts = SampleParamTexts();
         texts[0] = QStringLiteral("1,234");
         input.SetTexts(texts);
-        input.SelectKai(4);
+        input.SelectSolution(SolutionKind::MonthlyFee);
     });
     Start();
     Click(Input(), QStringLiteral("Command1"));

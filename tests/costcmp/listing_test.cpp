@@ -39,7 +39,7 @@ TEST(Listing, SampleSetWithSolutionOne) {
              << QStringLiteral("計算結果：0となる場合は解がありません")
              << QStringLiteral("自社開発が安くなるユーザ数は、12 人です。")
              << QStringLiteral("この場合の自社系費用総額は、11,800,000 円です。");
-    EXPECT_EQ(BuildListing(SampleTexts(), 1), expected);
+    EXPECT_EQ(BuildListing(SampleTexts(), SolutionKind::Users), expected);
 }
 
 TEST(Listing, SampleSetWithSolutionThreeBlanksTheDevelopmentCost) {
@@ -49,7 +49,7 @@ TEST(Listing, SampleSetWithSolutionThreeBlanksTheDevelopmentCost) {
              << QStringLiteral("計算結果：0となる場合は解がありません")
              << QStringLiteral("自社開発が安くなるシステム開発費用は、98 万円です。")
              << QStringLiteral("この場合の自社系費用総額は、5,776,000 円です。");
-    EXPECT_EQ(BuildListing(SampleTexts(), 3), expected);
+    EXPECT_EQ(BuildListing(SampleTexts(), SolutionKind::DevCost), expected);
 }
 
 TEST(Listing, NoSolutionChosenGivesEighteenLines) {
@@ -57,34 +57,37 @@ TEST(Listing, NoSolutionChosenGivesEighteenLines) {
                                           QStringLiteral("      5"));
     expected << kRule << QStringLiteral("計算結果：0となる場合は解がありません")
              << QStringLiteral("この場合の自社系費用総額は、0 円です。");
-    EXPECT_EQ(BuildListing(SampleTexts(), 0), expected);
+    EXPECT_EQ(BuildListing(SampleTexts(), SolutionKind::None), expected);
 }
 
 TEST(Listing, SoughtParametersBlankedAndWideValuesShift) {
     ParamTexts texts = SampleTexts();
     texts[0] = QStringLiteral("1,234,567");
-    const QStringList two = BuildListing(texts, 2);
+    const QStringList two = BuildListing(texts, SolutionKind::Period);
     EXPECT_EQ(two[1], QStringLiteral("1,234,567      SA:初期費用（円）"));
     EXPECT_EQ(two[12], QStringLiteral("             CA:使用期間（年）"));
-    EXPECT_TRUE(BuildListing(texts, 4)[2].startsWith(QStringLiteral("             SB:")));
-    EXPECT_TRUE(BuildListing(texts, 5)[9].startsWith(QStringLiteral("             JD:")));
+    EXPECT_TRUE(BuildListing(texts, SolutionKind::MonthlyFee)[2].startsWith(
+        QStringLiteral("             SB:")));
+    EXPECT_TRUE(BuildListing(texts, SolutionKind::MaintRate)[9].startsWith(
+        QStringLiteral("             JD:")));
 }
 
 TEST(Listing, FailedCalculationShowsTheReasonInsteadOfAnAnswer) {
     ParamTexts texts = SampleTexts();
     texts[5] = QStringLiteral("900,000,000,000"); // JB in 万円, too large in yen
-    const QStringList lines = BuildListing(texts, 1);
+    const QStringList lines = BuildListing(texts, SolutionKind::Users);
     ASSERT_EQ(lines.size(), 19);
     EXPECT_EQ(lines[7], QStringLiteral("900,000,000,000      JB:自社開発システム開発費用(万円)"));
     EXPECT_EQ(lines[18], OverflowMessage());
 }
 
 TEST(Listing, ExportIsCp932WithCrLfPerEntry) {
-    const QStringList lines = BuildListing(SampleTexts(), 1);
+    const QStringList lines = BuildListing(SampleTexts(), SolutionKind::Users);
     const QByteArray bytes = ListingExportBytes(lines);
     EXPECT_EQ(bytes.count("\r\n"), 20);
     EXPECT_TRUE(bytes.startsWith(QByteArray("SssS") +
                                  common::ToCp932(QStringLiteral("パラメータ")) + "\r\n"));
     EXPECT_EQ(bytes.count('\n'), 20); // no bare line feeds elsewhere
-    EXPECT_EQ(ListingExportBytes(BuildListing(SampleTexts(), 0)).count("\r\n"), 18);
+    EXPECT_EQ(ListingExportBytes(BuildListing(SampleTexts(), SolutionKind::None)).count("\r\n"),
+              18);
 }

@@ -81,9 +81,9 @@ TEST(PrmRecord, MissingShortDamagedAndUnwritableFiles) {
     ASSERT_TRUE(r.has_value());
     EXPECT_EQ(r->fields[3], QStringLiteral("4"));
     EXPECT_TRUE(r->Solution().isEmpty());
-    EXPECT_EQ(KaiNoFromText(r->Solution()), 0);
-    EXPECT_EQ(KaiNoFromText(QStringLiteral("5")), 5);
-    EXPECT_EQ(KaiNoFromText(QStringLiteral("6")), 0);
+    EXPECT_EQ(SolutionFromText(r->Solution()), SolutionKind::None);
+    EXPECT_EQ(SolutionFromText(QStringLiteral("5")), SolutionKind::MaintRate);
+    EXPECT_EQ(SolutionFromText(QStringLiteral("6")), SolutionKind::None);
 
     // A length that runs past the record is a damaged file: nothing is loaded.
     WriteAll(path, LenField("1") + QByteArray("\xFF\xFF", 2) + QByteArray(40000, 'x'));

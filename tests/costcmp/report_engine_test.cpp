@@ -29,6 +29,7 @@ using common::Fixed4;
 using costcmp::Calculate;
 using costcmp::Calculation;
 using costcmp::ReportOutcome;
+using costcmp::SolutionKind;
 using testing_support::FakeMessages;
 using testing_support::FakeProcess;
 
@@ -158,7 +159,7 @@ TEST_F(ReportTest, SolutionOneWritesTwelveUsersAndMarksPeriodFive) {
     old.write("an earlier work file");
     old.close();
 
-    EXPECT_TRUE(Run(Calculate(SampleTexts(), 1)));
+    EXPECT_TRUE(Run(Calculate(SampleTexts(), SolutionKind::Users)));
 
     const fakesheet::Sheet s = Saved();
     EXPECT_EQ(s.name, "価格で比較");
@@ -196,7 +197,7 @@ TEST_F(ReportTest, SolutionOneWritesTwelveUsersAndMarksPeriodFive) {
 }
 
 TEST_F(ReportTest, SolutionTwoMarksOnlyTheSolvedPeriod) {
-    EXPECT_TRUE(Run(Calculate(SampleTexts(), 2)));
+    EXPECT_TRUE(Run(Calculate(SampleTexts(), SolutionKind::Period)));
     const fakesheet::Sheet s = Saved();
     EXPECT_EQ(HighlightedColumns(s), QStringList{"S"});
     EXPECT_TRUE(HighlightedNamedCells(s).isEmpty());
@@ -208,7 +209,7 @@ TEST_F(ReportTest, PeriodOutsideTheGridMarksNoColumn) {
     // in-house side catches up only in year 33.
     costcmp::ParamTexts texts = SampleTexts();
     texts[5] = QStringLiteral("1000");
-    const Calculation longPeriod = Calculate(texts, 2);
+    const Calculation longPeriod = Calculate(texts, SolutionKind::Period);
     ASSERT_EQ(longPeriod.result.value, Fixed4::FromInt(33));
     EXPECT_TRUE(Run(longPeriod));
     EXPECT_TRUE(HighlightedColumns(Saved()).isEmpty());
@@ -217,7 +218,7 @@ TEST_F(ReportTest, PeriodOutsideTheGridMarksNoColumn) {
     for (const char* period : {"25", "5.5", "0"}) {
         texts = SampleTexts();
         texts[9] = QString::fromLatin1(period);
-        EXPECT_TRUE(Run(Calculate(texts, 1)));
+        EXPECT_TRUE(Run(Calculate(texts, SolutionKind::Users)));
         const fakesheet::Sheet s = Saved();
         EXPECT_TRUE(HighlightedColumns(s).isEmpty()) << period;
         EXPECT_EQ(HighlightedNamedCells(s), QStringList{"C24"}) << period;
@@ -226,7 +227,7 @@ TEST_F(ReportTest, PeriodOutsideTheGridMarksNoColumn) {
 
 TEST_F(ReportTest, SolutionWithoutBreakEvenWritesAndMarksZero) {
     // Solution 5 finds no rate for the sample set.
-    const Calculation calc = Calculate(SampleTexts(), 5);
+    const Calculation calc = Calculate(SampleTexts(), SolutionKind::MaintRate);
     ASSERT_EQ(calc.result.value, Fixed4());
     EXPECT_TRUE(Run(calc));
     const fakesheet::Sheet s = Saved();
@@ -235,17 +236,17 @@ TEST_F(ReportTest, SolutionWithoutBreakEvenWritesAndMarksZero) {
     EXPECT_EQ(HighlightedColumns(s), QStringList{"H"});
 
     // Solutions 3 and 4 mark their own cells.
-    EXPECT_TRUE(Run(Calculate(SampleTexts(), 3)));
+    EXPECT_TRUE(Run(Calculate(SampleTexts(), SolutionKind::DevCost)));
     EXPECT_DOUBLE_EQ(Number(Saved(), "C27"), 980000);
     EXPECT_EQ(HighlightedNamedCells(Saved()), QStringList{"C27"});
-    EXPECT_TRUE(Run(Calculate(SampleTexts(), 4)));
+    EXPECT_TRUE(Run(Calculate(SampleTexts(), SolutionKind::MonthlyFee)));
     EXPECT_DOUBLE_EQ(Number(Saved(), "C23"), 35067);
     EXPECT_EQ(HighlightedNamedCells(Saved()), QStringList{"C23"});
 }
 
 TEST_F(ReportTest, GateThatStopsLeavesWithoutTouchingTheOffice) {
     probe_.running = true; // the gate's dialog answers "stop"
-    EXPECT_EQ(Outcome(Calculate(SampleTexts(), 1)), ReportOutcome::Failed);
+    EXPECT_EQ(Outcome(Calculate(SampleTexts(), SolutionKind::Users)), ReportOutcome::Failed);
     EXPECT_EQ(office_.ApplicationsCreated(), 0);
     // The window is in sight before the gate starts the office, and goes
     // when the gate refuses.
@@ -253,7 +254,7 @@ TEST_F(ReportTest, GateThatStopsLeavesWithoutTouchingTheOffice) {
 
     probe_.running = false;
     probe_.installed = false;
-    EXPECT_FALSE(Run(Calculate(SampleTexts(), 1)));
+    EXPECT_FALSE(Run(Calculate(SampleTexts(), SolutionKind::Users)));
     EXPECT_EQ(office_.ApplicationsCreated(), 0);
     EXPECT_EQ(messages_.Count(), 1); // the gate's own message
     EXPECT_TRUE(process_.starts.isEmpty());
@@ -262,7 +263,7 @@ TEST_F(ReportTest, GateThatStopsLeavesWithoutTouchingTheOffice) {
 
 TEST_F(ReportTest, MissingTemplateIsReportedAndTheInstanceEnds) {
     QFile::remove(files_.templatePath);
-    EXPECT_FALSE(Run(Calculate(SampleTexts(), 1)));
+    EXPECT_FALSE(Run(Calculate(SampleTexts(), SolutionKind::Users)));
     EXPECT_EQ(messages_.Texts(), QStringList{"必要な下記ファイルがありません。\r" +
                                              QDir::toNativeSeparators(files_.templatePath) +
                                              "\r処理は続行できません。\r"});
@@ -277,7 +278,7 @@ TEST_F(ReportTest, MissingTemplateIsReportedAndTheInstanceEnds) {
 // not reported as missing.
 TEST_F(ReportTest, TemplateIsOpenedReadOnlyAndAProblemIsNamedAsItIs) {
     ASSERT_TRUE(QFile::setPermissions(files_.templatePath, QFile::ReadOwner | QFile::ReadOther));
-    EXPECT_TRUE(Run(Calculate(SampleTexts(), 1)));
+    EXPECT_TRUE(Run(Calculate(SampleTexts(), SolutionKind::Users)));
     EXPECT_EQ(messages_.Count(), 0);
     EXPECT_TRUE(QFile::exists(files_.workPath));
 
@@ -287,7 +288,7 @@ TEST_F(ReportTest, TemplateIsOpenedReadOnlyAndAProblemIsNamedAsItIs) {
     bad.write("not a workbook");
     bad.close();
     QFile::remove(files_.workPath);
-    EXPECT_FALSE(Run(Calculate(SampleTexts(), 1)));
+    EXPECT_FALSE(Run(Calculate(SampleTexts(), SolutionKind::Users)));
     ASSERT_EQ(messages_.Count(), 1);
     EXPECT_TRUE(messages_.LastText().startsWith("必要な下記ファイルを開けません"))
         << messages_.LastText().toStdString();
@@ -296,7 +297,7 @@ TEST_F(ReportTest, TemplateIsOpenedReadOnlyAndAProblemIsNamedAsItIs) {
 
 TEST_F(ReportTest, TemplateWithoutItsSheetIsReportedAndTheInstanceEnds) {
     WriteTemplate(QStringLiteral("別のシート"));
-    EXPECT_FALSE(Run(Calculate(SampleTexts(), 1)));
+    EXPECT_FALSE(Run(Calculate(SampleTexts(), SolutionKind::Users)));
     ASSERT_EQ(messages_.Count(), 1);
     EXPECT_TRUE(messages_.LastText().startsWith(QString::number(sheet::kErrSubscript) + " "));
     EXPECT_TRUE(messages_.LastText().endsWith("\r元ブック に 元シートがない"));
@@ -308,7 +309,7 @@ TEST_F(ReportTest, TemplateWithoutItsSheetIsReportedAndTheInstanceEnds) {
 TEST_F(ReportTest, WorkFileThatCannotBeSavedIsReported) {
     office_.FailOn(QStringLiteral("SaveAs"), 0, sheet::SheetErrorKind::CannotWrite,
                    QStringLiteral("ファイルは使用中です。"));
-    EXPECT_EQ(Outcome(Calculate(SampleTexts(), 1)), ReportOutcome::NotSaved);
+    EXPECT_EQ(Outcome(Calculate(SampleTexts(), SolutionKind::Users)), ReportOutcome::NotSaved);
     ASSERT_EQ(messages_.Count(), 1);
     EXPECT_TRUE(messages_.LastText().startsWith("比較表のファイルを保存できませんでした。"));
     EXPECT_TRUE(messages_.LastText().contains(QDir::toNativeSeparators(files_.workPath)));
@@ -318,7 +319,7 @@ TEST_F(ReportTest, WorkFileThatCannotBeSavedIsReported) {
 }
 
 TEST_F(ReportTest, SaveCannotBeStoppedAndAStopBeforeItIsHonoured) {
-    EXPECT_TRUE(Run(Calculate(SampleTexts(), 1)));
+    EXPECT_TRUE(Run(Calculate(SampleTexts(), SolutionKind::Users)));
     const qsizetype off = progress_.calls.indexOf("Stop off 保存中…");
     ASSERT_GE(off, 0);
     EXPECT_EQ(progress_.calls.indexOf("Stop on"), off + 1);
@@ -328,7 +329,7 @@ TEST_F(ReportTest, SaveCannotBeStoppedAndAStopBeforeItIsHonoured) {
     QFile::remove(files_.workPath);
     process_.starts.clear();
     progress_.onEvents = [] { sheet::RequestCancel(); };
-    EXPECT_EQ(Outcome(Calculate(SampleTexts(), 1)), ReportOutcome::NotSaved);
+    EXPECT_EQ(Outcome(Calculate(SampleTexts(), SolutionKind::Users)), ReportOutcome::NotSaved);
     EXPECT_EQ(messages_.Texts(), QStringList{"処理を中断しました。"});
     EXPECT_FALSE(QFile::exists(files_.workPath));
     EXPECT_EQ(office_.ApplicationsRunning(), 0);
@@ -338,7 +339,7 @@ TEST_F(ReportTest, SaveCannotBeStoppedAndAStopBeforeItIsHonoured) {
 
 TEST_F(ReportTest, OfficeThatDoesNotStartOrCannotBeFound) {
     office_.FailCreate();
-    EXPECT_FALSE(Run(Calculate(SampleTexts(), 1)));
+    EXPECT_FALSE(Run(Calculate(SampleTexts(), SolutionKind::Users)));
     EXPECT_EQ(messages_.Count(), 1);
     EXPECT_EQ(progress_.calls.last(), "Unload");
 
@@ -347,7 +348,7 @@ TEST_F(ReportTest, OfficeThatDoesNotStartOrCannotBeFound) {
     office_.FailCreate(false);
     messages_.messages.clear();
     files_.findLauncher = [] { return QString(); };
-    EXPECT_TRUE(Run(Calculate(SampleTexts(), 1)));
+    EXPECT_TRUE(Run(Calculate(SampleTexts(), SolutionKind::Users)));
     EXPECT_TRUE(QFile::exists(files_.workPath));
     EXPECT_TRUE(process_.starts.isEmpty());
     ASSERT_EQ(messages_.Count(), 1);
@@ -369,7 +370,7 @@ TEST_F(ReportTest, WorkFileIsInThePrivateTempFolderOrTheReportRefuses) {
     files_.workPath = costcmp::DefaultReportFiles().workPath;
     files_.workPathError = costcmp::DefaultReportFiles().workPathError;
     EXPECT_TRUE(files_.workPath.isEmpty());
-    EXPECT_EQ(Outcome(Calculate(SampleTexts(), 1)), ReportOutcome::NotSaved);
+    EXPECT_EQ(Outcome(Calculate(SampleTexts(), SolutionKind::Users)), ReportOutcome::NotSaved);
     ASSERT_EQ(messages_.Count(), 1);
     EXPECT_TRUE(messages_.LastText().startsWith("比較表を保存するフォルダを用意できません。"));
     EXPECT_EQ(office_.ApplicationsCreated(), 0);

@@ -26,6 +26,7 @@ using common::Fixed4;
 using costcmp::Calculate;
 using costcmp::Calculation;
 using costcmp::CostParams;
+using costcmp::SolutionKind;
 
 constexpr int kHighlight = 0xFFCC99; // colour index 40 of the classic palette
 
@@ -118,7 +119,7 @@ protected:
         EXPECT_EQ(sheet::lo::PageSetup(*s), "landscape 75%");
         EXPECT_EQ(sheet::lo::PrintTitleColumns(*s), "A:C");
 
-        const CostParams p = costcmp::WithSolution(calc.params, calc.kaiNo, calc.result);
+        const CostParams p = costcmp::WithSolution(calc.params, calc.solution, calc.result);
         const Fixed4 values[] = {p.SA, p.SB, p.SC, p.SD, p.JA, p.JB, p.JC, p.JD, p.JE, p.CB};
         const QStringList names = sheet::lo::NamedRanges(*book);
         for (int i = 0; i < costcmp::kNamedCellCount; ++i) {
@@ -165,13 +166,13 @@ TEST_F(ReportUnoTest, SolutionOneOnTheSampleSet) {
     old.write("earlier");
     old.close();
 
-    const Calculation calc = Calculate(SampleTexts(), 1);
+    const Calculation calc = Calculate(SampleTexts(), SolutionKind::Users);
     BuildReport(calc);
     CheckWorkFile(calc, 5, QStringLiteral("SC_ユーザ数"));
 }
 
 TEST_F(ReportUnoTest, SolutionTwoMarksTheSolvedPeriod) {
-    const Calculation calc = Calculate(SampleTexts(), 2);
+    const Calculation calc = Calculate(SampleTexts(), SolutionKind::Period);
     ASSERT_EQ(calc.result.value, Fixed4::FromInt(16));
     BuildReport(calc);
     CheckWorkFile(calc, 16, QString());

@@ -16,6 +16,7 @@ inline void PrintTo(const QString& s, std::ostream* os) {
 namespace {
 
 using costcmp::ParamTexts;
+using costcmp::SolutionKind;
 using costcmp::TemplateExchanger;
 using costcmp::TemplateRecord;
 
@@ -23,13 +24,13 @@ using costcmp::TemplateRecord;
 class FakeInput : public costcmp::InputScreenAccess {
 public:
     ParamTexts texts;
-    int kai = 0;
+    SolutionKind kai = SolutionKind::None;
     int selectCalls = 0;
 
     ParamTexts Texts() const override { return texts; }
-    int KaiNo() const override { return kai; }
+    SolutionKind Solution() const override { return kai; }
     void SetTexts(const ParamTexts& t) override { texts = t; }
-    void SelectKai(int k) override {
+    void SelectSolution(SolutionKind k) override {
         kai = k;
         ++selectCalls;
     }
@@ -57,7 +58,7 @@ TEST(TemplateFile, SavedValuesAreStoredInModelUnitsAndShownAsEntered) {
     const QString path = dir.filePath("見積A.SA1");
     FakeInput screen;
     screen.texts = kSample;
-    screen.kai = 5;
+    screen.kai = SolutionKind::MaintRate;
     TemplateExchanger exchanger;
     ASSERT_TRUE(exchanger.Save(path, screen));
 
@@ -77,7 +78,7 @@ TEST(TemplateFile, SavedValuesAreStoredInModelUnitsAndShownAsEntered) {
     other.texts.fill("x");
     ASSERT_TRUE(TemplateExchanger().Load(path, other));
     EXPECT_EQ(other.texts, kSample);
-    EXPECT_EQ(other.kai, 5);
+    EXPECT_EQ(other.kai, SolutionKind::MaintRate);
 }
 
 TEST(TemplateFile, DisplayKeepsFractionsAndGroupsOnlyWhereThePatternDoes) {
@@ -109,7 +110,7 @@ TEST(TemplateFile, OverwriteKeepsReservedFieldsAndLongerFiles) {
     ASSERT_TRUE(exchanger.Load(path, screen)); // reserved fields now 0x1111...
     EXPECT_EQ(screen.selectCalls, 0);          // no valid solution stored
     screen.texts = kSample;
-    screen.kai = 0; // none chosen: the number in memory stays
+    screen.kai = SolutionKind::None; // none chosen: the number in memory stays
     ASSERT_TRUE(exchanger.Save(path, screen));
 
     const QByteArray bytes = ReadAll(path);
@@ -128,13 +129,13 @@ TEST(TemplateFile, SaveOnAFullDiskKeepsTheTemplateAndSaysSo) {
     const QString path = disk.FilePath(QStringLiteral("見積.SA1"));
     FakeInput screen;
     screen.texts = kSample;
-    screen.kai = 1;
+    screen.kai = SolutionKind::Users;
     ASSERT_TRUE(TemplateExchanger().Save(path, screen));
     const QByteArray before = ReadAll(path);
     ASSERT_EQ(before.size(), TemplateRecord::kByteLength);
     ASSERT_TRUE(disk.Fill());
 
-    screen.kai = 5;
+    screen.kai = SolutionKind::MaintRate;
     QString error;
     EXPECT_FALSE(TemplateExchanger().Save(path, screen, &error));
     EXPECT_TRUE(error.contains(QStringLiteral("前の内容のまま"))) << error.toStdString();

@@ -35,11 +35,11 @@ using costcmp::TemplateScreen;
 class FakeInput : public costcmp::InputScreenAccess {
 public:
     ParamTexts texts;
-    int kai = 0;
+    costcmp::SolutionKind kai = costcmp::SolutionKind::None;
     ParamTexts Texts() const override { return texts; }
-    int KaiNo() const override { return kai; }
+    costcmp::SolutionKind Solution() const override { return kai; }
     void SetTexts(const ParamTexts& t) override { texts = t; }
-    void SelectKai(int k) override { kai = k; }
+    void SelectSolution(costcmp::SolutionKind k) override { kai = k; }
 };
 
 const ParamTexts kSample = {"80,000", "15,000", "5", "2", "100", "600", "0", "5", "6", "5", "60"};
@@ -231,7 +231,7 @@ TEST_F(TemplateScreenTest, SaysWhenNotAllTemplatesAreListed) {
 
 TEST_F(TemplateScreenTest, SaveWritesTheInputScreensValuesAndOverwrites) {
     input.texts = kSample;
-    input.kai = 5;
+    input.kai = costcmp::SolutionKind::MaintRate;
     Exchange([&](TemplateScreen* s) {
         Key(s, Qt::Key_F8); // no name yet
         EXPECT_EQ(messages.LastText(), "設定して下さい");
@@ -259,7 +259,7 @@ TEST_F(TemplateScreenTest, SaveWritesTheInputScreensValuesAndOverwrites) {
 
 TEST_F(TemplateScreenTest, LoadSetsTheInputScreenOnly) {
     input.texts = kSample;
-    input.kai = 1;
+    input.kai = costcmp::SolutionKind::Users;
     Exchange([&](TemplateScreen* s) {
         TypeName(s, "見積"); // not listed
         Key(s, Qt::Key_F6);
@@ -273,20 +273,21 @@ TEST_F(TemplateScreenTest, LoadSetsTheInputScreenOnly) {
     EXPECT_EQ(messages.Texts().mid(1), QStringList({kAskLoad, kAskLoad}));
     EXPECT_EQ(input.texts[2], "20"); // 見積B
     EXPECT_EQ(input.texts[0], "0");
-    EXPECT_EQ(input.kai, 1); // field 12 holds no solution: the option stays
+    EXPECT_EQ(input.kai,
+              costcmp::SolutionKind::Users); // field 12 holds no solution: the option stays
 }
 
 TEST_F(TemplateScreenTest, FilesThatCannotBeReadOrWrittenChangeNothing) {
     QFile(folder + "見積A.SA1").resize(10);
     input.texts = kSample;
-    input.kai = 4;
+    input.kai = costcmp::SolutionKind::MonthlyFee;
     Exchange([&](TemplateScreen* s) {
         TypeName(s, "見積A");
         Key(s, Qt::Key_F6);
     });
     EXPECT_TRUE(messages.LastText().startsWith("テンプレートを読み込めませんでした\r"));
     EXPECT_EQ(input.texts, kSample);
-    EXPECT_EQ(input.kai, 4);
+    EXPECT_EQ(input.kai, costcmp::SolutionKind::MonthlyFee);
 
     session.SetFolder(dir.filePath("missing/"));
     Exchange([&](TemplateScreen* s) {

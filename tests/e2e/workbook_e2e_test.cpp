@@ -106,7 +106,7 @@ TEST_F(WorkbookTest, ReportIsWrittenFromTheInstalledTemplateAndTheCompanionFollo
     const costcmp::ParamTexts texts = costcmp::SampleParamTexts();
     for (int i = 0; i < costcmp::kParamCount; ++i)
         record.fields[i] = texts[i];
-    record.Solution() = QString::number(costcmp::kSampleKaiNo);
+    record.Solution() = QString::number(costcmp::SolutionNumber(costcmp::kSampleSolution));
     WriteDataFile(QStringLiteral("COSTCMP.PRM"), costcmp::EncodePrmRecord(record));
     const QString temp = session.Folder(QStringLiteral("temp"));
     session.SetEnv(QStringLiteral("TMPDIR"), temp);
