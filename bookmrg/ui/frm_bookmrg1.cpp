@@ -1,7 +1,7 @@
 #include "bookmrg/ui/frm_bookmrg1.h"
 
 #include "bookmrg/book_list.h"
-#include "bookmrg/output_name.h"
+#include "bookmrg/engine.h"
 #include "bookmrg/run_check.h"
 #include "bookmrg/settings.h"
 #include "bookmrg/ui/frm_bookmrg1_help.h"
@@ -11,6 +11,7 @@
 #include "common/result_words.h"
 #include "common/ui/file_dialogs.h"
 #include "common/ui/widgets.h"
+#include "workbook_tools/output_name.h"
 
 #include <QFileInfo>
 #include <QGridLayout>
@@ -30,7 +31,7 @@ using ui::Named;
 
 FrmBookmrg1::FrmBookmrg1() : ToolScreen(QStringLiteral("BOOKMRG1"), QStringLiteral("BOOKMRG")) {
     setObjectName(QStringLiteral("FRM_BOOKMRG1"));
-    runner_ = [](const RunParams& params, ProgramHost& host) { ConsolidateBooks(params, host); };
+    runner_ = &ConsolidateBooks;
     BuildControls();
 }
 
@@ -247,9 +248,9 @@ QString UnsavedBooksMessage(const QStringList& unsaved) {
 
 RunParams FrmBookmrg1::RunParameters() const {
     RunParams params;
-    params.outputBook = TrimSpaces(txtOtFname->text());
-    params.exclude1 = TrimSpaces(txtJgy_1->text());
-    params.exclude2 = TrimSpaces(txtJgy_2->text());
+    params.outputBook = tools::TrimSpaces(txtOtFname->text());
+    params.exclude1 = tools::TrimSpaces(txtJgy_1->text());
+    params.exclude2 = tools::TrimSpaces(txtJgy_2->text());
     params.matchMode = optStIti1->isChecked() ? kMatchWhole : kMatchPart;
     params.books = BookLines();
     return params;
@@ -260,7 +261,7 @@ void FrmBookmrg1::AddBooks() {
     QString folder;
     QString fileName;
     const QString result = ui::OpenFilesDialog(this, chosen, add_.folder, QString(),
-                                               WorkbookOpenFilter(QStringLiteral("*.xls")),
+                                               tools::WorkbookOpenFilter(QStringLiteral("*.xls")),
                                                QStringLiteral("xls"), folder, fileName);
     if (result != common::kOk)
         return;
@@ -286,11 +287,11 @@ void FrmBookmrg1::ChooseOutput() {
     QString folder;
     QString fileName;
     const QString result = ui::SaveFileDialog(this, output_.folder, QString(),
-                                              WorkbookSaveFilter(QStringLiteral("*.XLS")),
+                                              tools::WorkbookSaveFilter(QStringLiteral("*.XLS")),
                                               QString(), folder, fileName);
     if (result != common::kOk)
         return;
-    const QString path = OutputFileChoice(folder, fileName);
+    const QString path = tools::OutputFileChoice(folder, fileName);
     if (!AcceptStoredPath(path, kOutputBookWidth))
         return;
     txtOtFname->setText(path);
@@ -335,13 +336,13 @@ void FrmBookmrg1::Run() {
         if (c.focusOutput)
             txtOtFname->setFocus();
     });
-    if (check.result != common::kOk)
+    if (!check.ok)
         return;
     const QString typed = txtOtFname->text();
     QString output = typed;
-    const QString named = CheckOutputName(output);
+    const bool named = tools::CheckOutputName(output);
     txtOtFname->setText(output);
-    if (named != common::kOk) {
+    if (!named) {
         txtOtFname->setFocus();
         return;
     }
@@ -362,7 +363,7 @@ void FrmBookmrg1::Run() {
     }
 
     hide();
-    RunAndEnd([this] { runner_(RunParameters(), *this); });
+    RunAndEnd([this] { return runner_(RunParameters()); });
 }
 
 void FrmBookmrg1::CloseOwnWindows() {

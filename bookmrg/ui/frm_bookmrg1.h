@@ -3,10 +3,9 @@
 // FRM_BOOKMRG1, the one main screen of the consolidation program: the book
 // list, the output workbook, the sheets to leave out, and the run.
 
-#include "bookmrg/engine.h"
 #include "bookmrg/run_params.h"
-#include "bookmrg/ui/tool_screen.h"
 #include "common/paths.h"
+#include "workbook_tools/ui/tool_screen.h"
 
 #include <QPointer>
 #include <functional>
@@ -24,11 +23,11 @@ namespace bookmrg {
 
 class FrmBookmrg1Help;
 
-class FrmBookmrg1 : public ToolScreen {
+class FrmBookmrg1 : public tools::ToolScreen {
     Q_OBJECT
 public:
     // The engine run started by F12; tests replace it.
-    using Runner = std::function<void(const RunParams&, ProgramHost&)>;
+    using Runner = std::function<tools::RunOutcome(const RunParams&)>;
 
     FrmBookmrg1();
     ~FrmBookmrg1() override;

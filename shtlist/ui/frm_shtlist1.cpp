@@ -1,13 +1,14 @@
 #include "shtlist/ui/frm_shtlist1.h"
 
-#include "bookmrg/book_list.h"
 #include "common/messages.h"
 #include "common/paths.h"
 #include "common/result_words.h"
 #include "common/ui/file_dialogs.h"
 #include "common/ui/widgets.h"
+#include "shtlist/engine.h"
 #include "shtlist/settings.h"
 #include "shtlist/target_check.h"
+#include "workbook_tools/output_name.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -23,7 +24,7 @@ using ui::Named;
 
 FrmShtlist1::FrmShtlist1() : ToolScreen(QStringLiteral("SHTLIST1"), QStringLiteral("SHTLIST")) {
     setObjectName(QStringLiteral("FRM_SHTLIST1"));
-    runner_ = [](const QString& target, ProgramHost& host) { BuildSheetList(target, host); };
+    runner_ = [](const QString& target) { return BuildSheetList(target); };
     BuildControls();
 }
 
@@ -94,7 +95,7 @@ void FrmShtlist1::ChooseWorkbook() {
     QString folder;
     QString fileName;
     const QString result = ui::OpenFileDialog(this, dialog_.folder, QString(),
-                                              bookmrg::WorkbookOpenFilter(QStringLiteral("*.XLS")),
+                                              tools::WorkbookOpenFilter(QStringLiteral("*.XLS")),
                                               QString(), folder, fileName);
     if (result != common::kOk)
         return;
@@ -110,7 +111,7 @@ void FrmShtlist1::Run() {
     const TargetCheck check = CheckTarget(typed);
     if (check.boxText != typed)
         txtOtFname->setText(check.boxText);
-    if (check.result != common::kOk) {
+    if (!check.ok) {
         txtOtFname->setFocus();
         return;
     }
@@ -125,7 +126,7 @@ void FrmShtlist1::Run() {
     // The screen stays in sight, but nothing on it answers while the run
     // works.
     setEnabled(false);
-    RunAndEnd([this] { runner_(TargetPath(txtOtFname->text()), *this); });
+    RunAndEnd([this] { return runner_(TargetPath(txtOtFname->text())); });
 }
 
 } // namespace shtlist

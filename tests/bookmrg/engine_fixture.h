@@ -44,7 +44,7 @@ protected:
 
     std::optional<fakesheet::Book> Output() const { return fakesheet::ReadBook(OutputFile()); }
 
-    void Run(const bookmrg::RunParams& params) { bookmrg::ConsolidateBooks(params, host); }
+    void Run(const bookmrg::RunParams& params) { host.Follow(bookmrg::ConsolidateBooks(params)); }
 
     fakesheet::FakeOffice office;
     FakeProbe probe;

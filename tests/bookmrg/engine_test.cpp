@@ -135,7 +135,7 @@ TEST_F(EngineTest, StopDuringBookTwoSavesWhatWasCopiedWithTheList) {
     const QString b = WriteNamed("b.xls", {"B1", "B2", "B3"});
     const QString c = WriteNamed("c.xls", {"C1"});
     // The user confirms the stop while B2 is being copied.
-    progress.onEvents = [&](bookmrg_test::FakeProgress& p) {
+    progress.onEvents = [&](tools_test::FakeProgress& p) {
         if (p.Label(sheet::ProgressLabel::Key2).endsWith(" B2"))
             sheet::SetCancelFlag(sheet::kCancelled);
     };
@@ -335,7 +335,7 @@ TEST_F(EngineTest, AnOutputOpenElsewhereIsNotReplaced) {
 
     // Opened while book 2 is merged.
     messages.messages.clear();
-    progress.onEvents = [&](bookmrg_test::FakeProgress&) {
+    progress.onEvents = [&](tools_test::FakeProgress&) {
         QFile lock(lockFile);
         if (!lock.exists() && lock.open(QIODevice::WriteOnly))
             lock.write(",sato,pc-12,08.12.2026 10:05,file:///home/sato/.config/x/4;");

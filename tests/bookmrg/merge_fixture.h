@@ -4,31 +4,37 @@
 // the real office.
 
 #include "bookmrg/engine.h"
-#include "bookmrg/password_prompt.h"
-#include "bookmrg_env.h"
-#include "engine_doubles.h"
 #include "fake_messages.h"
 #include "fake_process.h"
+#include "workbook_tools/tool_doubles.h"
+#include "workbook_tools/tool_env.h"
 
 #include <QFileInfo>
 
 namespace bookmrg_test {
 
+using BookmrgTest = tools_test::ToolTest;
+using tools_test::FakeProbe;
+using tools_test::FakeProgress;
+using tools_test::OutcomeRecorder;
+using tools_test::ScriptedPasswords;
+
 // A merge into "out/結果.xls" of the test's folder. The messages, program
-// starts, progress window, password questions and the program's way out are
-// the recording doubles below; no stop is pending.
+// starts, progress window and password questions are the recording doubles
+// below, `host` does what the screen does with the outcome; no stop is
+// pending.
 class MergeTest : public BookmrgTest {
 protected:
     void SetUp() override {
         BookmrgTest::SetUp();
         sheet::SetProgressView(&progress);
         sheet::ClearCancelFlag();
-        bookmrg::SetPasswordPrompt(&passwords);
+        tools::SetPasswordPrompt(&passwords);
     }
     void TearDown() override {
         sheet::SetProgressView(nullptr);
         sheet::ClearCancelFlag();
-        bookmrg::SetPasswordPrompt(nullptr);
+        tools::SetPasswordPrompt(nullptr);
         bookmrg::SetTemplatePath(QString());
         BookmrgTest::TearDown();
     }
@@ -51,7 +57,7 @@ protected:
     testing_support::FakeProcess process;
     FakeProgress progress;
     ScriptedPasswords passwords;
-    RecordingHost host;
+    OutcomeRecorder host;
 };
 
 // A merge with the real office and the template built next to the programs.

@@ -3,12 +3,12 @@
 #include "bookmrg/settings.h"
 #include "bookmrg/ui/frm_bookmrg1.h"
 #include "bookmrg/ui/frm_bookmrg1_help.h"
-#include "bookmrg_env.h"
 #include "common/return_table.h"
 #include "fake_dialogs.h"
 #include "fake_messages.h"
 #include "fake_process.h"
 #include "typing.h"
+#include "workbook_tools/tool_env.h"
 
 #include <QApplication>
 #include <QDir>
@@ -32,16 +32,19 @@ using testing_support::TypeCharacters;
 using bookmrg::FrmBookmrg1;
 using bookmrg::RunParams;
 
-class ScreenTest : public bookmrg_test::BookmrgTest {
+class ScreenTest : public tools_test::ToolTest {
 protected:
     void SetUp() override {
-        BookmrgTest::SetUp();
+        ToolTest::SetUp();
         screen = std::make_unique<FrmBookmrg1>();
-        screen->SetRunner([this](const RunParams& p, bookmrg::ProgramHost&) { runs.append(p); });
+        screen->SetRunner([this](const RunParams& p) {
+            runs.append(p);
+            return tools::NoResult(tools::AfterRun::EndWithoutSaving);
+        });
     }
     void TearDown() override {
         screen.reset();
-        BookmrgTest::TearDown();
+        ToolTest::TearDown();
     }
 
     template <typename T> T* Find(const char* name) {

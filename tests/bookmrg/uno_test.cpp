@@ -63,7 +63,7 @@ TEST_F(UnoMerge, ThreeBooksMergedAndTheSheetListLeadsToEverySheet) {
     }
     passwords.answers = {QStringLiteral("pw")};
     bookmrg::RunParams params = Params({a, b, c, d}, "目次", QString(), "1");
-    bookmrg::ConsolidateBooks(params, host);
+    host.Follow(bookmrg::ConsolidateBooks(params));
     EXPECT_EQ(messages.Count(), 0) << messages.Texts().join('|').toStdString();
     EXPECT_EQ(host.calls, QStringList({"ReturnToCaller"}));
     ASSERT_EQ(process.starts.size(), 1);

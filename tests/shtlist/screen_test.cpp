@@ -24,9 +24,10 @@ protected:
     // The screen as start-up leaves it, with a runner that records the target.
     void Open() {
         screen_ = std::make_unique<shtlist::FrmShtlist1>();
-        screen_->SetRunner([this](const QString& target, shtlist::ProgramHost&) {
+        screen_->SetRunner([this](const QString& target) {
             runs_.append(target);
             enabledDuringRun_ = screen_->isEnabled();
+            return tools::NoResult(tools::AfterRun::EndWithoutSaving);
         });
         screen_->LoadSettings();
         screen_->show();

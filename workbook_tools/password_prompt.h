@@ -1,15 +1,16 @@
 #pragma once
 
-// Asking the user for the password of a protected workbook. A seam: the
-// program installs its dialog, tests a scripted answer.
+// Opening the user's workbooks, asking for the password of a protected one.
+// A seam: the program installs its dialog, tests a scripted answer.
 
 #include "spreadsheet/spreadsheet.h"
+#include "workbook_tools/office_errors.h"
 
 #include <QString>
 
 #include <memory>
 
-namespace bookmrg {
+namespace tools {
 
 enum class OpenResult { Opened, Cancelled, Failed };
 
@@ -29,12 +30,12 @@ PasswordPrompt* CurrentPasswordPrompt();
 // Opens a workbook; while it is refused for want of its password, asks the
 // prompt (naming it `shownPath`) and tries again with the answer. Cancelled
 // when the user gives up; Failed for any other refusal, with "number text"
-// in `*error`. An application that has ended throws: nothing further can be
-// opened with it. `password`, when given, receives the password the workbook
-// was opened with (empty for one without), so that it can be saved with it.
+// in `*error`. A lost office throws. `password`, when given, receives the
+// password the workbook was opened with (empty for one without), so that it
+// can be saved with it.
 OpenResult OpenAskingPassword(sheet::Workbooks& books, const QString& path,
                               const QString& shownPath, sheet::OpenOptions options,
                               std::shared_ptr<sheet::Workbook>* book, QString* error,
                               QString* password = nullptr);
 
-} // namespace bookmrg
+} // namespace tools

@@ -1,15 +1,10 @@
-#include "bookmrg/password_prompt.h"
+#include "workbook_tools/password_prompt.h"
 
-namespace bookmrg {
+namespace tools {
 
 namespace {
 
 PasswordPrompt* g_prompt = nullptr;
-
-// A protected workbook opened without (or with a wrong) password.
-bool IsPasswordRefusal(const sheet::SheetError& error) {
-    return error.Description().contains(QStringLiteral("パスワード"));
-}
 
 } // namespace
 
@@ -33,9 +28,8 @@ OpenResult OpenAskingPassword(sheet::Workbooks& books, const QString& path,
                 *password = options.password;
             return OpenResult::Opened;
         } catch (const sheet::SheetError& refusal) {
-            if (refusal.Number() == sheet::kErrServerGone)
-                throw;
-            if (!IsPasswordRefusal(refusal)) {
+            RethrowIfOfficeLost(refusal);
+            if (!NeedsPassword(refusal)) {
                 *error = refusal.Text();
                 return OpenResult::Failed;
             }
@@ -48,4 +42,4 @@ OpenResult OpenAskingPassword(sheet::Workbooks& books, const QString& path,
     }
 }
 
-} // namespace bookmrg
+} // namespace tools

@@ -1,4 +1,4 @@
-#include "bookmrg/ui/password_dialog.h"
+#include "workbook_tools/ui/password_dialog.h"
 
 #include "common/ui/screen_base.h"
 
@@ -10,7 +10,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-namespace bookmrg {
+namespace tools {
 
 namespace {
 
@@ -82,4 +82,4 @@ void InstallPasswordDialog() {
     SetPasswordPrompt(&passwords);
 }
 
-} // namespace bookmrg
+} // namespace tools

@@ -2,11 +2,11 @@
 
 // The small dialog that asks for the password of a protected workbook.
 
-#include "bookmrg/password_prompt.h"
+#include "workbook_tools/password_prompt.h"
 
 class QWidget;
 
-namespace bookmrg {
+namespace tools {
 
 class PasswordDialogPrompt : public PasswordPrompt {
 public:
@@ -19,4 +19,4 @@ void InstallPasswordDialog();
 // The dialog's question for a book (and after a wrong password).
 QString PasswordQuestion(const QString& bookPath, bool retry);
 
-} // namespace bookmrg
+} // namespace tools
