@@ -292,6 +292,26 @@ TEST_F(EngineTest, AnOfficeLostWhileOpeningABookEndsTheRunWithOneMessage) {
     EXPECT_EQ(office.ApplicationsRunning(), 0);
 }
 
+// A refused copy means the output is full; a lost office is not taken for
+// that: the run ends with the office's error and saves nothing.
+TEST_F(EngineTest, AnOfficeLostDuringASheetCopyIsNotTakenForTheSheetLimit) {
+    const QString a = WriteNamed("a.xls", {"A1"});
+    const QString b = WriteNamed("b.xls", {"B1", "B2"});
+    office.FailOn(QStringLiteral("Worksheets(B2).Copy"), 0, sheet::kErrServerGone,
+                  QStringLiteral("接続が切れました"));
+    Run(Params({a, b}));
+    ASSERT_EQ(messages.Count(), 1) << messages.Texts().join('|').toStdString();
+    EXPECT_TRUE(messages.LastText().startsWith(QStringLiteral("処理中にエラーが発生しました。")));
+    EXPECT_TRUE(messages.LastText().contains(QStringLiteral("462 接続が切れました")));
+    EXPECT_FALSE(messages.LastText().contains(QStringLiteral("制限")));
+    EXPECT_EQ(messages.messages[0].icon, MsgIcon::Critical);
+    EXPECT_FALSE(QFileInfo::exists(OutputFile()));
+    EXPECT_TRUE(FilesIn(Temp("out")).isEmpty());
+    EXPECT_EQ(host.calls, QStringList({"ReturnToCaller"}));
+    EXPECT_TRUE(process.starts.isEmpty());
+    EXPECT_EQ(office.ApplicationsRunning(), 0);
+}
+
 TEST_F(EngineTest, ASingleBookGivesItsCopyWithTheListAndReplacesTheOldOutput) {
     const QString a = WriteNamed("a.xls", {"Sheet1", "Sheet2"});
     const bookmrg::RunParams params = Params({a});
