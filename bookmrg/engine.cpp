@@ -55,18 +55,8 @@ QString WorkingCopyPath(const QString& outputFile) {
 
 } // namespace
 
-namespace {
-QString g_templatePath;
-} // namespace
-
 QString TemplatePath() {
-    if (!g_templatePath.isEmpty())
-        return g_templatePath;
     return QCoreApplication::applicationDirPath() + QLatin1Char('/') + kTemplateFileName;
-}
-
-void SetTemplatePath(const QString& path) {
-    g_templatePath = path;
 }
 
 Consolidation::Consolidation(RunParams params) : params_(std::move(params)) {}
@@ -150,7 +140,9 @@ bool Consolidation::CheckClassicLimits() {
 
 bool Consolidation::Prepare() {
     try {
-        template_ = sheet::OpenTemplate(app_->Workbooks(), TemplatePath());
+        template_ = sheet::OpenTemplate(app_->Workbooks(), params_.templatePath.isEmpty()
+                                                               ? TemplatePath()
+                                                               : params_.templatePath);
     } catch (const sheet::SheetError& error) {
         Say(error.Text() + kCr + QStringLiteral("元ブック がない"));
         templateMissing_ = true;

@@ -38,10 +38,8 @@ inline const QString kTemplateFileName = QStringLiteral("BOOKMRGX.EXL");
 // book 1's working copy is gone).
 tools::RunOutcome ConsolidateBooks(const RunParams& params);
 
-// The template workbook next to the program, or the one set by
-// SetTemplatePath (tests; an empty path restores the default).
+// The template workbook next to the program.
 QString TemplatePath();
-void SetTemplatePath(const QString& path);
 
 // The sub-address of a sheet list link: the sheet name in apostrophes (its
 // own apostrophes doubled), "!B1".

@@ -13,6 +13,8 @@ struct RunParams {
     QString exclude2;
     QString matchMode; // "1" whole name, "2" part of the name
     QStringList books; // in the order of the list, at most 64
+    // The template workbook; empty for the one next to the program.
+    QString templatePath;
 };
 
 // True when a sheet of that name is left out. Mode "1": the trimmed

@@ -4,16 +4,18 @@ namespace tools {
 
 namespace {
 
-PasswordPrompt* g_prompt = nullptr;
+// Nobody to ask: the question counts as cancelled.
+class NoPrompt : public PasswordPrompt {
+public:
+    bool Ask(const QString&, bool, QString*) override { return false; }
+};
 
 } // namespace
 
-void SetPasswordPrompt(PasswordPrompt* prompt) {
-    g_prompt = prompt;
-}
-
-PasswordPrompt* CurrentPasswordPrompt() {
-    return g_prompt;
+common::Seam<PasswordPrompt>& PasswordPrompts() {
+    static NoPrompt none;
+    static common::Seam<PasswordPrompt> prompts(none);
+    return prompts;
 }
 
 OpenResult OpenAskingPassword(sheet::Workbooks& books, const QString& path,
@@ -35,7 +37,7 @@ OpenResult OpenAskingPassword(sheet::Workbooks& books, const QString& path,
             }
         }
         QString answer;
-        if (!g_prompt || !g_prompt->Ask(shownPath, retry, &answer))
+        if (!PasswordPrompts()->Ask(shownPath, retry, &answer))
             return OpenResult::Cancelled;
         options.password = answer;
         retry = true;

@@ -3,6 +3,7 @@
 // Opening the user's workbooks, asking for the password of a protected one.
 // A seam: the program installs its dialog, tests a scripted answer.
 
+#include "common/seam.h"
 #include "spreadsheet/spreadsheet.h"
 #include "workbook_tools/office_errors.h"
 
@@ -22,10 +23,9 @@ public:
     virtual bool Ask(const QString& bookPath, bool retry, QString* password) = 0;
 };
 
-// Installs the prompt; the caller keeps ownership. Without one every
-// question counts as cancelled.
-void SetPasswordPrompt(PasswordPrompt* prompt);
-PasswordPrompt* CurrentPasswordPrompt();
+// The prompt the runs ask. The default answers every question as cancelled;
+// the programs put their dialog in place for their whole run.
+common::Seam<PasswordPrompt>& PasswordPrompts();
 
 // Opens a workbook; while it is refused for want of its password, asks the
 // prompt (naming it `shownPath`) and tries again with the answer. Cancelled

@@ -149,6 +149,7 @@ Figures ThroughEngine(const QStringList& books, const QString& output) {
     params.books = books;
     params.outputBook = output;
     params.matchMode = QStringLiteral("2");
+    params.templatePath = QStringLiteral(SUITE_BIN_DIR "/BOOKMRGX.EXL");
     bench::OfficePeakMemory memory;
     QElapsedTimer timer;
     timer.start();
@@ -810,7 +811,6 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "template missing: %s\n", qPrintable(templatePath));
         return 1;
     }
-    bookmrg::SetTemplatePath(templatePath);
     PrintedMessages messages;
     common::SetMessageSink(&messages);
     NoStarts starts;

@@ -18,7 +18,7 @@ protected:
         ASSERT_TRUE(fakesheet::WriteBook(
             tpl, fakesheet::MakeBook({{QStringLiteral("シート一覧"),
                                        {{QStringLiteral("D1"), QStringLiteral("見本")}}}})));
-        bookmrg::SetTemplatePath(tpl);
+        templatePath = tpl;
     }
     void TearDown() override {
         sheet::SetExcelProbe(nullptr);

@@ -208,7 +208,7 @@ TEST_F(EngineTest, FailuresBeforeTheMergeEndTheRunWithoutAnOutput) {
     // No template: nothing is saved, not even the settings.
     host.calls.clear();
     messages.messages.clear();
-    bookmrg::SetTemplatePath(Temp("missing.EXL"));
+    templatePath = Temp("missing.EXL");
     Run(Params({a}));
     ASSERT_EQ(messages.Count(), 1);
     EXPECT_TRUE(messages.LastText().endsWith(QStringLiteral("\r元ブック がない")));
@@ -218,7 +218,7 @@ TEST_F(EngineTest, FailuresBeforeTheMergeEndTheRunWithoutAnOutput) {
     EXPECT_EQ(office.ApplicationsRunning(), 0);
 
     // An output folder that cannot be written: said at once, settings kept.
-    bookmrg::SetTemplatePath(Temp("BOOKMRGX.EXL"));
+    templatePath = Temp("BOOKMRGX.EXL");
     messages.messages.clear();
     bookmrg::RunParams p = Params({a});
     p.outputBook = Temp("gone/out.xls");

@@ -29,13 +29,10 @@ protected:
         BookmrgTest::SetUp();
         sheet::SetProgressView(&progress);
         sheet::ClearCancelFlag();
-        tools::SetPasswordPrompt(&passwords);
     }
     void TearDown() override {
         sheet::SetProgressView(nullptr);
         sheet::ClearCancelFlag();
-        tools::SetPasswordPrompt(nullptr);
-        bookmrg::SetTemplatePath(QString());
         BookmrgTest::TearDown();
     }
 
@@ -49,6 +46,7 @@ protected:
         p.exclude1 = exclude1;
         p.exclude2 = exclude2;
         p.matchMode = mode;
+        p.templatePath = templatePath;
         return p;
     }
     QString OutputFile() const { return Temp(QStringLiteral("out/結果.xls")); }
@@ -57,7 +55,11 @@ protected:
     testing_support::FakeProcess process;
     FakeProgress progress;
     ScriptedPasswords passwords;
+    common::ScopedOverride<tools::PasswordPrompt> passwordSeam{tools::PasswordPrompts(),
+                                                               &passwords};
     OutcomeRecorder host;
+    // The template of the runs; empty for the one next to the program.
+    QString templatePath;
 };
 
 // A merge with the real office and the template built next to the programs.
@@ -72,8 +74,8 @@ protected:
                                   : QDir::homePath() + QStringLiteral("/.cache");
         MergeTest::SetUp();
         Set("XDG_CACHE_HOME", cache);
-        bookmrg::SetTemplatePath(qEnvironmentVariable("SUITE_BIN_DIR") + "/BOOKMRGX.EXL");
-        ASSERT_TRUE(QFileInfo::exists(bookmrg::TemplatePath()));
+        templatePath = qEnvironmentVariable("SUITE_BIN_DIR") + "/BOOKMRGX.EXL";
+        ASSERT_TRUE(QFileInfo::exists(templatePath));
         // The gate has tests of its own: an office that someone else runs on
         // this machine must not stop these runs.
         sheet::SetExcelProbe(&probe_);

@@ -29,7 +29,6 @@ protected:
         sheet::SetProgressView(&progress_);
         probe_.onGate = [this] { shownAtGate_ = progress_.shown > 0; };
         sheet::ResetProgressCounter();
-        tools::SetPasswordPrompt(&passwords_);
         target_ = Book(QStringLiteral("月次.xls"));
         template_ = Temp(QStringLiteral("SHTLISTX.EXL"));
         ASSERT_TRUE(WriteBook(template_, MakeBook({{QStringLiteral("シート一覧"), {}}})));
@@ -39,7 +38,6 @@ protected:
         original_ = ReadFile(target_);
     }
     void TearDown() override {
-        tools::SetPasswordPrompt(nullptr);
         sheet::SetProgressView(nullptr);
         sheet::SetExcelProbe(nullptr);
         ShtlistTest::TearDown();
@@ -63,6 +61,8 @@ protected:
     tools_test::FakeProbe probe_;
     tools_test::FakeProgress progress_;
     tools_test::ScriptedPasswords passwords_;
+    common::ScopedOverride<tools::PasswordPrompt> passwordSeam_{tools::PasswordPrompts(),
+                                                                &passwords_};
     tools_test::OutcomeRecorder host_;
     fakesheet::FakeOffice office_;
     testing_support::FakeMessages messages_;

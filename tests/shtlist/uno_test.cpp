@@ -290,7 +290,7 @@ TEST_F(ShtlistUnoTest, AWorkbookOfTodaysFormatNamedXlsKeepsItsFormatAndSize) {
 // that password again, in its own format.
 TEST_F(ShtlistUnoTest, AProtectedWorkbookStaysProtectedWithItsPassword) {
     tools_test::ScriptedPasswords passwords;
-    tools::SetPasswordPrompt(&passwords);
+    const common::ScopedOverride<tools::PasswordPrompt> asked(tools::PasswordPrompts(), &passwords);
     for (int format : {int(sheet::xlNormal), int(sheet::xlOpenXMLWorkbook)}) {
         const QString path =
             dir_.filePath(QStringLiteral("保護.") + sheet::FileFormatExtension(format));
@@ -316,7 +316,6 @@ TEST_F(ShtlistUnoTest, AProtectedWorkbookStaysProtectedWithItsPassword) {
                   (QStringList{QStringLiteral("シート一覧"), QStringLiteral("機密")}));
         book->Close();
     }
-    tools::SetPasswordPrompt(nullptr);
 }
 
 // Formulas with a text result keep it in the saved original, for readers

@@ -77,9 +77,4 @@ bool PasswordDialogPrompt::Ask(const QString& bookPath, bool retry, QString* pas
     return accepted;
 }
 
-void InstallPasswordDialog() {
-    static PasswordDialogPrompt passwords;
-    SetPasswordPrompt(&passwords);
-}
-
 } // namespace tools

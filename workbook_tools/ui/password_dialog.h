@@ -13,8 +13,16 @@ public:
     bool Ask(const QString& bookPath, bool retry, QString* password) override;
 };
 
-// Makes this dialog the one that asks for passwords in the program's runs.
-void InstallPasswordDialog();
+// The dialog in place of the password prompt for as long as this object
+// lives (a program's whole run).
+class PasswordDialogInPlace {
+public:
+    PasswordDialogInPlace() : override_(PasswordPrompts(), &dialog_) {}
+
+private:
+    PasswordDialogPrompt dialog_;
+    common::ScopedOverride<PasswordPrompt> override_;
+};
 
 // The dialog's question for a book (and after a wrong password).
 QString PasswordQuestion(const QString& bookPath, bool retry);

@@ -33,7 +33,7 @@ template <typename Form> int RunWorkbookTool(int argc, char** argv, const QStrin
     sheet::RemoveDeadSettingsTemps(common::DataFolder(), programId);
 
     sheet::InstallGateWindows();
-    InstallPasswordDialog();
+    const PasswordDialogInPlace passwords;
 
     Form screen;
     screen.SetRunEnabled(false);
