@@ -272,7 +272,7 @@ bool Consolidation::DeleteExcludedSheets() {
 
 void Consolidation::MergeBooks() {
     sheet::ProgressView& view = sheet::ProgressWindow();
-    view.SetLabelVisible(ProgressLabel::Ken1, true);
+    view.SetLabelVisible(ProgressLabel::Counter, true);
     view.SetBarVisible(sheet::ProgressBar::Bar, true);
     limit_ = false;
     sheet::ClearCancelFlag();
@@ -318,7 +318,7 @@ void Consolidation::MergeOneBook(const QString& bookPath) {
         if (sheet::IsCancelRequested())
             break;
         const bool excluded = IsExcludedSheet(name);
-        view.SetLabelText(ProgressLabel::Key2, bookPath + QLatin1Char(' ') + name);
+        view.SetLabelText(ProgressLabel::Item, bookPath + QLatin1Char(' ') + name);
         LetEventsRun();
         if (excluded)
             continue;

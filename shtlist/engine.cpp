@@ -348,7 +348,7 @@ Outcome RunSteps(SheetListRun& run, const QString& templatePath) {
 tools::RunOutcome SheetListRun::Work(sheet::Application& office) {
     app_ = &office;
     sheet::ProgressView& view = sheet::ProgressWindow();
-    view.SetLabelVisible(ProgressLabel::Ken1, true);
+    view.SetLabelVisible(ProgressLabel::Counter, true);
     view.SetBarVisible(sheet::ProgressBar::Bar, true);
     sheet::ClearCancelFlag();
     switch (RunSteps(*this, templatePath_)) {

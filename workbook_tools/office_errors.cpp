@@ -2,16 +2,8 @@
 
 namespace tools {
 
-bool NeedsPassword(const sheet::SheetError& error) {
-    return error.Description().contains(QStringLiteral("パスワード"));
-}
-
-bool IsOfficeLost(const sheet::SheetError& error) {
-    return error.Number() == sheet::kErrServerGone;
-}
-
 void RethrowIfOfficeLost(const sheet::SheetError& error) {
-    if (IsOfficeLost(error))
+    if (sheet::IsOfficeLost(error))
         throw error;
 }
 

@@ -10,10 +10,6 @@ namespace tools {
 
 namespace {
 
-bool GateLetsRunGoOn(int gate) {
-    return gate != sheet::kGateStopped && gate != sheet::kGateUnavailable;
-}
-
 // Nothing is opened after a run that ended early.
 RunOutcome Early(AfterRun next, Notice farewell) {
     RunOutcome outcome = NoResult(next);
@@ -36,9 +32,9 @@ void Tell(const Notice& notice) {
 
 RunOutcome RunInOffice(const RunFrame& frame, OfficeSteps& steps) {
     sheet::ProgressView& view = sheet::ProgressWindow();
-    view.SetLabelVisible(sheet::ProgressLabel::Ken1, false);
+    view.SetLabelVisible(sheet::ProgressLabel::Counter, false);
     view.SetCountCaption(frame.countCaption);
-    if (!GateLetsRunGoOn(sheet::ShowPreparingAndRunGate()))
+    if (!sheet::GateLetsRunProceed(sheet::ShowPreparingAndRunGate()))
         return Early(frame.gateRefused, {});
 
     RunOutcome outcome;
@@ -53,7 +49,7 @@ RunOutcome RunInOffice(const RunFrame& frame, OfficeSteps& steps) {
         try {
             view.Show();
             view.ProcessEvents();
-            view.SetLabelText(sheet::ProgressLabel::Key1, frame.title);
+            view.SetLabelText(sheet::ProgressLabel::Task, frame.title);
             view.ProcessEvents();
             outcome = steps.Work(*office);
         } catch (const sheet::SheetError& error) {

@@ -31,7 +31,7 @@ OpenResult OpenAskingPassword(sheet::Workbooks& books, const QString& path,
             return OpenResult::Opened;
         } catch (const sheet::SheetError& refusal) {
             RethrowIfOfficeLost(refusal);
-            if (!NeedsPassword(refusal)) {
+            if (!sheet::IsPasswordRequired(refusal)) {
                 *error = refusal.Text();
                 return OpenResult::Failed;
             }

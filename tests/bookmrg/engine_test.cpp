@@ -85,7 +85,7 @@ TEST_F(EngineTest, CopiesBooksInListOrderAndBuildsTheSheetList) {
 
     // Progress: book 1 is not counted; the counter runs 2/3, 3/3.
     EXPECT_EQ(progress.ken1.mid(progress.ken1.size() - 2), QStringList({"2/3", "3/3"}));
-    EXPECT_EQ(progress.Label(sheet::ProgressLabel::Key1), QStringLiteral("シートまとめ"));
+    EXPECT_EQ(progress.Label(sheet::ProgressLabel::Task), QStringLiteral("シートまとめ"));
     EXPECT_EQ(progress.key2.value(1), b + QStringLiteral(" Data"));
     EXPECT_EQ(progress.unloaded, 1);
     // In sight before the office starts; the save cannot be stopped.
@@ -136,8 +136,8 @@ TEST_F(EngineTest, StopDuringBookTwoSavesWhatWasCopiedWithTheList) {
     const QString c = WriteNamed("c.xls", {"C1"});
     // The user confirms the stop while B2 is being copied.
     progress.onEvents = [&](tools_test::FakeProgress& p) {
-        if (p.Label(sheet::ProgressLabel::Key2).endsWith(" B2"))
-            sheet::SetCancelFlag(sheet::kCancelled);
+        if (p.Label(sheet::ProgressLabel::Item).endsWith(" B2"))
+            sheet::RequestCancel();
     };
     Run(Params({a, b, c}));
     const auto out = Output();
@@ -193,6 +193,28 @@ TEST_F(EngineTest, ProtectedBooksAskForThePasswordAndCancelSkipsTheBook) {
     EXPECT_FALSE(messages.LastText().contains(QStringLiteral("パスワードがキャンセル")));
     ASSERT_TRUE(Output());
     EXPECT_EQ(Output()->SheetNames(), QStringList({"シート一覧", "A1", "D1"}));
+}
+
+// Only a refusal for want of the password asks for one: a damaged book, whose
+// error may well mention passwords, is reported with that error.
+TEST_F(EngineTest, ADamagedBookGetsItsErrorNotThePasswordPrompt) {
+    const QString a = WriteNamed("a.xls", {"A1"});
+    const QString b = WriteNamed("b.xls", {"B1"});
+    const QString c = WriteNamed("c.xls", {"C1"});
+    const QString damaged = QStringLiteral("'%1' を開けません。パスワードで保護されているか、"
+                                           "ブックではありません。")
+                                .arg(b);
+    office.FailOn(QStringLiteral("Workbooks.Open ") + b, 0, sheet::SheetErrorKind::NotWorkbook,
+                  damaged);
+    passwords.answers = {QStringLiteral("whatever")};
+    Run(Params({a, b, c}));
+    EXPECT_TRUE(passwords.asked.isEmpty()) << passwords.asked.join('|').toStdString();
+    ASSERT_EQ(messages.Count(), 1);
+    EXPECT_EQ(messages.LastText(), QString::number(sheet::kErrMethodFailed) + QLatin1Char(' ') +
+                                       damaged + QStringLiteral("\rこのブックは処理しません。\r"));
+    EXPECT_EQ(messages.messages[0].icon, MsgIcon::Exclamation);
+    ASSERT_TRUE(Output());
+    EXPECT_EQ(Output()->SheetNames(), QStringList({"シート一覧", "A1", "C1"}));
 }
 
 TEST_F(EngineTest, FailuresBeforeTheMergeEndTheRunWithoutAnOutput) {
@@ -264,7 +286,8 @@ TEST_F(EngineTest, AFailedSaveKeepsThePreviousOutputAndOpensNothing) {
     process.starts.clear();
     host.calls.clear();
 
-    office.FailOn("SaveAs", 0, sheet::kErrPermission, QStringLiteral("書き込めません"));
+    office.FailOn("SaveAs", 0, sheet::SheetErrorKind::CannotWrite,
+                  QStringLiteral("書き込めません"));
     Run(Params({a, b}));
     EXPECT_EQ(FileBytes(OutputFile()), previous);
     ASSERT_EQ(messages.Count(), 1);
@@ -279,7 +302,7 @@ TEST_F(EngineTest, AnOfficeLostWhileOpeningABookEndsTheRunWithOneMessage) {
     const QString a = WriteNamed("a.xls", {"A1"});
     const QString b = WriteNamed("b.xls", {"B1"});
     const QString c = WriteNamed("c.xls", {"C1"});
-    office.FailOn(QStringLiteral("Workbooks.Open ") + b, 0, sheet::kErrServerGone,
+    office.FailOn(QStringLiteral("Workbooks.Open ") + b, 0, sheet::SheetErrorKind::OfficeLost,
                   QStringLiteral("接続が切れました"));
     Run(Params({a, b, c}));
     // Not one "このブックは処理しません。" per remaining book, and no output.
@@ -297,7 +320,7 @@ TEST_F(EngineTest, AnOfficeLostWhileOpeningABookEndsTheRunWithOneMessage) {
 TEST_F(EngineTest, AnOfficeLostDuringASheetCopyIsNotTakenForTheSheetLimit) {
     const QString a = WriteNamed("a.xls", {"A1"});
     const QString b = WriteNamed("b.xls", {"B1", "B2"});
-    office.FailOn(QStringLiteral("Worksheets(B2).Copy"), 0, sheet::kErrServerGone,
+    office.FailOn(QStringLiteral("Worksheets(B2).Copy"), 0, sheet::SheetErrorKind::OfficeLost,
                   QStringLiteral("接続が切れました"));
     Run(Params({a, b}));
     ASSERT_EQ(messages.Count(), 1) << messages.Texts().join('|').toStdString();

@@ -57,7 +57,7 @@ public:
     void Show() override { calls << QStringLiteral("Show"); }
     void Unload() override { calls << QStringLiteral("Unload"); }
     void SetLabelText(sheet::ProgressLabel label, const QString& text) override {
-        if (label == sheet::ProgressLabel::Key1)
+        if (label == sheet::ProgressLabel::Task)
             calls << QStringLiteral("Key1 ") + text;
     }
     void SetLabelVisible(sheet::ProgressLabel, bool) override {}
@@ -306,7 +306,7 @@ TEST_F(ReportTest, TemplateWithoutItsSheetIsReportedAndTheInstanceEnds) {
 }
 
 TEST_F(ReportTest, WorkFileThatCannotBeSavedIsReported) {
-    office_.FailOn(QStringLiteral("SaveAs"), 0, sheet::kErrPermission,
+    office_.FailOn(QStringLiteral("SaveAs"), 0, sheet::SheetErrorKind::CannotWrite,
                    QStringLiteral("ファイルは使用中です。"));
     EXPECT_EQ(Outcome(Calculate(SampleTexts(), 1)), ReportOutcome::NotSaved);
     ASSERT_EQ(messages_.Count(), 1);
@@ -327,7 +327,7 @@ TEST_F(ReportTest, SaveCannotBeStoppedAndAStopBeforeItIsHonoured) {
     // calculator stays.
     QFile::remove(files_.workPath);
     process_.starts.clear();
-    progress_.onEvents = [] { sheet::SetCancelFlag(sheet::kCancelled); };
+    progress_.onEvents = [] { sheet::RequestCancel(); };
     EXPECT_EQ(Outcome(Calculate(SampleTexts(), 1)), ReportOutcome::NotSaved);
     EXPECT_EQ(messages_.Texts(), QStringList{"処理を中断しました。"});
     EXPECT_FALSE(QFile::exists(files_.workPath));

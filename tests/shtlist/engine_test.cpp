@@ -101,7 +101,7 @@ TEST_F(ShtlistEngineTest, ThreeSheetsGetALinkedListInFrontAndTheBookIsSavedInPla
     EXPECT_EQ(QFile::permissions(target_) & kModeBits, mode);
 
     EXPECT_EQ(office_.ApplicationsRunning(), 0);
-    EXPECT_EQ(progress_.Label(sheet::ProgressLabel::Key1), QStringLiteral("シート一覧"));
+    EXPECT_EQ(progress_.Label(sheet::ProgressLabel::Task), QStringLiteral("シート一覧"));
     // In sight before the office starts; the save cannot be stopped.
     EXPECT_TRUE(shownAtGate_);
     EXPECT_EQ(progress_.stop, (QStringList{QStringLiteral("off 保存中…"), QStringLiteral("on")}));
@@ -189,8 +189,8 @@ TEST_F(ShtlistEngineTest, EveryFailureLeavesTheWorkbookUntouched) {
 
     // A stop confirmed while the second link is written.
     progress_.onEvents = [](tools_test::FakeProgress& p) {
-        if (p.Label(sheet::ProgressLabel::Ken1) == QStringLiteral("2/3"))
-            sheet::SetCancelFlag(sheet::kCancelled);
+        if (p.Label(sheet::ProgressLabel::Counter) == QStringLiteral("2/3"))
+            sheet::RequestCancel();
     };
     Run();
     EXPECT_TRUE(messages_.LastText().startsWith(QStringLiteral("処理を中断しました。")));
@@ -203,8 +203,8 @@ TEST_F(ShtlistEngineTest, EveryFailureLeavesTheWorkbookUntouched) {
     // about to begin: honoured.
     int afterLastLink = 0;
     progress_.onEvents = [&afterLastLink](tools_test::FakeProgress& p) {
-        if (p.Label(sheet::ProgressLabel::Ken1) == QStringLiteral("3/3") && ++afterLastLink == 2)
-            sheet::SetCancelFlag(sheet::kCancelled);
+        if (p.Label(sheet::ProgressLabel::Counter) == QStringLiteral("3/3") && ++afterLastLink == 2)
+            sheet::RequestCancel();
     };
     Run();
     EXPECT_TRUE(messages_.LastText().startsWith(QStringLiteral("処理を中断しました。")));
@@ -225,7 +225,7 @@ TEST_F(ShtlistEngineTest, EveryFailureLeavesTheWorkbookUntouched) {
     EXPECT_TRUE(messages_.LastText().startsWith(QStringLiteral("ブックを保存できませんでした。")));
     ExpectUntouched();
 
-    office_.FailOn(QStringLiteral("Hyperlinks.Add"), 1, sheet::kErrServerGone);
+    office_.FailOn(QStringLiteral("Hyperlinks.Add"), 1, sheet::SheetErrorKind::OfficeLost);
     Run();
     EXPECT_EQ(messages_.messages.last().icon, common::MsgIcon::Critical);
     EXPECT_EQ(host_.calls, QStringList{ret});

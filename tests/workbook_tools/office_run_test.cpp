@@ -106,7 +106,8 @@ TEST_F(OfficeRunTest, AnOfficeThatDoesNotStartIsSaidOnceTheWindowHasGone) {
 // nothing is opened.
 TEST_F(OfficeRunTest, AStepThatLosesTheOfficeEndsTheRunAsTheFrameSays) {
     steps.work = []() -> RunOutcome {
-        throw sheet::SheetError(sheet::kErrServerGone, QStringLiteral("接続が切れました"));
+        throw sheet::SheetError(sheet::SheetErrorKind::OfficeLost,
+                                QStringLiteral("接続が切れました"));
     };
     const RunOutcome outcome = Run();
     EXPECT_EQ(outcome.next, AfterRun::EndWithoutSaving);
@@ -124,7 +125,7 @@ TEST_F(OfficeRunTest, ASuccessfulRunShowsItsTitleAndHandsBackTheResult) {
     bool titleShownAtWork = false;
     steps.work = [&] {
         titleShownAtWork = progress.shown > 0 &&
-                           progress.Label(sheet::ProgressLabel::Key1) == QStringLiteral("見出し");
+                           progress.Label(sheet::ProgressLabel::Task) == QStringLiteral("見出し");
         // Said during the run, while the window is up.
         common::ShowMessage(QStringLiteral("途中"));
         RunOutcome outcome = tools::NoResult(AfterRun::ReturnToCaller);

@@ -64,9 +64,9 @@ public:
     void Unload() override { ++unloaded; }
     void SetLabelText(sheet::ProgressLabel label, const QString& text) override {
         labels[int(label)] = text;
-        if (label == sheet::ProgressLabel::Key2)
+        if (label == sheet::ProgressLabel::Item)
             key2.append(text);
-        if (label == sheet::ProgressLabel::Ken1)
+        if (label == sheet::ProgressLabel::Counter)
             ken1.append(text);
     }
     void SetLabelVisible(sheet::ProgressLabel, bool) override {}
