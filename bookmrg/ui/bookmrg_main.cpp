@@ -6,7 +6,7 @@
 namespace bookmrg {
 
 int Main(int argc, char** argv) {
-    return tools::RunWorkbookTool<FrmBookmrg1>(argc, argv, QStringLiteral("BOOKMRG"));
+    return tools::RunWorkbookTool<ConsolidationScreen>(argc, argv, QStringLiteral("BOOKMRG"));
 }
 
 } // namespace bookmrg

@@ -22,13 +22,14 @@ namespace shtlist {
 using ui::Button;
 using ui::Named;
 
-FrmShtlist1::FrmShtlist1() : ToolScreen(QStringLiteral("SHTLIST1"), QStringLiteral("SHTLIST")) {
+SheetListScreen::SheetListScreen()
+    : ToolScreen(QStringLiteral("SHTLIST1"), QStringLiteral("SHTLIST")) {
     setObjectName(QStringLiteral("FRM_SHTLIST1"));
     runner_ = [](const QString& target) { return BuildSheetList(target); };
     BuildControls();
 }
 
-void FrmShtlist1::BuildControls() {
+void SheetListScreen::BuildControls() {
     const ui::ToolFrame frame =
         ui::BuildToolFrame(this, QStringLiteral("補助処理(ブックにシート名一覧を追加する)"),
                            QMargins(12, 12, 12, 6), 10);
@@ -66,18 +67,18 @@ void FrmShtlist1::BuildControls() {
     SetFunctionButton(Qt::Key_F12, cmdF12);
     SetCancelButton(cmdEsc);
 
-    connect(cmdF9, &QPushButton::clicked, this, &FrmShtlist1::ChooseWorkbook);
-    connect(cmdF12, &QPushButton::clicked, this, &FrmShtlist1::Run);
-    connect(cmdEsc, &QPushButton::clicked, this, &FrmShtlist1::EndProgram);
+    connect(cmdF9, &QPushButton::clicked, this, &SheetListScreen::ChooseWorkbook);
+    connect(cmdF12, &QPushButton::clicked, this, &SheetListScreen::Run);
+    connect(cmdEsc, &QPushButton::clicked, this, &SheetListScreen::EndProgram);
 
     resize(ui::Twips(9000), ui::Twips(3600));
 }
 
-void FrmShtlist1::SetRunEnabled(bool enabled) {
+void SheetListScreen::SetRunEnabled(bool enabled) {
     cmdF12->setEnabled(enabled);
 }
 
-void FrmShtlist1::LoadSettings() {
+void SheetListScreen::LoadSettings() {
     QString text;
     if (!ReadSettingsFile(&text))
         return;
@@ -85,13 +86,13 @@ void FrmShtlist1::LoadSettings() {
     dialog_ = common::SplitPath(text);
 }
 
-void FrmShtlist1::SaveSettings() {
+void SheetListScreen::SaveSettings() {
     QString error;
     if (!WriteSettingsFile(txtOtFname->text(), &error))
         ReportUnsavedSettings(error);
 }
 
-void FrmShtlist1::ChooseWorkbook() {
+void SheetListScreen::ChooseWorkbook() {
     QString folder;
     QString fileName;
     const QString result = ui::OpenFileDialog(this, dialog_.folder, QString(),
@@ -106,7 +107,7 @@ void FrmShtlist1::ChooseWorkbook() {
     dialog_ = common::SplitPath(path);
 }
 
-void FrmShtlist1::Run() {
+void SheetListScreen::Run() {
     const QString typed = txtOtFname->text();
     const TargetCheck check = CheckTarget(typed);
     if (check.boxText != typed)

@@ -15,13 +15,13 @@ class QStatusBar;
 
 namespace shtlist {
 
-class FrmShtlist1 : public tools::ToolScreen {
+class SheetListScreen : public tools::ToolScreen {
     Q_OBJECT
 public:
     // The engine run started by F12 with the target path; tests replace it.
     using Runner = std::function<tools::RunOutcome(const QString&)>;
 
-    FrmShtlist1();
+    SheetListScreen();
 
     // Reads SHTLIST.PRM into the box and the remembered dialog folder. An
     // unreadable file leaves the box empty.

@@ -6,7 +6,7 @@
 namespace shtlist {
 
 int Main(int argc, char** argv) {
-    return tools::RunWorkbookTool<FrmShtlist1>(argc, argv, QStringLiteral("SHTLIST"));
+    return tools::RunWorkbookTool<SheetListScreen>(argc, argv, QStringLiteral("SHTLIST"));
 }
 
 } // namespace shtlist

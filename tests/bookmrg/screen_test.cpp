@@ -29,14 +29,14 @@ namespace {
 using testing_support::CommitFromInputMethod;
 using testing_support::TypeCharacters;
 
-using bookmrg::FrmBookmrg1;
+using bookmrg::ConsolidationScreen;
 using bookmrg::RunParams;
 
 class ScreenTest : public tools_test::ToolTest {
 protected:
     void SetUp() override {
         ToolTest::SetUp();
-        screen = std::make_unique<FrmBookmrg1>();
+        screen = std::make_unique<ConsolidationScreen>();
         screen->SetRunner([this](const RunParams& p) {
             runs.append(p);
             return tools::NoResult(tools::AfterRun::EndWithoutSaving);
@@ -72,7 +72,7 @@ protected:
     testing_support::FakeMessages messages;
     testing_support::FakeDialogs dialogs;
     testing_support::FakeProcess process;
-    std::unique_ptr<FrmBookmrg1> screen;
+    std::unique_ptr<ConsolidationScreen> screen;
     QList<RunParams> runs;
 };
 
@@ -323,9 +323,9 @@ TEST_F(ScreenTest, SheetNamesTheSettingsFileCannotKeepAreRefusedAsTyped) {
 
 TEST_F(ScreenTest, HelpScreenShowsThePictureAndCloses) {
     Click("Command3");
-    bookmrg::FrmBookmrg1Help* help = nullptr;
+    bookmrg::ConsolidationHelpScreen* help = nullptr;
     for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* h = qobject_cast<bookmrg::FrmBookmrg1Help*>(w))
+        if (auto* h = qobject_cast<bookmrg::ConsolidationHelpScreen*>(w))
             help = h;
     ASSERT_NE(help, nullptr);
     EXPECT_TRUE(help->isVisible());

@@ -23,7 +23,7 @@ class ShtlistScreenTest : public shtlist_test::ShtlistTest {
 protected:
     // The screen as start-up leaves it, with a runner that records the target.
     void Open() {
-        screen_ = std::make_unique<shtlist::FrmShtlist1>();
+        screen_ = std::make_unique<shtlist::SheetListScreen>();
         screen_->SetRunner([this](const QString& target) {
             runs_.append(target);
             enabledDuringRun_ = screen_->isEnabled();
@@ -40,7 +40,7 @@ protected:
     testing_support::FakeMessages messages_;
     testing_support::FakeProcess process_;
     testing_support::FakeDialogs dialogs_;
-    std::unique_ptr<shtlist::FrmShtlist1> screen_;
+    std::unique_ptr<shtlist::SheetListScreen> screen_;
     QStringList runs_;
     bool enabledDuringRun_ = true;
     // What the run hands back to the screen.
