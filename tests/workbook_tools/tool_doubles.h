@@ -37,9 +37,6 @@ public:
         switch (outcome.next) {
         case tools::AfterRun::EndProgram:
             calls.append(QStringLiteral("EndProgram"));
-            // The process ends here: `onEnd` sees the state it ends in.
-            if (onEnd)
-                onEnd();
             break;
         case tools::AfterRun::ReturnToCaller:
             calls.append(QStringLiteral("ReturnToCaller"));
@@ -52,7 +49,6 @@ public:
             break;
         }
     }
-    std::function<void()> onEnd;
     QStringList calls;
 };
 
