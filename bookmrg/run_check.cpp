@@ -3,7 +3,6 @@
 #include "bookmrg/book_list.h"
 #include "common/messages.h"
 #include "common/paths.h"
-#include "common/result_words.h"
 #include "workbook_tools/output_name.h"
 
 #include <QFileInfo>

@@ -2,7 +2,6 @@
 
 #include "common/messages.h"
 #include "common/paths.h"
-#include "common/result_words.h"
 #include "workbook_tools/output_name.h"
 
 namespace shtlist {

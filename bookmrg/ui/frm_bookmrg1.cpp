@@ -8,7 +8,6 @@
 #include "common/cp932.h"
 #include "common/messages.h"
 #include "common/paths.h"
-#include "common/result_words.h"
 #include "common/ui/file_dialogs.h"
 #include "common/ui/widgets.h"
 #include "workbook_tools/output_name.h"

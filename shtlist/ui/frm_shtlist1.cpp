@@ -2,7 +2,6 @@
 
 #include "common/messages.h"
 #include "common/paths.h"
-#include "common/result_words.h"
 #include "common/ui/file_dialogs.h"
 #include "common/ui/widgets.h"
 #include "shtlist/engine.h"

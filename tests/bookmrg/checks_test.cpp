@@ -1,7 +1,6 @@
 #include "bookmrg/book_list.h"
 #include "bookmrg/run_check.h"
 #include "bookmrg/run_params.h"
-#include "common/result_words.h"
 #include "fake_messages.h"
 #include "spreadsheet/spreadsheet.h"
 #include "workbook_tools/tool_env.h"

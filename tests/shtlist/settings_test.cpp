@@ -1,5 +1,4 @@
 #include "common/cp932.h"
-#include "common/result_words.h"
 #include "fake_messages.h"
 #include "shtlist/settings.h"
 #include "shtlist/target_check.h"
