@@ -34,31 +34,34 @@ template <class T> class ScopedOverride;
 template <class T> class Seam {
 public:
     // A default the seam borrows: it must outlive the seam (a static).
-    constexpr explicit Seam(T& product) : current_(&product) {}
+    constexpr explicit Seam(T& product) : product_(&product) {}
 
     // A default the seam keeps itself, for value collaborators (a function).
     template <class U>
     requires(!std::is_polymorphic_v<T> && !std::same_as<std::decay_t<U>, Seam> &&
              std::constructible_from<T, U&&>) explicit Seam(U&& product)
-        : owned_(std::make_unique<T>(std::forward<U>(product))), current_(owned_.get()) {}
+        : owned_(std::make_unique<T>(std::forward<U>(product))), product_(owned_.get()) {}
 
     Seam(const Seam&) = delete;
     Seam& operator=(const Seam&) = delete;
 
     // The collaborator in place now.
-    T& Get() const { return *current_; }
-    T* operator->() const { return current_; }
+    T& Get() const { return innermost_ ? *innermost_->standIn_ : *product_; }
+    T* operator->() const { return &Get(); }
 
 private:
     friend class ScopedOverride<T>;
 
     std::unique_ptr<T> owned_;
-    T* current_;
+    T* product_;
+    ScopedOverride<T>* innermost_ = nullptr;
 };
 
 // Puts a stand-in into a seam for the lifetime of this object and restores
 // the collaborator that was in place before when it ends. Overrides of one
-// seam nest: the innermost wins, and they end in the reverse order.
+// seam nest: the newest in place wins. One that ends before a newer one
+// (members of a fixture ending in another order, say) only drops out of the
+// chain, so no ended stand-in is ever put back.
 //
 //   FakeMessages fake;
 //   ScopedOverride sink(sinks, &fake);              // stand-in kept by the test
@@ -69,12 +72,11 @@ private:
 template <class T> class ScopedOverride {
 public:
     // A stand-in the caller keeps; it must outlive this override.
-    ScopedOverride(Seam<T>& seam, std::type_identity_t<T>* standIn)
-        : seam_(seam), previous_(seam.current_) {
+    ScopedOverride(Seam<T>& seam, std::type_identity_t<T>* standIn) : seam_(seam) {
         if (!standIn)
             throw std::invalid_argument("ScopedOverride: no stand-in given");
         Refuse(*standIn);
-        seam_.current_ = standIn;
+        PutInPlace(standIn);
     }
 
     // A stand-in this override keeps (a lambda for a function seam).
@@ -82,18 +84,36 @@ public:
     requires(!std::is_polymorphic_v<T> && !std::is_pointer_v<std::decay_t<U>> &&
              !std::same_as<std::decay_t<U>, std::nullptr_t> && std::constructible_from<T, U&&>)
         ScopedOverride(Seam<T>& seam, U&& standIn)
-        : seam_(seam), previous_(seam.current_),
-          owned_(std::make_unique<T>(std::forward<U>(standIn))) {
+        : seam_(seam), owned_(std::make_unique<T>(std::forward<U>(standIn))) {
         Refuse(*owned_);
-        seam_.current_ = owned_.get();
+        PutInPlace(owned_.get());
     }
 
-    ~ScopedOverride() { seam_.current_ = previous_; }
+    ~ScopedOverride() {
+        if (seam_.innermost_ == this) {
+            seam_.innermost_ = outer_;
+            return;
+        }
+        for (ScopedOverride* newer = seam_.innermost_; newer; newer = newer->outer_) {
+            if (newer->outer_ == this) {
+                newer->outer_ = outer_;
+                return;
+            }
+        }
+    }
 
     ScopedOverride(const ScopedOverride&) = delete;
     ScopedOverride& operator=(const ScopedOverride&) = delete;
 
 private:
+    friend class Seam<T>;
+
+    void PutInPlace(T* standIn) {
+        standIn_ = standIn;
+        outer_ = seam_.innermost_;
+        seam_.innermost_ = this;
+    }
+
     // Refuses function-like stand-ins that hold nothing to call.
     static void Refuse(const T& standIn) {
         if constexpr (requires { static_cast<bool>(standIn); }) {
@@ -103,8 +123,9 @@ private:
     }
 
     Seam<T>& seam_;
-    T* previous_;
     std::unique_ptr<T> owned_;
+    T* standIn_ = nullptr;
+    ScopedOverride* outer_ = nullptr; // the override in place before this one
 };
 
 } // namespace common

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <gtest/gtest.h>
+#include <memory>
 #include <stdexcept>
 
 using common::ScopedOverride;
@@ -63,6 +64,27 @@ TEST(SeamTest, InterfaceOverridesNestAndRestore) {
     }
     EXPECT_EQ(&seam.Get(), &g_product);
     EXPECT_EQ(inner.calls, 1);
+}
+
+// Overrides that end out of order (a fixture's members, a reset pointer) never
+// put back a stand-in that has already ended.
+TEST(SeamTest, OverridesEndingOutOfOrderRestoreOnlyLiveStandIns) {
+    Seam<Greeter> seam(g_product);
+    Fake first("first");
+    Fake second("second");
+    Fake third("third");
+    auto a = std::make_unique<ScopedOverride<Greeter>>(seam, &first);
+    auto b = std::make_unique<ScopedOverride<Greeter>>(seam, &second);
+    auto c = std::make_unique<ScopedOverride<Greeter>>(seam, &third);
+    b.reset(); // the middle one ends first: the newest stays in place
+    EXPECT_EQ(&seam.Get(), &third);
+    c.reset(); // the newest ends: back to the oldest that is still there
+    EXPECT_EQ(&seam.Get(), &first);
+    auto d = std::make_unique<ScopedOverride<Greeter>>(seam, &second);
+    a.reset(); // the oldest ends under a newer one
+    EXPECT_EQ(&seam.Get(), &second);
+    d.reset();
+    EXPECT_EQ(&seam.Get(), &g_product);
 }
 
 // A function seam keeps its default; a stand-in may be a lambda the override
