@@ -5,13 +5,11 @@ namespace bookmrg {
 
 bool IsExcludedSheet(const QString& sheetName, const RunParams& params) {
     const QString name = tools::TrimSpaces(sheetName);
-    if (params.matchMode == QLatin1String("1"))
+    if (params.matchMode == MatchMode::WholeName)
         return name == params.exclude1 || name == params.exclude2;
-    if (params.matchMode == QLatin1String("2")) {
-        for (const QString& text : {params.exclude1, params.exclude2}) {
-            if (!text.isEmpty() && name.contains(text))
-                return true;
-        }
+    for (const QString& text : {params.exclude1, params.exclude2}) {
+        if (!text.isEmpty() && name.contains(text))
+            return true;
     }
     return false;
 }

@@ -148,7 +148,7 @@ Figures ThroughEngine(const QStringList& books, const QString& output) {
     bookmrg::RunParams params;
     params.books = books;
     params.outputBook = output;
-    params.matchMode = QStringLiteral("2");
+    params.matchMode = bookmrg::MatchMode::PartOfName;
     params.templatePath = QStringLiteral(SUITE_BIN_DIR "/BOOKMRGX.EXL");
     bench::OfficePeakMemory memory;
     QElapsedTimer timer;

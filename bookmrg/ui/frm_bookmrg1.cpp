@@ -251,7 +251,7 @@ RunParams ConsolidationScreen::RunParameters() const {
     params.outputBook = tools::TrimSpaces(txtOtFname->text());
     params.exclude1 = tools::TrimSpaces(txtJgy_1->text());
     params.exclude2 = tools::TrimSpaces(txtJgy_2->text());
-    params.matchMode = optStIti1->isChecked() ? kMatchWhole : kMatchPart;
+    params.matchMode = optStIti1->isChecked() ? MatchMode::WholeName : MatchMode::PartOfName;
     params.books = BookLines();
     return params;
 }

@@ -36,13 +36,13 @@ TEST(BookList, OutputNamesForTheEngine) {
 TEST(ExcludedSheet, WholeAndPartialMatchAreCaseSensitive) {
     RunParams p;
     p.exclude1 = QStringLiteral("Sheet");
-    p.matchMode = QStringLiteral("1");
+    p.matchMode = bookmrg::MatchMode::WholeName;
     EXPECT_EQ(bookmrg::IsExcludedSheet("Sheet", p), 1);
     EXPECT_EQ(bookmrg::IsExcludedSheet(" Sheet ", p), 1);
     EXPECT_EQ(bookmrg::IsExcludedSheet("Sheet1", p), 0);
     EXPECT_EQ(bookmrg::IsExcludedSheet("sheet", p), 0);
 
-    p.matchMode = QStringLiteral("2");
+    p.matchMode = bookmrg::MatchMode::PartOfName;
     EXPECT_EQ(bookmrg::IsExcludedSheet("Sheet1", p), 1);
     EXPECT_EQ(bookmrg::IsExcludedSheet("MySheet", p), 1);
     EXPECT_EQ(bookmrg::IsExcludedSheet("mysheet", p), 0);

@@ -102,7 +102,7 @@ TEST_F(EngineTest, CopiesBooksInListOrderAndBuildsTheSheetList) {
 TEST_F(EngineTest, ExclusionsApplyToEveryBookIncludingTheFirst) {
     const QString a = WriteNamed("a.xls", {"Sheet1", "表紙", "Sheet2"});
     const QString b = WriteNamed("b.xls", {"MySheet", "sheet3", "Sheet", "集計"});
-    Run(Params({a, b}, "Sheet", "集計", "2"));
+    Run(Params({a, b}, "Sheet", "集計", bookmrg::MatchMode::PartOfName));
     auto out = Output();
     ASSERT_TRUE(out);
     EXPECT_EQ(out->SheetNames(), QStringList({"シート一覧", "表紙", "sheet3"}));
@@ -110,7 +110,7 @@ TEST_F(EngineTest, ExclusionsApplyToEveryBookIncludingTheFirst) {
 
     // Whole-name mode drops only the sheets named exactly so.
     QFile::remove(OutputFile());
-    Run(Params({a, b}, "Sheet", "集計", "1"));
+    Run(Params({a, b}, "Sheet", "集計", bookmrg::MatchMode::WholeName));
     out = Output();
     ASSERT_TRUE(out);
     EXPECT_EQ(out->SheetNames(),

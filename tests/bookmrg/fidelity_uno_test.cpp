@@ -38,7 +38,8 @@ protected:
     }
     std::shared_ptr<sheet::Workbook>
     Merge(const QStringList& books, const QString& exclude = QString(), int expectedMessages = 0) {
-        host.Follow(bookmrg::ConsolidateBooks(Params(books, exclude, QString(), "1")));
+        host.Follow(bookmrg::ConsolidateBooks(
+            Params(books, exclude, QString(), bookmrg::MatchMode::WholeName)));
         EXPECT_EQ(messages.Count(), expectedMessages) << messages.Texts().join('|').toStdString();
         reader_ = sheet::CreateApplication();
         return reader_->Workbooks().Open(OutputFile(), {true, {}});

@@ -95,7 +95,7 @@ TEST_F(FormulaMerge, EachBooksReferencesLeadToItsOwnCopies) {
     const QString c = SummaryBook("c.xls", 3, "Memo");
     // "Memo" of book c is left out: the formula that refers to it keeps its
     // value in the book, and the user is told.
-    Run(Params({a, b, c}, "Memo", QString(), "1"));
+    Run(Params({a, b, c}, "Memo", QString(), bookmrg::MatchMode::WholeName));
     const auto out = Output();
     ASSERT_TRUE(out);
     EXPECT_EQ(out->SheetNames(),
@@ -149,7 +149,7 @@ TEST_F(FormulaMerge, BookOnesFormulasOnASheetLeftOutKeepTheirValues) {
     fakesheet::Book book = *fakesheet::ReadBook(a);
     book.sheets[1].cells["B4"].value = 7.0; // what the formula shows
     ASSERT_TRUE(fakesheet::WriteBook(a, book));
-    Run(Params({a}, "Memo", QString(), "1"));
+    Run(Params({a}, "Memo", QString(), bookmrg::MatchMode::WholeName));
     const auto out = Output();
     ASSERT_TRUE(out);
     EXPECT_EQ(out->SheetNames(), QStringList({"シート一覧", "Data", "集計"}));

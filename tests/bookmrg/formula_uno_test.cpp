@@ -55,7 +55,7 @@ TEST_F(UnoFormulas, MergedSummariesReferToTheirOwnBooksSheetsAfterReopening) {
     params.outputBook = Temp(QStringLiteral("out/結果"));
     QDir().mkpath(Temp(QStringLiteral("out")));
     params.books = {a, b, c};
-    params.matchMode = QStringLiteral("1");
+    params.matchMode = bookmrg::MatchMode::WholeName;
     params.templatePath = templatePath;
     host.Follow(bookmrg::ConsolidateBooks(params));
     EXPECT_EQ(messages.Count(), 0) << messages.Texts().join('|').toStdString();

@@ -38,7 +38,7 @@ protected:
 
     bookmrg::RunParams Params(const QStringList& books, const QString& exclude1 = QString(),
                               const QString& exclude2 = QString(),
-                              const QString& mode = QStringLiteral("2")) {
+                              bookmrg::MatchMode mode = bookmrg::MatchMode::PartOfName) {
         bookmrg::RunParams p;
         p.outputBook = Temp(QStringLiteral("out/結果.XLS"));
         QDir().mkpath(Temp(QStringLiteral("out")));

@@ -204,7 +204,7 @@ TEST_F(ScreenTest, RunChecksTheListAndTheNameBeforeHandingOver) {
     ASSERT_EQ(runs.size(), 1);
     EXPECT_EQ(runs[0].outputBook, Documents() + "/Book1");
     EXPECT_EQ(runs[0].exclude1, QStringLiteral("目次"));
-    EXPECT_EQ(runs[0].matchMode, QStringLiteral("1"));
+    EXPECT_EQ(runs[0].matchMode, bookmrg::MatchMode::WholeName);
     EXPECT_EQ(runs[0].books, books);
     EXPECT_FALSE(screen->isVisible());
     EXPECT_EQ(process.ends, QList<int>({0}));

@@ -62,7 +62,8 @@ TEST_F(UnoMerge, ThreeBooksMergedAndTheSheetListLeadsToEverySheet) {
         app->Quit();
     }
     passwords.answers = {QStringLiteral("pw")};
-    bookmrg::RunParams params = Params({a, b, c, d}, "目次", QString(), "1");
+    bookmrg::RunParams params =
+        Params({a, b, c, d}, "目次", QString(), bookmrg::MatchMode::WholeName);
     host.Follow(bookmrg::ConsolidateBooks(params));
     EXPECT_EQ(messages.Count(), 0) << messages.Texts().join('|').toStdString();
     EXPECT_EQ(host.calls, QStringList({"ReturnToCaller"}));
