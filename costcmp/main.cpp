@@ -1,6 +1,6 @@
 #include "common/data_folder.h"
 #include "common/ui/app_init.h"
-#include "costcmp/report.h"
+#include "costcmp/report/report.h"
 #include "costcmp/ui/costcmp_main.h"
 #include "costcmp/ui/frm_costcmp1.h"
 #include "costcmp/ui/template_session.h"

@@ -8,7 +8,7 @@
 
 #include "common/seam.h"
 #include "costcmp/core/cost_model.h"
-#include "costcmp/report_outcome.h"
+#include "costcmp/core/report_outcome.h"
 
 class QWidget;
 

@@ -3,8 +3,8 @@
 // it can fail.
 
 #include "common/temp_folder.h"
-#include "costcmp/report.h"
-#include "costcmp/report_sheet.h"
+#include "costcmp/report/report.h"
+#include "costcmp/report/report_sheet.h"
 #include "fake_messages.h"
 #include "fake_process.h"
 #include "fake_spreadsheet.h"

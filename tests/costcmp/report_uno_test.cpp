@@ -2,8 +2,8 @@
 // COSTCMPX.EXL, the work file it produces, and the template's year grid
 // against the calculator's own cost model.
 
-#include "costcmp/report.h"
-#include "costcmp/report_sheet.h"
+#include "costcmp/report/report.h"
+#include "costcmp/report/report_sheet.h"
 #include "costcmp/sample_params.h"
 #include "spreadsheet/gate.h"
 #include "spreadsheet/lo/inspect.h"

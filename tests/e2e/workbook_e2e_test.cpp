@@ -5,7 +5,7 @@
 #include "bookmrg/settings.h"
 #include "costcmp/core/input_values.h"
 #include "costcmp/core/prm_record.h"
-#include "costcmp/report_sheet.h"
+#include "costcmp/report/report_sheet.h"
 #include "e2e/handover.h"
 #include "shtlist/settings.h"
 #include "spreadsheet/spreadsheet.h"

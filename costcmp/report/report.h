@@ -11,7 +11,7 @@
 #include <functional>
 
 #include "costcmp/core/cost_model.h"
-#include "costcmp/report_outcome.h"
+#include "costcmp/core/report_outcome.h"
 
 namespace costcmp {
 

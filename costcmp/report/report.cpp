@@ -1,8 +1,8 @@
-#include "costcmp/report.h"
+#include "costcmp/report/report.h"
 
 #include "common/messages.h"
 #include "common/temp_folder.h"
-#include "costcmp/report_sheet.h"
+#include "costcmp/report/report_sheet.h"
 #include "spreadsheet/office_lock.h"
 #include "spreadsheet/progress.h"
 #include "spreadsheet/run_files.h"

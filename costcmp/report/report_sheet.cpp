@@ -1,4 +1,4 @@
-#include "costcmp/report_sheet.h"
+#include "costcmp/report/report_sheet.h"
 
 #include "spreadsheet/cell_address.h"
 
