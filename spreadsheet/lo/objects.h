@@ -98,9 +98,9 @@ public:
     // be removed, gives up its settings.
     void KeepSheetViews(const Reference<css::sheet::XSpreadsheet>& leaving = {});
     BookViews& SheetViews() { return views_; }
-    // Gives `copy`, a sheet just copied in from `from` of a workbook read
-    // from a file, the view settings of its source (grid lines, frozen
-    // panes, zoom) for the next save.
+    // Gives `copy`, a sheet just copied in from `from`, the view settings of
+    // its source (grid lines, frozen panes, zoom) for the next save, where
+    // the source's import kept them (see view_settings.h).
     void CarrySheetView(LoWorksheet& from, const Reference<css::sheet::XSpreadsheet>& copy);
 
 private:

@@ -229,12 +229,17 @@ Sequence<PropertyValue> ViewData(const Reference<css::lang::XComponent>& doc) {
 
 } // namespace
 
+BookViews ReadImportedViews(const Reference<css::lang::XComponent>& doc) {
+    const Sequence<PropertyValue> data = ViewData(doc);
+    return Value(data, "Tables").hasValue() ? Split(data, doc) : BookViews();
+}
+
 BookViews ReadBookViews(const Reference<css::uno::XComponentContext>& context,
                         const Reference<css::lang::XComponent>& doc) {
     // Settings an import gave to the model (by sheet name) need no view.
-    Sequence<PropertyValue> data = ViewData(doc);
-    if (Value(data, "Tables").hasValue())
-        return Split(data, doc);
+    BookViews imported = ReadImportedViews(doc);
+    if (imported.known)
+        return imported;
     HiddenView view(context, doc);
     // Read from the view just made, not from what an earlier reading kept.
     Reference<css::document::XViewDataSupplier>(doc, UNO_QUERY_THROW)
@@ -314,8 +319,16 @@ namespace sheet::lo {
 
 void LoWorkbook::CarrySheetView(LoWorksheet& from,
                                 const Reference<css::sheet::XSpreadsheet>& copy) {
+    // A source's settings are taken where they come without a view: a view
+    // for every source book would cost the merge about half as much memory
+    // again.
     LoWorkbook& source = *from.Book();
-    source.KeepSheetViews();
+    if (!source.views_.known && source.viewsFromFile_) {
+        try {
+            source.views_ = ReadImportedViews(source.component_);
+        } catch (const css::uno::Exception&) {
+        }
+    }
     if (!source.views_.known)
         return;
     const OUString name = ToOU(from.Name());

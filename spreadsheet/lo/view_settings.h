@@ -10,7 +10,9 @@
 // view, and sheets copied in from another workbook come without theirs. The
 // settings are therefore read once, before the sheets first move, and given
 // back to the same sheets when the workbook is saved; a sheet copied in
-// takes those of its source.
+// takes those of its source where the source's import kept them (today's
+// formats: a classic source would need a view of its own, which costs a
+// merge of many books too much memory).
 
 #include "spreadsheet/lo/uno.h"
 
@@ -46,6 +48,9 @@ struct BookViews {
 // time of the reading.
 BookViews ReadBookViews(const Reference<css::uno::XComponentContext>& context,
                         const Reference<css::lang::XComponent>& doc);
+// Only the settings an import left with the model (.xlsx, .ods); not known
+// for a classic file, which would need a view.
+BookViews ReadImportedViews(const Reference<css::lang::XComponent>& doc);
 
 // While it lives, the given settings are in force for the sheets they
 // belong to (found by the sheet, whatever its position and name now); sheets

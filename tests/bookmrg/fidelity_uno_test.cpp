@@ -57,10 +57,11 @@ private:
 
 // How each sheet is shown (frozen panes, grid lines, zoom) stays with the
 // sheet: book 1's own after a sheet among them was left out and the list put
-// in front, and the copies of book 2.
+// in front, and the copies of book 2 (of today's format, whose settings come
+// without a view).
 TEST_F(UnoFidelity, EverySheetIsShownAsInItsBook) {
     const QString one = Book("one.xls");
-    const QString two = Book("two.xls");
+    const QString two = Book("two.xlsx");
     {
         auto app = sheet::CreateApplication();
         auto first = NewBook(*app, {"Frozen", "除外", "NoGrid", "Plain"});
@@ -71,7 +72,8 @@ TEST_F(UnoFidelity, EverySheetIsShownAsInItsBook) {
         auto second = NewBook(*app, {"Grid2", "NoGrid2", "Frozen2"});
         sheet::lo::SetSheetView(*second, "NoGrid2", {false, 0, 0, false, 100});
         sheet::lo::SetSheetView(*second, "Frozen2", {true, 0, 3, true, 100});
-        Save(second, two);
+        second->SaveAs(two, sheet::xlOpenXMLWorkbook);
+        second->Close();
         app->Quit();
     }
     Merge({one, two}, "除外");
