@@ -24,7 +24,7 @@ GateClock* g_clock = nullptr;
 // Defined by the LibreOffice backend.
 ExcelProbe& DefaultExcelProbe();
 
-int RunExcelGate(ExcelProbe& probe, GateDialog& dialog, GateClock& clock) {
+GateResult RunExcelGate(ExcelProbe& probe, GateDialog& dialog, GateClock& clock) {
     using common::MsgButtons;
     using common::MsgIcon;
 
@@ -34,34 +34,34 @@ int RunExcelGate(ExcelProbe& probe, GateDialog& dialog, GateClock& clock) {
                                QStringLiteral("Excelのバージョンを認識できません。"),
                                QStringLiteral("この処理は実行できません。")}),
             MsgIcon::Critical, MsgButtons::Ok);
-        return kGateUnavailable;
+        return GateResult::Unavailable;
     }
     if (!probe.IsExcelRunning())
-        return kGateNotRunning;
+        return GateResult::NotRunning;
 
     GateChoice choice = dialog.ShowModal();
-    if (choice == GateChoice::Tyudan) {
+    if (choice == GateChoice::Stop) {
         dialog.Unload();
-        return kGateStopped;
+        return GateResult::Stopped;
     }
 
-    int outcome = kGateNotRunning;
-    if (choice == GateChoice::Zokkou) {
-        for (int pass = 0; pass < kZokkouPasses; ++pass) {
+    GateResult outcome = GateResult::NotRunning;
+    if (choice == GateChoice::Continue) {
+        for (int pass = 0; pass < kContinuePasses; ++pass) {
             if (!probe.IsExcelRunning()) {
-                outcome = kGateUserClosed;
+                outcome = GateResult::UserClosed;
                 break;
             }
             common::ShowMessage(QStringLiteral("Excel はまだ起動しています"), MsgIcon::None,
                                 MsgButtons::Ok);
             choice = dialog.ShowModal();
-            if (choice == GateChoice::Tyudan) {
+            if (choice == GateChoice::Stop) {
                 dialog.Unload();
-                outcome = kGateStopped;
+                outcome = GateResult::Stopped;
                 break;
             }
             if (choice == GateChoice::AutoQuit) {
-                outcome = kGateAutoClosed;
+                outcome = GateResult::AutoClosed;
                 break;
             }
         }
@@ -89,11 +89,11 @@ int RunExcelGate(ExcelProbe& probe, GateDialog& dialog, GateClock& clock) {
             }
         }
         if (refused || (asked && probe.IsExcelRunning())) {
-            outcome = kGateUnavailable;
+            outcome = GateResult::Unavailable;
             common::ShowMessage(QStringLiteral("EXCELが終了できません"), MsgIcon::None,
                                 MsgButtons::Ok);
         } else {
-            outcome = kGateAutoClosed;
+            outcome = GateResult::AutoClosed;
         }
         dialog.Unload();
     }
@@ -114,7 +114,7 @@ ExcelProbe& CurrentExcelProbe() {
     return g_probe ? *g_probe : DefaultExcelProbe();
 }
 
-int RunExcelGate() {
+GateResult RunExcelGate() {
     static RealClock realClock;
     GateClock& clock = g_clock ? *g_clock : realClock;
     if (!g_dialog) {
@@ -122,41 +122,12 @@ int RunExcelGate() {
         // the safe answer when an instance is open.
         class RefusingDialog : public GateDialog {
         public:
-            GateChoice ShowModal() override { return GateChoice::Tyudan; }
+            GateChoice ShowModal() override { return GateChoice::Stop; }
             void Unload() override {}
         } refusing;
         return RunExcelGate(CurrentExcelProbe(), refusing, clock);
     }
     return RunExcelGate(CurrentExcelProbe(), *g_dialog, clock);
-}
-
-bool IsExcelInstalled() {
-    return CurrentExcelProbe().IsExcelInstalled();
-}
-bool IsExcelRunning() {
-    return CurrentExcelProbe().IsExcelRunning();
-}
-bool CloseRunningExcel() {
-    return CurrentExcelProbe().CloseRunningExcel();
-}
-
-QString CutAtNul(const QString& text) {
-    const int p = FindText(text, QString(QChar(0)));
-    return p > 0 ? text.left(p - 1) : text;
-}
-
-int FindText(const QString& text, const QString& sought) {
-    return FindText(1, text, sought, 1);
-}
-
-int FindText(int start, const QString& text, const QString& sought, int mode) {
-    if (start < 1)
-        return 0;
-    const Qt::CaseSensitivity cs = mode == 0 ? Qt::CaseSensitive : Qt::CaseInsensitive;
-    if (start > text.size() + 1)
-        return 0;
-    const qsizetype at = text.indexOf(sought, start - 1, cs);
-    return at < 0 ? 0 : int(at) + 1;
 }
 
 } // namespace sheet

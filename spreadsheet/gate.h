@@ -8,14 +8,19 @@
 
 namespace sheet {
 
-// Gate results.
-enum GateResult : int {
-    kGateNotRunning = 0,  // proceed
-    kGateStopped = 1,     // the user chose to stop: leave without the work
-    kGateUserClosed = 2,  // the user closed the instance: proceed
-    kGateAutoClosed = 3,  // the gate closed the instance: proceed
-    kGateUnavailable = 4, // not installed / not startable / does not close: leave
+// What the gate found and did; the values are the classic result codes.
+enum class GateResult : int {
+    NotRunning = 0,  // no instance was open: proceed
+    Stopped = 1,     // the user chose to stop: leave without the work
+    UserClosed = 2,  // the user closed the instance: proceed
+    AutoClosed = 3,  // the gate closed the instance: proceed
+    Unavailable = 4, // not installed / not startable / does not close: leave
 };
+
+// True when the run may go on after the gate.
+inline bool GateLetsRunProceed(GateResult result) {
+    return result != GateResult::Stopped && result != GateResult::Unavailable;
+}
 
 // What the gate asks of the outside world.
 class ExcelProbe {
@@ -33,8 +38,10 @@ public:
     virtual bool CloseRefused() { return false; }
 };
 
-// The choices of the dialog Frm_excel2jyu.
-enum class GateChoice { Tyudan, Zokkou, AutoQuit };
+// The choices of the dialog Frm_excel2jyu: stop the processing (optTyudan),
+// continue after the user closed the instance by hand (optZokkou), close it
+// automatically and continue (optAutoQuit).
+enum class GateChoice { Stop, Continue, AutoQuit };
 
 // Frm_excel2jyu as the gate sees it. While only hidden it keeps the user's
 // last choice; Unload forgets it (the next show starts at AutoQuit). A dialog
@@ -54,15 +61,15 @@ public:
     virtual void Sleep(int milliseconds) = 0;
 };
 
-inline constexpr int kZokkouPasses = 1000;
+inline constexpr int kContinuePasses = 1000;
 inline constexpr int kAutoQuitWaits = 7200;
 inline constexpr int kAutoQuitWaitMs = 500;
 
 // RunExcelGate with explicit collaborators; shows its messages through
 // common::ShowMessage.
-int RunExcelGate(ExcelProbe& probe, GateDialog& dialog, GateClock& clock);
+GateResult RunExcelGate(ExcelProbe& probe, GateDialog& dialog, GateClock& clock);
 // RunExcelGate with the installed collaborators (see below).
-int RunExcelGate();
+GateResult RunExcelGate();
 
 // Installs the collaborators of RunExcelGate(); nullptr restores the default
 // (the LibreOffice probe, the real clock; the dialog has no default and must be
@@ -72,21 +79,9 @@ void SetGateDialog(GateDialog* dialog);
 void SetGateClock(GateClock* clock);
 ExcelProbe& CurrentExcelProbe();
 
-bool IsExcelInstalled();
-bool IsExcelRunning();
-bool CloseRunningExcel();
-
 // Full path of the spreadsheet application's executable for a classic
 // executable name ("EXCEL.EXE"): the office launcher found on PATH or in its
 // standard install folder; empty when there is none.
 QString GetAppPath(const QString& executableName);
-
-// The text up to its first NUL character, or the whole text.
-QString CutAtNul(const QString& text);
-
-// Position (1-based) of sought in text from start, 0 when absent. Letter case
-// is ignored unless mode is 0.
-int FindText(const QString& text, const QString& sought);
-int FindText(int start, const QString& text, const QString& sought, int mode = 1);
 
 } // namespace sheet

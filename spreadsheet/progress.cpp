@@ -21,7 +21,7 @@ public:
 };
 
 ProgressView* g_view = nullptr;
-QString g_cancelFlag;
+bool g_cancelRequested = false;
 int g_counter = 0;
 
 } // namespace
@@ -35,11 +35,14 @@ ProgressView& ProgressWindow() {
     return g_view ? *g_view : nullView;
 }
 
-QString CancelFlag() {
-    return g_cancelFlag;
+bool IsCancelRequested() {
+    return g_cancelRequested;
 }
-void SetCancelFlag(const QString& value) {
-    g_cancelFlag = value;
+void RequestCancel() {
+    g_cancelRequested = true;
+}
+void ClearCancelFlag() {
+    g_cancelRequested = false;
 }
 
 QString FormatCount(int value) {
@@ -60,22 +63,22 @@ void ShowPreparing() {
     ProgressView& view = ProgressWindow();
     view.Show();
     view.ProcessEvents();
-    view.SetLabelText(ProgressLabel::Ken1, QString());
-    view.SetLabelText(ProgressLabel::Ken2, QString());
+    view.SetLabelText(ProgressLabel::Counter, QString());
+    view.SetLabelText(ProgressLabel::SecondCounter, QString());
     view.SetBarValue(ProgressBar::Bar, 0);
     view.SetBarVisible(ProgressBar::Bar, false);
-    view.SetLabelText(ProgressLabel::Key1, QStringLiteral("準備中"));
-    view.SetLabelText(ProgressLabel::Key2, QString());
+    view.SetLabelText(ProgressLabel::Task, QStringLiteral("準備中"));
+    view.SetLabelText(ProgressLabel::Item, QString());
     view.ProcessEvents();
 }
 
-int ShowPreparingAndRunGate() {
+GateResult ShowPreparingAndRunGate() {
     ProgressView& view = ProgressWindow();
     view.SetBarVisible(ProgressBar::Bar2, false);
     ClearCancelFlag();
     ShowPreparing();
-    const int gate = RunExcelGate();
-    if (gate == kGateStopped || gate == kGateUnavailable)
+    const GateResult gate = RunExcelGate();
+    if (!GateLetsRunProceed(gate))
         view.Unload();
     return gate;
 }
@@ -100,7 +103,7 @@ void UpdateProgress(int current, int total, int interval) {
         return;
     g_counter = 0;
     ProgressView& view = ProgressWindow();
-    view.SetLabelText(ProgressLabel::Ken1,
+    view.SetLabelText(ProgressLabel::Counter,
                       FormatCount(current) + QLatin1Char('/') + FormatCount(total));
     if (total != 0) {
         const double ratio = double(current) / double(total);
@@ -120,7 +123,7 @@ bool ConfirmStop() {
                             common::MsgIcon::Question, common::MsgButtons::YesNo);
     if (answer != common::MsgAnswer::Yes)
         return false;
-    SetCancelFlag(kCancelled);
+    RequestCancel();
     return true;
 }
 

@@ -3,11 +3,23 @@
 // The progress window Frm_excelRun as the engines drive it, the shared cancel
 // flag and the progress counter.
 
+#include "spreadsheet/gate.h"
+
 #include <QString>
 
 namespace sheet {
 
-enum class ProgressLabel { Key1, Key2, Key3, Ken1, Ken2, Ken4, D1 };
+// The labels of the window, by what they show (their widgets: lblKey1,
+// lblKey2, lblKey3, lblKen1, lblKen2, lblKen4, lblD1).
+enum class ProgressLabel {
+    Task,          // what the run does ("準備中", "シートまとめ")
+    Item,          // the book and sheet being worked on
+    ItemDetail,    // more about the item; unused by the runs so far
+    Counter,       // "current/total", written by UpdateProgress
+    SecondCounter, // a second count
+    Note,          // a short note beside the counts
+    Footnote,      // a line under the bars
+};
 enum class ProgressBar { Bar, Bar2 }; // proBAR, proBAR2; both 0..100
 
 class ProgressView {
@@ -22,7 +34,7 @@ public:
     virtual void SetBarVisible(ProgressBar bar, bool visible) = 0;
     // Lets pending window events run (the stop button is handled here).
     virtual void ProcessEvents() = 0;
-    // Says what the counter in lblKen1 counts ("ブック", "シート"); shown
+    // Says what the Counter label counts ("ブック", "シート"); shown
     // beside it and hidden with it. A view may leave it out.
     virtual void SetCountCaption(const QString& caption) { (void)caption; }
     // While a step cannot be stopped the stop button is disabled and `note`
@@ -38,19 +50,14 @@ public:
 void SetProgressView(ProgressView* view);
 ProgressView& ProgressWindow();
 
-// "CAN" once the user confirmed a stop; empty otherwise.
-inline const QString kCancelled = QStringLiteral("CAN");
-QString CancelFlag();
-void SetCancelFlag(const QString& value);
-inline void ClearCancelFlag() {
-    SetCancelFlag(QString());
-}
-inline bool IsCancelRequested() {
-    return CancelFlag() == kCancelled;
-}
+// The program's cancel flag: raised once the user confirmed a stop; the runs
+// read it between steps and clear it as they start.
+bool IsCancelRequested();
+void RequestCancel();
+void ClearCancelFlag();
 
 // Counts calls; on every interval-th call (counted over the program's life)
-// shows "current/total" in lblKen1, moves proBAR to current/total*100 when
+// shows "current/total" in the Counter label, moves proBAR to current/total*100 when
 // that ratio is at most 1, and lets pending events run.
 void UpdateProgress(int current, int total, int interval);
 // The counter is program-wide; tests reset it.
@@ -66,9 +73,9 @@ void ShowPreparing();
 // it, both bars out of sight (a run shows what it uses), the cancel flag
 // cleared; then the gate, which starts the office and may take seconds, so
 // the user sees at once that the run has begun. When the gate answers that
-// the run cannot go on (1 or 4) the window is unloaded again. Answers the
+// the run cannot go on (stopped or unavailable) the window is unloaded again. Answers the
 // gate's result.
-int ShowPreparingAndRunGate();
+GateResult ShowPreparingAndRunGate();
 
 // What the window says while the result is being saved.
 inline const QString kSavingNote = QStringLiteral("保存中…");

@@ -4,15 +4,30 @@
 
 namespace sheet {
 
-SheetError::SheetError(int number, QString description, QString detail)
-    : number_(number), description_(std::move(description)), detail_(std::move(detail)) {
+int ErrorNumberOf(SheetErrorKind kind) {
+    switch (kind) {
+    case SheetErrorKind::NoSuchItem:
+        return kErrSubscript;
+    case SheetErrorKind::CannotWrite:
+        return kErrPermission;
+    case SheetErrorKind::OfficeLost:
+        return kErrServerGone;
+    case SheetErrorKind::CannotStart:
+        return kErrCannotStart;
+    default:
+        return kErrMethodFailed;
+    }
+}
+
+SheetError::SheetError(SheetErrorKind kind, QString description, QString detail)
+    : kind_(kind), description_(std::move(description)), detail_(std::move(detail)) {
     what_ = Text().toStdString();
     if (!detail_.isEmpty())
         what_ += " (" + detail_.toStdString() + ")";
 }
 
 QString SheetError::Text() const {
-    return QString::number(number_) + QLatin1Char(' ') + description_;
+    return QString::number(Number()) + QLatin1Char(' ') + description_;
 }
 
 QString FileFormatExtension(int fileFormat) {

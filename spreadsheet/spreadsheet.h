@@ -21,19 +21,38 @@
 
 namespace sheet {
 
+// What went wrong, as the backend tells it apart where the error is made.
+// Callers decide by the kind, never by the text.
+enum class SheetErrorKind {
+    Failed,           // the operation failed for another reason
+    Refused,          // the office refused a value or a step (name, formula, sheet limit)
+    NoSuchItem,       // no workbook or sheet of that name or position
+    FileMissing,      // the file to open does not exist
+    Unreadable,       // the file is there but this user cannot read it
+    NotWorkbook,      // the file is not a workbook, or it is damaged
+    PasswordRequired, // a protected workbook without its password, or a wrong one
+    CannotWrite,      // the file cannot be written
+    OfficeLost,       // the application ended or stopped answering
+    CannotStart,      // the application cannot be started
+};
+
 // Error numbers, those of the application's object model where one applies.
 enum ErrorNumber : int {
-    kErrSubscript = 9,       // no workbook or sheet of that name or position
-    kErrPermission = 70,     // the file cannot be written
-    kErrServerGone = 462,    // the application ended or stopped answering
-    kErrCannotStart = 429,   // the application cannot be started
-    kErrMethodFailed = 1004, // the operation failed (bad argument, refused)
+    kErrSubscript = 9,       // NoSuchItem
+    kErrPermission = 70,     // CannotWrite
+    kErrServerGone = 462,    // OfficeLost
+    kErrCannotStart = 429,   // CannotStart
+    kErrMethodFailed = 1004, // every other kind
 };
+
+// The error number the engines show for an error of that kind.
+int ErrorNumberOf(SheetErrorKind kind);
 
 class SheetError : public std::exception {
 public:
-    SheetError(int number, QString description, QString detail = {});
-    int Number() const { return number_; }
+    SheetError(SheetErrorKind kind, QString description, QString detail = {});
+    SheetErrorKind Kind() const { return kind_; }
+    int Number() const { return ErrorNumberOf(kind_); }
     // Japanese, for the user.
     const QString& Description() const { return description_; }
     // The backend's own message, for details; may be empty.
@@ -43,11 +62,18 @@ public:
     const char* what() const noexcept override { return what_.c_str(); }
 
 private:
-    int number_;
+    SheetErrorKind kind_;
     QString description_;
     QString detail_;
     std::string what_;
 };
+
+inline bool IsPasswordRequired(const SheetError& error) {
+    return error.Kind() == SheetErrorKind::PasswordRequired;
+}
+inline bool IsOfficeLost(const SheetError& error) {
+    return error.Kind() == SheetErrorKind::OfficeLost;
+}
 
 // Constants of the object model used by the callers.
 enum : int {
@@ -238,8 +264,6 @@ public:
     // The file name without folder ("BOOKMRGX.EXL"), or "Book1"... for an
     // added workbook not yet saved.
     virtual QString Name() const = 0;
-    // Full path of the file, empty for an added workbook not yet saved.
-    virtual QString FullName() const = 0;
     // Sheets.Count.
     virtual int SheetCount() const = 0;
     // The workbook-level names.
@@ -282,23 +306,13 @@ public:
                                            const OpenOptions& options = {}) = 0;
     // A new empty workbook with one sheet "Sheet1"; it becomes active.
     virtual std::shared_ptr<Workbook> Add() = 0;
-    // Workbooks(name): an open workbook by Name (letter case ignored).
-    virtual std::shared_ptr<Workbook> Item(const QString& name) = 0;
-    virtual int Count() const = 0;
-    // Closes every open workbook without saving.
-    virtual void Close() = 0;
 };
 
 class Application {
 public:
     virtual ~Application() = default;
-    // Confirmations are never asked by this implementation; kept so that the
-    // callers read like their steps.
-    virtual void SetDisplayAlerts(bool on) = 0;
-    virtual void SetVisible(bool on) = 0;
+    // The instance is private and hidden and never asks for confirmation.
     virtual ::sheet::Workbooks& Workbooks() = 0;
-    // Null when no workbook is open.
-    virtual std::shared_ptr<Workbook> ActiveWorkbook() = 0;
     virtual std::shared_ptr<Worksheet> ActiveSheet() = 0;
     // The range last selected (null before any selection).
     virtual std::shared_ptr<Range> Selection() = 0;

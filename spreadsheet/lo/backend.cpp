@@ -123,7 +123,7 @@ namespace {
 LoRange& AsLo(Range& range) {
     auto* lo = dynamic_cast<LoRange*>(&range);
     if (!lo)
-        throw SheetError(kErrMethodFailed, QStringLiteral("not a LibreOffice range"));
+        throw SheetError(SheetErrorKind::Failed, QStringLiteral("not a LibreOffice range"));
     return *lo;
 }
 Reference<css::beans::XPropertySet> TopLeft(Range& range) {
@@ -213,7 +213,7 @@ Reference<css::beans::XPropertySet> PageStyleOf(LoWorksheet& sheet) {
 LoWorksheet& AsLoSheet(Worksheet& sheet) {
     auto* lo = dynamic_cast<LoWorksheet*>(&sheet);
     if (!lo)
-        throw SheetError(kErrMethodFailed, QStringLiteral("not a LibreOffice sheet"));
+        throw SheetError(SheetErrorKind::Failed, QStringLiteral("not a LibreOffice sheet"));
     return *lo;
 }
 } // namespace

@@ -19,7 +19,7 @@ namespace {
 LoWorksheet& Lo(Worksheet& sheet) {
     auto* lo = dynamic_cast<LoWorksheet*>(&sheet);
     if (!lo)
-        throw SheetError(kErrMethodFailed, QStringLiteral("not a LibreOffice sheet"));
+        throw SheetError(SheetErrorKind::Failed, QStringLiteral("not a LibreOffice sheet"));
     return *lo;
 }
 
@@ -28,7 +28,7 @@ LoWorksheet& Lo(Worksheet& sheet) {
 void DefineName(Workbook& book, const QString& name, const QString& content) {
     auto* lo = dynamic_cast<LoWorkbook*>(&book);
     if (!lo)
-        throw SheetError(kErrMethodFailed, QStringLiteral("not a LibreOffice workbook"));
+        throw SheetError(SheetErrorKind::Failed, QStringLiteral("not a LibreOffice workbook"));
     Call(QStringLiteral("名前を定義できません。"), [&] {
         Reference<css::sheet::XNamedRanges> names(
             Reference<css::beans::XPropertySet>(lo->Doc(), UNO_QUERY_THROW)
@@ -81,7 +81,7 @@ void AddChart(Worksheet& sheet, const QString& name, const QStringList& ranges) 
 void SetArrayFormula(Range& range, const QString& formula) {
     auto* lo = dynamic_cast<LoRange*>(&range);
     if (!lo)
-        throw SheetError(kErrMethodFailed, QStringLiteral("not a LibreOffice range"));
+        throw SheetError(SheetErrorKind::Failed, QStringLiteral("not a LibreOffice range"));
     Call(QStringLiteral("配列数式を設定できません。"), [&] {
         Reference<css::sheet::XArrayFormulaRange>(lo->Cells(), UNO_QUERY_THROW)
             ->setArrayFormula(ToOU(formula));

@@ -52,6 +52,7 @@
 #include <com/sun/star/table/XColumnRowRange.hpp>
 #include <com/sun/star/table/XTableChart.hpp>
 #include <com/sun/star/table/XTableChartsSupplier.hpp>
+#include <com/sun/star/task/ErrorCodeIOException.hpp>
 #include <com/sun/star/text/XText.hpp>
 #include <com/sun/star/text/XTextContent.hpp>
 #include <com/sun/star/text/XTextCursor.hpp>
@@ -411,22 +412,23 @@ void Call(const QString& whatFailed, const std::function<void()>& call) {
     } catch (const SheetError&) {
         throw;
     } catch (const css::lang::DisposedException& e) {
-        throw SheetError(kErrServerGone, kLostConnection, ToQ(e.Message));
+        throw SheetError(SheetErrorKind::OfficeLost, kLostConnection, ToQ(e.Message));
     } catch (const css::uno::RuntimeException& e) {
         // A broken bridge shows up as a plain runtime error on some calls.
         const QString detail = ToQ(e.Message);
         if (detail.contains(QStringLiteral("dispos"), Qt::CaseInsensitive) ||
             detail.contains(QStringLiteral("Binary URP bridge"), Qt::CaseInsensitive))
-            throw SheetError(kErrServerGone, kLostConnection, detail);
-        throw SheetError(kErrMethodFailed, whatFailed, detail);
+            throw SheetError(SheetErrorKind::OfficeLost, kLostConnection, detail);
+        throw SheetError(SheetErrorKind::Failed, whatFailed, detail);
     } catch (const css::uno::Exception& e) {
-        throw SheetError(kErrMethodFailed, whatFailed, ToQ(e.Message));
+        throw SheetError(SheetErrorKind::Failed, whatFailed, ToQ(e.Message));
     }
 }
 
 void Session::CheckOpen() const {
     if (quit || !office)
-        throw SheetError(kErrServerGone, kLostConnection, QStringLiteral("application has quit"));
+        throw SheetError(SheetErrorKind::OfficeLost, kLostConnection,
+                         QStringLiteral("application has quit"));
 }
 
 void Session::Forget(LoWorkbook* book) {
@@ -440,8 +442,6 @@ void Session::Forget(LoWorkbook* book) {
             break;
         }
     }
-    if (activeBook.expired() || activeBook.lock().get() == book)
-        activeBook = books.empty() ? std::weak_ptr<LoWorkbook>() : books.back();
 }
 
 // ---------------------------------------------------------------- workbook
@@ -532,7 +532,8 @@ std::shared_ptr<LoWorksheet> LoWorkbook::SheetAt(int zeroBased, const QString& k
 std::shared_ptr<Worksheet> LoWorkbook::Worksheets(int index) {
     const int count = SheetCount();
     if (index < 1 || index > count)
-        throw SheetError(kErrSubscript, QStringLiteral("インデックスが有効範囲にありません。"),
+        throw SheetError(SheetErrorKind::NoSuchItem,
+                         QStringLiteral("インデックスが有効範囲にありません。"),
                          QStringLiteral("sheet %1 of %2").arg(index).arg(count));
     return SheetAt(index - 1);
 }
@@ -550,7 +551,8 @@ std::shared_ptr<Worksheet> LoWorkbook::Worksheets(const QString& name) {
         if (ToQ(names[i]).compare(name, Qt::CaseInsensitive) == 0)
             found = i;
     if (found < 0)
-        throw SheetError(kErrSubscript, QStringLiteral("インデックスが有効範囲にありません。"),
+        throw SheetError(SheetErrorKind::NoSuchItem,
+                         QStringLiteral("インデックスが有効範囲にありません。"),
                          QStringLiteral("no sheet '%1' in %2").arg(name, name_));
     return SheetAt(found, ToQ(names[found]));
 }
@@ -573,7 +575,6 @@ sal_Int32 LoWorkbook::FormatKey(const QString& format) {
 }
 
 void LoWorkbook::MakeActiveSheet(const Reference<css::sheet::XSpreadsheet>& sheet) {
-    session_->activeBook = shared_from_this();
     session_->activeSheet = Wrap(sheet);
     // Workbooks have no view (see NewSpreadsheetModel): the active sheet and
     // the selection live in the object model only, and a saved file opens on
@@ -584,7 +585,7 @@ void LoWorkbook::SaveAs(const QString& fileName, int fileFormat, const QString& 
     session_->CheckOpen();
     const OUString filter = ExportFilter(fileFormat);
     if (filter.isEmpty())
-        throw SheetError(kErrMethodFailed,
+        throw SheetError(SheetErrorKind::Failed,
                          QStringLiteral("ファイル形式 %1 では保存できません。").arg(fileFormat));
     QFileInfo info(fileName);
     QString path = info.absoluteFilePath();
@@ -593,9 +594,11 @@ void LoWorkbook::SaveAs(const QString& fileName, int fileFormat, const QString& 
     const QFileInfo target(path);
     const QString cannotSave = QStringLiteral("'%1' に保存できません。").arg(path);
     if (!target.absoluteDir().exists())
-        throw SheetError(kErrPermission, cannotSave, QStringLiteral("folder does not exist"));
+        throw SheetError(SheetErrorKind::CannotWrite, cannotSave,
+                         QStringLiteral("folder does not exist"));
     if (target.exists() && (!target.isFile() || !target.isWritable()))
-        throw SheetError(kErrPermission, cannotSave, QStringLiteral("file is read-only"));
+        throw SheetError(SheetErrorKind::CannotWrite, cannotSave,
+                         QStringLiteral("file is read-only"));
 
     // Written next to the target and renamed over it: a failed save never
     // destroys the previous file.
@@ -632,12 +635,13 @@ void LoWorkbook::SaveAs(const QString& fileName, int fileFormat, const QString& 
         throw;
     }
     if (!QFileInfo(temp).isFile()) {
-        throw SheetError(kErrPermission, cannotSave, QStringLiteral("nothing written"));
+        throw SheetError(SheetErrorKind::CannotWrite, cannotSave,
+                         QStringLiteral("nothing written"));
     }
     if (::rename(QFile::encodeName(temp).constData(), QFile::encodeName(path).constData()) != 0) {
         const QString detail = QString::fromLocal8Bit(strerror(errno));
         QFile::remove(temp);
-        throw SheetError(kErrPermission, cannotSave, detail);
+        throw SheetError(SheetErrorKind::CannotWrite, cannotSave, detail);
     }
     name_ = target.fileName();
     fullName_ = path;
@@ -756,7 +760,7 @@ void LoWorksheet::SetName(const QString& name) {
     for (const OUString& other : names) {
         const QString o = ToQ(other);
         if (o != current && o.compare(name, Qt::CaseInsensitive) == 0)
-            throw SheetError(kErrMethodFailed,
+            throw SheetError(SheetErrorKind::Refused,
                              QStringLiteral("シート名 '%1' は既に使われています。").arg(name));
     }
     Call(refused, [&] {
@@ -766,12 +770,12 @@ void LoWorksheet::SetName(const QString& name) {
     ++book_->Sess().generation;
     // The office ignores a name it refuses without saying so.
     if (Name() != name)
-        throw SheetError(kErrMethodFailed, refused, QStringLiteral("name not accepted"));
+        throw SheetError(SheetErrorKind::Refused, refused, QStringLiteral("name not accepted"));
 }
 
 void LoWorksheet::Delete() {
     if (book_->SheetCount() <= 1)
-        throw SheetError(kErrMethodFailed,
+        throw SheetError(SheetErrorKind::Refused,
                          QStringLiteral("ブックには少なくとも 1 枚のシートが必要です。"));
     const QString name = Name();
     Session& s = book_->Sess();
@@ -793,7 +797,7 @@ void LoWorksheet::Activate() {
 std::shared_ptr<Worksheet> LoWorksheet::Copy(Where where, Worksheet& target, bool withPageSetup) {
     auto* dest = dynamic_cast<LoWorksheet*>(&target);
     if (!dest)
-        throw SheetError(kErrMethodFailed, QStringLiteral("コピー先のシートが不正です。"));
+        throw SheetError(SheetErrorKind::Failed, QStringLiteral("コピー先のシートが不正です。"));
     book_->Sess().CheckOpen();
     const QString name = Name();
     const int position = dest->Index() + (where == Where::After ? 1 : 0);
@@ -851,7 +855,7 @@ std::shared_ptr<Worksheet> LoWorksheet::Copy(Where where, Worksheet& target, boo
 
 std::shared_ptr<::sheet::Range> LoWorksheet::Cells(int row, int column) {
     if (row < 1 || column < 1)
-        throw SheetError(kErrMethodFailed,
+        throw SheetError(SheetErrorKind::Failed,
                          QStringLiteral("セル (%1, %2) は指定できません。").arg(row).arg(column));
     Reference<css::table::XCellRange> range;
     Call(QStringLiteral("セル (%1, %2) は指定できません。").arg(row).arg(column),
@@ -883,7 +887,7 @@ std::shared_ptr<::sheet::Range> LoWorksheet::Range(const QString& addressOrName)
             range = sheet_->getCellRangeByName(key);
     });
     if (!range.is())
-        throw SheetError(kErrMethodFailed, missing);
+        throw SheetError(SheetErrorKind::Failed, missing);
     return std::make_shared<LoRange>(shared_from_this(), range);
 }
 
@@ -1040,7 +1044,7 @@ void LoWorksheet::SetChartRanges(const QString& chart, const QStringList& ranges
         for (const QString& text : ranges) {
             QString sheetName, cells;
             if (!SplitRangeText(text, &sheetName, &cells) || !sheets->hasByName(ToOU(sheetName)))
-                throw SheetError(kErrMethodFailed, refused, text);
+                throw SheetError(SheetErrorKind::Failed, refused, text);
             Reference<css::sheet::XSpreadsheet> on(sheets->getByName(ToOU(sheetName)),
                                                    UNO_QUERY_THROW);
             *out++ = AddressOf(on->getCellRangeByName(ToOU(cells)));
@@ -1107,7 +1111,7 @@ void LoWorksheet::SetFormulas(const QList<FormulaCell>& cells) {
     for (const FormulaCell& cell : cells)
         if (cell.row < 1 || cell.column < 1)
             throw SheetError(
-                kErrMethodFailed,
+                SheetErrorKind::Failed,
                 QStringLiteral("セル (%1, %2) は指定できません。").arg(cell.row).arg(cell.column));
     // Array formulas over their areas, the others in blocks.
     QList<FormulaCell> plain;
@@ -1147,7 +1151,7 @@ void LoWorksheet::Links::Add(::sheet::Range& anchor, const QString& address,
                              const QString& subAddress, const QString& textToDisplay) {
     auto* cell = dynamic_cast<LoRange*>(&anchor);
     if (!cell)
-        throw SheetError(kErrMethodFailed, QStringLiteral("リンクの位置が不正です。"));
+        throw SheetError(SheetErrorKind::Failed, QStringLiteral("リンクの位置が不正です。"));
     owner_.book_->Sess().CheckOpen();
     const QString url = LinkUrl(address, subAddress);
     QString text = WithoutTextPrefix(textToDisplay);
@@ -1260,7 +1264,8 @@ void LoRange::SetValues(const QList<QList<CellValue>>& rows) {
     for (const QList<CellValue>& row : rows)
         shaped = shaped && row.size() == width;
     if (!shaped)
-        throw SheetError(kErrMethodFailed, refused, QStringLiteral("array does not fit the range"));
+        throw SheetError(SheetErrorKind::Failed, refused,
+                         QStringLiteral("array does not fit the range"));
     Sequence<Sequence<Any>> data(height);
     auto* out = data.getArray();
     for (const QList<CellValue>& row : rows) {
@@ -1367,7 +1372,7 @@ void LoRange::SetBorder(int index, const BorderFormat& format) {
             border.IsRightLineValid = true;
             break;
         default:
-            throw SheetError(kErrMethodFailed,
+            throw SheetError(SheetErrorKind::Failed,
                              QStringLiteral("罫線の位置 %1 は指定できません。").arg(index));
         }
         props->setPropertyValue(OUString("TableBorder2"), Any(border));
@@ -1421,10 +1426,6 @@ LoApplication::~LoApplication() {
 
 pid_t LoApplication::OfficePid() const {
     return session_->office ? session_->office->Pid() : -1;
-}
-
-std::shared_ptr<Workbook> LoApplication::ActiveWorkbook() {
-    return session_->activeBook.lock();
 }
 
 std::shared_ptr<Worksheet> LoApplication::ActiveSheet() {
@@ -1502,11 +1503,40 @@ QString DetectFilter(const Reference<css::uno::XComponentContext>& context, cons
 
 } // namespace
 
+namespace {
+
+// Whether a load failed for want of the right password: the office answers
+// "wrong password" when a password it was given (or none) does not open an
+// encrypted document, and "aborted" when a filter asked for a password
+// nobody could give (the load has no interaction). Flags above the code
+// itself are ignored.
+bool IsPasswordRefusal(sal_Int32 errorCode) {
+    constexpr quint32 kCodeMask = 0x03FFFFFF;
+    constexpr quint32 kWrongPassword = 0x4B0B; // document area, read class, code 11
+    constexpr quint32 kAborted = 0x011B;       // input/output area, abort class
+    const quint32 code = quint32(errorCode) & kCodeMask;
+    return code == kWrongPassword || code == kAborted;
+}
+
+// A workbook of today's format saved with a password is an encrypted package
+// in a compound file (the stream "EncryptedPackage"); the office refuses it
+// with a general input/output error when the password is missing or wrong.
+bool IsEncryptedPackage(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) ||
+        file.read(8) != QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8))
+        return false;
+    const QString stream = QStringLiteral("EncryptedPackage");
+    const QByteArray name(reinterpret_cast<const char*>(stream.utf16()), stream.size() * 2);
+    return file.readAll().contains(name);
+}
+
+} // namespace
+
 std::shared_ptr<Workbook> LoApplication::Books::Register(Reference<css::lang::XComponent> doc,
                                                          QString name, QString fullName) {
     auto book = std::make_shared<LoWorkbook>(session_, doc, std::move(name), std::move(fullName));
     session_->books.push_back(book);
-    session_->activeBook = book;
     // The sheet the workbook opens on is its active sheet.
     Reference<css::sheet::XSpreadsheet> active;
     try {
@@ -1535,21 +1565,24 @@ std::shared_ptr<Workbook> LoApplication::Books::Open(const QString& fileName,
     const QFileInfo info(path);
     const QString cannotOpen = QStringLiteral("'%1' を開けません。").arg(path);
     if (!info.isFile())
-        throw SheetError(kErrMethodFailed, QStringLiteral("'%1' が見つかりません。").arg(path));
+        throw SheetError(SheetErrorKind::FileMissing,
+                         QStringLiteral("'%1' が見つかりません。").arg(path));
     if (!info.isReadable())
         throw SheetError(
-            kErrMethodFailed,
+            SheetErrorKind::Unreadable,
             QStringLiteral("'%1' を読み取れません（読み取りの権限がありません）。").arg(path),
             QStringLiteral("not readable"));
     for (const auto& open : session_->books)
         if (open->Name().compare(info.fileName(), Qt::CaseInsensitive) == 0)
             throw SheetError(
-                kErrMethodFailed,
+                SheetErrorKind::Refused,
                 QStringLiteral("同じ名前のブック '%1' は同時に開けません。").arg(info.fileName()));
 
     Reference<css::lang::XComponent> doc;
     QString filter;
     bool refused = false;
+    sal_Int32 loadError = 0;
+    QString loadDetail;
     Call(cannotOpen, [&] {
         // The type is detected first: a text or damaged file named .xls
         // would otherwise be read as CSV text without complaint.
@@ -1574,30 +1607,40 @@ std::shared_ptr<Workbook> LoApplication::Books::Open(const QString& fileName,
             model->load(Sequence<PropertyValue>(props.data(), sal_Int32(props.size())));
         } catch (const css::uno::RuntimeException&) {
             throw;
-        } catch (const css::uno::Exception&) {
-            // A protected workbook without its password, or a wrong one.
+        } catch (const css::task::ErrorCodeIOException& e) {
             refused = true;
+            loadError = e.ErrCode;
+            loadDetail = ToQ(e.Message);
+            CloseQuietly(model);
+            return;
+        } catch (const css::uno::Exception& e) {
+            refused = true;
+            loadDetail = ToQ(e.Message);
             CloseQuietly(model);
             return;
         }
         doc.set(model, UNO_QUERY_THROW);
     });
     if (!refused && !IsWorkbookFilter(filter))
-        throw SheetError(kErrMethodFailed,
+        throw SheetError(SheetErrorKind::NotWorkbook,
                          QStringLiteral("'%1' はブックではないか、壊れています。").arg(path),
                          QStringLiteral("filter: ") + filter);
     if (!doc.is())
-        throw SheetError(kErrMethodFailed,
-                         QStringLiteral("'%1' を開けません。パスワードで保護されているか、"
-                                        "ブックではありません。")
-                             .arg(path));
+        throw SheetError(
+            IsPasswordRefusal(loadError) || IsEncryptedPackage(path)
+                ? SheetErrorKind::PasswordRequired
+                : SheetErrorKind::NotWorkbook,
+            QStringLiteral("'%1' を開けません。パスワードで保護されているか、"
+                           "ブックではありません。")
+                .arg(path),
+            QStringLiteral("load error 0x%1: %2").arg(quint32(loadError), 0, 16).arg(loadDetail));
     Reference<css::sheet::XSpreadsheetDocument> spreadsheet(doc, UNO_QUERY);
     if (!spreadsheet.is() || !IsWorkbookFilter(filter)) {
         try {
             Reference<css::util::XCloseable>(doc, UNO_QUERY_THROW)->close(true);
         } catch (const css::uno::Exception&) {
         }
-        throw SheetError(kErrMethodFailed,
+        throw SheetError(SheetErrorKind::NotWorkbook,
                          QStringLiteral("'%1' はブックではないか、壊れています。").arg(path),
                          QStringLiteral("filter: ") + filter);
     }
@@ -1631,24 +1674,6 @@ std::shared_ptr<Workbook> LoApplication::Books::Add() {
             break;
     }
     return Register(doc, name, QString());
-}
-
-std::shared_ptr<Workbook> LoApplication::Books::Item(const QString& name) {
-    session_->CheckOpen();
-    for (const auto& book : session_->books)
-        if (book->Name().compare(name, Qt::CaseInsensitive) == 0)
-            return book;
-    throw SheetError(kErrSubscript, QStringLiteral("インデックスが有効範囲にありません。"),
-                     QStringLiteral("no workbook '%1'").arg(name));
-}
-
-int LoApplication::Books::Count() const {
-    return int(session_->books.size());
-}
-
-void LoApplication::Books::Close() {
-    for (auto books = session_->books; auto& book : books)
-        book->Close();
 }
 
 } // namespace sheet::lo

@@ -28,7 +28,6 @@ class LoRange;
 struct Session {
     std::unique_ptr<OfficeInstance> office;
     std::vector<std::shared_ptr<LoWorkbook>> books; // open workbooks, in opening order
-    std::weak_ptr<LoWorkbook> activeBook;
     std::shared_ptr<LoWorksheet> activeSheet;
     std::shared_ptr<LoRange> selection;
     int addedBooks = 0;
@@ -50,7 +49,7 @@ public:
     LoWorkbook(std::shared_ptr<Session> session, Reference<css::lang::XComponent> doc, QString name,
                QString fullName);
     QString Name() const override { return name_; }
-    QString FullName() const override { return fullName_; }
+    QString FullName() const { return fullName_; }
     int SheetCount() const override;
     QList<DefinedName> Names() override;
     std::shared_ptr<Worksheet> Worksheets(int index) override;
@@ -201,10 +200,7 @@ class LoApplication : public Application {
 public:
     explicit LoApplication(std::unique_ptr<OfficeInstance> office);
     ~LoApplication() override;
-    void SetDisplayAlerts(bool) override {}
-    void SetVisible(bool) override {}
     ::sheet::Workbooks& Workbooks() override { return books_; }
-    std::shared_ptr<Workbook> ActiveWorkbook() override;
     std::shared_ptr<Worksheet> ActiveSheet() override;
     std::shared_ptr<::sheet::Range> Selection() override;
     void Quit() override;
@@ -218,9 +214,6 @@ private:
         std::shared_ptr<Workbook> Open(const QString& fileName,
                                        const OpenOptions& options) override;
         std::shared_ptr<Workbook> Add() override;
-        std::shared_ptr<Workbook> Item(const QString& name) override;
-        int Count() const override;
-        void Close() override;
 
     private:
         std::shared_ptr<Workbook> Register(Reference<css::lang::XComponent> doc, QString name,

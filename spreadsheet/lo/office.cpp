@@ -225,7 +225,7 @@ QString PrivateProfileRoot() {
 std::unique_ptr<OfficeInstance> OfficeInstance::Start() {
     const QString programDir = OfficeProgramDir();
     if (programDir.isEmpty())
-        throw SheetError(kErrCannotStart,
+        throw SheetError(SheetErrorKind::CannotStart,
                          QStringLiteral("表計算アプリケーションがインストールされていません。"));
 
     std::unique_ptr<OfficeInstance> office(new OfficeInstance);
@@ -248,11 +248,11 @@ std::unique_ptr<OfficeInstance> OfficeInstance::Start() {
         }
     }
     if (profile.isEmpty())
-        throw SheetError(kErrCannotStart,
+        throw SheetError(SheetErrorKind::CannotStart,
                          QStringLiteral("表計算アプリケーションの作業フォルダを確保できません。"));
     const QString pipeProblem = PipeSecurityProblem();
     if (!pipeProblem.isEmpty())
-        throw SheetError(kErrCannotStart, pipeProblem);
+        throw SheetError(SheetErrorKind::CannotStart, pipeProblem);
 
     // The office's own temp files go to a folder of this profile, made
     // afresh (a killed run's files are dropped) and removed at the end.
@@ -261,7 +261,7 @@ std::unique_ptr<OfficeInstance> OfficeInstance::Start() {
     if (!QDir().mkdir(office->tempDir_) ||
         !QFile::setPermissions(office->tempDir_,
                                QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner))
-        throw SheetError(kErrCannotStart,
+        throw SheetError(SheetErrorKind::CannotStart,
                          QStringLiteral("表計算アプリケーションの作業フォルダを作成できません。"),
                          office->tempDir_);
 
@@ -306,7 +306,7 @@ std::unique_ptr<OfficeInstance> OfficeInstance::Start() {
                 if (!IsPrivateSocket(office->pipeSocket_)) {
                     office->Kill();
                     throw SheetError(
-                        kErrCannotStart,
+                        SheetErrorKind::CannotStart,
                         QStringLiteral("表計算アプリケーションの接続口を他のユーザーから"
                                        "保護できないため、起動を中止しました。"),
                         office->pipeSocket_);
@@ -317,7 +317,7 @@ std::unique_ptr<OfficeInstance> OfficeInstance::Start() {
                 return office;
             } catch (const css::connection::NoConnectException&) {
             } catch (const css::uno::Exception& e) {
-                throw SheetError(kErrCannotStart,
+                throw SheetError(SheetErrorKind::CannotStart,
                                  QStringLiteral("表計算アプリケーションに接続できません。"),
                                  ToQ(e.Message));
             }
@@ -332,7 +332,8 @@ std::unique_ptr<OfficeInstance> OfficeInstance::Start() {
         office->pid_ = -1;
     }
     office->Kill();
-    throw SheetError(kErrCannotStart, QStringLiteral("表計算アプリケーションを起動できません。"),
+    throw SheetError(SheetErrorKind::CannotStart,
+                     QStringLiteral("表計算アプリケーションを起動できません。"),
                      QStringLiteral("exit code %1").arg(office->exitCode_));
 }
 

@@ -79,16 +79,16 @@ Frm_excel2jyu::Frm_excel2jyu(QWidget* parent) : ui::Screen(QString(), parent) {
 
 GateChoice Frm_excel2jyu::Choice() const {
     if (optTyudan->isChecked())
-        return GateChoice::Tyudan;
+        return GateChoice::Stop;
     if (optZokkou->isChecked())
-        return GateChoice::Zokkou;
+        return GateChoice::Continue;
     return GateChoice::AutoQuit;
 }
 
 void Frm_excel2jyu::SetChoice(GateChoice choice) {
-    (choice == GateChoice::Tyudan   ? optTyudan
-     : choice == GateChoice::Zokkou ? optZokkou
-                                    : optAutoQuit)
+    (choice == GateChoice::Stop       ? optTyudan
+     : choice == GateChoice::Continue ? optZokkou
+                                      : optAutoQuit)
         ->setChecked(true);
 }
 
@@ -134,8 +134,8 @@ void MiddleElidedLabel::Elide() {
 namespace {
 // Labels that show only while they have a text.
 bool ShownWhileNotEmpty(ProgressLabel label) {
-    return label == ProgressLabel::Key3 || label == ProgressLabel::Ken2 ||
-           label == ProgressLabel::Ken4 || label == ProgressLabel::D1;
+    return label == ProgressLabel::ItemDetail || label == ProgressLabel::SecondCounter ||
+           label == ProgressLabel::Note || label == ProgressLabel::Footnote;
 }
 } // namespace
 
@@ -203,7 +203,7 @@ Frm_excelRun::Frm_excelRun(QWidget* parent) : ui::Screen(QString(), parent) {
 }
 
 void Frm_excelRun::SetLabelText(ProgressLabel label, const QString& text) {
-    if (label == ProgressLabel::Key2) {
+    if (label == ProgressLabel::Item) {
         static_cast<MiddleElidedLabel*>(lblKey2)->SetFullText(text);
         return;
     }
@@ -214,14 +214,14 @@ void Frm_excelRun::SetLabelText(ProgressLabel label, const QString& text) {
 }
 
 QString Frm_excelRun::LabelText(ProgressLabel label) const {
-    if (label == ProgressLabel::Key2)
+    if (label == ProgressLabel::Item)
         return static_cast<MiddleElidedLabel*>(lblKey2)->FullText();
     return Label(label)->text();
 }
 
 void Frm_excelRun::SetLabelVisible(ProgressLabel label, bool visible) {
     Label(label)->setVisible(visible);
-    if (label == ProgressLabel::Ken1)
+    if (label == ProgressLabel::Counter)
         lblKenCaption->setVisible(visible && !lblKenCaption->text().isEmpty());
 }
 
@@ -238,19 +238,19 @@ void Frm_excelRun::SetStopAllowed(bool allowed, const QString& note) {
 
 QLabel* Frm_excelRun::Label(ProgressLabel label) const {
     switch (label) {
-    case ProgressLabel::Key1:
+    case ProgressLabel::Task:
         return lblKey1;
-    case ProgressLabel::Key2:
+    case ProgressLabel::Item:
         return lblKey2;
-    case ProgressLabel::Key3:
+    case ProgressLabel::ItemDetail:
         return lblKey3;
-    case ProgressLabel::Ken1:
+    case ProgressLabel::Counter:
         return lblKen1;
-    case ProgressLabel::Ken2:
+    case ProgressLabel::SecondCounter:
         return lblKen2;
-    case ProgressLabel::Ken4:
+    case ProgressLabel::Note:
         return lblKen4;
-    case ProgressLabel::D1:
+    case ProgressLabel::Footnote:
         return lblD1;
     }
     return lblD1;

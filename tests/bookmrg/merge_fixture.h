@@ -4,32 +4,35 @@
 // the real office.
 
 #include "bookmrg/engine.h"
-#include "bookmrg/password_prompt.h"
-#include "bookmrg_env.h"
-#include "engine_doubles.h"
 #include "fake_messages.h"
 #include "fake_process.h"
+#include "workbook_tools/tool_doubles.h"
+#include "workbook_tools/tool_env.h"
 
 #include <QFileInfo>
 
 namespace bookmrg_test {
 
+using BookmrgTest = tools_test::ToolTest;
+using tools_test::FakeProbe;
+using tools_test::FakeProgress;
+using tools_test::OutcomeRecorder;
+using tools_test::ScriptedPasswords;
+
 // A merge into "out/結果.xls" of the test's folder. The messages, program
-// starts, progress window, password questions and the program's way out are
-// the recording doubles below; no stop is pending.
+// starts, progress window and password questions are the recording doubles
+// below, `host` does what the screen does with the outcome; no stop is
+// pending.
 class MergeTest : public BookmrgTest {
 protected:
     void SetUp() override {
         BookmrgTest::SetUp();
         sheet::SetProgressView(&progress);
         sheet::ClearCancelFlag();
-        bookmrg::SetPasswordPrompt(&passwords);
     }
     void TearDown() override {
         sheet::SetProgressView(nullptr);
         sheet::ClearCancelFlag();
-        bookmrg::SetPasswordPrompt(nullptr);
-        bookmrg::SetTemplatePath(QString());
         BookmrgTest::TearDown();
     }
 
@@ -43,6 +46,7 @@ protected:
         p.exclude1 = exclude1;
         p.exclude2 = exclude2;
         p.matchMode = mode;
+        p.templatePath = templatePath;
         return p;
     }
     QString OutputFile() const { return Temp(QStringLiteral("out/結果.xls")); }
@@ -51,7 +55,11 @@ protected:
     testing_support::FakeProcess process;
     FakeProgress progress;
     ScriptedPasswords passwords;
-    RecordingHost host;
+    common::ScopedOverride<tools::PasswordPrompt> passwordSeam{tools::PasswordPrompts(),
+                                                               &passwords};
+    OutcomeRecorder host;
+    // The template of the runs; empty for the one next to the program.
+    QString templatePath;
 };
 
 // A merge with the real office and the template built next to the programs.
@@ -66,8 +74,8 @@ protected:
                                   : QDir::homePath() + QStringLiteral("/.cache");
         MergeTest::SetUp();
         Set("XDG_CACHE_HOME", cache);
-        bookmrg::SetTemplatePath(qEnvironmentVariable("SUITE_BIN_DIR") + "/BOOKMRGX.EXL");
-        ASSERT_TRUE(QFileInfo::exists(bookmrg::TemplatePath()));
+        templatePath = qEnvironmentVariable("SUITE_BIN_DIR") + "/BOOKMRGX.EXL";
+        ASSERT_TRUE(QFileInfo::exists(templatePath));
         // The gate has tests of its own: an office that someone else runs on
         // this machine must not stop these runs.
         sheet::SetExcelProbe(&probe_);

@@ -57,7 +57,7 @@ public:
     void Show() override { calls << QStringLiteral("Show"); }
     void Unload() override { calls << QStringLiteral("Unload"); }
     void SetLabelText(sheet::ProgressLabel label, const QString& text) override {
-        if (label == sheet::ProgressLabel::Key1)
+        if (label == sheet::ProgressLabel::Task)
             calls << QStringLiteral("Key1 ") + text;
     }
     void SetLabelVisible(sheet::ProgressLabel, bool) override {}
@@ -306,7 +306,7 @@ TEST_F(ReportTest, TemplateWithoutItsSheetIsReportedAndTheInstanceEnds) {
 }
 
 TEST_F(ReportTest, WorkFileThatCannotBeSavedIsReported) {
-    office_.FailOn(QStringLiteral("SaveAs"), 0, sheet::kErrPermission,
+    office_.FailOn(QStringLiteral("SaveAs"), 0, sheet::SheetErrorKind::CannotWrite,
                    QStringLiteral("ファイルは使用中です。"));
     EXPECT_EQ(Outcome(Calculate(SampleTexts(), 1)), ReportOutcome::NotSaved);
     ASSERT_EQ(messages_.Count(), 1);
@@ -315,6 +315,28 @@ TEST_F(ReportTest, WorkFileThatCannotBeSavedIsReported) {
     EXPECT_TRUE(messages_.LastText().contains("ファイルは使用中です。"));
     EXPECT_EQ(office_.ApplicationsRunning(), 0);
     EXPECT_TRUE(process_.starts.isEmpty());
+}
+
+// An office that ends under the report is said to have failed as such, not
+// taken for a work file held open elsewhere or a template without its sheet.
+TEST_F(ReportTest, AnOfficeLostOnTheWayIsNotTakenForAnotherFailure) {
+    for (const QString& step :
+         {QStringLiteral("SaveAs"), QStringLiteral("Worksheets(元シート).Copy")}) {
+        messages_.messages.clear();
+        office_.FailOn(step, 0, sheet::SheetErrorKind::OfficeLost,
+                       QStringLiteral("接続が切れました"));
+        EXPECT_EQ(Outcome(Calculate(SampleTexts(), 1)), ReportOutcome::Failed)
+            << step.toStdString();
+        ASSERT_EQ(messages_.Count(), 1) << step.toStdString();
+        EXPECT_TRUE(messages_.LastText().startsWith("処理中にエラーが発生しました。"))
+            << messages_.LastText().toStdString();
+        EXPECT_TRUE(messages_.LastText().contains("接続が切れました"));
+        EXPECT_EQ(messages_.messages[0].icon, common::MsgIcon::Critical);
+        EXPECT_EQ(office_.ApplicationsRunning(), 0);
+        EXPECT_EQ(progress_.calls.last(), "Unload");
+        EXPECT_FALSE(QFile::exists(files_.workPath));
+        EXPECT_TRUE(process_.starts.isEmpty());
+    }
 }
 
 TEST_F(ReportTest, SaveCannotBeStoppedAndAStopBeforeItIsHonoured) {
@@ -327,7 +349,7 @@ TEST_F(ReportTest, SaveCannotBeStoppedAndAStopBeforeItIsHonoured) {
     // calculator stays.
     QFile::remove(files_.workPath);
     process_.starts.clear();
-    progress_.onEvents = [] { sheet::SetCancelFlag(sheet::kCancelled); };
+    progress_.onEvents = [] { sheet::RequestCancel(); };
     EXPECT_EQ(Outcome(Calculate(SampleTexts(), 1)), ReportOutcome::NotSaved);
     EXPECT_EQ(messages_.Texts(), QStringList{"処理を中断しました。"});
     EXPECT_FALSE(QFile::exists(files_.workPath));

@@ -1,10 +1,10 @@
-#include "bookmrg/engine_doubles.h"
 #include "fake_messages.h"
 #include "fake_process.h"
 #include "fake_spreadsheet.h"
 #include "shtlist/engine.h"
 #include "shtlist_env.h"
 #include "spreadsheet/office_lock.h"
+#include "workbook_tools/tool_doubles.h"
 
 #include <QLockFile>
 #include <QUrl>
@@ -29,7 +29,6 @@ protected:
         sheet::SetProgressView(&progress_);
         probe_.onGate = [this] { shownAtGate_ = progress_.shown > 0; };
         sheet::ResetProgressCounter();
-        bookmrg::SetPasswordPrompt(&passwords_);
         target_ = Book(QStringLiteral("月次.xls"));
         template_ = Temp(QStringLiteral("SHTLISTX.EXL"));
         ASSERT_TRUE(WriteBook(template_, MakeBook({{QStringLiteral("シート一覧"), {}}})));
@@ -39,7 +38,6 @@ protected:
         original_ = ReadFile(target_);
     }
     void TearDown() override {
-        bookmrg::SetPasswordPrompt(nullptr);
         sheet::SetProgressView(nullptr);
         sheet::SetExcelProbe(nullptr);
         ShtlistTest::TearDown();
@@ -47,7 +45,7 @@ protected:
     void Run() {
         progress_.unloaded = 0;
         host_.calls.clear();
-        shtlist::BuildSheetList(target_, template_, host_);
+        host_.Follow(shtlist::BuildSheetList(target_, template_));
     }
     // The target is byte for byte as before, nothing was left beside it, the
     // application has gone and the result was not opened.
@@ -60,10 +58,12 @@ protected:
         EXPECT_TRUE(process_.starts.isEmpty());
     }
 
-    bookmrg_test::FakeProbe probe_;
-    bookmrg_test::FakeProgress progress_;
-    bookmrg_test::ScriptedPasswords passwords_;
-    bookmrg_test::RecordingHost host_;
+    tools_test::FakeProbe probe_;
+    tools_test::FakeProgress progress_;
+    tools_test::ScriptedPasswords passwords_;
+    common::ScopedOverride<tools::PasswordPrompt> passwordSeam_{tools::PasswordPrompts(),
+                                                                &passwords_};
+    tools_test::OutcomeRecorder host_;
     fakesheet::FakeOffice office_;
     testing_support::FakeMessages messages_;
     testing_support::FakeProcess process_;
@@ -100,9 +100,8 @@ TEST_F(ShtlistEngineTest, ThreeSheetsGetALinkedListInFrontAndTheBookIsSavedInPla
     EXPECT_EQ(book->sheets[1].At("A1").Text(), QStringLiteral("x"));
     EXPECT_EQ(QFile::permissions(target_) & kModeBits, mode);
 
-    EXPECT_TRUE(office_.Log().contains(QStringLiteral("Visible = False")));
     EXPECT_EQ(office_.ApplicationsRunning(), 0);
-    EXPECT_EQ(progress_.Label(sheet::ProgressLabel::Key1), QStringLiteral("シート一覧"));
+    EXPECT_EQ(progress_.Label(sheet::ProgressLabel::Task), QStringLiteral("シート一覧"));
     // In sight before the office starts; the save cannot be stopped.
     EXPECT_TRUE(shownAtGate_);
     EXPECT_EQ(progress_.stop, (QStringList{QStringLiteral("off 保存中…"), QStringLiteral("on")}));
@@ -189,9 +188,9 @@ TEST_F(ShtlistEngineTest, EveryFailureLeavesTheWorkbookUntouched) {
     office_.SetSheetLimit(0);
 
     // A stop confirmed while the second link is written.
-    progress_.onEvents = [](bookmrg_test::FakeProgress& p) {
-        if (p.Label(sheet::ProgressLabel::Ken1) == QStringLiteral("2/3"))
-            sheet::SetCancelFlag(sheet::kCancelled);
+    progress_.onEvents = [](tools_test::FakeProgress& p) {
+        if (p.Label(sheet::ProgressLabel::Counter) == QStringLiteral("2/3"))
+            sheet::RequestCancel();
     };
     Run();
     EXPECT_TRUE(messages_.LastText().startsWith(QStringLiteral("処理を中断しました。")));
@@ -203,9 +202,9 @@ TEST_F(ShtlistEngineTest, EveryFailureLeavesTheWorkbookUntouched) {
     // A stop confirmed after the last link was written, as the save is
     // about to begin: honoured.
     int afterLastLink = 0;
-    progress_.onEvents = [&afterLastLink](bookmrg_test::FakeProgress& p) {
-        if (p.Label(sheet::ProgressLabel::Ken1) == QStringLiteral("3/3") && ++afterLastLink == 2)
-            sheet::SetCancelFlag(sheet::kCancelled);
+    progress_.onEvents = [&afterLastLink](tools_test::FakeProgress& p) {
+        if (p.Label(sheet::ProgressLabel::Counter) == QStringLiteral("3/3") && ++afterLastLink == 2)
+            sheet::RequestCancel();
     };
     Run();
     EXPECT_TRUE(messages_.LastText().startsWith(QStringLiteral("処理を中断しました。")));
@@ -226,7 +225,7 @@ TEST_F(ShtlistEngineTest, EveryFailureLeavesTheWorkbookUntouched) {
     EXPECT_TRUE(messages_.LastText().startsWith(QStringLiteral("ブックを保存できませんでした。")));
     ExpectUntouched();
 
-    office_.FailOn(QStringLiteral("Hyperlinks.Add"), 1, sheet::kErrServerGone);
+    office_.FailOn(QStringLiteral("Hyperlinks.Add"), 1, sheet::SheetErrorKind::OfficeLost);
     Run();
     EXPECT_EQ(messages_.messages.last().icon, common::MsgIcon::Critical);
     EXPECT_EQ(host_.calls, QStringList{ret});

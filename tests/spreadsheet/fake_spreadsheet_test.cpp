@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 namespace {
 
 using sheet::SheetError;
@@ -26,7 +28,6 @@ TEST(FakeSpreadsheet, CopiesRenamesUniquelyCarriesNamesAndLogsCalls) {
     auto a = app->Workbooks().Open(dir.filePath(QStringLiteral("a.xls")), {true, {}});
     auto out = app->Workbooks().Add();
     EXPECT_EQ(out->Name(), QStringLiteral("Book1"));
-    EXPECT_EQ(app->ActiveWorkbook()->Name(), QStringLiteral("Book1"));
 
     t->Worksheets(QStringLiteral("元シート"))
         ->Copy(Where::Before, *out->Worksheets(QStringLiteral("sheet1")));
@@ -81,13 +82,24 @@ TEST(FakeSpreadsheet, ScriptedFailuresPasswordsAndNonBooks) {
                                      fakesheet::MakeBook({{QStringLiteral("S"), {}}})));
 
     auto app = sheet::CreateApplication();
-    EXPECT_THROW(app->Workbooks().Open(dir.filePath(QStringLiteral("locked.xls"))), SheetError);
-    EXPECT_NO_THROW(app->Workbooks().Open(dir.filePath(QStringLiteral("locked.xls")),
-                                          {true, QStringLiteral("pw")}));
-    EXPECT_THROW(app->Workbooks().Open(dir.filePath(QStringLiteral("text.xls"))), SheetError);
-    EXPECT_THROW(app->Workbooks().Open(dir.filePath(QStringLiteral("none.xls"))), SheetError);
+    using Kind = sheet::SheetErrorKind;
+    auto openError = [&](const QString& name, const QString& password = {}) {
+        try {
+            app->Workbooks().Open(dir.filePath(name), {true, password});
+        } catch (const SheetError& e) {
+            return std::optional<Kind>(e.Kind());
+        }
+        return std::optional<Kind>();
+    };
+    EXPECT_EQ(openError(QStringLiteral("locked.xls")), Kind::PasswordRequired);
+    EXPECT_EQ(openError(QStringLiteral("locked.xls"), QStringLiteral("bad")),
+              Kind::PasswordRequired);
+    EXPECT_EQ(openError(QStringLiteral("text.xls")), Kind::NotWorkbook);
+    EXPECT_EQ(openError(QStringLiteral("none.xls")), Kind::FileMissing);
+    EXPECT_EQ(openError(QStringLiteral("locked.xls"), QStringLiteral("pw")), std::nullopt);
 
-    office.FailOn(QStringLiteral("Worksheets(S).Copy"), 1, 1004, QStringLiteral("満杯"));
+    office.FailOn(QStringLiteral("Worksheets(S).Copy"), 1, sheet::SheetErrorKind::Refused,
+                  QStringLiteral("満杯"));
     auto b = app->Workbooks().Open(dir.filePath(QStringLiteral("b.xls")));
     auto out = app->Workbooks().Add();
     EXPECT_NO_THROW(b->Worksheets(1)->Copy(Where::After, *out->Worksheets(1)));
@@ -96,6 +108,7 @@ TEST(FakeSpreadsheet, ScriptedFailuresPasswordsAndNonBooks) {
         ADD_FAILURE() << "second copy should fail";
     } catch (const SheetError& e) {
         EXPECT_EQ(e.Text(), QStringLiteral("1004 満杯"));
+        EXPECT_EQ(e.Kind(), Kind::Refused);
     }
     EXPECT_NO_THROW(b->Worksheets(1)->Copy(Where::After, *out->Worksheets(1)));
     EXPECT_EQ(office.Calls(QStringLiteral("Worksheets(S).Copy")).size(), 3);

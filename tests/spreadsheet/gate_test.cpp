@@ -97,7 +97,7 @@ class GateTest : public ::testing::Test {
 protected:
     void SetUp() override { common::SetMessageSink(&sink); }
     void TearDown() override { common::SetMessageSink(nullptr); }
-    int Run() { return sheet::RunExcelGate(probe, dialog, clock); }
+    sheet::GateResult Run() { return sheet::RunExcelGate(probe, dialog, clock); }
 
     RecordingSink sink;
     ScriptedProbe probe;
@@ -108,7 +108,7 @@ protected:
 TEST_F(GateTest, NotInstalledShowsOneCriticalMessageAndAnswers4) {
     probe.installed = false;
     probe.runningFor = 5;
-    EXPECT_EQ(Run(), sheet::kGateUnavailable);
+    EXPECT_EQ(Run(), sheet::GateResult::Unavailable);
     ASSERT_EQ(sink.shown.size(), 1u);
     EXPECT_EQ(sink.shown[0].text, QStringLiteral("Excelがインスツールされていない、または\r"
                                                  "Excelのバージョンを認識できません。\r"
@@ -119,7 +119,7 @@ TEST_F(GateTest, NotInstalledShowsOneCriticalMessageAndAnswers4) {
 }
 
 TEST_F(GateTest, NotRunningAnswers0WithoutAnyWindow) {
-    EXPECT_EQ(Run(), sheet::kGateNotRunning);
+    EXPECT_EQ(Run(), sheet::GateResult::NotRunning);
     EXPECT_TRUE(sink.shown.empty());
     EXPECT_EQ(dialog.shows, 0);
     EXPECT_EQ(clock.sleeps, 0);
@@ -127,8 +127,8 @@ TEST_F(GateTest, NotRunningAnswers0WithoutAnyWindow) {
 
 TEST_F(GateTest, StopAtOnceAnswers1AndUnloads) {
     probe.runningFor = 100;
-    dialog.script = {GateChoice::Tyudan};
-    EXPECT_EQ(Run(), sheet::kGateStopped);
+    dialog.script = {GateChoice::Stop};
+    EXPECT_EQ(Run(), sheet::GateResult::Stopped);
     EXPECT_EQ(dialog.shows, 1);
     EXPECT_EQ(dialog.unloads, 1);
     EXPECT_EQ(probe.closeCalls, 0);
@@ -139,29 +139,29 @@ TEST_F(GateTest, ClosedByHandAfterOneReminderAnswers2) {
     // Running at the check and at the first pass; the user closes it while
     // the dialog is shown the second time.
     probe.runningFor = 2;
-    dialog.script = {GateChoice::Zokkou};
-    EXPECT_EQ(Run(), sheet::kGateUserClosed);
+    dialog.script = {GateChoice::Continue};
+    EXPECT_EQ(Run(), sheet::GateResult::UserClosed);
     ASSERT_EQ(sink.shown.size(), 1u);
     EXPECT_EQ(sink.shown[0].text, QStringLiteral("Excel はまだ起動しています"));
     EXPECT_EQ(sink.shown[0].buttons, common::MsgButtons::Ok);
     EXPECT_EQ(dialog.shows, 2); // shown again with Zokkou still chosen
-    EXPECT_EQ(dialog.last, GateChoice::Zokkou);
+    EXPECT_EQ(dialog.last, GateChoice::Continue);
     EXPECT_EQ(dialog.unloads, 0); // stays loaded (hidden) on this path
     EXPECT_EQ(probe.closeCalls, 0);
 }
 
 TEST_F(GateTest, ZokkouThenStopAnswers1) {
     probe.runningFor = 100;
-    dialog.script = {GateChoice::Zokkou, GateChoice::Tyudan};
-    EXPECT_EQ(Run(), sheet::kGateStopped);
+    dialog.script = {GateChoice::Continue, GateChoice::Stop};
+    EXPECT_EQ(Run(), sheet::GateResult::Stopped);
     EXPECT_EQ(dialog.unloads, 1);
     EXPECT_EQ(probe.closeCalls, 0);
 }
 
 TEST_F(GateTest, ZokkouThenAutoQuitClosesItAndAnswers3) {
     probe.runningFor = 100;
-    dialog.script = {GateChoice::Zokkou, GateChoice::AutoQuit};
-    EXPECT_EQ(Run(), sheet::kGateAutoClosed);
+    dialog.script = {GateChoice::Continue, GateChoice::AutoQuit};
+    EXPECT_EQ(Run(), sheet::GateResult::AutoClosed);
     EXPECT_EQ(sink.shown.size(), 1u); // only the reminder
     EXPECT_GE(probe.closeCalls, 1);
     EXPECT_EQ(dialog.unloads, 1);
@@ -169,8 +169,8 @@ TEST_F(GateTest, ZokkouThenAutoQuitClosesItAndAnswers3) {
 
 TEST_F(GateTest, ZokkouForeverEndsAfter1000PassesWith0) {
     probe.runningFor = 1'000'000;
-    dialog.script = {GateChoice::Zokkou};
-    EXPECT_EQ(Run(), sheet::kGateNotRunning);
+    dialog.script = {GateChoice::Continue};
+    EXPECT_EQ(Run(), sheet::GateResult::NotRunning);
     EXPECT_EQ(sink.shown.size(), 1000u);
     EXPECT_EQ(dialog.shows, 1001);
     EXPECT_EQ(probe.closeCalls, 0);
@@ -179,7 +179,7 @@ TEST_F(GateTest, ZokkouForeverEndsAfter1000PassesWith0) {
 TEST_F(GateTest, AutoQuitClosingOnFirstRequestAnswers3AfterTwoWaits) {
     probe.runningFor = 1;
     probe.closesAt = 1; // the first request finds it, the second wait finds none
-    EXPECT_EQ(Run(), sheet::kGateAutoClosed);
+    EXPECT_EQ(Run(), sheet::GateResult::AutoClosed);
     EXPECT_EQ(clock.sleeps, 2);
     EXPECT_EQ(clock.sleptMs, 1000);
     EXPECT_EQ(clock.events, 2); // events run before each wait
@@ -193,7 +193,7 @@ TEST_F(GateTest, AutoQuitClosingOnFirstRequestAnswers3AfterTwoWaits) {
 TEST_F(GateTest, AutoQuitThatNeverClosesGivesUpAfter7200WaitsWith4AskingOnce) {
     probe.runningFor = 1'000'000;
     probe.closesAt = -1;
-    EXPECT_EQ(Run(), sheet::kGateUnavailable);
+    EXPECT_EQ(Run(), sheet::GateResult::Unavailable);
     EXPECT_EQ(clock.sleeps, 7200);
     EXPECT_EQ(clock.sleptMs, 7200 * 500);
     EXPECT_EQ(probe.closeCalls, 1);
@@ -208,7 +208,7 @@ TEST_F(GateTest, AutoQuitThatNeverClosesGivesUpAfter7200WaitsWith4AskingOnce) {
 TEST_F(GateTest, AutoQuitRefusedEndsAt4AfterOneRequest) {
     probe.runningFor = 1'000'000;
     probe.refuses = true;
-    EXPECT_EQ(Run(), sheet::kGateUnavailable);
+    EXPECT_EQ(Run(), sheet::GateResult::Unavailable);
     EXPECT_EQ(probe.closeCalls, 1);
     EXPECT_EQ(clock.sleeps, 1);
     ASSERT_EQ(sink.shown.size(), 1u);
@@ -217,33 +217,16 @@ TEST_F(GateTest, AutoQuitRefusedEndsAt4AfterOneRequest) {
 
     // Chosen after a reminder, the same.
     probe.closeCalls = 0;
-    dialog.script = {GateChoice::Zokkou, GateChoice::AutoQuit};
-    EXPECT_EQ(Run(), sheet::kGateUnavailable);
+    dialog.script = {GateChoice::Continue, GateChoice::AutoQuit};
+    EXPECT_EQ(Run(), sheet::GateResult::Unavailable);
     EXPECT_EQ(probe.closeCalls, 1);
 }
 
 TEST_F(GateTest, DialogClosedByItsFrameCountsAsAutoQuit) {
     // A dialog unloaded by its frame starts afresh at AutoQuit.
     probe.runningFor = 1;
-    EXPECT_EQ(Run(), sheet::kGateAutoClosed);
+    EXPECT_EQ(Run(), sheet::GateResult::AutoClosed);
     EXPECT_EQ(dialog.shows, 1);
-}
-
-TEST(GateHelpers, CutAtNulAndFindText) {
-    EXPECT_EQ(sheet::CutAtNul(QStringLiteral("abc")), QStringLiteral("abc"));
-    EXPECT_EQ(sheet::CutAtNul(QString(QChar(0)) + QStringLiteral("abc")), QString());
-    EXPECT_EQ(sheet::CutAtNul(QStringLiteral("C:\\x") + QChar(0) + QStringLiteral("   ")),
-              QStringLiteral("C:\\x"));
-    EXPECT_EQ(sheet::CutAtNul(QString()), QString());
-
-    EXPECT_EQ(sheet::FindText(QStringLiteral("abcabc"), QStringLiteral("BC")), 2);
-    EXPECT_EQ(sheet::FindText(3, QStringLiteral("abcabc"), QStringLiteral("BC")), 5);
-    EXPECT_EQ(sheet::FindText(1, QStringLiteral("abcabc"), QStringLiteral("BC"), 0), 0);
-    EXPECT_EQ(sheet::FindText(1, QStringLiteral("abcaBC"), QStringLiteral("BC"), 0), 5);
-    EXPECT_EQ(sheet::FindText(1, QStringLiteral("abc"), QStringLiteral("x"), 2), 0);
-    EXPECT_EQ(sheet::FindText(QStringLiteral("ｅｘｃｅｌ"), QStringLiteral("ＥＸＣＥＬ")), 1);
-    EXPECT_EQ(sheet::FindText(9, QStringLiteral("abc"), QStringLiteral("a")), 0);
-    EXPECT_EQ(sheet::FindText(0, QStringLiteral("abc"), QStringLiteral("a")), 0);
 }
 
 } // namespace

@@ -35,7 +35,7 @@ TEST(GateDialogWindow, HandsTheChoiceOverAndKeepsItWhileHidden) {
         d->optZokkou->click();
         d->cmdF12->click();
     });
-    EXPECT_EQ(dialog.ShowModal(), GateChoice::Zokkou);
+    EXPECT_EQ(dialog.ShowModal(), GateChoice::Continue);
     ASSERT_TRUE(dialog.Form());
     EXPECT_FALSE(dialog.Form()->isVisible());
 
@@ -43,7 +43,7 @@ TEST(GateDialogWindow, HandsTheChoiceOverAndKeepsItWhileHidden) {
         EXPECT_TRUE(d->optZokkou->isChecked()); // kept while only hidden
         d->cmdF12->click();
     });
-    EXPECT_EQ(dialog.ShowModal(), GateChoice::Zokkou);
+    EXPECT_EQ(dialog.ShowModal(), GateChoice::Continue);
 
     // Closed by its frame: counts as the design-time selection.
     WhenShown([](sheet::Frm_excel2jyu* d) {
@@ -57,7 +57,7 @@ TEST(GateDialogWindow, HandsTheChoiceOverAndKeepsItWhileHidden) {
         d->optTyudan->click();
         d->cmdF12->click();
     });
-    EXPECT_EQ(dialog.ShowModal(), GateChoice::Tyudan);
+    EXPECT_EQ(dialog.ShowModal(), GateChoice::Stop);
     dialog.Unload();
     EXPECT_FALSE(dialog.Form());
     WhenShown([](sheet::Frm_excel2jyu* d) { d->cmdF12->click(); });
@@ -84,7 +84,7 @@ TEST(ProgressWindowView, ShowsProgressAndTheStopButtonRaisesTheFlag) {
     EXPECT_EQ(form->windowTitle(), QStringLiteral("経過表示"));
     EXPECT_EQ(form->lblKen1->text(), QStringLiteral("2/2"));
 
-    view.SetLabelText(sheet::ProgressLabel::Key1, QStringLiteral("準備中"));
+    view.SetLabelText(sheet::ProgressLabel::Task, QStringLiteral("準備中"));
     view.SetBarVisible(sheet::ProgressBar::Bar, false);
     EXPECT_EQ(form->lblKey1->text(), QStringLiteral("準備中"));
     EXPECT_TRUE(form->proBAR->isHidden());
@@ -96,13 +96,13 @@ TEST(ProgressWindowView, ShowsProgressAndTheStopButtonRaisesTheFlag) {
     common::SetMessageSink(&sink);
     sheet::ClearCancelFlag();
     form->Command1->click();
-    EXPECT_EQ(sheet::CancelFlag(), QStringLiteral("CAN"));
+    EXPECT_TRUE(sheet::IsCancelRequested());
     EXPECT_TRUE(form->isVisible()); // stays open
     // The frame's close button asks the same question and keeps the window.
     sheet::ClearCancelFlag();
     EXPECT_FALSE(form->FrameCloseRequested());
     EXPECT_EQ(sink.asked, 2);
-    EXPECT_EQ(sheet::CancelFlag(), QStringLiteral("CAN"));
+    EXPECT_TRUE(sheet::IsCancelRequested());
     common::SetMessageSink(nullptr);
     sheet::ClearCancelFlag();
 
@@ -128,9 +128,9 @@ TEST(ProgressWindowView, ShownBeforeTheOfficeStartsWithOnlyWhatTheRunUses) {
     sheet::SetProgressView(&view);
     NotRunningProbe probe;
     sheet::SetExcelProbe(&probe);
-    view.SetLabelVisible(sheet::ProgressLabel::Ken1, false);
+    view.SetLabelVisible(sheet::ProgressLabel::Counter, false);
     view.SetCountCaption(QStringLiteral("ブック"));
-    EXPECT_EQ(sheet::ShowPreparingAndRunGate(), sheet::kGateNotRunning);
+    EXPECT_EQ(sheet::ShowPreparingAndRunGate(), sheet::GateResult::NotRunning);
     EXPECT_TRUE(probe.shownFirst);
     auto* form = view.Form();
     ASSERT_TRUE(form);
@@ -141,7 +141,7 @@ TEST(ProgressWindowView, ShownBeforeTheOfficeStartsWithOnlyWhatTheRunUses) {
     EXPECT_TRUE(form->lblKenCaption->isHidden()); // hidden with its counter
 
     // The merge shows the counter with what it counts.
-    view.SetLabelVisible(sheet::ProgressLabel::Ken1, true);
+    view.SetLabelVisible(sheet::ProgressLabel::Counter, true);
     EXPECT_FALSE(form->lblKenCaption->isHidden());
     EXPECT_EQ(form->lblKenCaption->text(), QStringLiteral("ブック"));
 
@@ -149,13 +149,13 @@ TEST(ProgressWindowView, ShownBeforeTheOfficeStartsWithOnlyWhatTheRunUses) {
     // the book's own name with its sheet stay in sight.
     const QString path = QStringLiteral("/home/user/") + QString(150, QChar(u'x')) +
                          QStringLiteral("/売上/10月売上.xls 東京支店");
-    view.SetLabelText(sheet::ProgressLabel::Key2, path);
+    view.SetLabelText(sheet::ProgressLabel::Item, path);
     const QString shown = form->lblKey2->text();
     EXPECT_NE(shown, path);
     EXPECT_TRUE(shown.startsWith(QStringLiteral("/home/"))) << shown.toStdString();
     EXPECT_TRUE(shown.endsWith(QStringLiteral("10月売上.xls 東京支店"))) << shown.toStdString();
     EXPECT_TRUE(shown.contains(QChar(0x2026)));
-    EXPECT_EQ(form->LabelText(sheet::ProgressLabel::Key2), path);
+    EXPECT_EQ(form->LabelText(sheet::ProgressLabel::Item), path);
     EXPECT_LT(form->width(), form->fontMetrics().horizontalAdvance(path)); // it did not grow
 
     sheet::SetExcelProbe(nullptr);

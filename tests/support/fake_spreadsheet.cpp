@@ -15,6 +15,7 @@ namespace fakesheet {
 
 using sheet::CellValue;
 using sheet::SheetError;
+using Kind = sheet::SheetErrorKind;
 
 namespace {
 
@@ -111,7 +112,7 @@ struct World {
 
 FakeOffice& Office() {
     if (!g_current)
-        throw SheetError(sheet::kErrServerGone, QStringLiteral("FakeOffice がありません。"));
+        throw SheetError(Kind::OfficeLost, QStringLiteral("FakeOffice がありません。"));
     return *g_current;
 }
 
@@ -154,8 +155,7 @@ public:
         for (const auto& row : rows)
             shaped = shaped && row.size() == rect_.c2 - rect_.c1 + 1;
         if (!shaped)
-            throw SheetError(sheet::kErrMethodFailed,
-                             QStringLiteral("配列の大きさが範囲と違います。"));
+            throw SheetError(Kind::Failed, QStringLiteral("配列の大きさが範囲と違います。"));
         Each([](Cell&) {}); // a closed workbook throws
         for (int r = 0; r < rows.size(); ++r) {
             for (int c = 0; c < rows[r].size(); ++c) {
@@ -211,7 +211,7 @@ public:
 private:
     template <typename F> void Each(F f) {
         if (book_->closed || world_->quit)
-            throw SheetError(sheet::kErrServerGone, QStringLiteral("ブックは閉じられています。"));
+            throw SheetError(Kind::OfficeLost, QStringLiteral("ブックは閉じられています。"));
         const int r2 = std::min(rect_.r2, rect_.r1 + 999);
         const int c2 = std::min(rect_.c2, rect_.c1 + 99);
         for (int r = rect_.r1; r <= r2; ++r)
@@ -244,10 +244,10 @@ public:
         Rec(Label() + QStringLiteral(".Name = \"") + name + QLatin1Char('"'));
         for (const auto& s : book_->sheets)
             if (s != sheet_ && s->name.compare(name, Qt::CaseInsensitive) == 0)
-                throw SheetError(sheet::kErrMethodFailed,
+                throw SheetError(Kind::Refused,
                                  QStringLiteral("シート名 '%1' は既に使われています。").arg(name));
         if (name.isEmpty() || name.size() > 31)
-            throw SheetError(sheet::kErrMethodFailed, QStringLiteral("シート名が不正です。"));
+            throw SheetError(Kind::Refused, QStringLiteral("シート名が不正です。"));
         // Workbook-level names follow the sheet, as the application's do.
         for (auto it = book_->names.begin(); it != book_->names.end(); ++it) {
             if (sheet::SubAddressSheet(it.value()) == sheet_->name) {
@@ -261,7 +261,7 @@ public:
         Rec(Label() + QStringLiteral(".Delete"));
         Alive();
         if (book_->sheets.size() <= 1)
-            throw SheetError(sheet::kErrMethodFailed,
+            throw SheetError(Kind::Refused,
                              QStringLiteral("ブックには少なくとも 1 枚のシートが必要です。"));
         auto it = std::find(book_->sheets.begin(), book_->sheets.end(), sheet_);
         book_->sheets.erase(it);
@@ -285,7 +285,7 @@ public:
         dest.Alive();
         auto& destSheets = dest.book_->sheets;
         if (Office().SheetLimit() > 0 && int(destSheets.size()) >= Office().SheetLimit())
-            throw SheetError(sheet::kErrMethodFailed, QStringLiteral("シートをコピーできません。"));
+            throw SheetError(Kind::Refused, QStringLiteral("シートをコピーできません。"));
         auto copy = std::make_shared<Sheet>(*sheet_);
         QString name = sheet_->name;
         for (int n = 2;; ++n) {
@@ -317,7 +317,7 @@ public:
     }
     std::shared_ptr<sheet::Range> Cells(int row, int column) override {
         if (row < 1 || column < 1)
-            throw SheetError(sheet::kErrMethodFailed, QStringLiteral("セルが不正です。"));
+            throw SheetError(Kind::Failed, QStringLiteral("セルが不正です。"));
         return Make(Rect{row, column, row, column},
                     QStringLiteral("Cells(%1, %2)").arg(row).arg(column));
     }
@@ -336,12 +336,12 @@ public:
                     auto owner = std::make_shared<FakeWorksheet>(world_, book_, s, sel_, active_);
                     return std::make_shared<FakeRange>(owner, world_, book_, s, *r, label);
                 }
-            throw SheetError(sheet::kErrMethodFailed,
+            throw SheetError(Kind::Failed,
                              QStringLiteral("範囲 '%1' がありません。").arg(addressOrName));
         }
         auto r = ParseAddress(addressOrName);
         if (!r)
-            throw SheetError(sheet::kErrMethodFailed,
+            throw SheetError(Kind::Failed,
                              QStringLiteral("範囲 '%1' がありません。").arg(addressOrName));
         return Make(*r, label);
     }
@@ -409,8 +409,7 @@ public:
             ranges.join(QLatin1Char(';')));
         Alive();
         if (!sheet_->charts.contains(chart))
-            throw SheetError(sheet::kErrMethodFailed,
-                             QStringLiteral("グラフ '%1' がありません。").arg(chart));
+            throw SheetError(Kind::Failed, QStringLiteral("グラフ '%1' がありません。").arg(chart));
         sheet_->charts[chart] = ranges;
     }
 
@@ -423,7 +422,7 @@ public:
     void Alive() const {
         if (world_->quit || book_->closed ||
             std::find(book_->sheets.begin(), book_->sheets.end(), sheet_) == book_->sheets.end())
-            throw SheetError(sheet::kErrServerGone,
+            throw SheetError(Kind::OfficeLost,
                              QStringLiteral("シートは削除されたか閉じられています。"));
     }
     QString Label() const {
@@ -471,7 +470,7 @@ private:
 void FakeRange::Select() {
     Rec(Prefix() + QStringLiteral(".Select"));
     if (book_->closed || world_->quit)
-        throw SheetError(sheet::kErrServerGone, QStringLiteral("ブックは閉じられています。"));
+        throw SheetError(Kind::OfficeLost, QStringLiteral("ブックは閉じられています。"));
     book_->selection = Address();
     owner_->MakeActive();
     owner_->Sel()->range = shared_from_this();
@@ -486,7 +485,6 @@ public:
           active_(std::move(active)) {}
 
     QString Name() const override { return book_->name; }
-    QString FullName() const override { return book_->fullName; }
     int SheetCount() const override { return int(book_->sheets.size()); }
     QList<sheet::DefinedName> Names() override {
         Rec(QStringLiteral("Workbooks(") + book_->name + QStringLiteral(").Names"));
@@ -499,7 +497,7 @@ public:
     std::shared_ptr<sheet::Worksheet> Worksheets(int index) override {
         Alive();
         if (index < 1 || index > SheetCount())
-            throw SheetError(sheet::kErrSubscript,
+            throw SheetError(Kind::NoSuchItem,
                              QStringLiteral("インデックスが有効範囲にありません。"));
         return Wrap(book_->sheets[index - 1]);
     }
@@ -508,8 +506,7 @@ public:
         for (const auto& s : book_->sheets)
             if (s->name.compare(name, Qt::CaseInsensitive) == 0)
                 return Wrap(s);
-        throw SheetError(sheet::kErrSubscript,
-                         QStringLiteral("インデックスが有効範囲にありません。"));
+        throw SheetError(Kind::NoSuchItem, QStringLiteral("インデックスが有効範囲にありません。"));
     }
     int FileFormat() const override { return book_->fileFormat; }
     void SaveAs(const QString& fileName, int fileFormat, const QString& password) override {
@@ -530,10 +527,10 @@ public:
         out.fileFormat = fileFormat;
         out.password = password;
         if (QFileInfo(path).exists() && !QFileInfo(path).isWritable())
-            throw SheetError(sheet::kErrPermission,
+            throw SheetError(Kind::CannotWrite,
                              QStringLiteral("'%1' に保存できません。").arg(path));
         if (!WriteBook(path, out))
-            throw SheetError(sheet::kErrPermission,
+            throw SheetError(Kind::CannotWrite,
                              QStringLiteral("'%1' に保存できません。").arg(path));
         book_->name = QFileInfo(path).fileName();
         book_->fullName = path;
@@ -559,7 +556,7 @@ public:
     }
     void Alive() const {
         if (world_->quit || book_->closed)
-            throw SheetError(sheet::kErrServerGone, QStringLiteral("ブックは閉じられています。"));
+            throw SheetError(Kind::OfficeLost, QStringLiteral("ブックは閉じられています。"));
     }
 
 private:
@@ -577,18 +574,7 @@ public:
             g_current->Ended();
     }
 
-    void SetDisplayAlerts(bool on) override {
-        Rec(QStringLiteral("DisplayAlerts = ") +
-            (on ? QStringLiteral("True") : QStringLiteral("False")));
-    }
-    void SetVisible(bool on) override {
-        Rec(QStringLiteral("Visible = ") + (on ? QStringLiteral("True") : QStringLiteral("False")));
-    }
     sheet::Workbooks& Workbooks() override { return *this; }
-    std::shared_ptr<sheet::Workbook> ActiveWorkbook() override {
-        auto b = world_->activeBook.lock();
-        return b ? WrapBook(b) : nullptr;
-    }
     std::shared_ptr<sheet::Worksheet> ActiveSheet() override { return *active_; }
     std::shared_ptr<sheet::Range> Selection() override { return sel_->range; }
     void Quit() override {
@@ -613,18 +599,18 @@ public:
             path += QStringLiteral(".xls");
         std::optional<Book> book = ReadBook(path);
         if (!book)
-            throw SheetError(sheet::kErrMethodFailed,
+            throw SheetError(QFileInfo(path).isFile() ? Kind::NotWorkbook : Kind::FileMissing,
                              QStringLiteral("'%1' を開けません。").arg(path));
 
         if (!book->password.isEmpty() && book->password != options.password)
             throw SheetError(
-                sheet::kErrMethodFailed,
+                Kind::PasswordRequired,
                 QStringLiteral("'%1' を開けません。パスワードで保護されています。").arg(path));
         const QString name = QFileInfo(path).fileName();
         for (const auto& b : world_->books)
             if (b->name.compare(name, Qt::CaseInsensitive) == 0)
                 throw SheetError(
-                    sheet::kErrMethodFailed,
+                    Kind::Refused,
                     QStringLiteral("同じ名前のブック '%1' は同時に開けません。").arg(name));
         auto live = std::make_shared<LiveBook>();
         for (const Sheet& s : book->sheets)
@@ -646,20 +632,6 @@ public:
         live->name = QStringLiteral("Book%1").arg(++world_->added);
         return Register(live);
     }
-    std::shared_ptr<sheet::Workbook> Item(const QString& name) override {
-        Alive();
-        for (const auto& b : world_->books)
-            if (b->name.compare(name, Qt::CaseInsensitive) == 0)
-                return WrapBook(b);
-        throw SheetError(sheet::kErrSubscript,
-                         QStringLiteral("インデックスが有効範囲にありません。"));
-    }
-    int Count() const override { return int(world_->books.size()); }
-    void Close() override {
-        Rec(QStringLiteral("Workbooks.Close"));
-        for (auto books = world_->books; auto& b : books)
-            WrapBook(b)->Close();
-    }
 
 private:
     std::shared_ptr<sheet::Workbook> Register(const std::shared_ptr<LiveBook>& live) {
@@ -674,7 +646,7 @@ private:
     }
     void Alive() const {
         if (world_->quit)
-            throw SheetError(sheet::kErrServerGone,
+            throw SheetError(Kind::OfficeLost,
                              QStringLiteral("アプリケーションは終了しています。"));
     }
 
@@ -687,7 +659,7 @@ private:
 std::unique_ptr<sheet::Application> CreateFake() {
     if (Office().CreateFails()) {
         Rec(QStringLiteral("CreateObject !! error"));
-        throw SheetError(sheet::kErrCannotStart,
+        throw SheetError(Kind::CannotStart,
                          QStringLiteral("表計算アプリケーションを起動できません。"));
     }
     Rec(QStringLiteral("CreateObject"));
@@ -869,8 +841,9 @@ FakeOffice* FakeOffice::Current() {
     return g_current;
 }
 
-void FakeOffice::FailOn(const QString& prefix, int skip, int number, const QString& description) {
-    failures_.push_back(Failure{prefix, skip, number, description});
+void FakeOffice::FailOn(const QString& prefix, int skip, sheet::SheetErrorKind kind,
+                        const QString& description) {
+    failures_.push_back(Failure{prefix, skip, kind, description});
 }
 
 QStringList FakeOffice::Calls(const QString& prefix) const {
@@ -892,7 +865,7 @@ void FakeOffice::Record(const QString& line) {
         const Failure f = *it;
         failures_.erase(it);
         log_ << line + QStringLiteral(" !! error");
-        throw SheetError(f.number, f.description);
+        throw SheetError(f.kind, f.description);
     }
     log_ << line;
 }

@@ -70,7 +70,7 @@ std::optional<Book> ReadBook(const QString& path);
 struct Failure {
     QString prefix; // a log line starting with this fails
     int skip = 0;   // matching calls that still succeed first
-    int number = sheet::kErrMethodFailed;
+    sheet::SheetErrorKind kind = sheet::SheetErrorKind::Failed;
     QString description;
 };
 
@@ -85,8 +85,9 @@ public:
     FakeOffice& operator=(const FakeOffice&) = delete;
 
     // Makes the first (after skip) call whose log line starts with prefix
-    // throw SheetError(number, description).
-    void FailOn(const QString& prefix, int skip = 0, int number = sheet::kErrMethodFailed,
+    // throw SheetError(kind, description).
+    void FailOn(const QString& prefix, int skip = 0,
+                sheet::SheetErrorKind kind = sheet::SheetErrorKind::Failed,
                 const QString& description = QStringLiteral("テストによるエラー"));
     // Refuses copies into a workbook that already has this many sheets.
     void SetSheetLimit(int maxSheets) { sheetLimit_ = maxSheets; }
