@@ -19,7 +19,7 @@ using css::uno::Sequence;
 LoWorkbook& Lo(Workbook& book) {
     auto* lo = dynamic_cast<LoWorkbook*>(&book);
     if (!lo)
-        throw SheetError(kErrMethodFailed, QStringLiteral("not a LibreOffice workbook"));
+        throw SheetError(SheetErrorKind::Failed, QStringLiteral("not a LibreOffice workbook"));
     return *lo;
 }
 
@@ -91,7 +91,7 @@ void SetSheetView(Workbook& book, const QString& sheetName, const SheetViewState
             Put(s, "ZoomValue", Any(sal_Int16(state.zoom)));
             return;
         }
-        throw SheetError(kErrSubscript,
+        throw SheetError(SheetErrorKind::NoSuchItem,
                          QStringLiteral("シート '%1' がありません。").arg(sheetName));
     });
 }

@@ -172,7 +172,7 @@ TEST_F(ShtlistUnoTest, EverySheetKeepsHowItIsShown) {
     }
     for (const int format : {int(sheet::xlNormal), int(sheet::xlOpenXMLWorkbook)}) {
         const QString path = format == sheet::xlNormal ? target_ : modern;
-        shtlist::BuildSheetList(path, template_, host_);
+        host_.Follow(shtlist::BuildSheetList(path, template_));
         QStringList shown;
         if (format == sheet::xlNormal) {
             shown = xlsread::SheetViews(path);
