@@ -697,6 +697,7 @@ void LoWorkbook::Close() {
     sheets_.clear();
     factory_.clear();
     formatKeys_.clear();
+    views_ = BookViews();
     session_->Forget(this);
     try {
         Reference<css::util::XCloseable> closeable(component, UNO_QUERY);
