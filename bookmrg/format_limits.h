@@ -11,10 +11,15 @@
 
 namespace bookmrg {
 
-// True when the file is a compound document (a classic workbook), whose
-// sheets cannot exceed the classic limits; false for a zip package (.xlsx,
-// .xlsm, .ods) or anything else, which must be looked at.
+// True when the file is a classic workbook: a compound document, whose
+// sheets cannot exceed the classic limits. False for a zip package (.xlsx,
+// .xlsm, .ods), for a password-protected .xlsx (a compound document too,
+// holding the encrypted package) and anything else, which must be looked at.
 bool IsClassicWorkbookFile(const QString& path);
+
+// The names of the entries (streams and storages) of a compound document, as
+// its directory lists them; empty when the file is not one or is damaged.
+QStringList CompoundEntryNames(const QString& path);
 
 // True when content reaching that far fits a classic sheet.
 bool FitsClassicFormat(const sheet::CellExtent& extent);

@@ -449,7 +449,7 @@ void Session::Forget(LoWorkbook* book) {
 LoWorkbook::LoWorkbook(std::shared_ptr<Session> session, Reference<css::lang::XComponent> doc,
                        QString name, QString fullName)
     : session_(std::move(session)), component_(doc), doc_(doc, UNO_QUERY), name_(std::move(name)),
-      fullName_(std::move(fullName)) {}
+      fullName_(std::move(fullName)), viewsFromFile_(!fullName_.isEmpty()) {}
 
 int LoWorkbook::SheetCount() const {
     session_->CheckOpen();
@@ -606,6 +606,7 @@ void LoWorkbook::SaveAs(const QString& fileName, int fileFormat, const QString& 
                          QStringLiteral(".%1.tmp").arg(getpid());
     QFile::remove(temp);
     KeepTextResults();
+    const SheetViewsForSave views(session_->office->Context(), component_, views_);
     try {
         Call(cannotSave, [&] {
             Reference<css::frame::XStorable> storable(doc_, UNO_QUERY_THROW);
@@ -696,6 +697,7 @@ void LoWorkbook::Close() {
     sheets_.clear();
     factory_.clear();
     formatKeys_.clear();
+    views_ = BookViews();
     session_->Forget(this);
     try {
         Reference<css::util::XCloseable> closeable(component, UNO_QUERY);
@@ -778,6 +780,7 @@ void LoWorksheet::Delete() {
                          QStringLiteral("ブックには少なくとも 1 枚のシートが必要です。"));
     const QString name = Name();
     Session& s = book_->Sess();
+    book_->KeepSheetViews(sheet_);
     Call(QStringLiteral("シート '%1' を削除できません。").arg(name),
          [&] { book_->Sheets()->removeByName(ToOU(name)); });
     ++s.generation;
@@ -800,6 +803,8 @@ std::shared_ptr<Worksheet> LoWorksheet::Copy(Where where, Worksheet& target, boo
     const QString name = Name();
     const int position = dest->Index() + (where == Where::After ? 1 : 0);
     std::shared_ptr<LoWorkbook> destBook = dest->Book();
+    if (position < destBook->SheetCount())
+        destBook->KeepSheetViews();
     Reference<css::sheet::XSpreadsheet> copied;
     int copiedIndex = -1;
     Call(QStringLiteral("シート '%1' をコピーできません。").arg(name), [&] {
@@ -832,6 +837,7 @@ std::shared_ptr<Worksheet> LoWorksheet::Copy(Where where, Worksheet& target, boo
                 destBook->CarryPageStyle(*this, copied);
                 CarryPrintTitles(sheet_, copied, index);
             }
+            destBook->CarrySheetView(*this, copied);
             // The import shows every copy; a hidden sheet stays hidden.
             bool visible = true;
             Reference<XPropertySet>(sheet_, UNO_QUERY_THROW)

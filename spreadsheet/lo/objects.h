@@ -3,6 +3,7 @@
 // The object model over a private office instance.
 
 #include "spreadsheet/lo/office.h"
+#include "spreadsheet/lo/view_settings.h"
 #include "spreadsheet/spreadsheet.h"
 
 #include <com/sun/star/lang/XComponent.hpp>
@@ -90,6 +91,16 @@ public:
     // that refer to those files then keep their sheet names and values when
     // saved, without the files being read.
     void CarryExternalLinks(LoWorkbook& from);
+    // Keeps the view settings of the sheets read from the file before the
+    // first sheet is put in front of them or removed; SaveAs gives them back
+    // to the same sheets (see view_settings.h). `leaving`, a sheet about to
+    // be removed, gives up its settings.
+    void KeepSheetViews(const Reference<css::sheet::XSpreadsheet>& leaving = {});
+    BookViews& SheetViews() { return views_; }
+    // Gives `copy`, a sheet just copied in from `from`, the view settings of
+    // its source (grid lines, frozen panes, zoom) for the next save, where
+    // the source's import kept them (see view_settings.h).
+    void CarrySheetView(LoWorksheet& from, const Reference<css::sheet::XSpreadsheet>& copy);
 
 private:
     // Gives formulas with a text result a stored result before a save.
@@ -109,6 +120,8 @@ private:
     QHash<QString, QString> pageStyles_;
     // Source workbooks whose links have been taken over.
     QSet<QString> linksCarried_;
+    BookViews views_;
+    bool viewsFromFile_ = false;
 };
 
 class LoWorksheet : public Worksheet, public std::enable_shared_from_this<LoWorksheet> {

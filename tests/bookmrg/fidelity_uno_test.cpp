@@ -4,6 +4,8 @@
 
 #include "merge_fixture.h"
 #include "spreadsheet/lo/inspect.h"
+#include "spreadsheet/lo/view_inspect.h"
+#include "xls_reader.h"
 
 #include <QUrl>
 
@@ -53,6 +55,34 @@ protected:
 private:
     std::unique_ptr<sheet::Application> reader_;
 };
+
+// How each sheet is shown (frozen panes, grid lines, zoom) stays with the
+// sheet: book 1's own after a sheet among them was left out and the list put
+// in front, and the copies of book 2 (of today's format, whose settings come
+// without a view).
+TEST_F(UnoFidelity, EverySheetIsShownAsInItsBook) {
+    const QString one = Book("one.xls");
+    const QString two = Book("two.xlsx");
+    {
+        auto app = sheet::CreateApplication();
+        auto first = NewBook(*app, {"Frozen", "除外", "NoGrid", "Plain"});
+        sheet::lo::SetSheetView(*first, "Frozen", {true, 1, 2, true, 100});
+        sheet::lo::SetSheetView(*first, "除外", {false, 0, 0, true, 120});
+        sheet::lo::SetSheetView(*first, "NoGrid", {false, 0, 0, false, 85});
+        Save(first, one);
+        auto second = NewBook(*app, {"Grid2", "NoGrid2", "Frozen2"});
+        sheet::lo::SetSheetView(*second, "NoGrid2", {false, 0, 0, false, 100});
+        sheet::lo::SetSheetView(*second, "Frozen2", {true, 0, 3, true, 100});
+        second->SaveAs(two, sheet::xlOpenXMLWorkbook);
+        second->Close();
+        app->Quit();
+    }
+    Merge({one, two}, "除外");
+    EXPECT_EQ(
+        xlsread::SheetViews(OutputFile()),
+        (QStringList{"シート一覧: plain", "Frozen: frozen 1x2", "NoGrid: no grid zoom 85",
+                     "Plain: plain", "Grid2: plain", "NoGrid2: no grid", "Frozen2: frozen 0x3"}));
+}
 
 TEST_F(UnoFidelity, EachBooksNamesKeepTheirMeaningInItsCopies) {
     // Monthly books alike: the same names, each with the book's own value.

@@ -4,6 +4,10 @@
 #include "bookmrg/format_limits.h"
 #include "engine_fixture.h"
 
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtEndian>
+
 namespace {
 
 using bookmrg_test::EngineTest;
@@ -40,6 +44,83 @@ TEST(ClassicLimits, SizesAndMessage) {
     EXPECT_TRUE(text.contains(QStringLiteral("/d/大.xlsx")));
     EXPECT_TRUE(text.contains(QStringLiteral("明細（70,000 行 × 12 列）")));
     EXPECT_TRUE(text.contains(QStringLiteral(".xlsx で終わる名前")));
+}
+
+// A compound document with the given entries (streams, all empty) after its
+// root, its directory spread over as many sectors as it takes.
+QByteArray CompoundFile(const QStringList& streams) {
+    const auto put16 = [](QByteArray& b, int at, quint16 v) { qToLittleEndian(v, b.data() + at); };
+    const auto put32 = [](QByteArray& b, int at, quint32 v) { qToLittleEndian(v, b.data() + at); };
+    const int entries = int(streams.size()) + 1;
+    const int dirSectors = (entries + 3) / 4;
+    QByteArray header(512, '\0');
+    header.replace(0, 8, QByteArray::fromHex("D0CF11E0A1B11AE1"));
+    put16(header, 0x18, 0x3E);
+    put16(header, 0x1A, 3);
+    put16(header, 0x1C, 0xFFFE);
+    put16(header, 0x1E, 9);
+    put16(header, 0x20, 6);
+    put32(header, 0x2C, 1); // one allocation sector: sector 0
+    put32(header, 0x30, 1); // the directory from sector 1
+    put32(header, 0x38, 4096);
+    put32(header, 0x3C, 0xFFFFFFFE); // no small-stream table
+    put32(header, 0x44, 0xFFFFFFFE); // no further allocation list
+    for (int i = 0; i < 109; ++i)
+        put32(header, 0x4C + 4 * i, i == 0 ? 0 : 0xFFFFFFFF);
+    QByteArray fat(512, '\xFF');
+    put32(fat, 0, 0xFFFFFFFD);
+    for (int d = 1; d <= dirSectors; ++d)
+        put32(fat, 4 * d, d == dirSectors ? 0xFFFFFFFE : quint32(d + 1));
+    QByteArray directory(512 * dirSectors, '\0');
+    for (int e = 0; e < entries; ++e) {
+        const QString name = e == 0 ? QStringLiteral("Root Entry") : streams.at(e - 1);
+        for (int i = 0; i < name.size(); ++i)
+            put16(directory, 128 * e + 2 * i, name.at(i).unicode());
+        put16(directory, 128 * e + 0x40, quint16(2 * (name.size() + 1)));
+        directory[128 * e + 0x42] = char(e == 0 ? 5 : 2);
+        put32(directory, 128 * e + 0x74, 0xFFFFFFFE);
+    }
+    return header + fat + directory;
+}
+
+TEST(ClassicLimits, APasswordProtectedPackageIsNoClassicWorkbook) {
+    QTemporaryDir dir;
+    const auto write = [&](const QString& name, const QByteArray& content) {
+        QFile file(dir.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(content);
+        return file.fileName();
+    };
+    const QString classic =
+        write(QStringLiteral("a.xls"),
+              CompoundFile({QStringLiteral("Workbook"), QStringLiteral("\x05SummaryInformation")}));
+    EXPECT_TRUE(bookmrg::IsClassicWorkbookFile(classic));
+    EXPECT_EQ(bookmrg::CompoundEntryNames(classic),
+              (QStringList{QStringLiteral("Workbook"), QStringLiteral("\x05SummaryInformation")}));
+    // A password-protected .xlsx is a compound document too, without a
+    // workbook stream: its sheets may exceed the classic limits.
+    const QString encrypted =
+        write(QStringLiteral("b.xlsx"),
+              CompoundFile({QStringLiteral("\x06DataSpaces"), QStringLiteral("EncryptionInfo"),
+                            QStringLiteral("EncryptedPackage")}));
+    EXPECT_FALSE(bookmrg::IsClassicWorkbookFile(encrypted));
+    EXPECT_TRUE(
+        bookmrg::CompoundEntryNames(encrypted).contains(QStringLiteral("EncryptedPackage")));
+    // A compound document cut short lists nothing; it counts as classic
+    // (opening it reports the damage).
+    const QString cut = write(QStringLiteral("d.xls"), CompoundFile({"Workbook"}).left(300));
+    EXPECT_TRUE(bookmrg::CompoundEntryNames(cut).isEmpty());
+    EXPECT_TRUE(bookmrg::IsClassicWorkbookFile(cut));
+    // The encrypted package listed in a later sector of the directory.
+    const QString late =
+        write(QStringLiteral("f.xlsx"),
+              CompoundFile({QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C"),
+                            QStringLiteral("D"), QStringLiteral("E"),
+                            QStringLiteral("EncryptedPackage")}));
+    EXPECT_FALSE(bookmrg::IsClassicWorkbookFile(late));
+    EXPECT_FALSE(
+        bookmrg::IsClassicWorkbookFile(write(QStringLiteral("e.xlsx"), "PK\x03\x04 package")));
+    EXPECT_FALSE(bookmrg::IsClassicWorkbookFile(dir.filePath(QStringLiteral("missing.xls"))));
 }
 
 class FormatEngineTest : public EngineTest {

@@ -112,4 +112,31 @@ TEST_F(UnoFormats, AnXlsOutputRefusesAWideSourceWhichAnXlsxOutputTakesWhole) {
     app->Quit();
 }
 
+// A password-protected .xlsx begins as a classic workbook does; its sheets
+// are checked all the same.
+TEST_F(UnoFormats, AnXlsOutputRefusesAWideSheetOfAPasswordProtectedXlsx) {
+    const QString a = Book("a.xls");
+    const QString locked = Book("鍵付き.xlsx");
+    {
+        auto app = sheet::CreateApplication();
+        auto first = app->Workbooks().Add();
+        first->SaveAs(a);
+        first->Close();
+        auto book = app->Workbooks().Add();
+        auto s = book->Worksheets(1);
+        s->SetName(QStringLiteral("長い表"));
+        s->Cells(70000, 2)->SetValue(1.0);
+        book->SaveAs(locked, sheet::xlOpenXMLWorkbook, QStringLiteral("鍵"));
+        book->Close();
+    }
+    ASSERT_EQ(xlsread::Container(locked), QStringLiteral("cfb"));
+    passwords.answers = {QStringLiteral("鍵")};
+    Run(Params({a, locked}));
+    ASSERT_EQ(messages.Count(), 1);
+    EXPECT_TRUE(messages.LastText().contains(QStringLiteral("長い表（70,000 行 × 2 列）")))
+        << messages.LastText().toStdString();
+    EXPECT_FALSE(QFile::exists(OutputFile()));
+    EXPECT_EQ(passwords.asked, QStringList{locked});
+}
+
 } // namespace

@@ -6,6 +6,7 @@
 #include "shtlist/engine.h"
 #include "spreadsheet/gate.h"
 #include "spreadsheet/lo/inspect.h"
+#include "spreadsheet/lo/view_inspect.h"
 #include "spreadsheet/spreadsheet.h"
 #include "workbook_tools/tool_doubles.h"
 #include "xls_reader.h"
@@ -155,6 +156,44 @@ TEST_F(ShtlistUnoTest, ThreeSheetsGetTheirListAndASecondRunAddsAnotherList) {
     EXPECT_EQ(LinkSheet(urls[0]), QStringLiteral("シート一覧"));
     EXPECT_EQ(Text(list->Cells(6, 1)->Value()), QStringLiteral("東京支店"));
     book->Close();
+}
+
+// Each sheet of the user's workbook is shown as before (frozen panes, grid
+// lines, zoom) after the list is put in front, in either format.
+TEST_F(ShtlistUnoTest, EverySheetKeepsHowItIsShown) {
+    const QString modern = dir_.filePath(QStringLiteral("今期.xlsx"));
+    {
+        auto book = app_->Workbooks().Open(target_);
+        sheet::lo::SetSheetView(*book, QStringLiteral("Sheet1"), {true, 1, 2, true, 100});
+        sheet::lo::SetSheetView(*book, QStringLiteral("2024"), {false, 0, 0, false, 85});
+        book->SaveAs(modern, sheet::xlOpenXMLWorkbook);
+        book->SaveAs(target_);
+        book->Close();
+    }
+    for (const int format : {int(sheet::xlNormal), int(sheet::xlOpenXMLWorkbook)}) {
+        const QString path = format == sheet::xlNormal ? target_ : modern;
+        host_.Follow(shtlist::BuildSheetList(path, template_));
+        QStringList shown;
+        if (format == sheet::xlNormal) {
+            shown = xlsread::SheetViews(path);
+        } else {
+            auto book = app_->Workbooks().Open(path, {true, {}});
+            const auto views = sheet::lo::ImportedSheetViews(*book);
+            for (const QString& name : SheetNames(*book)) {
+                const sheet::lo::SheetViewState v = views.value(name);
+                xlsread::Sheet s;
+                std::tie(s.frozen, s.frozenColumns, s.frozenRows, s.showGrid, s.zoom) =
+                    std::tuple(v.frozen, v.frozenColumns, v.frozenRows, v.showGrid, v.zoom);
+                shown << name + QStringLiteral(": ") + xlsread::DescribeView(s);
+            }
+            book->Close();
+        }
+        EXPECT_EQ(shown, (QStringList{QStringLiteral("シート一覧: plain"),
+                                      QStringLiteral("Sheet1: frozen 1x2"),
+                                      QStringLiteral("2024: no grid zoom 85"),
+                                      QStringLiteral("東京支店: plain")}))
+            << format;
+    }
 }
 
 TEST_F(ShtlistUnoTest, FailedSaveLeavesTheOriginalBytes) {

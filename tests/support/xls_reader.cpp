@@ -182,7 +182,9 @@ Book Read(const QString& path) {
             book.encrypted = true;
         if (r.type == 0x0085) { // BOUNDSHEET
             sheetAt.insert(U32(r.data, 0), int(book.sheets.size()));
-            book.sheets.append({BiffString(r.data, 6, 1), {}, 0, 0});
+            Sheet sheet;
+            sheet.name = BiffString(r.data, 6, 1);
+            book.sheets.append(sheet);
         }
         if (r.type == 0x000A) // EOF of the globals
             break;
@@ -235,12 +237,41 @@ Book Read(const QString& path) {
         } else if (r.type == 0x0207 && pendingString.first > 0) { // STRING
             current->formulaResults.insert(pendingString, BiffString(r.data, 0, 2));
             pendingString = {-1, -1};
+        } else if (r.type == 0x023E) { // WINDOW2: option flags first
+            current->showGrid = U16(r.data, 0) & 0x0002;
+            current->frozen = U16(r.data, 0) & 0x0008;
+        } else if (r.type == 0x0041 && current->frozen) { // PANE: split column and row
+            current->frozenColumns = U16(r.data, 0);
+            current->frozenRows = U16(r.data, 2);
+        } else if (r.type == 0x00A0 && U16(r.data, 2) != 0) { // SCL: zoom as a fraction
+            current->zoom = U16(r.data, 0) * 100 / U16(r.data, 2);
         } else if (r.type == 0x000A) { // EOF
             current = nullptr;
         }
     }
     book.ok = true;
     return book;
+}
+
+QString DescribeView(const Sheet& sheet) {
+    QStringList parts;
+    if (sheet.frozen)
+        parts << QStringLiteral("frozen %1x%2").arg(sheet.frozenColumns).arg(sheet.frozenRows);
+    if (!sheet.showGrid)
+        parts << QStringLiteral("no grid");
+    if (sheet.zoom != 100)
+        parts << QStringLiteral("zoom %1").arg(sheet.zoom);
+    return parts.isEmpty() ? QStringLiteral("plain") : parts.join(QLatin1Char(' '));
+}
+
+QStringList SheetViews(const QString& path) {
+    const Book book = Read(path);
+    if (!book.ok)
+        return {QStringLiteral("unreadable: ") + book.error};
+    QStringList out;
+    for (const Sheet& s : book.sheets)
+        out << s.name + QStringLiteral(": ") + DescribeView(s);
+    return out;
 }
 
 QString Describe(const Result& result) {

@@ -8,6 +8,7 @@
 #include <QHash>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <variant>
 
@@ -24,6 +25,13 @@ struct Sheet {
     // Every cell with a record of its own (values, texts, formulas), 1-based.
     int lastRow = 0;
     int lastColumn = 0;
+    // How the sheet is shown: grid lines, frozen panes (the columns left of
+    // and the rows above the split), zoom in percent.
+    bool showGrid = true;
+    bool frozen = false;
+    int frozenColumns = 0;
+    int frozenRows = 0;
+    int zoom = 100;
 };
 
 struct Book {
@@ -36,6 +44,13 @@ struct Book {
 // Reads the file. A file that is not a BIFF8 compound document gives
 // ok = false with the reason.
 Book Read(const QString& path);
+
+// How a sheet is shown, for messages: "frozen 1x2 no grid zoom 85" (the
+// columns and rows left of and above the split), "plain" for the defaults.
+QString DescribeView(const Sheet& sheet);
+// "name: view" of every sheet of the file in order, or the reason it could
+// not be read.
+QStringList SheetViews(const QString& path);
 
 // "text", 12.5, "<empty>", "#err 7", "TRUE": a result for messages.
 QString Describe(const Result& result);

@@ -1,0 +1,116 @@
+// How saved workbooks show their sheets (frozen panes, grid lines, zoom)
+// after a sheet was put in front of or removed from a workbook read from a
+// file, checked in the saved file: .xls by its own records, .xlsx through
+// what the office's import reads from it.
+
+#include "spreadsheet/lo/view_inspect.h"
+#include "spreadsheet/spreadsheet.h"
+#include "xls_reader.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+
+namespace {
+
+using sheet::Where;
+using sheet::lo::SheetViewState;
+
+// What a sheet shows, described as for the .xls files.
+QString Describe(const SheetViewState& s) {
+    xlsread::Sheet sheet;
+    sheet.frozen = s.frozen;
+    sheet.frozenColumns = s.frozenColumns;
+    sheet.frozenRows = s.frozenRows;
+    sheet.showGrid = s.showGrid;
+    sheet.zoom = s.zoom;
+    return xlsread::DescribeView(sheet);
+}
+
+// The same for any saved workbook, read back through the office's import.
+QStringList ImportedViews(sheet::Application& app, const QString& path) {
+    auto book = app.Workbooks().Open(path, {.readOnly = true, .password = {}});
+    const auto views = sheet::lo::ImportedSheetViews(*book);
+    QStringList out;
+    for (int i = 1; i <= book->SheetCount(); ++i) {
+        const QString name = book->Worksheets(i)->Name();
+        out << name + QStringLiteral(": ") +
+                   (views.contains(name) ? Describe(views.value(name)) : QStringLiteral("?"));
+    }
+    book->Close();
+    return out;
+}
+
+// A workbook of three sheets as users make them: "Frozen" with its title
+// rows and first column frozen, "NoGrid" without grid lines at 85 %, and
+// "Plain".
+void MakeUserBook(sheet::Application& app, const QString& path, int format) {
+    auto book = app.Workbooks().Add();
+    auto first = book->Worksheets(1);
+    first->SetName(QStringLiteral("Frozen"));
+    book->Worksheets(1)->Copy(Where::After, *first)->SetName(QStringLiteral("NoGrid"));
+    book->Worksheets(2)->Copy(Where::After, *book->Worksheets(2))->SetName(QStringLiteral("Plain"));
+    for (int i = 1; i <= 3; ++i)
+        book->Worksheets(i)->Cells(1, 1)->SetValue(double(i));
+    sheet::lo::SetSheetView(*book, QStringLiteral("Frozen"), {true, 1, 2, true, 100});
+    sheet::lo::SetSheetView(*book, QStringLiteral("NoGrid"), {false, 0, 0, false, 85});
+    book->SaveAs(path, format);
+    book->Close();
+}
+
+const QStringList kUserViews = {QStringLiteral("Frozen: frozen 1x2"),
+                                QStringLiteral("NoGrid: no grid zoom 85"),
+                                QStringLiteral("Plain: plain")};
+
+class SheetViews : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { app_ = sheet::CreateApplication().release(); }
+    static void TearDownTestSuite() {
+        std::unique_ptr<sheet::Application> app(app_);
+        sheet::QuitQuietly(app);
+        app_ = nullptr;
+    }
+    QString Path(const QString& name) const { return dir_.filePath(name); }
+
+    static sheet::Application* app_;
+    QTemporaryDir dir_;
+};
+
+sheet::Application* SheetViews::app_ = nullptr;
+
+TEST_F(SheetViews, TheGeneratedBooksHoldWhatTheCasesNeed) {
+    MakeUserBook(*app_, Path(QStringLiteral("user.xls")), sheet::xlNormal);
+    EXPECT_EQ(xlsread::SheetViews(Path(QStringLiteral("user.xls"))), kUserViews);
+    MakeUserBook(*app_, Path(QStringLiteral("user.xlsx")), sheet::xlOpenXMLWorkbook);
+    EXPECT_EQ(ImportedViews(*app_, Path(QStringLiteral("user.xlsx"))), kUserViews);
+}
+
+// SHTLIST's step on the user's own workbook: a list sheet in front, saved
+// over the file in its own format.
+TEST_F(SheetViews, ASheetPutInFrontLeavesEverySheetItsOwnView) {
+    for (const int format : {int(sheet::xlNormal), int(sheet::xlOpenXMLWorkbook)}) {
+        const QString path = Path(QStringLiteral("user.") + sheet::FileFormatExtension(format));
+        MakeUserBook(*app_, path, format);
+        auto pattern = app_->Workbooks().Add();
+        pattern->Worksheets(1)->SetName(QStringLiteral("List"));
+        auto book = app_->Workbooks().Open(path);
+        pattern->Worksheets(1)->Copy(Where::Before, *book->Worksheets(1));
+        book->SaveAs(path, format);
+        book->Close();
+        pattern->Close();
+        const QStringList expected = QStringList{QStringLiteral("List: plain")} + kUserViews;
+        if (format == sheet::xlNormal) {
+            EXPECT_EQ(xlsread::SheetViews(path), expected);
+        } else {
+            EXPECT_EQ(ImportedViews(*app_, path), expected);
+        }
+    }
+}
+
+} // namespace
