@@ -4,6 +4,7 @@
 #include "costcmp/frm_costcmp1.h"
 #include "costcmp/report.h"
 #include "costcmp/template_session.h"
+#include "spreadsheet/lo/install.h"
 #include "spreadsheet/run_files.h"
 #include "spreadsheet/ui/gate_windows.h"
 
@@ -25,6 +26,7 @@ int main(int argc, char** argv) {
 
     // "Excel出力" on the result screen makes the comparison workbook, behind
     // the spreadsheet application's gate and progress windows.
+    sheet::lo::InstallBackend();
     sheet::InstallGateWindows();
     costcmp::SetReportBuilder(
         [](const costcmp::Calculation& calc, QWidget*) { return costcmp::BuildCostReport(calc); });

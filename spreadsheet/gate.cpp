@@ -3,6 +3,8 @@
 #include "common/messages.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <QThread>
 
 namespace sheet {
@@ -15,14 +17,20 @@ public:
     void Sleep(int milliseconds) override { QThread::msleep(milliseconds); }
 };
 
+// Without an installed backend there is no application to start: the gate
+// answers that it is not installed.
+class AbsentProbe : public ExcelProbe {
+public:
+    bool IsExcelInstalled() override { return false; }
+    bool IsExcelRunning() override { return false; }
+    bool CloseRunningExcel() override { return false; }
+};
+
 ExcelProbe* g_probe = nullptr;
 GateDialog* g_dialog = nullptr;
 GateClock* g_clock = nullptr;
 
 } // namespace
-
-// Defined by the LibreOffice backend.
-ExcelProbe& DefaultExcelProbe();
 
 GateResult RunExcelGate(ExcelProbe& probe, GateDialog& dialog, GateClock& clock) {
     using common::MsgButtons;
@@ -111,7 +119,8 @@ void SetGateClock(GateClock* clock) {
 }
 
 ExcelProbe& CurrentExcelProbe() {
-    return g_probe ? *g_probe : DefaultExcelProbe();
+    static AbsentProbe absent;
+    return g_probe ? *g_probe : absent;
 }
 
 GateResult RunExcelGate() {
@@ -128,6 +137,19 @@ GateResult RunExcelGate() {
         return RunExcelGate(CurrentExcelProbe(), refusing, clock);
     }
     return RunExcelGate(CurrentExcelProbe(), *g_dialog, clock);
+}
+
+QString OfficeLauncher() {
+    QString path = QStandardPaths::findExecutable(QStringLiteral("soffice"));
+    if (path.isEmpty() &&
+        QFileInfo(QStringLiteral("/usr/lib/libreoffice/program/soffice")).isExecutable())
+        path = QStringLiteral("/usr/lib/libreoffice/program/soffice");
+    return path;
+}
+
+QString GetAppPath(const QString& executableName) {
+    Q_UNUSED(executableName);
+    return OfficeLauncher();
 }
 
 } // namespace sheet

@@ -72,8 +72,10 @@ GateResult RunExcelGate(ExcelProbe& probe, GateDialog& dialog, GateClock& clock)
 GateResult RunExcelGate();
 
 // Installs the collaborators of RunExcelGate(); nullptr restores the default
-// (the LibreOffice probe, the real clock; the dialog has no default and must be
-// installed by the program's screens, e.g. sheet::InstallGateWindows()).
+// (the real clock; without a probe, installed with the backend by
+// sheet::lo::InstallBackend(), the application counts as not installed; the
+// dialog has no default and must be installed by the program's screens, e.g.
+// sheet::InstallGateWindows()).
 void SetExcelProbe(ExcelProbe* probe);
 void SetGateDialog(GateDialog* dialog);
 void SetGateClock(GateClock* clock);
@@ -83,5 +85,8 @@ ExcelProbe& CurrentExcelProbe();
 // executable name ("EXCEL.EXE"): the office launcher found on PATH or in its
 // standard install folder; empty when there is none.
 QString GetAppPath(const QString& executableName);
+// The office launcher ("soffice") on PATH or in its standard install folder;
+// empty when there is none.
+QString OfficeLauncher();
 
 } // namespace sheet

@@ -62,9 +62,6 @@ namespace {
 ApplicationFactory g_factory = nullptr;
 } // namespace
 
-// Defined by the LibreOffice backend.
-std::unique_ptr<Application> CreateLibreOfficeApplication();
-
 ApplicationFactory SetApplicationFactory(ApplicationFactory factory) {
     ApplicationFactory previous = g_factory;
     g_factory = factory;
@@ -72,7 +69,11 @@ ApplicationFactory SetApplicationFactory(ApplicationFactory factory) {
 }
 
 std::unique_ptr<Application> CreateApplication() {
-    return g_factory ? g_factory() : CreateLibreOfficeApplication();
+    if (!g_factory)
+        throw SheetError(SheetErrorKind::CannotStart,
+                         QStringLiteral("表計算アプリケーションが組み込まれていません。"),
+                         QStringLiteral("no backend installed"));
+    return g_factory();
 }
 
 void CloseQuietly(std::shared_ptr<Workbook>& book) noexcept {

@@ -321,8 +321,9 @@ public:
 };
 
 // Creates the application ("EXCEL.application"): a new private instance.
-// Throws SheetError when it cannot be started. The factory is a seam: tests
-// install the in-memory double.
+// Throws SheetError when it cannot be started, or when no backend has been
+// installed (the programs install LibreOffice, sheet::lo::InstallBackend();
+// tests install the in-memory double).
 std::unique_ptr<Application> CreateApplication();
 
 // Closes the workbook without saving and drops it. A failure is ignored: a
@@ -343,8 +344,8 @@ std::shared_ptr<Workbook> OpenTemplate(Workbooks& books, const QString& fileName
 QString TemplateProblem(const QString& fileName);
 
 using ApplicationFactory = std::unique_ptr<Application> (*)();
-// Installs the factory CreateApplication uses; nullptr restores the default
-// (the LibreOffice backend). Returns the previous one.
+// Installs the factory CreateApplication uses; nullptr leaves none. Returns
+// the previous one.
 ApplicationFactory SetApplicationFactory(ApplicationFactory factory);
 
 } // namespace sheet

@@ -8,10 +8,11 @@
 #include "bookmrg/formula_refs.h"
 #include "common/messages.h"
 #include "common/program_start.h"
+#include "office_inspect.h"
 #include "peak_memory.h"
 #include "sample_books.h"
 #include "spreadsheet/gate.h"
-#include "spreadsheet/lo/inspect.h"
+#include "spreadsheet/lo/install.h"
 #include "spreadsheet/lo/office.h"
 #include "spreadsheet/spreadsheet.h"
 
@@ -808,6 +809,7 @@ bool Measure(const QString& folder, int bookCount, int sheetsPerBook, const QStr
 
 int main(int argc, char** argv) {
     QCoreApplication qapp(argc, argv);
+    sheet::lo::InstallBackend();
     QTemporaryDir dir;
     const QString templatePath = QStringLiteral(SUITE_BIN_DIR "/BOOKMRGX.EXL");
     if (!QFile::exists(templatePath)) {

@@ -3,7 +3,7 @@
 // links, merged, and the saved result reopened and read back.
 
 #include "merge_fixture.h"
-#include "spreadsheet/lo/inspect.h"
+#include "office_inspect.h"
 
 #include <QUrl>
 

@@ -4,9 +4,9 @@
 #include "bookmrg/engine_doubles.h"
 #include "fake_messages.h"
 #include "fake_process.h"
+#include "office_inspect.h"
 #include "shtlist/engine.h"
 #include "spreadsheet/gate.h"
-#include "spreadsheet/lo/inspect.h"
 #include "spreadsheet/spreadsheet.h"
 #include "xls_reader.h"
 

@@ -2,8 +2,8 @@
 // saved as .xls, reopened and checked.
 
 #include "common/messages.h"
+#include "office_inspect.h"
 #include "spreadsheet/gate.h"
-#include "spreadsheet/lo/inspect.h"
 #include "spreadsheet/lo/running.h"
 #include "spreadsheet/office_lock.h"
 #include "spreadsheet/run_files.h"
