@@ -191,6 +191,10 @@ void LoWorksheet::SetName(const QString& name) {
     if (current == name)
         return;
     const QString refused = QStringLiteral("シート名を '%1' に変更できません。").arg(name);
+    // The office itself takes longer names, but the classic workbook format
+    // holds 31 characters: a longer name would be cut short on saving.
+    if (name.isEmpty() || name.size() > kMaxSheetNameLength)
+        throw SheetError(SheetErrorKind::Refused, refused, QStringLiteral("name length"));
     Sequence<OUString> names;
     Call(refused, [&] { names = book_->Sheets()->getElementNames(); });
     for (const OUString& other : names) {
