@@ -1,4 +1,5 @@
 #include "spreadsheet/gate.h"
+#include "common/seam.h"
 
 #include "common/messages.h"
 
@@ -26,9 +27,13 @@ public:
     bool CloseRunningExcel() override { return false; }
 };
 
-ExcelProbe* g_probe = nullptr;
-GateDialog* g_dialog = nullptr;
-GateClock* g_clock = nullptr;
+// A program without its gate window cannot ask the user; refusing is the
+// safe answer when an instance is open.
+class RefusingDialog : public GateDialog {
+public:
+    GateChoice ShowModal() override { return GateChoice::Stop; }
+    void Unload() override {}
+};
 
 } // namespace
 
@@ -108,35 +113,30 @@ GateResult RunExcelGate(ExcelProbe& probe, GateDialog& dialog, GateClock& clock)
     return outcome;
 }
 
-void SetExcelProbe(ExcelProbe* probe) {
-    g_probe = probe;
+common::Seam<ExcelProbe>& ExcelProbeSeam() {
+    static AbsentProbe absent;
+    static common::Seam<ExcelProbe> seam(absent);
+    return seam;
 }
-void SetGateDialog(GateDialog* dialog) {
-    g_dialog = dialog;
+
+common::Seam<GateDialog>& GateDialogSeam() {
+    static RefusingDialog refusing;
+    static common::Seam<GateDialog> seam(refusing);
+    return seam;
 }
-void SetGateClock(GateClock* clock) {
-    g_clock = clock;
+
+common::Seam<GateClock>& GateClockSeam() {
+    static RealClock real;
+    static common::Seam<GateClock> seam(real);
+    return seam;
 }
 
 ExcelProbe& CurrentExcelProbe() {
-    static AbsentProbe absent;
-    return g_probe ? *g_probe : absent;
+    return ExcelProbeSeam().Get();
 }
 
 GateResult RunExcelGate() {
-    static RealClock realClock;
-    GateClock& clock = g_clock ? *g_clock : realClock;
-    if (!g_dialog) {
-        // A program without its gate window cannot ask the user; refusing is
-        // the safe answer when an instance is open.
-        class RefusingDialog : public GateDialog {
-        public:
-            GateChoice ShowModal() override { return GateChoice::Stop; }
-            void Unload() override {}
-        } refusing;
-        return RunExcelGate(CurrentExcelProbe(), refusing, clock);
-    }
-    return RunExcelGate(CurrentExcelProbe(), *g_dialog, clock);
+    return RunExcelGate(ExcelProbeSeam().Get(), GateDialogSeam().Get(), GateClockSeam().Get());
 }
 
 QString OfficeLauncher() {

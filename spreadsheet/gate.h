@@ -6,6 +6,11 @@
 
 #include <QString>
 
+// Declared in common/seam.h, which those who replace a collaborator include.
+namespace common {
+template <class T> class Seam;
+} // namespace common
+
 namespace sheet {
 
 // What the gate found and did; the values are the classic result codes.
@@ -71,14 +76,15 @@ GateResult RunExcelGate(ExcelProbe& probe, GateDialog& dialog, GateClock& clock)
 // RunExcelGate with the installed collaborators (see below).
 GateResult RunExcelGate();
 
-// Installs the collaborators of RunExcelGate(); nullptr restores the default
-// (the real clock; without a probe, installed with the backend by
-// sheet::lo::InstallBackend(), the application counts as not installed; the
-// dialog has no default and must be installed by the program's screens, e.g.
-// sheet::InstallGateWindows()).
-void SetExcelProbe(ExcelProbe* probe);
-void SetGateDialog(GateDialog* dialog);
-void SetGateClock(GateClock* clock);
+// The collaborators of RunExcelGate(), replaced with common::ScopedOverride:
+// the probe (by default none: the application counts as not installed; the
+// backend puts its own in place, sheet::lo::InstallBackend()), the dialog (by
+// default one that answers Stop; the program's screens put theirs in place,
+// sheet::InstallGateWindows()) and the clock (the real one).
+common::Seam<ExcelProbe>& ExcelProbeSeam();
+common::Seam<GateDialog>& GateDialogSeam();
+common::Seam<GateClock>& GateClockSeam();
+// The probe in place now.
 ExcelProbe& CurrentExcelProbe();
 
 // Full path of the spreadsheet application's executable for a classic

@@ -7,6 +7,11 @@
 
 #include <QString>
 
+// Declared in common/seam.h, which those who replace a collaborator include.
+namespace common {
+template <class T> class Seam;
+} // namespace common
+
 namespace sheet {
 
 // The labels of the window, by what they show (their widgets: lblKey1,
@@ -45,9 +50,11 @@ public:
     }
 };
 
-// Installs the view the engines and UpdateProgress use; nullptr restores a
-// view that shows nothing and only lets events run.
-void SetProgressView(ProgressView* view);
+// The view the engines and UpdateProgress use, replaced with
+// common::ScopedOverride (the program's window, sheet::InstallGateWindows(),
+// or a test's); by default a view that shows nothing and only lets events run.
+common::Seam<ProgressView>& ProgressViewSeam();
+// The view in place now.
 ProgressView& ProgressWindow();
 
 // The program's cancel flag: raised once the user confirmed a stop; the runs

@@ -1,4 +1,5 @@
 #include "spreadsheet/spreadsheet.h"
+#include "common/seam.h"
 
 #include <QFileInfo>
 
@@ -59,21 +60,21 @@ int FileFormatOfName(const QString& fileName) {
 }
 
 namespace {
-ApplicationFactory g_factory = nullptr;
+// Without an installed backend there is no application to start.
+std::unique_ptr<Application> NoBackend() {
+    throw SheetError(SheetErrorKind::CannotStart,
+                     QStringLiteral("表計算アプリケーションが組み込まれていません。"),
+                     QStringLiteral("no backend installed"));
+}
 } // namespace
 
-ApplicationFactory SetApplicationFactory(ApplicationFactory factory) {
-    ApplicationFactory previous = g_factory;
-    g_factory = factory;
-    return previous;
+common::Seam<ApplicationFactory>& ApplicationFactorySeam() {
+    static common::Seam<ApplicationFactory> seam(&NoBackend);
+    return seam;
 }
 
 std::unique_ptr<Application> CreateApplication() {
-    if (!g_factory)
-        throw SheetError(SheetErrorKind::CannotStart,
-                         QStringLiteral("表計算アプリケーションが組み込まれていません。"),
-                         QStringLiteral("no backend installed"));
-    return g_factory();
+    return ApplicationFactorySeam().Get()();
 }
 
 void CloseQuietly(std::shared_ptr<Workbook>& book) noexcept {

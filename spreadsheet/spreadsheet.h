@@ -19,6 +19,11 @@
 #include <optional>
 #include <variant>
 
+// Declared in common/seam.h, which those who replace a collaborator include.
+namespace common {
+template <class T> class Seam;
+} // namespace common
+
 namespace sheet {
 
 // What went wrong, as the backend tells it apart where the error is made.
@@ -344,8 +349,9 @@ std::shared_ptr<Workbook> OpenTemplate(Workbooks& books, const QString& fileName
 QString TemplateProblem(const QString& fileName);
 
 using ApplicationFactory = std::unique_ptr<Application> (*)();
-// Installs the factory CreateApplication uses; nullptr leaves none. Returns
-// the previous one.
-ApplicationFactory SetApplicationFactory(ApplicationFactory factory);
+// The factory CreateApplication uses, replaced with common::ScopedOverride
+// (the backend, sheet::lo::InstallBackend(), or a test's double); by default
+// none: CreateApplication throws.
+common::Seam<ApplicationFactory>& ApplicationFactorySeam();
 
 } // namespace sheet

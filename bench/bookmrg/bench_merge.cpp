@@ -8,6 +8,7 @@
 #include "bookmrg/formula_refs.h"
 #include "common/messages.h"
 #include "common/program_start.h"
+#include "common/seam.h"
 #include "office_inspect.h"
 #include "peak_memory.h"
 #include "sample_books.h"
@@ -822,7 +823,7 @@ int main(int argc, char** argv) {
     NoStarts starts;
     common::SetProcessLauncher(&starts);
     NoOfficeOpen probe;
-    sheet::SetExcelProbe(&probe);
+    common::ScopedOverride<sheet::ExcelProbe> probeInPlace(sheet::ExcelProbeSeam(), &probe);
 
     // "10x10" or "64x5" as arguments choose the sizes; both by default.
     QList<std::pair<int, int>> sizes;

@@ -2,6 +2,7 @@
 // gate's probe, installed by the programs.
 
 #include "common/messages.h"
+#include "common/seam.h"
 #include "spreadsheet/gate.h"
 #include "spreadsheet/lo/install.h"
 #include "spreadsheet/lo/objects.h"
@@ -115,8 +116,11 @@ std::unique_ptr<Application> CreateLibreOfficeApplication() {
 namespace lo {
 
 void InstallBackend() {
-    SetApplicationFactory(&CreateLibreOfficeApplication);
-    SetExcelProbe(&DefaultExcelProbe());
+    // In place for the rest of the program.
+    static ApplicationFactory libreOffice = &CreateLibreOfficeApplication;
+    static common::ScopedOverride<ApplicationFactory> factory(ApplicationFactorySeam(),
+                                                              &libreOffice);
+    static common::ScopedOverride<ExcelProbe> probe(ExcelProbeSeam(), &DefaultExcelProbe());
 }
 
 } // namespace lo

@@ -1,4 +1,5 @@
 #include "spreadsheet/ui/gate_windows.h"
+#include "common/seam.h"
 
 #include "common/ui/fonts.h"
 
@@ -338,8 +339,8 @@ void InstallGateWindows() {
     // Alive until the program ends; never destroyed after the application.
     static auto* dialog = new GateDialogWindow;
     static auto* progress = new ProgressWindowView;
-    SetGateDialog(dialog);
-    SetProgressView(progress);
+    static common::ScopedOverride<GateDialog> dialogInPlace(GateDialogSeam(), dialog);
+    static common::ScopedOverride<ProgressView> progressInPlace(ProgressViewSeam(), progress);
 }
 
 } // namespace sheet

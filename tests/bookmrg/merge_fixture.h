@@ -1,11 +1,14 @@
 #pragma once
 
+#include <optional>
+
 // What every test of a merge run sets up, with the in-memory application or
 // the real office.
 
 #include "bookmrg/engine.h"
 #include "bookmrg/password_prompt.h"
 #include "bookmrg_env.h"
+#include "common/seam.h"
 #include "engine_doubles.h"
 #include "fake_messages.h"
 #include "fake_process.h"
@@ -18,15 +21,17 @@ namespace bookmrg_test {
 // starts, progress window, password questions and the program's way out are
 // the recording doubles below; no stop is pending.
 class MergeTest : public BookmrgTest {
+    std::optional<common::ScopedOverride<sheet::ProgressView>> viewInPlace_;
+
 protected:
     void SetUp() override {
         BookmrgTest::SetUp();
-        sheet::SetProgressView(&progress);
+        viewInPlace_.emplace(sheet::ProgressViewSeam(), &progress);
         sheet::ClearCancelFlag();
         bookmrg::SetPasswordPrompt(&passwords);
     }
     void TearDown() override {
-        sheet::SetProgressView(nullptr);
+        viewInPlace_.reset();
         sheet::ClearCancelFlag();
         bookmrg::SetPasswordPrompt(nullptr);
         bookmrg::SetTemplatePath(QString());
@@ -56,6 +61,8 @@ protected:
 
 // A merge with the real office and the template built next to the programs.
 class UnoMergeTest : public MergeTest {
+    std::optional<common::ScopedOverride<sheet::ExcelProbe>> probeInPlace_;
+
 protected:
     void SetUp() override {
         // The office keeps its profiles in the user's cache folder, as in
@@ -70,10 +77,10 @@ protected:
         ASSERT_TRUE(QFileInfo::exists(bookmrg::TemplatePath()));
         // The gate has tests of its own: an office that someone else runs on
         // this machine must not stop these runs.
-        sheet::SetExcelProbe(&probe_);
+        probeInPlace_.emplace(sheet::ExcelProbeSeam(), &probe_);
     }
     void TearDown() override {
-        sheet::SetExcelProbe(nullptr);
+        probeInPlace_.reset();
         MergeTest::TearDown();
     }
 

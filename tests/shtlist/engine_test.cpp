@@ -1,4 +1,5 @@
 #include "bookmrg/engine_doubles.h"
+#include "common/seam.h"
 #include "fake_messages.h"
 #include "fake_process.h"
 #include "fake_spreadsheet.h"
@@ -22,11 +23,14 @@ const QFile::Permissions kModeBits = QFile::ReadOwner | QFile::WriteOwner | QFil
                                      QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther;
 
 class ShtlistEngineTest : public shtlist_test::ShtlistTest {
+    std::optional<common::ScopedOverride<sheet::ExcelProbe>> probeInPlace_;
+    std::optional<common::ScopedOverride<sheet::ProgressView>> viewInPlace_;
+
 protected:
     void SetUp() override {
         ShtlistTest::SetUp();
-        sheet::SetExcelProbe(&probe_);
-        sheet::SetProgressView(&progress_);
+        probeInPlace_.emplace(sheet::ExcelProbeSeam(), &probe_);
+        viewInPlace_.emplace(sheet::ProgressViewSeam(), &progress_);
         probe_.onGate = [this] { shownAtGate_ = progress_.shown > 0; };
         sheet::ResetProgressCounter();
         bookmrg::SetPasswordPrompt(&passwords_);
@@ -40,8 +44,8 @@ protected:
     }
     void TearDown() override {
         bookmrg::SetPasswordPrompt(nullptr);
-        sheet::SetProgressView(nullptr);
-        sheet::SetExcelProbe(nullptr);
+        viewInPlace_.reset();
+        probeInPlace_.reset();
         ShtlistTest::TearDown();
     }
     void Run() {

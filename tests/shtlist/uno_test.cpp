@@ -2,6 +2,7 @@
 // their sheet list in place, reopened and checked.
 
 #include "bookmrg/engine_doubles.h"
+#include "common/seam.h"
 #include "fake_messages.h"
 #include "fake_process.h"
 #include "office_inspect.h"
@@ -21,6 +22,8 @@
 #include <QUrl>
 
 #include <gtest/gtest.h>
+
+#include <optional>
 
 #include <unistd.h>
 
@@ -52,10 +55,12 @@ QByteArray Bytes(const QString& path) {
 }
 
 class ShtlistUnoTest : public ::testing::Test {
+    std::optional<common::ScopedOverride<sheet::ExcelProbe>> probeInPlace_;
+
 protected:
     void SetUp() override {
         ASSERT_TRUE(dir_.isValid());
-        sheet::SetExcelProbe(&probe_);
+        probeInPlace_.emplace(sheet::ExcelProbeSeam(), &probe_);
         target_ = dir_.filePath(QStringLiteral("月次報告.xls"));
         app_ = sheet::CreateApplication();
         // The shipped template when it has been built, else one made here
@@ -81,7 +86,7 @@ protected:
     void TearDown() override {
         if (app_)
             app_->Quit();
-        sheet::SetExcelProbe(nullptr);
+        probeInPlace_.reset();
     }
 
     void Run() { shtlist::BuildSheetList(target_, template_, host_); }

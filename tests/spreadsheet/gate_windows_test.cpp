@@ -1,3 +1,4 @@
+#include "common/seam.h"
 #include "spreadsheet/ui/gate_windows.h"
 
 #include "common/messages.h"
@@ -76,7 +77,7 @@ struct YesSink : common::MessageSink {
 
 TEST(ProgressWindowView, ShowsProgressAndTheStopButtonRaisesTheFlag) {
     sheet::ProgressWindowView view;
-    sheet::SetProgressView(&view);
+    common::ScopedOverride<sheet::ProgressView> viewInPlace(sheet::ProgressViewSeam(), &view);
     sheet::ResetProgressCounter();
     view.Show();
     auto* form = view.Form();
@@ -108,7 +109,6 @@ TEST(ProgressWindowView, ShowsProgressAndTheStopButtonRaisesTheFlag) {
 
     view.Unload();
     EXPECT_FALSE(view.Form());
-    sheet::SetProgressView(nullptr);
 }
 
 struct NotRunningProbe : sheet::ExcelProbe {
@@ -125,9 +125,9 @@ struct NotRunningProbe : sheet::ExcelProbe {
 
 TEST(ProgressWindowView, ShownBeforeTheOfficeStartsWithOnlyWhatTheRunUses) {
     sheet::ProgressWindowView view;
-    sheet::SetProgressView(&view);
+    common::ScopedOverride<sheet::ProgressView> viewInPlace(sheet::ProgressViewSeam(), &view);
     NotRunningProbe probe;
-    sheet::SetExcelProbe(&probe);
+    common::ScopedOverride<sheet::ExcelProbe> probeInPlace(sheet::ExcelProbeSeam(), &probe);
     view.SetLabelVisible(sheet::ProgressLabel::Counter, false);
     view.SetCountCaption(QStringLiteral("ブック"));
     EXPECT_EQ(sheet::ShowPreparingAndRunGate(), sheet::GateResult::NotRunning);
@@ -157,15 +157,12 @@ TEST(ProgressWindowView, ShownBeforeTheOfficeStartsWithOnlyWhatTheRunUses) {
     EXPECT_TRUE(shown.contains(QChar(0x2026)));
     EXPECT_EQ(form->LabelText(sheet::ProgressLabel::Item), path);
     EXPECT_LT(form->width(), form->fontMetrics().horizontalAdvance(path)); // it did not grow
-
-    sheet::SetExcelProbe(nullptr);
     view.Unload();
-    sheet::SetProgressView(nullptr);
 }
 
 TEST(ProgressWindowView, StopBeforeTheSaveIsHonouredAndDuringItIsRefused) {
     sheet::ProgressWindowView view;
-    sheet::SetProgressView(&view);
+    common::ScopedOverride<sheet::ProgressView> viewInPlace(sheet::ProgressViewSeam(), &view);
     view.Show();
     auto* form = view.Form();
     ASSERT_TRUE(form);
@@ -197,7 +194,6 @@ TEST(ProgressWindowView, StopBeforeTheSaveIsHonouredAndDuringItIsRefused) {
     common::SetMessageSink(nullptr);
     sheet::ClearCancelFlag();
     view.Unload();
-    sheet::SetProgressView(nullptr);
 }
 
 } // namespace

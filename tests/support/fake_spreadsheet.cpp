@@ -826,13 +826,18 @@ std::optional<Book> ReadBook(const QString& path) {
 
 // ------------------------------------------------------------ FakeOffice
 
-FakeOffice::FakeOffice() {
+namespace {
+sheet::ApplicationFactory g_fakeFactory = &CreateFake;
+} // namespace
+
+FakeOffice::FakeOffice()
+    : factory_(std::make_unique<common::ScopedOverride<sheet::ApplicationFactory>>(
+          sheet::ApplicationFactorySeam(), &g_fakeFactory)) {
     g_current = this;
-    previous_ = sheet::SetApplicationFactory(&CreateFake);
 }
 
 FakeOffice::~FakeOffice() {
-    sheet::SetApplicationFactory(previous_);
+    factory_.reset();
     if (g_current == this)
         g_current = nullptr;
 }
