@@ -1,7 +1,7 @@
 #include "bookmrg/book_list.h"
 
-#include "bookmrg/output_name.h"
 #include "spreadsheet/spreadsheet.h"
+#include "workbook_tools/output_name.h"
 
 namespace bookmrg {
 
@@ -13,39 +13,14 @@ int InsertSorted(QStringList& lines, const QString& line) {
     return at;
 }
 
-namespace {
-bool EndsWithOpenXml(const QString& name) {
-    return name.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive) ||
-           name.endsWith(QStringLiteral(".xlsm"), Qt::CaseInsensitive);
-}
-} // namespace
-
-QString OutputFileChoice(const QString& folder, const QString& fileName) {
-    QString name = fileName;
-    if ((name.size() < 4 || name.at(name.size() - 4) != QLatin1Char('.')) && !EndsWithOpenXml(name))
-        name += QStringLiteral(".XLS");
-    return folder + name;
-}
-
-QString WorkbookOpenFilter(const QString& classicPattern) {
-    const QString all = QStringLiteral("*.xls;*.xlsx;*.xlsm;*.ods");
-    return QLatin1Char('(') + classicPattern + QStringLiteral(")|") + classicPattern +
-           QStringLiteral("|(") + all + QStringLiteral(")|") + all;
-}
-
-QString WorkbookSaveFilter(const QString& classicPattern) {
-    return QLatin1Char('(') + classicPattern + QStringLiteral(")|") + classicPattern +
-           QStringLiteral("|(*.xlsx)|*.xlsx");
-}
-
 int OutputFileFormat(const QString& outputText) {
-    return TrimSpaces(outputText).endsWith(QStringLiteral(".XLSX"), Qt::CaseInsensitive)
+    return tools::TrimSpaces(outputText).endsWith(QStringLiteral(".XLSX"), Qt::CaseInsensitive)
                ? sheet::xlOpenXMLWorkbook
                : sheet::xlNormal;
 }
 
 QString OutputBaseName(const QString& outputText) {
-    QString base = TrimSpaces(outputText);
+    QString base = tools::TrimSpaces(outputText);
     if (base.endsWith(QStringLiteral(".XLS"), Qt::CaseInsensitive))
         base.chop(4);
     else if (base.endsWith(QStringLiteral(".XLSX"), Qt::CaseInsensitive))

@@ -13,10 +13,6 @@ namespace bookmrg {
 // the index at which `line` was inserted.
 int InsertSorted(QStringList& lines, const QString& line);
 
-// The path for a file chosen in a workbook dialog: ".XLS" is appended to a
-// file name whose fourth character from the end is not ".", unless it ends
-// with ".xlsx" or ".xlsm" (any letter case).
-QString OutputFileChoice(const QString& folder, const QString& fileName);
 // The file the engine writes for an output text: the text without a final
 // ".XLS" or ".XLSX" (any letter case) is the base name; the file is the base
 // name with ".xls", or ".xlsx" when the text ends so, in the format of
@@ -25,13 +21,5 @@ QString OutputBaseName(const QString& outputText);
 QString OutputFileName(const QString& outputText);
 // sheet::xlOpenXMLWorkbook for a text ending ".xlsx", else sheet::xlNormal.
 int OutputFileFormat(const QString& outputText);
-
-// The filter of a dialog that opens workbooks: the classic pattern first (as
-// "(p)|p", what the dialog shows at first), then the workbooks of every format
-// the tools read.
-QString WorkbookOpenFilter(const QString& classicPattern);
-// The filter of the dialog that names the output: the classic pattern first,
-// then today's format.
-QString WorkbookSaveFilter(const QString& classicPattern);
 
 } // namespace bookmrg

@@ -5,14 +5,11 @@
 #include "bookmrg/book_list.h"
 #include "bookmrg/format_limits.h"
 #include "bookmrg/formula_refs.h"
-#include "bookmrg/output_name.h"
-#include "bookmrg/password_prompt.h"
 #include "common/messages.h"
-#include "common/program_start.h"
-#include "spreadsheet/gate.h"
 #include "spreadsheet/office_lock.h"
 #include "spreadsheet/progress.h"
 #include "spreadsheet/run_files.h"
+#include "workbook_tools/output_name.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -58,24 +55,14 @@ QString WorkingCopyPath(const QString& outputFile) {
 
 } // namespace
 
-namespace {
-QString g_templatePath;
-} // namespace
-
 QString TemplatePath() {
-    if (!g_templatePath.isEmpty())
-        return g_templatePath;
     return QCoreApplication::applicationDirPath() + QLatin1Char('/') + kTemplateFileName;
-}
-
-void SetTemplatePath(const QString& path) {
-    g_templatePath = path;
 }
 
 Consolidation::Consolidation(RunParams params) : params_(std::move(params)) {}
 
 Consolidation::~Consolidation() {
-    CloseSpreadsheet();
+    CloseBooks();
     DiscardWorkingCopy();
 }
 
@@ -99,7 +86,7 @@ QString Consolidation::OutputFile() const {
     return OutputFileName(params_.outputBook);
 }
 
-int Consolidation::IsExcludedSheet(const QString& sheetName) const {
+bool Consolidation::IsExcludedSheet(const QString& sheetName) const {
     return bookmrg::IsExcludedSheet(sheetName, params_);
 }
 
@@ -112,8 +99,8 @@ OpenResult Consolidation::OpenBook(const QString& path, const QString& shownPath
     options.readOnly = readOnly;
     options.password = passwords_.value(shownPath);
     QString password;
-    const OpenResult result = OpenAskingPassword(app_->Workbooks(), path, shownPath, options, book,
-                                                 &openError_, &password);
+    const OpenResult result = tools::OpenAskingPassword(app_->Workbooks(), path, shownPath, options,
+                                                        book, &openError_, &password);
     if (result == OpenResult::Opened)
         passwords_.insert(shownPath, password);
     return result;
@@ -137,7 +124,7 @@ bool Consolidation::CheckClassicLimits() {
         for (int i = 1; i <= count; ++i) {
             std::shared_ptr<sheet::Worksheet> sheet = book->Worksheets(i);
             const QString name = sheet->Name();
-            if (IsExcludedSheet(name) == 1)
+            if (IsExcludedSheet(name))
                 continue;
             const sheet::CellExtent extent = sheet->ContentExtent();
             if (!FitsClassicFormat(extent)) {
@@ -152,21 +139,10 @@ bool Consolidation::CheckClassicLimits() {
 }
 
 bool Consolidation::Prepare() {
-    sheet::ProgressView& view = sheet::ProgressWindow();
     try {
-        app_ = sheet::CreateApplication();
-    } catch (const sheet::SheetError& error) {
-        Say(error.Text(), MsgIcon::Critical);
-        return false;
-    }
-
-    view.Show();
-    LetEventsRun();
-    view.SetLabelText(ProgressLabel::Task, QStringLiteral("シートまとめ"));
-    LetEventsRun();
-
-    try {
-        template_ = sheet::OpenTemplate(app_->Workbooks(), TemplatePath());
+        template_ = sheet::OpenTemplate(app_->Workbooks(), params_.templatePath.isEmpty()
+                                                               ? TemplatePath()
+                                                               : params_.templatePath);
     } catch (const sheet::SheetError& error) {
         Say(error.Text() + kCr + QStringLiteral("元ブック がない"));
         templateMissing_ = true;
@@ -253,7 +229,7 @@ bool Consolidation::DeleteExcludedSheets() {
     const int count = output_->SheetCount();
     bool anyKept = false;
     for (int i = 1; i <= count && !anyKept; ++i)
-        anyKept = IsExcludedSheet(output_->Worksheets(i)->Name()) == 0;
+        anyKept = !IsExcludedSheet(output_->Worksheets(i)->Name());
     if (!anyKept) {
         Say(QStringLiteral("１番目のブックのシートがすべて除外されます。") + kCr +
                 QStringLiteral("除外するシート名を見直してください。処理を終了します。"),
@@ -267,7 +243,7 @@ bool Consolidation::DeleteExcludedSheets() {
     for (int i = 1; i <= count; ++i) {
         std::shared_ptr<sheet::Worksheet> sheet = output_->Worksheets(i);
         const QString name = sheet->Name();
-        if (IsExcludedSheet(name) == 1)
+        if (IsExcludedSheet(name))
             leftOut.insert(name);
         else
             kept.append(sheet);
@@ -282,7 +258,7 @@ bool Consolidation::DeleteExcludedSheets() {
         const int sheets = output_->SheetCount();
         for (int i = 1; i <= sheets; ++i) {
             std::shared_ptr<sheet::Worksheet> sheet = output_->Worksheets(i);
-            if (IsExcludedSheet(sheet->Name()) == 1) {
+            if (IsExcludedSheet(sheet->Name())) {
                 sheet->Delete();
                 deleted = true;
                 break;
@@ -341,7 +317,7 @@ void Consolidation::MergeOneBook(const QString& bookPath) {
     for (const QString& name : names) {
         if (sheet::IsCancelRequested())
             break;
-        const bool excluded = IsExcludedSheet(name) == 1;
+        const bool excluded = IsExcludedSheet(name);
         view.SetLabelText(ProgressLabel::Item, bookPath + QLatin1Char(' ') + name);
         LetEventsRun();
         if (excluded)
@@ -357,7 +333,10 @@ void Consolidation::MergeOneBook(const QString& bookPath) {
             // With its page setup: the merged book prints as the books did.
             copy = original->Copy(sheet::Where::After, *output_->Worksheets(lastSheetName_),
                                   /*withPageSetup=*/true);
-        } catch (const sheet::SheetError&) {
+        } catch (const sheet::SheetError& error) {
+            // A refused copy means the output holds as many sheets as it
+            // can; a lost office is no limit.
+            tools::RethrowIfOfficeLost(error);
             limit_ = true;
             break;
         }
@@ -391,8 +370,7 @@ void Consolidation::CarryOverReferences(const QStringList& sheetNames,
         try {
             step();
         } catch (const sheet::SheetError& error) {
-            if (sheet::IsOfficeLost(error))
-                throw;
+            tools::RethrowIfOfficeLost(error);
         }
     };
     // The book's names keep their meaning in its copies, also where book 1
@@ -466,67 +444,49 @@ void Consolidation::ReportCellsToCheck() {
         MsgIcon::Exclamation);
 }
 
-void Consolidation::CloseSpreadsheet() {
-    if (!app_)
-        return;
+void Consolidation::CloseBooks() noexcept {
     sheet::CloseQuietly(output_);
     index_.reset();
     source_.reset();
     template_.reset();
-    sheet::QuitQuietly(app_);
+    app_ = nullptr;
 }
 
-void ConsolidateBooks(const RunParams& params, ProgramHost& host) {
-    sheet::ProgressView& view = sheet::ProgressWindow();
-    view.SetLabelVisible(ProgressLabel::Counter, false);
-    view.SetCountCaption(QStringLiteral("ブック"));
-    const sheet::GateResult gate = sheet::ShowPreparingAndRunGate();
-    if (!sheet::GateLetsRunProceed(gate)) {
-        host.EndProgram();
-        return;
-    }
+tools::RunOutcome Consolidation::Work(sheet::Application& office) {
+    app_ = &office;
+    // Without the template nothing is kept; after any other failed start
+    // the user's screen is saved and the caller comes back.
+    if (!Prepare())
+        return tools::NoResult(templateMissing_ ? tools::AfterRun::EndWithoutSaving
+                                                : tools::AfterRun::EndProgram);
+    MergeBooks();
+    if (!SaveResultBook(BaseName()))
+        return tools::NoResult(tools::AfterRun::ReturnToCaller);
+    ReportCellsToCheck();
+    tools::RunOutcome outcome;
+    outcome.result.file = QFileInfo(OutputFile()).absoluteFilePath();
+    outcome.result.notFound = {
+        QStringLiteral("表計算アプリケーションが見つからないため、ブックを開けません。") + kCr +
+            QStringLiteral("作成したブック：") + OutputFile(),
+        MsgIcon::Information};
+    return outcome;
+}
 
+tools::RunOutcome ConsolidateBooks(const RunParams& params) {
+    tools::RunFrame frame;
+    frame.countCaption = QStringLiteral("ブック");
+    frame.title = QStringLiteral("シートまとめ");
+    frame.startFailed = [](const sheet::SheetError& error) {
+        return tools::Notice{error.Text(), MsgIcon::Critical};
+    };
+    // The office failed in a way no step expects (it ended, or it stopped
+    // answering): nothing more can be done with it.
+    frame.failed = [](const sheet::SheetError& error) {
+        return tools::Notice{QStringLiteral("処理中にエラーが発生しました。") + kCr + error.Text(),
+                             MsgIcon::Critical};
+    };
     Consolidation run(params);
-    bool saved = false;
-    try {
-        if (!run.Prepare()) {
-            view.Unload();
-            run.CloseSpreadsheet();
-            // Ending the program does not come back here: nothing of the run
-            // may be left in the user's folder by then.
-            run.DiscardWorkingCopy();
-            // Without the template nothing is kept; otherwise the user's
-            // screen is saved and the caller comes back.
-            if (!run.TemplateMissing())
-                host.EndProgram();
-            return;
-        }
-        run.MergeBooks();
-        saved = run.SaveResultBook(run.BaseName());
-        if (saved)
-            run.ReportCellsToCheck();
-    } catch (const sheet::SheetError& error) {
-        // The application failed in a way no step expects (it ended, or it
-        // stopped answering): nothing more can be done with it.
-        Say(QStringLiteral("処理中にエラーが発生しました。") + kCr + error.Text(),
-            MsgIcon::Critical);
-    }
-    view.Unload();
-    run.CloseSpreadsheet();
-
-    QCoreApplication::processEvents();
-    host.ReturnToCaller();
-    if (!saved)
-        return;
-
-    const QString office = sheet::GetAppPath(QStringLiteral("EXCEL.EXE"));
-    if (office.isEmpty()) {
-        Say(QStringLiteral("表計算アプリケーションが見つからないため、ブックを開けません。") + kCr +
-                QStringLiteral("作成したブック：") + run.OutputFile(),
-            MsgIcon::Information);
-        return;
-    }
-    common::StartCommand(office, {QFileInfo(run.OutputFile()).absoluteFilePath()});
+    return tools::RunInOffice(frame, run);
 }
 
 } // namespace bookmrg

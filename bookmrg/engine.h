@@ -5,9 +5,10 @@
 // list with a link to every sheet is put in front.
 
 #include "bookmrg/formula_refs.h"
-#include "bookmrg/password_prompt.h"
 #include "bookmrg/run_params.h"
 #include "spreadsheet/spreadsheet.h"
+#include "workbook_tools/office_run.h"
+#include "workbook_tools/password_prompt.h"
 
 #include <QHash>
 #include <QList>
@@ -18,17 +19,6 @@
 #include <memory>
 
 namespace bookmrg {
-
-// What the engine asks of the program around it.
-class ProgramHost {
-public:
-    virtual ~ProgramHost() = default;
-    // Saves the settings, starts the caller and ends the process.
-    virtual void EndProgram() = 0;
-    // Saves the settings, starts the caller and closes the main screen; the
-    // process goes on.
-    virtual void ReturnToCaller() = 0;
-};
 
 // One row of the sheet list.
 struct SheetRecord {
@@ -42,28 +32,36 @@ inline constexpr int kMaxSourceSheets = 32000;
 inline const QString kIndexSheetName = QStringLiteral("シート一覧");
 inline const QString kTemplateFileName = QStringLiteral("BOOKMRGX.EXL");
 
-// The run. Every outcome is reported to the user; when it returns, the
-// caller ends the process.
-void ConsolidateBooks(const RunParams& params, ProgramHost& host);
+// The run. Everything that went wrong has been reported to the user; the
+// outcome says how the program goes on, and which workbook to open for the
+// user. Nothing of the run is left when it returns (its office has ended,
+// book 1's working copy is gone).
+tools::RunOutcome ConsolidateBooks(const RunParams& params);
 
-// The template workbook next to the program, or the one set by
-// SetTemplatePath (tests; an empty path restores the default).
+// The template workbook next to the program.
 QString TemplatePath();
-void SetTemplatePath(const QString& path);
 
 // The sub-address of a sheet list link: the sheet name in apostrophes (its
 // own apostrophes doubled), "!B1".
 QString IndexLinkTarget(const QString& sheetName);
 
-// The steps of a run with their module state; ConsolidateBooks drives them.
-class Consolidation {
+using tools::OpenResult;
+
+// The steps of a run with their state; ConsolidateBooks runs them in the
+// office. Removes book 1's working copy when it goes.
+class Consolidation : public tools::OfficeSteps {
 public:
     explicit Consolidation(RunParams params);
-    ~Consolidation();
+    ~Consolidation() override;
+    Consolidation(const Consolidation&) = delete;
+    Consolidation& operator=(const Consolidation&) = delete;
 
-    // Opens the application, the template and the output (a copy of book 1
-    // without its excluded sheets). False when the run cannot go on; the
-    // reason has been shown.
+    tools::RunOutcome Work(sheet::Application& office) override;
+    void CloseBooks() noexcept override;
+
+    // Opens the template and the output (a copy of book 1 without its
+    // excluded sheets). False when the run cannot go on; the reason has been
+    // shown.
     bool Prepare();
     // Merges books 2..n until the cancel flag or the limit flag stops it.
     void MergeBooks();
@@ -77,16 +75,8 @@ public:
     // that referred to a sheet not merged, and which kept a formula that
     // could not be pointed at the merged book's sheets (nothing when none).
     void ReportCellsToCheck();
-    void CloseSpreadsheet();
-    // Removes the working copy of book 1 (and the office's lock beside
-    // it): called before the program ends on a failed start, where the
-    // process ends without unwinding.
-    void DiscardWorkingCopy();
 
-    int IsExcludedSheet(const QString& sheetName) const;
-    // The template workbook could not be opened: the run ends without saving
-    // anything, the settings included.
-    bool TemplateMissing() const { return templateMissing_; }
+    bool IsExcludedSheet(const QString& sheetName) const;
     const QList<SheetRecord>& Records() const { return records_; }
     // Cells ("Sheet!B4") whose formula the office refused to take re-pointed.
     const QStringList& RefusedCells() const { return refusedCells_; }
@@ -97,6 +87,8 @@ public:
     QString OutputFile() const;
 
 private:
+    // Removes the working copy of book 1 (and the office's lock beside it).
+    void DiscardWorkingCopy();
     // The sheets of the listed books that are not classic workbooks, against
     // the limits of a classic output: false (reported) when one would not
     // fit.
@@ -113,7 +105,7 @@ private:
                         std::shared_ptr<sheet::Workbook>* book);
 
     RunParams params_;
-    std::unique_ptr<sheet::Application> app_;
+    sheet::Application* app_ = nullptr; // the run's office, while it works
     std::shared_ptr<sheet::Workbook> template_;
     std::shared_ptr<sheet::Workbook> output_;
     std::shared_ptr<sheet::Workbook> source_;

@@ -1,19 +1,19 @@
-#include "bookmrg/output_name.h"
 #include "bookmrg/run_params.h"
+#include "workbook_tools/output_name.h"
 
 namespace bookmrg {
 
-int IsExcludedSheet(const QString& sheetName, const RunParams& params) {
-    const QString name = TrimSpaces(sheetName);
+bool IsExcludedSheet(const QString& sheetName, const RunParams& params) {
+    const QString name = tools::TrimSpaces(sheetName);
     if (params.matchMode == QLatin1String("1"))
-        return name == params.exclude1 || name == params.exclude2 ? 1 : 0;
+        return name == params.exclude1 || name == params.exclude2;
     if (params.matchMode == QLatin1String("2")) {
         for (const QString& text : {params.exclude1, params.exclude2}) {
             if (!text.isEmpty() && name.contains(text))
-                return 1;
+                return true;
         }
     }
-    return 0;
+    return false;
 }
 
 bool HasExclusions(const RunParams& params) {

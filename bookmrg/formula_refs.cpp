@@ -1,6 +1,7 @@
 #include "bookmrg/formula_refs.h"
 
 #include "spreadsheet/cell_address.h"
+#include "workbook_tools/office_errors.h"
 
 namespace bookmrg {
 
@@ -132,8 +133,7 @@ template <typename F> bool Tolerant(F&& step) {
         step();
         return true;
     } catch (const sheet::SheetError& error) {
-        if (sheet::IsOfficeLost(error))
-            throw;
+        tools::RethrowIfOfficeLost(error);
         return false;
     }
 }

@@ -1,10 +1,10 @@
 #include "bookmrg/run_check.h"
 
 #include "bookmrg/book_list.h"
-#include "bookmrg/output_name.h"
 #include "common/messages.h"
 #include "common/paths.h"
 #include "common/result_words.h"
+#include "workbook_tools/output_name.h"
 
 #include <QFileInfo>
 
@@ -16,7 +16,7 @@ using BeforeMessage = std::function<void(const RunCheck&)>;
 
 RunCheck Refuse(const BeforeMessage& before, const QString& message, int selectLine = -1,
                 bool focusOutput = false) {
-    const RunCheck check{common::kNg, selectLine, focusOutput};
+    const RunCheck check{false, selectLine, focusOutput};
     if (before)
         before(check);
     common::ShowMessage(message, common::MsgIcon::None, common::MsgButtons::Ok);
@@ -65,12 +65,12 @@ RunCheck ValidateRun(const QStringList& books, const QString& outputText,
             return Refuse(before,
                           QStringLiteral("そのファイルは存在しません。対象から外してください"), i);
     }
-    if (TrimSpaces(outputText).isEmpty())
+    if (tools::TrimSpaces(outputText).isEmpty())
         return Refuse(before, QStringLiteral("指定してください。"), -1, true);
     const int same = FindOutputAmongBooks(books, outputText);
     if (same >= 0)
         return Refuse(before, SameNameMessage(), same);
-    return {common::kOk, -1, false};
+    return {true, -1, false};
 }
 
 } // namespace bookmrg

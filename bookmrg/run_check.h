@@ -12,7 +12,7 @@ namespace bookmrg {
 inline constexpr int kMaxBooks = 64;
 
 struct RunCheck {
-    QString result;           // "OK" or "NG"
+    bool ok = false;          // every check passed
     int selectLine = -1;      // the list line to select, -1 for none
     bool focusOutput = false; // move the focus to the output box
 };

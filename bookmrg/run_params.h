@@ -13,12 +13,14 @@ struct RunParams {
     QString exclude2;
     QString matchMode; // "1" whole name, "2" part of the name
     QStringList books; // in the order of the list, at most 64
+    // The template workbook; empty for the one next to the program.
+    QString templatePath;
 };
 
-// 1 when a sheet of that name is left out, else 0. Mode "1": the trimmed
+// True when a sheet of that name is left out. Mode "1": the trimmed
 // name equals exclusion text 1 or 2. Mode "2": it contains a non-empty
 // exclusion text. Comparisons are exact and case-sensitive.
-int IsExcludedSheet(const QString& sheetName, const RunParams& params);
+bool IsExcludedSheet(const QString& sheetName, const RunParams& params);
 
 // True when at least one exclusion text is given.
 bool HasExclusions(const RunParams& params);

@@ -1,6 +1,7 @@
 #include "bookmrg/engine.h"
 
 #include "common/messages.h"
+#include "workbook_tools/office_errors.h"
 
 namespace bookmrg {
 
@@ -23,6 +24,7 @@ void Consolidation::BuildSheetIndex() {
     try {
         template_->Worksheets(kIndexSheetName)->Copy(sheet::Where::Before, *output_->Worksheets(1));
     } catch (const sheet::SheetError& error) {
+        tools::RethrowIfOfficeLost(error);
         common::ShowMessage(error.Text() + QStringLiteral("\r"), common::MsgIcon::None,
                             common::MsgButtons::Ok);
         return;

@@ -2,10 +2,7 @@
 
 #include "common/error_text.h"
 
-#include "bookmrg/password_prompt.h"
 #include "common/messages.h"
-#include "common/program_start.h"
-#include "spreadsheet/gate.h"
 #include "spreadsheet/office_lock.h"
 #include "spreadsheet/progress.h"
 #include "spreadsheet/run_files.h"
@@ -33,10 +30,6 @@ const QString kUnchanged = QStringLiteral("元のブックは変更されてい�
 
 void Say(const QString& text, MsgIcon icon = MsgIcon::None) {
     common::ShowMessage(text, icon, MsgButtons::Ok);
-}
-
-void LetEventsRun() {
-    sheet::ProgressWindow().ProcessEvents();
 }
 
 // The new content is written here first: in the target's folder, so that the
@@ -109,7 +102,7 @@ SheetListRun::SheetListRun(QString targetPath, QString templatePath)
     : targetPath_(std::move(targetPath)), templatePath_(std::move(templatePath)) {}
 
 SheetListRun::~SheetListRun() {
-    CloseSpreadsheet();
+    CloseBooks();
 }
 
 QString SheetListRun::TargetFile() const {
@@ -130,18 +123,14 @@ QString SheetListRun::LockedMessage() const {
     return sheet::ForeignLockMessage(RealFile(), targetPath_);
 }
 
-void SheetListRun::CreateApplication() {
-    app_ = sheet::CreateApplication();
-}
-
 OpenResult SheetListRun::OpenTarget() {
     // The file itself is opened, not a link to it: the office's lock goes
     // beside it and the save replaces it, not the link.
     const QString real = RealFile();
     // Opened for editing, the office puts its lock file beside the workbook.
     sheet::RecordRunFile(sheet::OfficeLockPath(real));
-    const OpenResult result = bookmrg::OpenAskingPassword(app_->Workbooks(), real, targetPath_, {},
-                                                          &target_, &openError_, &password_);
+    const OpenResult result = tools::OpenAskingPassword(app_->Workbooks(), real, targetPath_, {},
+                                                        &target_, &openError_, &password_);
     if (result == OpenResult::Opened)
         targetFile_ = QFileInfo(targetPath_).absoluteFilePath();
     return result;
@@ -159,23 +148,20 @@ bool SheetListRun::OpenTemplate() {
         template_ = sheet::OpenTemplate(app_->Workbooks(), templatePath_);
         pattern_ = template_->Worksheets(kIndexSheetName);
     } catch (const sheet::SheetError& error) {
-        if (sheet::IsOfficeLost(error))
-            throw;
+        tools::RethrowIfOfficeLost(error);
         return false;
     }
     return true;
 }
 
-QString SheetListRun::AddIndexSheet() {
+bool SheetListRun::AddIndexSheet() {
     try {
-        pattern_->Copy(sheet::Where::Before, *target_->Worksheets(1));
-        index_ = app_->ActiveSheet();
+        index_ = pattern_->Copy(sheet::Where::Before, *target_->Worksheets(1));
     } catch (const sheet::SheetError& error) {
-        if (sheet::IsOfficeLost(error))
-            throw;
-        return QStringLiteral("NG");
+        tools::RethrowIfOfficeLost(error);
+        return false;
     }
-    return QStringLiteral("OK");
+    return true;
 }
 
 bool SheetListRun::WriteSheetList() {
@@ -224,8 +210,7 @@ bool SheetListRun::SaveTarget() {
         target_->SaveAs(temp, target_->FileFormat(), password_);
     } catch (const sheet::SheetError& error) {
         QFile::remove(temp);
-        if (sheet::IsOfficeLost(error))
-            throw;
+        tools::RethrowIfOfficeLost(error);
         Say(QStringLiteral("ブックを保存できませんでした。") + kCr + shown + kCr + error.Text() +
                 kCr + kUnchanged,
             MsgIcon::Exclamation);
@@ -288,27 +273,25 @@ bool SheetListRun::SaveOverHardLinkedFile(const QString& temp, const QString& or
     return false;
 }
 
-void SheetListRun::CloseSpreadsheet() {
-    if (!app_)
-        return;
+void SheetListRun::CloseBooks() noexcept {
     sheet::CloseQuietly(target_);
     index_.reset();
     pattern_.reset();
     template_.reset();
-    sheet::QuitQuietly(app_);
+    app_ = nullptr;
 }
 
-void BuildSheetList(const QString& targetPath, ProgramHost& host) {
-    BuildSheetList(targetPath, TemplatePath(), host);
+tools::RunOutcome BuildSheetList(const QString& targetPath) {
+    return BuildSheetList(targetPath, TemplatePath());
 }
 
 namespace {
 
-// How a run ended: the caller is started again in every case except a
+// How the steps ended: the caller is started again in every case except a
 // missing template, which ends the program as the gate does.
 enum class Outcome { Saved, NotSaved, EndProgram };
 
-// The steps after the application has started, each failure reported.
+// The steps after the office has started, each failure reported.
 Outcome RunSteps(SheetListRun& run, const QString& templatePath) {
     // Known before anything is opened: the office would refuse to open a
     // write-protected workbook for writing, with a less telling message.
@@ -340,7 +323,7 @@ Outcome RunSteps(SheetListRun& run, const QString& templatePath) {
             QStringLiteral("処理は続行できません。") + kCr);
         return Outcome::EndProgram;
     }
-    if (run.AddIndexSheet() != QStringLiteral("OK")) {
+    if (!run.AddIndexSheet()) {
         Say(QStringLiteral("作成するブックのシート数がExcelの制限に達しました。") + kCr + kCr +
                 QStringLiteral("処理を終了します。"),
             MsgIcon::Exclamation);
@@ -362,63 +345,46 @@ Outcome RunSteps(SheetListRun& run, const QString& templatePath) {
 
 } // namespace
 
-void BuildSheetList(const QString& targetPath, const QString& templatePath, ProgramHost& host) {
+tools::RunOutcome SheetListRun::Work(sheet::Application& office) {
+    app_ = &office;
     sheet::ProgressView& view = sheet::ProgressWindow();
-    view.SetLabelVisible(ProgressLabel::Counter, false);
-    view.SetCountCaption(QStringLiteral("シート"));
-    // This run has one counter and one bar; the second bar stays out of sight.
-    const sheet::GateResult gate = sheet::ShowPreparingAndRunGate();
-    if (!sheet::GateLetsRunProceed(gate)) {
-        host.EndProgram();
-        return;
+    view.SetLabelVisible(ProgressLabel::Counter, true);
+    view.SetBarVisible(sheet::ProgressBar::Bar, true);
+    sheet::ClearCancelFlag();
+    switch (RunSteps(*this, templatePath_)) {
+    case Outcome::EndProgram:
+        return tools::NoResult(tools::AfterRun::EndProgram);
+    case Outcome::NotSaved:
+        return tools::NoResult(tools::AfterRun::ReturnToCaller);
+    case Outcome::Saved:
+        break;
     }
+    tools::RunOutcome outcome;
+    outcome.result.file = TargetFile();
+    outcome.result.notFound = {
+        QStringLiteral("表計算アプリケーションが見つからないため、ブックを開けません。") + kCr +
+            QStringLiteral("シート一覧を追加したブック：") + TargetFile(),
+        MsgIcon::Information};
+    return outcome;
+}
 
+tools::RunOutcome BuildSheetList(const QString& targetPath, const QString& templatePath) {
+    tools::RunFrame frame;
+    frame.countCaption = QStringLiteral("シート");
+    frame.title = kIndexSheetName;
+    frame.startFailed = [](const sheet::SheetError& error) {
+        return tools::Notice{error.Text(), MsgIcon::Critical};
+    };
+    // The office failed in a way no step expects (it ended, or it stopped
+    // answering): nothing more can be done with it, and the workbook on disk
+    // has not been touched.
+    frame.failed = [](const sheet::SheetError& error) {
+        return tools::Notice{QStringLiteral("処理中にエラーが発生しました。") + kCr + error.Text() +
+                                 kCr + kUnchanged,
+                             MsgIcon::Critical};
+    };
     SheetListRun run(targetPath, templatePath);
-    Outcome outcome = Outcome::NotSaved;
-    try {
-        try {
-            run.CreateApplication();
-        } catch (const sheet::SheetError& error) {
-            Say(error.Text(), MsgIcon::Critical);
-            view.Unload();
-            host.EndProgram();
-            return;
-        }
-        view.Show();
-        LetEventsRun();
-        view.SetLabelText(ProgressLabel::Task, kIndexSheetName);
-        LetEventsRun();
-        view.SetLabelVisible(ProgressLabel::Counter, true);
-        view.SetBarVisible(sheet::ProgressBar::Bar, true);
-        sheet::ClearCancelFlag();
-        outcome = RunSteps(run, templatePath);
-    } catch (const sheet::SheetError& error) {
-        // The application failed in a way no step expects (it ended, or it
-        // stopped answering): nothing more can be done with it, and the
-        // workbook on disk has not been touched.
-        Say(QStringLiteral("処理中にエラーが発生しました。") + kCr + error.Text() + kCr +
-                kUnchanged,
-            MsgIcon::Critical);
-    }
-    view.Unload();
-    run.CloseSpreadsheet();
-    if (outcome == Outcome::EndProgram) {
-        host.EndProgram();
-        return;
-    }
-    QCoreApplication::processEvents();
-    host.ReturnToCaller();
-    if (outcome != Outcome::Saved)
-        return;
-
-    const QString office = sheet::GetAppPath(QStringLiteral("EXCEL.EXE"));
-    if (office.isEmpty()) {
-        Say(QStringLiteral("表計算アプリケーションが見つからないため、ブックを開けません。") + kCr +
-                QStringLiteral("シート一覧を追加したブック：") + run.TargetFile(),
-            MsgIcon::Information);
-        return;
-    }
-    common::StartCommand(office, {run.TargetFile()});
+    return tools::RunInOffice(frame, run);
 }
 
 } // namespace shtlist

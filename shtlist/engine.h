@@ -4,8 +4,9 @@
 // is put in front of the sheets of one existing workbook, one link per sheet
 // the workbook had is written on it, and the workbook is saved in place.
 
-#include "bookmrg/engine.h"
 #include "spreadsheet/spreadsheet.h"
+#include "workbook_tools/office_run.h"
+#include "workbook_tools/password_prompt.h"
 
 #include <QString>
 #include <QStringList>
@@ -13,11 +14,6 @@
 #include <memory>
 
 namespace shtlist {
-
-// What the engine asks of the program around it: the same as the
-// consolidation program's (EndProgram ends the process, ReturnToCaller
-// starts the caller and goes on).
-using ProgramHost = bookmrg::ProgramHost;
 
 inline const QString kIndexSheetName = QStringLiteral("シート一覧");
 inline const QString kTemplateFileName = QStringLiteral("SHTLISTX.EXL");
@@ -32,26 +28,29 @@ QString TemplatePath();
 // (its own apostrophes doubled), "!A1".
 QString IndexLinkTarget(const QString& sheetName);
 
-// The run on a workbook, with the template next to the program. Every
-// outcome is reported to the user; when it returns, the caller ends the
-// process.
-void BuildSheetList(const QString& targetPath, ProgramHost& host);
+// The run on a workbook, with the template next to the program.
+// Everything that went wrong has been reported to the user; the outcome says
+// how the program goes on, and which workbook to open for the user. The run's
+// office has ended when it returns.
+tools::RunOutcome BuildSheetList(const QString& targetPath);
 // The same with the template given (tests).
-void BuildSheetList(const QString& targetPath, const QString& templatePath, ProgramHost& host);
+tools::RunOutcome BuildSheetList(const QString& targetPath, const QString& templatePath);
 
-using bookmrg::OpenResult;
+using tools::OpenResult;
 
-// The steps of a run and their state; BuildSheetList drives them. A step that
-// meets a failure of the application throws sheet::SheetError.
-class SheetListRun {
+// The steps of a run and their state; BuildSheetList runs them in the office.
+// A step that meets a failure of the office throws sheet::SheetError.
+class SheetListRun : public tools::OfficeSteps {
 public:
     SheetListRun(QString targetPath, QString templatePath);
-    ~SheetListRun();
+    ~SheetListRun() override;
     SheetListRun(const SheetListRun&) = delete;
     SheetListRun& operator=(const SheetListRun&) = delete;
 
-    // Starts the private application, hidden and without questions.
-    void CreateApplication();
+    tools::RunOutcome Work(sheet::Application& office) override;
+    // Closes the target without saving and drops the office's objects.
+    void CloseBooks() noexcept override;
+
     // Opens the target workbook, asking for its password while it is refused
     // as protected.
     OpenResult OpenTarget();
@@ -60,9 +59,9 @@ public:
     // Opens the template workbook; false when it or its pattern sheet is
     // missing.
     bool OpenTemplate();
-    // Copies the pattern sheet in front of the target's sheets: "OK", or "NG"
-    // when the copy fails.
-    QString AddIndexSheet();
+    // Copies the pattern sheet in front of the target's sheets; false when
+    // the copy fails.
+    bool AddIndexSheet();
     // Title, hint and one link per sheet name. False when the user stopped
     // the run in the progress window.
     bool WriteSheetList();
@@ -75,9 +74,6 @@ public:
     // beside it) so that every name shows the new content. False when it
     // failed (reported).
     bool SaveTarget();
-    // Closes the target without saving and quits the application.
-    void CloseSpreadsheet();
-
     const QStringList& SheetNames() const { return sheetNames_; }
     // The error of the last failed open, as "number description".
     const QString& OpenError() const { return openError_; }
@@ -99,7 +95,7 @@ private:
     QString openError_;
     QString password_; // the one the target was opened with, to save it with
     QStringList sheetNames_;
-    std::unique_ptr<sheet::Application> app_;
+    sheet::Application* app_ = nullptr; // the run's office, while it works
     std::shared_ptr<sheet::Workbook> target_;
     std::shared_ptr<sheet::Workbook> template_;
     std::shared_ptr<sheet::Worksheet> pattern_;

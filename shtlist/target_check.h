@@ -9,19 +9,19 @@ namespace shtlist {
 
 inline const QString kNoSuchFile = QStringLiteral("そのファイルは存在しません。");
 
-// "OK" when the file named by the box text (half-width spaces trimmed) can
-// be read; otherwise shows "そのファイルは存在しません。" and answers "NG".
-QString CheckTargetExists(const QString& boxText);
+// True when the file named by the box text (half-width spaces trimmed) can
+// be read; otherwise shows "そのファイルは存在しません。" and answers false.
+bool CheckTargetExists(const QString& boxText);
 
 struct TargetCheck {
-    QString result;  // "OK" or "NG" (the reason has been shown)
+    bool ok = false; // every check passed (otherwise the reason has been shown)
     QString boxText; // the box text afterwards: a bare name is placed in the
                      // documents folder
 };
 
 // The checks of F12 in order: the file exists, the name is a workbook name
 // (a bare name is moved to the documents folder), and a name so moved still
-// names an existing file. On "NG" the caller moves the focus to the box.
+// names an existing file. When one fails the caller moves the focus to the box.
 TargetCheck CheckTarget(const QString& boxText);
 
 // The run parameter: the box text with half-width spaces trimmed.

@@ -109,12 +109,6 @@ public:
     bool CloseRunningExcel() override { return false; }
 };
 
-class Host : public bookmrg::ProgramHost {
-public:
-    void EndProgram() override { std::fprintf(stderr, "the run ended early\n"); }
-    void ReturnToCaller() override {}
-};
-
 struct Figures {
     double seconds = -1;
     double peakMb = -1;
@@ -157,12 +151,15 @@ Figures ThroughEngine(const QStringList& books, const QString& output) {
     params.books = books;
     params.outputBook = output;
     params.matchMode = QStringLiteral("2");
-    Host host;
+    params.templatePath = QStringLiteral(SUITE_BIN_DIR "/BOOKMRGX.EXL");
     bench::OfficePeakMemory memory;
     QElapsedTimer timer;
     timer.start();
-    bookmrg::ConsolidateBooks(params, host);
-    return {timer.elapsed() / 1000.0, memory.PeakMb()};
+    const tools::RunOutcome outcome = bookmrg::ConsolidateBooks(params);
+    const Figures figures{timer.elapsed() / 1000.0, memory.PeakMb()};
+    if (outcome.result.file.isEmpty())
+        std::fprintf(stderr, "the run ended without a result\n");
+    return figures;
 }
 
 // What the engine does for each book's copies, as bare calls: the book's
@@ -817,7 +814,6 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "template missing: %s\n", qPrintable(templatePath));
         return 1;
     }
-    bookmrg::SetTemplatePath(templatePath);
     PrintedMessages messages;
     common::SetMessageSink(&messages);
     NoStarts starts;

@@ -1,7 +1,7 @@
 #include "bookmrg/ui/frm_bookmrg1.h"
 
 #include "bookmrg/book_list.h"
-#include "bookmrg/output_name.h"
+#include "bookmrg/engine.h"
 #include "bookmrg/run_check.h"
 #include "bookmrg/settings.h"
 #include "bookmrg/ui/frm_bookmrg1_help.h"
@@ -11,6 +11,7 @@
 #include "common/result_words.h"
 #include "common/ui/file_dialogs.h"
 #include "common/ui/widgets.h"
+#include "workbook_tools/output_name.h"
 
 #include <QFileInfo>
 #include <QGridLayout>
@@ -28,17 +29,18 @@ namespace bookmrg {
 using ui::Button;
 using ui::Named;
 
-FrmBookmrg1::FrmBookmrg1() : ToolScreen(QStringLiteral("BOOKMRG1"), QStringLiteral("BOOKMRG")) {
+ConsolidationScreen::ConsolidationScreen()
+    : ToolScreen(QStringLiteral("BOOKMRG1"), QStringLiteral("BOOKMRG")) {
     setObjectName(QStringLiteral("FRM_BOOKMRG1"));
-    runner_ = [](const RunParams& params, ProgramHost& host) { ConsolidateBooks(params, host); };
+    runner_ = &ConsolidateBooks;
     BuildControls();
 }
 
-FrmBookmrg1::~FrmBookmrg1() {
+ConsolidationScreen::~ConsolidationScreen() {
     delete help_;
 }
 
-void FrmBookmrg1::BuildControls() {
+void ConsolidationScreen::BuildControls() {
     const ui::ToolFrame frame =
         ui::BuildToolFrame(this, QStringLiteral("補助処理(複数ブックのシートを１つにまとめる)"),
                            QMargins(10, 8, 10, 6), 8);
@@ -161,37 +163,37 @@ void FrmBookmrg1::BuildControls() {
     SetFunctionButton(Qt::Key_F12, cmdF12);
     SetCancelButton(cmdEsc);
 
-    connect(cmdF6, &QPushButton::clicked, this, &FrmBookmrg1::AddBooks);
-    connect(cmdF9, &QPushButton::clicked, this, &FrmBookmrg1::ChooseOutput);
-    connect(Command2, &QPushButton::clicked, this, &FrmBookmrg1::RemoveSelected);
-    connect(Command1, &QPushButton::clicked, this, &FrmBookmrg1::ClearBooks);
-    connect(Command4, &QPushButton::clicked, this, &FrmBookmrg1::ClearExclusions);
-    connect(Command3, &QPushButton::clicked, this, &FrmBookmrg1::ShowHelp);
-    connect(cmdF12, &QPushButton::clicked, this, &FrmBookmrg1::Run);
-    connect(cmdEsc, &QPushButton::clicked, this, &FrmBookmrg1::EndProgram);
-    connect(List1, &QListWidget::itemDoubleClicked, this, &FrmBookmrg1::RemoveLine);
+    connect(cmdF6, &QPushButton::clicked, this, &ConsolidationScreen::AddBooks);
+    connect(cmdF9, &QPushButton::clicked, this, &ConsolidationScreen::ChooseOutput);
+    connect(Command2, &QPushButton::clicked, this, &ConsolidationScreen::RemoveSelected);
+    connect(Command1, &QPushButton::clicked, this, &ConsolidationScreen::ClearBooks);
+    connect(Command4, &QPushButton::clicked, this, &ConsolidationScreen::ClearExclusions);
+    connect(Command3, &QPushButton::clicked, this, &ConsolidationScreen::ShowHelp);
+    connect(cmdF12, &QPushButton::clicked, this, &ConsolidationScreen::Run);
+    connect(cmdEsc, &QPushButton::clicked, this, &ConsolidationScreen::EndProgram);
+    connect(List1, &QListWidget::itemDoubleClicked, this, &ConsolidationScreen::RemoveLine);
 
     resize(ui::Twips(10800), ui::Twips(8700));
 }
 
-void FrmBookmrg1::SetRunEnabled(bool enabled) {
+void ConsolidationScreen::SetRunEnabled(bool enabled) {
     cmdF12->setEnabled(enabled);
 }
 
-QStringList FrmBookmrg1::BookLines() const {
+QStringList ConsolidationScreen::BookLines() const {
     QStringList lines;
     for (int i = 0; i < List1->count(); ++i)
         lines.append(List1->item(i)->text());
     return lines;
 }
 
-void FrmBookmrg1::AddBookLine(const QString& path) {
+void ConsolidationScreen::AddBookLine(const QString& path) {
     QStringList lines = BookLines();
     const int at = InsertSorted(lines, path);
     List1->insertItem(at, path);
 }
 
-void FrmBookmrg1::LoadSettings() {
+void ConsolidationScreen::LoadSettings() {
     Settings settings;
     if (!ReadSettingsFile(&settings)) {
         // No settings file, and none could be made (no data folder yet):
@@ -214,7 +216,7 @@ void FrmBookmrg1::LoadSettings() {
     add_ = common::SplitPath(settings.firstSlot);
 }
 
-void FrmBookmrg1::SaveSettings() {
+void ConsolidationScreen::SaveSettings() {
     Settings settings;
     settings.outputBook = txtOtFname->text();
     settings.exclude1 = txtJgy_1->text();
@@ -245,22 +247,22 @@ QString UnsavedBooksMessage(const QStringList& unsaved) {
     return lines.join(QLatin1Char('\r'));
 }
 
-RunParams FrmBookmrg1::RunParameters() const {
+RunParams ConsolidationScreen::RunParameters() const {
     RunParams params;
-    params.outputBook = TrimSpaces(txtOtFname->text());
-    params.exclude1 = TrimSpaces(txtJgy_1->text());
-    params.exclude2 = TrimSpaces(txtJgy_2->text());
+    params.outputBook = tools::TrimSpaces(txtOtFname->text());
+    params.exclude1 = tools::TrimSpaces(txtJgy_1->text());
+    params.exclude2 = tools::TrimSpaces(txtJgy_2->text());
     params.matchMode = optStIti1->isChecked() ? kMatchWhole : kMatchPart;
     params.books = BookLines();
     return params;
 }
 
-void FrmBookmrg1::AddBooks() {
+void ConsolidationScreen::AddBooks() {
     QStringList chosen;
     QString folder;
     QString fileName;
     const QString result = ui::OpenFilesDialog(this, chosen, add_.folder, QString(),
-                                               WorkbookOpenFilter(QStringLiteral("*.xls")),
+                                               tools::WorkbookOpenFilter(QStringLiteral("*.xls")),
                                                QStringLiteral("xls"), folder, fileName);
     if (result != common::kOk)
         return;
@@ -282,22 +284,22 @@ void FrmBookmrg1::AddBooks() {
     }
 }
 
-void FrmBookmrg1::ChooseOutput() {
+void ConsolidationScreen::ChooseOutput() {
     QString folder;
     QString fileName;
     const QString result = ui::SaveFileDialog(this, output_.folder, QString(),
-                                              WorkbookSaveFilter(QStringLiteral("*.XLS")),
+                                              tools::WorkbookSaveFilter(QStringLiteral("*.XLS")),
                                               QString(), folder, fileName);
     if (result != common::kOk)
         return;
-    const QString path = OutputFileChoice(folder, fileName);
+    const QString path = tools::OutputFileChoice(folder, fileName);
     if (!AcceptStoredPath(path, kOutputBookWidth))
         return;
     txtOtFname->setText(path);
     output_ = common::SplitPath(path);
 }
 
-void FrmBookmrg1::RemoveSelected() {
+void ConsolidationScreen::RemoveSelected() {
     QListWidgetItem* item = List1->currentItem();
     if (!item || !item->isSelected()) {
         common::ShowMessage(QStringLiteral("選択されていません"), common::MsgIcon::None,
@@ -307,41 +309,41 @@ void FrmBookmrg1::RemoveSelected() {
     RemoveLine(item);
 }
 
-void FrmBookmrg1::RemoveLine(QListWidgetItem* item) {
+void ConsolidationScreen::RemoveLine(QListWidgetItem* item) {
     delete List1->takeItem(List1->row(item));
 }
 
-void FrmBookmrg1::ClearBooks() {
+void ConsolidationScreen::ClearBooks() {
     List1->clear();
 }
 
-void FrmBookmrg1::ClearExclusions() {
+void ConsolidationScreen::ClearExclusions() {
     txtJgy_1->clear();
     txtJgy_2->clear();
 }
 
-void FrmBookmrg1::ShowHelp() {
+void ConsolidationScreen::ShowHelp() {
     if (!help_)
-        help_ = new FrmBookmrg1Help;
+        help_ = new ConsolidationHelpScreen;
     help_->show();
     help_->raise();
     help_->activateWindow();
 }
 
-void FrmBookmrg1::Run() {
+void ConsolidationScreen::Run() {
     const RunCheck check = ValidateRun(BookLines(), txtOtFname->text(), [this](const RunCheck& c) {
         if (c.selectLine >= 0)
             List1->setCurrentRow(c.selectLine);
         if (c.focusOutput)
             txtOtFname->setFocus();
     });
-    if (check.result != common::kOk)
+    if (!check.ok)
         return;
     const QString typed = txtOtFname->text();
     QString output = typed;
-    const QString named = CheckOutputName(output);
+    const bool named = tools::CheckOutputName(output);
     txtOtFname->setText(output);
-    if (named != common::kOk) {
+    if (!named) {
         txtOtFname->setFocus();
         return;
     }
@@ -362,10 +364,10 @@ void FrmBookmrg1::Run() {
     }
 
     hide();
-    RunAndEnd([this] { runner_(RunParameters(), *this); });
+    RunAndEnd([this] { return runner_(RunParameters()); });
 }
 
-void FrmBookmrg1::CloseOwnWindows() {
+void ConsolidationScreen::CloseOwnWindows() {
     if (help_)
         help_->close();
 }

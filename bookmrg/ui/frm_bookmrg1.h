@@ -3,10 +3,9 @@
 // FRM_BOOKMRG1, the one main screen of the consolidation program: the book
 // list, the output workbook, the sheets to leave out, and the run.
 
-#include "bookmrg/engine.h"
 #include "bookmrg/run_params.h"
-#include "bookmrg/ui/tool_screen.h"
 #include "common/paths.h"
+#include "workbook_tools/ui/tool_screen.h"
 
 #include <QPointer>
 #include <functional>
@@ -22,16 +21,16 @@ class QStatusBar;
 
 namespace bookmrg {
 
-class FrmBookmrg1Help;
+class ConsolidationHelpScreen;
 
-class FrmBookmrg1 : public ToolScreen {
+class ConsolidationScreen : public tools::ToolScreen {
     Q_OBJECT
 public:
     // The engine run started by F12; tests replace it.
-    using Runner = std::function<void(const RunParams&, ProgramHost&)>;
+    using Runner = std::function<tools::RunOutcome(const RunParams&)>;
 
-    FrmBookmrg1();
-    ~FrmBookmrg1() override;
+    ConsolidationScreen();
+    ~ConsolidationScreen() override;
 
     // Reads BOOKMRG.PRM into the screen and the remembered dialog folders. An
     // unreadable file leaves the screen as designed.
@@ -87,7 +86,7 @@ private:
 
     common::PathParts output_; // the output dialog's folder and file
     common::PathParts add_;    // the book dialog's folder and file
-    QPointer<FrmBookmrg1Help> help_;
+    QPointer<ConsolidationHelpScreen> help_;
     Runner runner_;
 };
 

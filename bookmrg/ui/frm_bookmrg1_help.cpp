@@ -10,7 +10,7 @@
 
 namespace bookmrg {
 
-FrmBookmrg1Help::FrmBookmrg1Help() : ui::Screen(QStringLiteral("BOOKMRG1_HELP")) {
+ConsolidationHelpScreen::ConsolidationHelpScreen() : ui::Screen(QStringLiteral("BOOKMRG1_HELP")) {
     setObjectName(QStringLiteral("FRM_BOOKMRG1_HELP"));
     setAttribute(Qt::WA_DeleteOnClose);
 

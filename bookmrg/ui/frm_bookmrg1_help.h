@@ -7,10 +7,10 @@
 
 namespace bookmrg {
 
-class FrmBookmrg1Help : public ui::Screen {
+class ConsolidationHelpScreen : public ui::Screen {
     Q_OBJECT
 public:
-    FrmBookmrg1Help();
+    ConsolidationHelpScreen();
 };
 
 } // namespace bookmrg

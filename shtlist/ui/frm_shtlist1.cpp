@@ -1,13 +1,14 @@
 #include "shtlist/ui/frm_shtlist1.h"
 
-#include "bookmrg/book_list.h"
 #include "common/messages.h"
 #include "common/paths.h"
 #include "common/result_words.h"
 #include "common/ui/file_dialogs.h"
 #include "common/ui/widgets.h"
+#include "shtlist/engine.h"
 #include "shtlist/settings.h"
 #include "shtlist/target_check.h"
+#include "workbook_tools/output_name.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -21,13 +22,14 @@ namespace shtlist {
 using ui::Button;
 using ui::Named;
 
-FrmShtlist1::FrmShtlist1() : ToolScreen(QStringLiteral("SHTLIST1"), QStringLiteral("SHTLIST")) {
+SheetListScreen::SheetListScreen()
+    : ToolScreen(QStringLiteral("SHTLIST1"), QStringLiteral("SHTLIST")) {
     setObjectName(QStringLiteral("FRM_SHTLIST1"));
-    runner_ = [](const QString& target, ProgramHost& host) { BuildSheetList(target, host); };
+    runner_ = [](const QString& target) { return BuildSheetList(target); };
     BuildControls();
 }
 
-void FrmShtlist1::BuildControls() {
+void SheetListScreen::BuildControls() {
     const ui::ToolFrame frame =
         ui::BuildToolFrame(this, QStringLiteral("補助処理(ブックにシート名一覧を追加する)"),
                            QMargins(12, 12, 12, 6), 10);
@@ -65,18 +67,18 @@ void FrmShtlist1::BuildControls() {
     SetFunctionButton(Qt::Key_F12, cmdF12);
     SetCancelButton(cmdEsc);
 
-    connect(cmdF9, &QPushButton::clicked, this, &FrmShtlist1::ChooseWorkbook);
-    connect(cmdF12, &QPushButton::clicked, this, &FrmShtlist1::Run);
-    connect(cmdEsc, &QPushButton::clicked, this, &FrmShtlist1::EndProgram);
+    connect(cmdF9, &QPushButton::clicked, this, &SheetListScreen::ChooseWorkbook);
+    connect(cmdF12, &QPushButton::clicked, this, &SheetListScreen::Run);
+    connect(cmdEsc, &QPushButton::clicked, this, &SheetListScreen::EndProgram);
 
     resize(ui::Twips(9000), ui::Twips(3600));
 }
 
-void FrmShtlist1::SetRunEnabled(bool enabled) {
+void SheetListScreen::SetRunEnabled(bool enabled) {
     cmdF12->setEnabled(enabled);
 }
 
-void FrmShtlist1::LoadSettings() {
+void SheetListScreen::LoadSettings() {
     QString text;
     if (!ReadSettingsFile(&text))
         return;
@@ -84,17 +86,17 @@ void FrmShtlist1::LoadSettings() {
     dialog_ = common::SplitPath(text);
 }
 
-void FrmShtlist1::SaveSettings() {
+void SheetListScreen::SaveSettings() {
     QString error;
     if (!WriteSettingsFile(txtOtFname->text(), &error))
         ReportUnsavedSettings(error);
 }
 
-void FrmShtlist1::ChooseWorkbook() {
+void SheetListScreen::ChooseWorkbook() {
     QString folder;
     QString fileName;
     const QString result = ui::OpenFileDialog(this, dialog_.folder, QString(),
-                                              bookmrg::WorkbookOpenFilter(QStringLiteral("*.XLS")),
+                                              tools::WorkbookOpenFilter(QStringLiteral("*.XLS")),
                                               QString(), folder, fileName);
     if (result != common::kOk)
         return;
@@ -105,12 +107,12 @@ void FrmShtlist1::ChooseWorkbook() {
     dialog_ = common::SplitPath(path);
 }
 
-void FrmShtlist1::Run() {
+void SheetListScreen::Run() {
     const QString typed = txtOtFname->text();
     const TargetCheck check = CheckTarget(typed);
     if (check.boxText != typed)
         txtOtFname->setText(check.boxText);
-    if (check.result != common::kOk) {
+    if (!check.ok) {
         txtOtFname->setFocus();
         return;
     }
@@ -125,7 +127,7 @@ void FrmShtlist1::Run() {
     // The screen stays in sight, but nothing on it answers while the run
     // works.
     setEnabled(false);
-    RunAndEnd([this] { runner_(TargetPath(txtOtFname->text()), *this); });
+    RunAndEnd([this] { return runner_(TargetPath(txtOtFname->text())); });
 }
 
 } // namespace shtlist

@@ -3,9 +3,8 @@
 // FRM_SHTLIST1, the one screen of the sheet list program: the workbook that
 // gets a sheet list, and the run.
 
-#include "bookmrg/ui/tool_screen.h"
 #include "common/paths.h"
-#include "shtlist/engine.h"
+#include "workbook_tools/ui/tool_screen.h"
 
 #include <functional>
 
@@ -16,13 +15,13 @@ class QStatusBar;
 
 namespace shtlist {
 
-class FrmShtlist1 : public bookmrg::ToolScreen {
+class SheetListScreen : public tools::ToolScreen {
     Q_OBJECT
 public:
     // The engine run started by F12 with the target path; tests replace it.
-    using Runner = std::function<void(const QString&, ProgramHost&)>;
+    using Runner = std::function<tools::RunOutcome(const QString&)>;
 
-    FrmShtlist1();
+    SheetListScreen();
 
     // Reads SHTLIST.PRM into the box and the remembered dialog folder. An
     // unreadable file leaves the box empty.

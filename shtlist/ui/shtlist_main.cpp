@@ -1,14 +1,12 @@
 #include "shtlist/ui/shtlist_main.h"
 
-#include "bookmrg/ui/password_dialog.h"
 #include "shtlist/ui/frm_shtlist1.h"
-#include "spreadsheet/ui/workbook_tool_main.h"
+#include "workbook_tools/ui/workbook_tool_main.h"
 
 namespace shtlist {
 
 int Main(int argc, char** argv) {
-    return sheet::RunWorkbookTool<FrmShtlist1>(argc, argv, QStringLiteral("SHTLIST"),
-                                               &bookmrg::InstallPasswordDialog);
+    return tools::RunWorkbookTool<SheetListScreen>(argc, argv, QStringLiteral("SHTLIST"));
 }
 
 } // namespace shtlist

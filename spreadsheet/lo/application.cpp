@@ -168,6 +168,19 @@ bool IsPasswordRefusal(sal_Int32 errorCode) {
     return code == kWrongPassword || code == kAborted;
 }
 
+// A workbook of today's format saved with a password is an encrypted package
+// in a compound file (the stream "EncryptedPackage"); the office refuses it
+// with a general input/output error when the password is missing or wrong.
+bool IsEncryptedPackage(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) ||
+        file.read(8) != QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8))
+        return false;
+    const QString stream = QStringLiteral("EncryptedPackage");
+    const QByteArray name(reinterpret_cast<const char*>(stream.utf16()), stream.size() * 2);
+    return file.readAll().contains(name);
+}
+
 } // namespace
 
 std::shared_ptr<Workbook> LoApplication::Books::Register(Reference<css::lang::XComponent> doc,
@@ -264,8 +277,9 @@ std::shared_ptr<Workbook> LoApplication::Books::Open(const QString& fileName,
                          QStringLiteral("filter: ") + filter);
     if (!doc.is())
         throw SheetError(
-            IsPasswordRefusal(loadError) ? SheetErrorKind::PasswordRequired
-                                         : SheetErrorKind::NotWorkbook,
+            IsPasswordRefusal(loadError) || IsEncryptedPackage(path)
+                ? SheetErrorKind::PasswordRequired
+                : SheetErrorKind::NotWorkbook,
             QStringLiteral("'%1' を開けません。パスワードで保護されているか、"
                            "ブックではありません。")
                 .arg(path),

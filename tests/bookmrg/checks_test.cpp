@@ -1,11 +1,10 @@
 #include "bookmrg/book_list.h"
-#include "bookmrg/output_name.h"
 #include "bookmrg/run_check.h"
 #include "bookmrg/run_params.h"
-#include "bookmrg_env.h"
 #include "common/result_words.h"
 #include "fake_messages.h"
 #include "spreadsheet/spreadsheet.h"
+#include "workbook_tools/tool_env.h"
 
 namespace {
 
@@ -22,18 +21,13 @@ TEST(BookList, SortsWithoutRegardToCaseAndKeepsDuplicates) {
     EXPECT_EQ(lines, QStringList({"/d/a.xls", "/D/A.xls", "/d/a.xls", "/d/b.xls", "/d/B2.xls"}));
 }
 
-TEST(BookList, OutputNamesFromDialogAndForTheEngine) {
-    EXPECT_EQ(bookmrg::OutputFileChoice("/d/", "Summary"), QStringLiteral("/d/Summary.XLS"));
-    EXPECT_EQ(bookmrg::OutputFileChoice("/d/", "Summary.xls"), QStringLiteral("/d/Summary.xls"));
-    EXPECT_EQ(bookmrg::OutputFileChoice("/d/", "a.txt"), QStringLiteral("/d/a.txt"));
-    EXPECT_EQ(bookmrg::OutputFileChoice("/d/", "xls"), QStringLiteral("/d/xls.XLS"));
+TEST(BookList, OutputNamesForTheEngine) {
 
     EXPECT_EQ(bookmrg::OutputBaseName(" /d/Out.XLS "), QStringLiteral("/d/Out"));
     EXPECT_EQ(bookmrg::OutputFileName("/d/Out.Xls"), QStringLiteral("/d/Out.xls"));
     EXPECT_EQ(bookmrg::OutputFileName("/d/Out"), QStringLiteral("/d/Out.xls"));
     EXPECT_EQ(bookmrg::OutputFileFormat("/d/Out.xls"), sheet::xlNormal);
     // Today's format: its own extension and format, no ".xls" added.
-    EXPECT_EQ(bookmrg::OutputFileChoice("/d/", "Summary.xlsx"), QStringLiteral("/d/Summary.xlsx"));
     EXPECT_EQ(bookmrg::OutputBaseName("/d/Out.XLSX "), QStringLiteral("/d/Out"));
     EXPECT_EQ(bookmrg::OutputFileName("/d/Out.XLSX"), QStringLiteral("/d/Out.xlsx"));
     EXPECT_EQ(bookmrg::OutputFileFormat(" /d/Out.Xlsx "), sheet::xlOpenXMLWorkbook);
@@ -63,7 +57,7 @@ TEST(ExcludedSheet, WholeAndPartialMatchAreCaseSensitive) {
     EXPECT_EQ(bookmrg::IsExcludedSheet("Data", p), 0);
 }
 
-class RunChecks : public bookmrg_test::BookmrgTest {
+class RunChecks : public tools_test::ToolTest {
 protected:
     QStringList ExistingBooks(int count) {
         QStringList books;
@@ -80,7 +74,7 @@ TEST_F(RunChecks, ValidateRunStopsAtTheFirstFailureInOrder) {
     const QString out = Temp("out.xls");
 
     bookmrg::RunCheck c = bookmrg::ValidateRun(ExistingBooks(65), QString());
-    EXPECT_EQ(c.result, common::kNg);
+    EXPECT_EQ(c.ok, false);
     EXPECT_EQ(messages.LastText(), QStringLiteral("６４ブックまでしか指定できません"));
     EXPECT_EQ(messages.messages.last().icon, common::MsgIcon::None);
 
@@ -102,7 +96,7 @@ TEST_F(RunChecks, ValidateRunStopsAtTheFirstFailureInOrder) {
 
     const int before = messages.Count();
     c = bookmrg::ValidateRun(ExistingBooks(64), out);
-    EXPECT_EQ(c.result, common::kOk);
+    EXPECT_EQ(c.ok, true);
     EXPECT_EQ(messages.Count(), before);
 }
 
@@ -112,7 +106,7 @@ TEST_F(RunChecks, OutputNamingAListedBookIsRefused) {
     Touch(books.last());
     // Typed without extension and in other letter case: still the same book.
     bookmrg::RunCheck c = bookmrg::ValidateRun(books, Book("book1"));
-    EXPECT_EQ(c.result, common::kNg);
+    EXPECT_EQ(c.ok, false);
     EXPECT_EQ(c.selectLine, 2);
     EXPECT_EQ(messages.LastText(), bookmrg::SameNameMessage());
     EXPECT_EQ(bookmrg::FindOutputAmongBooks(books, Book("Book1.Xls") + "  "), 2);
@@ -121,54 +115,6 @@ TEST_F(RunChecks, OutputNamingAListedBookIsRefused) {
     EXPECT_EQ(bookmrg::FindOutputAmongBooks(books, Book("b1.xlsx")), -1);
     books.append(Book("b1.xlsx"));
     EXPECT_EQ(bookmrg::FindOutputAmongBooks(books, Book("B1.XLSX")), 3);
-}
-
-TEST_F(RunChecks, CheckOutputNameMessagesAndDocumentsFolder) {
-    QString text = QStringLiteral("  ");
-    EXPECT_EQ(bookmrg::CheckOutputName(text), common::kNg);
-    EXPECT_EQ(messages.LastText(), QStringLiteral("指定して下さい"));
-
-    for (const QString& bad : {Book("a*b.xls"), Book("a|b.xls"), Book("con.xls"),
-                               Temp("nofolder/x.xls"), QStringLiteral("/d:x.xls")}) {
-        text = bad;
-        EXPECT_EQ(bookmrg::CheckOutputName(text), common::kNg) << bad.toStdString();
-        EXPECT_EQ(messages.LastText(), QStringLiteral("正しいファイル名ではありません"));
-        EXPECT_EQ(text, bad);
-    }
-
-    text = Book("集計.txt");
-    EXPECT_EQ(bookmrg::CheckOutputName(text), common::kNg);
-    EXPECT_EQ(messages.LastText(), QStringLiteral("エクセルファイル(XLS)以外は扱えません。"));
-
-    // The output is .xls or .xlsx; the sheet list's own workbook may also be
-    // .xlsm or .ods.
-    text = Book("集計.ods");
-    EXPECT_EQ(bookmrg::CheckOutputName(text), common::kNg);
-    EXPECT_EQ(messages.LastText(), QStringLiteral("エクセルファイル(XLS)以外は扱えません。"));
-
-    const int before = messages.Count();
-    text = Book("集計.XlS");
-    EXPECT_EQ(bookmrg::CheckOutputName(text), common::kOk);
-    text = Book("集計.xlsx");
-    EXPECT_EQ(bookmrg::CheckOutputName(text), common::kOk);
-    for (const QString& own : {Book("集計.xlsm"), Book("集計.ODS"), Book("集計.xls")}) {
-        text = own;
-        EXPECT_EQ(bookmrg::CheckOutputName(text, bookmrg::kWorkbookExtensions), common::kOk);
-    }
-    text = Book("集計");
-    EXPECT_EQ(bookmrg::CheckOutputName(text), common::kOk);
-    EXPECT_EQ(messages.Count(), before);
-
-    // A bare name goes to the documents folder, which is made when missing.
-    EXPECT_EQ(bookmrg::MyDocumentsFolder(5), Documents());
-    EXPECT_TRUE(bookmrg::MyDocumentsFolder(6).isEmpty());
-    text = QStringLiteral(" Book1 ");
-    EXPECT_EQ(bookmrg::CheckOutputName(text), common::kOk);
-    EXPECT_EQ(text, Documents() + QStringLiteral("/Book1"));
-    // The rewrite happens before the extension is looked at.
-    text = QStringLiteral("memo.txt");
-    EXPECT_EQ(bookmrg::CheckOutputName(text), common::kNg);
-    EXPECT_EQ(text, Documents() + QStringLiteral("/memo.txt"));
 }
 
 } // namespace

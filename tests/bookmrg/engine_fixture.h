@@ -23,7 +23,7 @@ protected:
         ASSERT_TRUE(fakesheet::WriteBook(
             tpl, fakesheet::MakeBook({{QStringLiteral("シート一覧"),
                                        {{QStringLiteral("D1"), QStringLiteral("見本")}}}})));
-        bookmrg::SetTemplatePath(tpl);
+        templatePath = tpl;
     }
     void TearDown() override {
         probeInPlace_.reset();
@@ -49,7 +49,7 @@ protected:
 
     std::optional<fakesheet::Book> Output() const { return fakesheet::ReadBook(OutputFile()); }
 
-    void Run(const bookmrg::RunParams& params) { bookmrg::ConsolidateBooks(params, host); }
+    void Run(const bookmrg::RunParams& params) { host.Follow(bookmrg::ConsolidateBooks(params)); }
 
     fakesheet::FakeOffice office;
     FakeProbe probe;

@@ -135,7 +135,7 @@ TEST_F(EngineTest, StopDuringBookTwoSavesWhatWasCopiedWithTheList) {
     const QString b = WriteNamed("b.xls", {"B1", "B2", "B3"});
     const QString c = WriteNamed("c.xls", {"C1"});
     // The user confirms the stop while B2 is being copied.
-    progress.onEvents = [&](bookmrg_test::FakeProgress& p) {
+    progress.onEvents = [&](tools_test::FakeProgress& p) {
         if (p.Label(sheet::ProgressLabel::Item).endsWith(" B2"))
             sheet::RequestCancel();
     };
@@ -195,6 +195,28 @@ TEST_F(EngineTest, ProtectedBooksAskForThePasswordAndCancelSkipsTheBook) {
     EXPECT_EQ(Output()->SheetNames(), QStringList({"シート一覧", "A1", "D1"}));
 }
 
+// Only a refusal for want of the password asks for one: a damaged book, whose
+// error may well mention passwords, is reported with that error.
+TEST_F(EngineTest, ADamagedBookGetsItsErrorNotThePasswordPrompt) {
+    const QString a = WriteNamed("a.xls", {"A1"});
+    const QString b = WriteNamed("b.xls", {"B1"});
+    const QString c = WriteNamed("c.xls", {"C1"});
+    const QString damaged = QStringLiteral("'%1' を開けません。パスワードで保護されているか、"
+                                           "ブックではありません。")
+                                .arg(b);
+    office.FailOn(QStringLiteral("Workbooks.Open ") + b, 0, sheet::SheetErrorKind::NotWorkbook,
+                  damaged);
+    passwords.answers = {QStringLiteral("whatever")};
+    Run(Params({a, b, c}));
+    EXPECT_TRUE(passwords.asked.isEmpty()) << passwords.asked.join('|').toStdString();
+    ASSERT_EQ(messages.Count(), 1);
+    EXPECT_EQ(messages.LastText(), QString::number(sheet::kErrMethodFailed) + QLatin1Char(' ') +
+                                       damaged + QStringLiteral("\rこのブックは処理しません。\r"));
+    EXPECT_EQ(messages.messages[0].icon, MsgIcon::Exclamation);
+    ASSERT_TRUE(Output());
+    EXPECT_EQ(Output()->SheetNames(), QStringList({"シート一覧", "A1", "C1"}));
+}
+
 TEST_F(EngineTest, FailuresBeforeTheMergeEndTheRunWithoutAnOutput) {
     const QString a = WriteNamed("a.xls", {"A1"});
 
@@ -208,7 +230,7 @@ TEST_F(EngineTest, FailuresBeforeTheMergeEndTheRunWithoutAnOutput) {
     // No template: nothing is saved, not even the settings.
     host.calls.clear();
     messages.messages.clear();
-    bookmrg::SetTemplatePath(Temp("missing.EXL"));
+    templatePath = Temp("missing.EXL");
     Run(Params({a}));
     ASSERT_EQ(messages.Count(), 1);
     EXPECT_TRUE(messages.LastText().endsWith(QStringLiteral("\r元ブック がない")));
@@ -218,7 +240,7 @@ TEST_F(EngineTest, FailuresBeforeTheMergeEndTheRunWithoutAnOutput) {
     EXPECT_EQ(office.ApplicationsRunning(), 0);
 
     // An output folder that cannot be written: said at once, settings kept.
-    bookmrg::SetTemplatePath(Temp("BOOKMRGX.EXL"));
+    templatePath = Temp("BOOKMRGX.EXL");
     messages.messages.clear();
     bookmrg::RunParams p = Params({a});
     p.outputBook = Temp("gone/out.xls");
@@ -229,27 +251,24 @@ TEST_F(EngineTest, FailuresBeforeTheMergeEndTheRunWithoutAnOutput) {
     EXPECT_TRUE(process.starts.isEmpty());
 }
 
-// The program ends right after a failed start, without unwinding: book 1's
-// working copy is gone by then, and the message names the user's book.
+// A failed start leaves nothing of the run in the output folder by the time
+// the program ends, and the message names the user's book, not its working
+// copy.
 TEST_F(EngineTest, AFailedStartLeavesNoWorkingCopyBehind) {
     const QString a = WriteNamed("a.xls", {"A1"});
     const QString b = WriteNamed("b.xls", {"B1"});
-    QStringList atEnd{QStringLiteral("<not ended>")};
-    host.onEnd = [&] { atEnd = FilesIn(Temp("out")); };
-
     Run(Params({a, b}, "A")); // every sheet of book 1 left out
     EXPECT_EQ(host.calls, QStringList({"EndProgram"}));
-    EXPECT_TRUE(atEnd.isEmpty()) << atEnd.join(' ').toStdString();
+    EXPECT_TRUE(FilesIn(Temp("out")).isEmpty()) << FilesIn(Temp("out")).join(' ').toStdString();
 
     QFile broken(Book("broken1.xls"));
     ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
     broken.write("not a workbook");
     broken.close();
     host.calls.clear();
-    atEnd = QStringList{QStringLiteral("<not ended>")};
     Run(Params({Book("broken1.xls"), b}));
     EXPECT_EQ(host.calls, QStringList({"EndProgram"}));
-    EXPECT_TRUE(atEnd.isEmpty()) << atEnd.join(' ').toStdString();
+    EXPECT_TRUE(FilesIn(Temp("out")).isEmpty()) << FilesIn(Temp("out")).join(' ').toStdString();
     EXPECT_TRUE(messages.LastText().contains(Book("broken1.xls")))
         << messages.LastText().toStdString();
     EXPECT_FALSE(messages.LastText().contains(QStringLiteral(".~bookmrg")));
@@ -288,6 +307,26 @@ TEST_F(EngineTest, AnOfficeLostWhileOpeningABookEndsTheRunWithOneMessage) {
     EXPECT_TRUE(messages.LastText().startsWith(QStringLiteral("処理中にエラーが発生しました。")));
     EXPECT_TRUE(messages.LastText().contains(QStringLiteral("462 接続が切れました")));
     EXPECT_FALSE(QFileInfo::exists(OutputFile()));
+    EXPECT_EQ(host.calls, QStringList({"ReturnToCaller"}));
+    EXPECT_TRUE(process.starts.isEmpty());
+    EXPECT_EQ(office.ApplicationsRunning(), 0);
+}
+
+// A refused copy means the output is full; a lost office is not taken for
+// that: the run ends with the office's error and saves nothing.
+TEST_F(EngineTest, AnOfficeLostDuringASheetCopyIsNotTakenForTheSheetLimit) {
+    const QString a = WriteNamed("a.xls", {"A1"});
+    const QString b = WriteNamed("b.xls", {"B1", "B2"});
+    office.FailOn(QStringLiteral("Worksheets(B2).Copy"), 0, sheet::SheetErrorKind::OfficeLost,
+                  QStringLiteral("接続が切れました"));
+    Run(Params({a, b}));
+    ASSERT_EQ(messages.Count(), 1) << messages.Texts().join('|').toStdString();
+    EXPECT_TRUE(messages.LastText().startsWith(QStringLiteral("処理中にエラーが発生しました。")));
+    EXPECT_TRUE(messages.LastText().contains(QStringLiteral("462 接続が切れました")));
+    EXPECT_FALSE(messages.LastText().contains(QStringLiteral("制限")));
+    EXPECT_EQ(messages.messages[0].icon, MsgIcon::Critical);
+    EXPECT_FALSE(QFileInfo::exists(OutputFile()));
+    EXPECT_TRUE(FilesIn(Temp("out")).isEmpty());
     EXPECT_EQ(host.calls, QStringList({"ReturnToCaller"}));
     EXPECT_TRUE(process.starts.isEmpty());
     EXPECT_EQ(office.ApplicationsRunning(), 0);
@@ -336,7 +375,7 @@ TEST_F(EngineTest, AnOutputOpenElsewhereIsNotReplaced) {
 
     // Opened while book 2 is merged.
     messages.messages.clear();
-    progress.onEvents = [&](bookmrg_test::FakeProgress&) {
+    progress.onEvents = [&](tools_test::FakeProgress&) {
         QFile lock(lockFile);
         if (!lock.exists() && lock.open(QIODevice::WriteOnly))
             lock.write(",sato,pc-12,08.12.2026 10:05,file:///home/sato/.config/x/4;");

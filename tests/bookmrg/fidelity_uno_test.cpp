@@ -38,7 +38,7 @@ protected:
     }
     std::shared_ptr<sheet::Workbook>
     Merge(const QStringList& books, const QString& exclude = QString(), int expectedMessages = 0) {
-        bookmrg::ConsolidateBooks(Params(books, exclude, QString(), "1"), host);
+        host.Follow(bookmrg::ConsolidateBooks(Params(books, exclude, QString(), "1")));
         EXPECT_EQ(messages.Count(), expectedMessages) << messages.Texts().join('|').toStdString();
         reader_ = sheet::CreateApplication();
         return reader_->Workbooks().Open(OutputFile(), {true, {}});

@@ -111,7 +111,6 @@ TEST_F(FormatEngineTest, AnXlsxOutputTakesEverySheetAndIsWrittenInItsFormat) {
 }
 
 TEST_F(FormatEngineTest, AProtectedBookIsAskedForOnceThoughItIsCheckedAndMerged) {
-    bookmrg::SetPasswordPrompt(&passwords);
     const QString a = WriteNamed("a.xls", {"Sheet1"});
     const QString locked = WriteModern("locked.xlsx", {{"秘", {5, 5}}}, QStringLiteral("pw"));
     passwords.answers = {QStringLiteral("pw")};

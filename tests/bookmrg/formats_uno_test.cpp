@@ -13,7 +13,7 @@ using sheet::Where;
 
 class UnoFormats : public bookmrg_test::UnoMergeTest {
 protected:
-    void Run(const bookmrg::RunParams& params) { bookmrg::ConsolidateBooks(params, host); }
+    void Run(const bookmrg::RunParams& params) { host.Follow(bookmrg::ConsolidateBooks(params)); }
 };
 
 const xlsread::Sheet* FindSheet(const xlsread::Book& book, const QString& name) {

@@ -56,7 +56,8 @@ TEST_F(UnoFormulas, MergedSummariesReferToTheirOwnBooksSheetsAfterReopening) {
     QDir().mkpath(Temp(QStringLiteral("out")));
     params.books = {a, b, c};
     params.matchMode = QStringLiteral("1");
-    bookmrg::ConsolidateBooks(params, host);
+    params.templatePath = templatePath;
+    host.Follow(bookmrg::ConsolidateBooks(params));
     EXPECT_EQ(messages.Count(), 0) << messages.Texts().join('|').toStdString();
 
     auto app = sheet::CreateApplication();

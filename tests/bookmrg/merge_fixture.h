@@ -6,20 +6,26 @@
 // the real office.
 
 #include "bookmrg/engine.h"
-#include "bookmrg/password_prompt.h"
-#include "bookmrg_env.h"
 #include "common/seam.h"
-#include "engine_doubles.h"
 #include "fake_messages.h"
 #include "fake_process.h"
+#include "workbook_tools/tool_doubles.h"
+#include "workbook_tools/tool_env.h"
 
 #include <QFileInfo>
 
 namespace bookmrg_test {
 
+using BookmrgTest = tools_test::ToolTest;
+using tools_test::FakeProbe;
+using tools_test::FakeProgress;
+using tools_test::OutcomeRecorder;
+using tools_test::ScriptedPasswords;
+
 // A merge into "out/結果.xls" of the test's folder. The messages, program
-// starts, progress window, password questions and the program's way out are
-// the recording doubles below; no stop is pending.
+// starts, progress window and password questions are the recording doubles
+// below, `host` does what the screen does with the outcome; no stop is
+// pending.
 class MergeTest : public BookmrgTest {
     std::optional<common::ScopedOverride<sheet::ProgressView>> viewInPlace_;
 
@@ -28,13 +34,10 @@ protected:
         BookmrgTest::SetUp();
         viewInPlace_.emplace(sheet::ProgressViewSeam(), &progress);
         sheet::ClearCancelFlag();
-        bookmrg::SetPasswordPrompt(&passwords);
     }
     void TearDown() override {
         viewInPlace_.reset();
         sheet::ClearCancelFlag();
-        bookmrg::SetPasswordPrompt(nullptr);
-        bookmrg::SetTemplatePath(QString());
         BookmrgTest::TearDown();
     }
 
@@ -48,6 +51,7 @@ protected:
         p.exclude1 = exclude1;
         p.exclude2 = exclude2;
         p.matchMode = mode;
+        p.templatePath = templatePath;
         return p;
     }
     QString OutputFile() const { return Temp(QStringLiteral("out/結果.xls")); }
@@ -56,7 +60,11 @@ protected:
     testing_support::FakeProcess process;
     FakeProgress progress;
     ScriptedPasswords passwords;
-    RecordingHost host;
+    common::ScopedOverride<tools::PasswordPrompt> passwordSeam{tools::PasswordPrompts(),
+                                                               &passwords};
+    OutcomeRecorder host;
+    // The template of the runs; empty for the one next to the program.
+    QString templatePath;
 };
 
 // A merge with the real office and the template built next to the programs.
@@ -73,8 +81,8 @@ protected:
                                   : QDir::homePath() + QStringLiteral("/.cache");
         MergeTest::SetUp();
         Set("XDG_CACHE_HOME", cache);
-        bookmrg::SetTemplatePath(qEnvironmentVariable("SUITE_BIN_DIR") + "/BOOKMRGX.EXL");
-        ASSERT_TRUE(QFileInfo::exists(bookmrg::TemplatePath()));
+        templatePath = qEnvironmentVariable("SUITE_BIN_DIR") + "/BOOKMRGX.EXL";
+        ASSERT_TRUE(QFileInfo::exists(templatePath));
         // The gate has tests of its own: an office that someone else runs on
         // this machine must not stop these runs.
         probeInPlace_.emplace(sheet::ExcelProbeSeam(), &probe_);

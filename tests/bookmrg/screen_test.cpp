@@ -3,12 +3,12 @@
 #include "bookmrg/settings.h"
 #include "bookmrg/ui/frm_bookmrg1.h"
 #include "bookmrg/ui/frm_bookmrg1_help.h"
-#include "bookmrg_env.h"
 #include "common/return_table.h"
 #include "fake_dialogs.h"
 #include "fake_messages.h"
 #include "fake_process.h"
 #include "typing.h"
+#include "workbook_tools/tool_env.h"
 
 #include <QApplication>
 #include <QDir>
@@ -29,19 +29,22 @@ namespace {
 using testing_support::CommitFromInputMethod;
 using testing_support::TypeCharacters;
 
-using bookmrg::FrmBookmrg1;
+using bookmrg::ConsolidationScreen;
 using bookmrg::RunParams;
 
-class ScreenTest : public bookmrg_test::BookmrgTest {
+class ScreenTest : public tools_test::ToolTest {
 protected:
     void SetUp() override {
-        BookmrgTest::SetUp();
-        screen = std::make_unique<FrmBookmrg1>();
-        screen->SetRunner([this](const RunParams& p, bookmrg::ProgramHost&) { runs.append(p); });
+        ToolTest::SetUp();
+        screen = std::make_unique<ConsolidationScreen>();
+        screen->SetRunner([this](const RunParams& p) {
+            runs.append(p);
+            return tools::NoResult(tools::AfterRun::EndWithoutSaving);
+        });
     }
     void TearDown() override {
         screen.reset();
-        BookmrgTest::TearDown();
+        ToolTest::TearDown();
     }
 
     template <typename T> T* Find(const char* name) {
@@ -69,7 +72,7 @@ protected:
     testing_support::FakeMessages messages;
     testing_support::FakeDialogs dialogs;
     testing_support::FakeProcess process;
-    std::unique_ptr<FrmBookmrg1> screen;
+    std::unique_ptr<ConsolidationScreen> screen;
     QList<RunParams> runs;
 };
 
@@ -320,9 +323,9 @@ TEST_F(ScreenTest, SheetNamesTheSettingsFileCannotKeepAreRefusedAsTyped) {
 
 TEST_F(ScreenTest, HelpScreenShowsThePictureAndCloses) {
     Click("Command3");
-    bookmrg::FrmBookmrg1Help* help = nullptr;
+    bookmrg::ConsolidationHelpScreen* help = nullptr;
     for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* h = qobject_cast<bookmrg::FrmBookmrg1Help*>(w))
+        if (auto* h = qobject_cast<bookmrg::ConsolidationHelpScreen*>(w))
             help = h;
     ASSERT_NE(help, nullptr);
     EXPECT_TRUE(help->isVisible());

@@ -1,6 +1,6 @@
 #include "bookmrg/settings.h"
-#include "bookmrg_env.h"
 #include "common/cp932.h"
+#include "workbook_tools/tool_env.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -73,7 +73,7 @@ TEST(BookmrgSettings, LongFieldsAndListsAreCutAndBlankSlotsSkipped) {
     EXPECT_TRUE(empty.outputBook.isEmpty() && empty.books.isEmpty() && empty.matchMode.isEmpty());
 }
 
-class BookmrgSettingsFile : public bookmrg_test::BookmrgTest {};
+class BookmrgSettingsFile : public tools_test::ToolTest {};
 
 TEST_F(BookmrgSettingsFile, MissingFileIsCreatedEmptyAndWritesReplaceIt) {
     Settings s;

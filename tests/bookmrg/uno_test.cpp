@@ -63,7 +63,7 @@ TEST_F(UnoMerge, ThreeBooksMergedAndTheSheetListLeadsToEverySheet) {
     }
     passwords.answers = {QStringLiteral("pw")};
     bookmrg::RunParams params = Params({a, b, c, d}, "目次", QString(), "1");
-    bookmrg::ConsolidateBooks(params, host);
+    host.Follow(bookmrg::ConsolidateBooks(params));
     EXPECT_EQ(messages.Count(), 0) << messages.Texts().join('|').toStdString();
     EXPECT_EQ(host.calls, QStringList({"ReturnToCaller"}));
     ASSERT_EQ(process.starts.size(), 1);
@@ -109,6 +109,47 @@ TEST_F(UnoMerge, ThreeBooksMergedAndTheSheetListLeadsToEverySheet) {
     // Nothing but the result is left in the output folder.
     QStringList left = QDir(Temp("out")).entryList(QDir::Files | QDir::Hidden);
     EXPECT_EQ(left, QStringList({QStringLiteral("結果.xls")}));
+}
+
+// A workbook damaged inside, which the office still takes for a workbook
+// when it looks at its type, is reported with its error and left out; nobody
+// is asked for a password it does not have.
+TEST_F(UnoMerge, ADamagedBookIsReportedAndNotAskedAPasswordFor) {
+    const QString a = Book("a.xls");
+    const QString damaged = Book("damaged.xls");
+    {
+        auto app = sheet::CreateApplication();
+        MakeBook(*app, a, {"A1"});
+        MakeBook(*app, damaged, {"D1"});
+        app->Quit();
+    }
+    // The workbook record at the start of the stream is wiped.
+    QFile file(damaged);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QByteArray bytes = file.readAll();
+    file.close();
+    const qsizetype start = bytes.indexOf(QByteArray("\x09\x08\x10\x00\x00\x06", 6));
+    ASSERT_GT(start, 0) << "no workbook record found";
+    bytes.replace(start, 8, QByteArray(8, '\0'));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+    file.close();
+
+    host.Follow(bookmrg::ConsolidateBooks(Params({a, damaged})));
+    EXPECT_TRUE(passwords.asked.isEmpty()) << passwords.asked.join('|').toStdString();
+    ASSERT_EQ(messages.Count(), 1) << messages.Texts().join('|').toStdString();
+    EXPECT_TRUE(messages.LastText().contains(damaged)) << messages.LastText().toStdString();
+    EXPECT_TRUE(messages.LastText().endsWith(QStringLiteral("\rこのブックは処理しません。\r")));
+    EXPECT_FALSE(messages.LastText().contains(QStringLiteral("パスワードがキャンセル")));
+    EXPECT_EQ(host.calls, QStringList({"ReturnToCaller"}));
+
+    auto app = sheet::CreateApplication();
+    auto out = app->Workbooks().Open(OutputFile(), {true, {}});
+    QStringList names;
+    for (int i = 1; i <= out->SheetCount(); ++i)
+        names.append(out->Worksheets(i)->Name());
+    EXPECT_EQ(names, QStringList({"シート一覧", "A1"}));
+    app->Quit();
 }
 
 } // namespace

@@ -322,6 +322,28 @@ TEST_F(ReportTest, WorkFileThatCannotBeSavedIsReported) {
     EXPECT_TRUE(process_.starts.isEmpty());
 }
 
+// An office that ends under the report is said to have failed as such, not
+// taken for a work file held open elsewhere or a template without its sheet.
+TEST_F(ReportTest, AnOfficeLostOnTheWayIsNotTakenForAnotherFailure) {
+    for (const QString& step :
+         {QStringLiteral("SaveAs"), QStringLiteral("Worksheets(元シート).Copy")}) {
+        messages_.messages.clear();
+        office_.FailOn(step, 0, sheet::SheetErrorKind::OfficeLost,
+                       QStringLiteral("接続が切れました"));
+        EXPECT_EQ(Outcome(Calculate(SampleTexts(), 1)), ReportOutcome::Failed)
+            << step.toStdString();
+        ASSERT_EQ(messages_.Count(), 1) << step.toStdString();
+        EXPECT_TRUE(messages_.LastText().startsWith("処理中にエラーが発生しました。"))
+            << messages_.LastText().toStdString();
+        EXPECT_TRUE(messages_.LastText().contains("接続が切れました"));
+        EXPECT_EQ(messages_.messages[0].icon, common::MsgIcon::Critical);
+        EXPECT_EQ(office_.ApplicationsRunning(), 0);
+        EXPECT_EQ(progress_.calls.last(), "Unload");
+        EXPECT_FALSE(QFile::exists(files_.workPath));
+        EXPECT_TRUE(process_.starts.isEmpty());
+    }
+}
+
 TEST_F(ReportTest, SaveCannotBeStoppedAndAStopBeforeItIsHonoured) {
     EXPECT_TRUE(Run(Calculate(SampleTexts(), 1)));
     const qsizetype off = progress_.calls.indexOf("Stop off 保存中…");

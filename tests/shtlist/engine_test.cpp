@@ -1,4 +1,3 @@
-#include "bookmrg/engine_doubles.h"
 #include "common/seam.h"
 #include "fake_messages.h"
 #include "fake_process.h"
@@ -6,6 +5,7 @@
 #include "shtlist/engine.h"
 #include "shtlist_env.h"
 #include "spreadsheet/office_lock.h"
+#include "workbook_tools/tool_doubles.h"
 
 #include <QLockFile>
 #include <QUrl>
@@ -33,7 +33,6 @@ protected:
         viewInPlace_.emplace(sheet::ProgressViewSeam(), &progress_);
         probe_.onGate = [this] { shownAtGate_ = progress_.shown > 0; };
         sheet::ResetProgressCounter();
-        bookmrg::SetPasswordPrompt(&passwords_);
         target_ = Book(QStringLiteral("月次.xls"));
         template_ = Temp(QStringLiteral("SHTLISTX.EXL"));
         ASSERT_TRUE(WriteBook(template_, MakeBook({{QStringLiteral("シート一覧"), {}}})));
@@ -43,7 +42,6 @@ protected:
         original_ = ReadFile(target_);
     }
     void TearDown() override {
-        bookmrg::SetPasswordPrompt(nullptr);
         viewInPlace_.reset();
         probeInPlace_.reset();
         ShtlistTest::TearDown();
@@ -51,7 +49,7 @@ protected:
     void Run() {
         progress_.unloaded = 0;
         host_.calls.clear();
-        shtlist::BuildSheetList(target_, template_, host_);
+        host_.Follow(shtlist::BuildSheetList(target_, template_));
     }
     // The target is byte for byte as before, nothing was left beside it, the
     // application has gone and the result was not opened.
@@ -64,10 +62,12 @@ protected:
         EXPECT_TRUE(process_.starts.isEmpty());
     }
 
-    bookmrg_test::FakeProbe probe_;
-    bookmrg_test::FakeProgress progress_;
-    bookmrg_test::ScriptedPasswords passwords_;
-    bookmrg_test::RecordingHost host_;
+    tools_test::FakeProbe probe_;
+    tools_test::FakeProgress progress_;
+    tools_test::ScriptedPasswords passwords_;
+    common::ScopedOverride<tools::PasswordPrompt> passwordSeam_{tools::PasswordPrompts(),
+                                                                &passwords_};
+    tools_test::OutcomeRecorder host_;
     fakesheet::FakeOffice office_;
     testing_support::FakeMessages messages_;
     testing_support::FakeProcess process_;
@@ -192,7 +192,7 @@ TEST_F(ShtlistEngineTest, EveryFailureLeavesTheWorkbookUntouched) {
     office_.SetSheetLimit(0);
 
     // A stop confirmed while the second link is written.
-    progress_.onEvents = [](bookmrg_test::FakeProgress& p) {
+    progress_.onEvents = [](tools_test::FakeProgress& p) {
         if (p.Label(sheet::ProgressLabel::Counter) == QStringLiteral("2/3"))
             sheet::RequestCancel();
     };
@@ -206,7 +206,7 @@ TEST_F(ShtlistEngineTest, EveryFailureLeavesTheWorkbookUntouched) {
     // A stop confirmed after the last link was written, as the save is
     // about to begin: honoured.
     int afterLastLink = 0;
-    progress_.onEvents = [&afterLastLink](bookmrg_test::FakeProgress& p) {
+    progress_.onEvents = [&afterLastLink](tools_test::FakeProgress& p) {
         if (p.Label(sheet::ProgressLabel::Counter) == QStringLiteral("3/3") && ++afterLastLink == 2)
             sheet::RequestCancel();
     };

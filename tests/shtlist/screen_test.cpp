@@ -23,10 +23,11 @@ class ShtlistScreenTest : public shtlist_test::ShtlistTest {
 protected:
     // The screen as start-up leaves it, with a runner that records the target.
     void Open() {
-        screen_ = std::make_unique<shtlist::FrmShtlist1>();
-        screen_->SetRunner([this](const QString& target, shtlist::ProgramHost&) {
+        screen_ = std::make_unique<shtlist::SheetListScreen>();
+        screen_->SetRunner([this](const QString& target) {
             runs_.append(target);
             enabledDuringRun_ = screen_->isEnabled();
+            return outcome_;
         });
         screen_->LoadSettings();
         screen_->show();
@@ -39,9 +40,11 @@ protected:
     testing_support::FakeMessages messages_;
     testing_support::FakeProcess process_;
     testing_support::FakeDialogs dialogs_;
-    std::unique_ptr<shtlist::FrmShtlist1> screen_;
+    std::unique_ptr<shtlist::SheetListScreen> screen_;
     QStringList runs_;
     bool enabledDuringRun_ = true;
+    // What the run hands back to the screen.
+    tools::RunOutcome outcome_ = tools::NoResult(tools::AfterRun::EndWithoutSaving);
 };
 
 TEST_F(ShtlistScreenTest, F12ChecksTheWorkbookAndRunsOnTheTrimmedPath) {
@@ -110,6 +113,54 @@ TEST_F(ShtlistScreenTest, EscSavesTheBoxAsTypedAndStartsTheCaller) {
     EXPECT_EQ(process_.starts.first().program, QStringLiteral("HUBMENU"));
     EXPECT_FALSE(process_.ends.isEmpty());
     EXPECT_FALSE(screen_->isVisible());
+}
+
+// The screen leaves as the run's outcome says, and only after a return to the
+// caller opens the result.
+TEST_F(ShtlistScreenTest, AfterARunTheScreenLeavesAsTheOutcomeSays) {
+    ASSERT_TRUE(common::WriteReturnTarget(QStringLiteral("HUBMENU"), QStringLiteral("SHTLIST")));
+    const QString target = Book(QStringLiteral("月次.xls"));
+    Touch(target);
+    auto stored = [this] { return shtlist::DecodeSettings(ReadFile(shtlist::SettingsPath())); };
+    auto runOnce = [&](const tools::RunOutcome& outcome) {
+        QFile::remove(shtlist::SettingsPath());
+        process_.starts.clear();
+        process_.ends.clear();
+        outcome_ = outcome;
+        Open();
+        Box()->setText(target);
+        Key(Qt::Key_F12);
+    };
+
+    tools::RunOutcome saved = tools::NoResult(tools::AfterRun::ReturnToCaller);
+    saved.result.file = target;
+    saved.result.notFound = {QStringLiteral("見つかりません"), common::MsgIcon::Information};
+    runOnce(saved);
+    EXPECT_EQ(stored(), target);
+    ASSERT_FALSE(process_.starts.isEmpty());
+    EXPECT_EQ(process_.starts.first().program, QStringLiteral("HUBMENU"));
+    if (tools::OfficeLauncher().isEmpty()) {
+        EXPECT_EQ(messages_.LastText(), QStringLiteral("見つかりません"));
+    } else {
+        ASSERT_EQ(process_.starts.size(), 2);
+        EXPECT_EQ(process_.starts[1].args, QStringList{target});
+    }
+    EXPECT_EQ(process_.ends, QList<int>{0});
+
+    // A run that could not start: the caller comes back, nothing is opened.
+    saved.next = tools::AfterRun::EndProgram;
+    runOnce(saved);
+    EXPECT_EQ(stored(), target);
+    ASSERT_EQ(process_.starts.size(), 1);
+    EXPECT_EQ(process_.starts.first().program, QStringLiteral("HUBMENU"));
+    EXPECT_FALSE(process_.ends.isEmpty());
+
+    // Nothing kept: no settings written, no caller started.
+    runOnce(tools::NoResult(tools::AfterRun::EndWithoutSaving));
+    EXPECT_EQ(stored(), QString());
+    EXPECT_TRUE(process_.starts.isEmpty());
+    EXPECT_EQ(process_.ends, QList<int>{0});
+    EXPECT_EQ(runs_.size(), 3);
 }
 
 // SHTLIST.PRM keeps the path in cp932: a path with characters it cannot hold

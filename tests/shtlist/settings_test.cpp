@@ -42,17 +42,17 @@ TEST_F(ShtlistCheckTest, BareNameMustExistInTheDocumentsFolderItIsMovedTo) {
     // Found in the current folder, but the run would open the documents
     // folder's file of that name, which does not exist.
     shtlist::TargetCheck check = shtlist::CheckTarget(QStringLiteral(" here.xls"));
-    EXPECT_EQ(check.result, common::kNg);
+    EXPECT_EQ(check.ok, false);
     EXPECT_EQ(check.boxText, Documents() + QStringLiteral("/here.xls"));
     EXPECT_EQ(messages.Texts(), QStringList{shtlist::kNoSuchFile});
 
     Touch(Documents() + QStringLiteral("/here.xls"));
     check = shtlist::CheckTarget(QStringLiteral("here.xls"));
-    EXPECT_EQ(check.result, common::kOk);
+    EXPECT_EQ(check.ok, true);
     EXPECT_EQ(shtlist::TargetPath(check.boxText), Documents() + QStringLiteral("/here.xls"));
 
     // A folder is not a workbook.
-    EXPECT_EQ(shtlist::CheckTarget(BooksFolder()).result, common::kNg);
+    EXPECT_EQ(shtlist::CheckTarget(BooksFolder()).ok, false);
 }
 
 TEST_F(ShtlistCheckTest, WorkbooksOfEveryFormatReadAreAcceptedOtherFilesAreNot) {
@@ -60,11 +60,11 @@ TEST_F(ShtlistCheckTest, WorkbooksOfEveryFormatReadAreAcceptedOtherFilesAreNot) 
     for (const QString& name : {QStringLiteral("a.xlsx"), QStringLiteral("b.XLSM"),
                                 QStringLiteral("c.ods"), QStringLiteral("d.xls")}) {
         Touch(Book(name));
-        EXPECT_EQ(shtlist::CheckTarget(Book(name)).result, common::kOk) << name.toStdString();
+        EXPECT_EQ(shtlist::CheckTarget(Book(name)).ok, true) << name.toStdString();
     }
     EXPECT_EQ(messages.Count(), 0);
     Touch(Book(QStringLiteral("e.csv")));
-    EXPECT_EQ(shtlist::CheckTarget(Book(QStringLiteral("e.csv"))).result, common::kNg);
+    EXPECT_EQ(shtlist::CheckTarget(Book(QStringLiteral("e.csv"))).ok, false);
     EXPECT_EQ(messages.LastText(), QStringLiteral("エクセルファイル(XLS)以外は扱えません。"));
 }
 

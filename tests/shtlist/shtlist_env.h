@@ -1,6 +1,6 @@
 #pragma once
 
-#include "bookmrg/bookmrg_env.h"
+#include "workbook_tools/tool_env.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,15 +9,15 @@ namespace shtlist_test {
 
 // The private world of the consolidation program's tests (data folder, home
 // and documents folder, a books folder), with the current folder restored.
-class ShtlistTest : public bookmrg_test::BookmrgTest {
+class ShtlistTest : public tools_test::ToolTest {
 protected:
     void SetUp() override {
-        BookmrgTest::SetUp();
+        ToolTest::SetUp();
         currentFolder_ = QDir::currentPath();
     }
     void TearDown() override {
         QDir::setCurrent(currentFolder_);
-        BookmrgTest::TearDown();
+        ToolTest::TearDown();
     }
     QString BooksFolder() const { return QFileInfo(Book(QStringLiteral("x"))).absolutePath(); }
     static void WriteFile(const QString& path, const QByteArray& bytes) {

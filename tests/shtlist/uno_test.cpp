@@ -1,7 +1,6 @@
 // The sheet list run against the real office: workbooks made here, given
 // their sheet list in place, reopened and checked.
 
-#include "bookmrg/engine_doubles.h"
 #include "common/seam.h"
 #include "fake_messages.h"
 #include "fake_process.h"
@@ -9,6 +8,7 @@
 #include "shtlist/engine.h"
 #include "spreadsheet/gate.h"
 #include "spreadsheet/spreadsheet.h"
+#include "workbook_tools/tool_doubles.h"
 #include "xls_reader.h"
 
 #include <QDir>
@@ -89,7 +89,7 @@ protected:
         probeInPlace_.reset();
     }
 
-    void Run() { shtlist::BuildSheetList(target_, template_, host_); }
+    void Run() { host_.Follow(shtlist::BuildSheetList(target_, template_)); }
 
     QStringList SheetNames(sheet::Workbook& book) {
         QStringList names;
@@ -99,8 +99,8 @@ protected:
     }
 
     QTemporaryDir dir_;
-    bookmrg_test::FakeProbe probe_;
-    bookmrg_test::RecordingHost host_;
+    tools_test::FakeProbe probe_;
+    tools_test::OutcomeRecorder host_;
     FakeMessages messages_;
     FakeProcess process_;
     std::unique_ptr<sheet::Application> app_;
@@ -294,8 +294,8 @@ TEST_F(ShtlistUnoTest, AWorkbookOfTodaysFormatNamedXlsKeepsItsFormatAndSize) {
 // A protected workbook opened with the password the user typed is saved with
 // that password again, in its own format.
 TEST_F(ShtlistUnoTest, AProtectedWorkbookStaysProtectedWithItsPassword) {
-    bookmrg_test::ScriptedPasswords passwords;
-    bookmrg::SetPasswordPrompt(&passwords);
+    tools_test::ScriptedPasswords passwords;
+    const common::ScopedOverride<tools::PasswordPrompt> asked(tools::PasswordPrompts(), &passwords);
     for (int format : {int(sheet::xlNormal), int(sheet::xlOpenXMLWorkbook)}) {
         const QString path =
             dir_.filePath(QStringLiteral("保護.") + sheet::FileFormatExtension(format));
@@ -321,7 +321,6 @@ TEST_F(ShtlistUnoTest, AProtectedWorkbookStaysProtectedWithItsPassword) {
                   (QStringList{QStringLiteral("シート一覧"), QStringLiteral("機密")}));
         book->Close();
     }
-    bookmrg::SetPasswordPrompt(nullptr);
 }
 
 // Formulas with a text result keep it in the saved original, for readers

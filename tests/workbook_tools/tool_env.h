@@ -17,12 +17,12 @@ inline void PrintTo(const QString& text, std::ostream* out) {
     *out << '"' << text.toStdString() << '"';
 }
 
-namespace bookmrg_test {
+namespace tools_test {
 
 // A private world for one test: the data folder, the home folder (and with
 // it the documents folder) and a folder for workbooks, all under a fresh
 // temporary folder. The environment comes back afterwards.
-class BookmrgTest : public ::testing::Test {
+class ToolTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(temp_.isValid());
@@ -68,4 +68,4 @@ private:
     std::vector<std::pair<QByteArray, std::pair<bool, QByteArray>>> saved_;
 };
 
-} // namespace bookmrg_test
+} // namespace tools_test

@@ -1,4 +1,4 @@
-#include "bookmrg/output_name.h"
+#include "workbook_tools/output_name.h"
 
 #include "common/messages.h"
 #include "common/paths.h"
@@ -7,7 +7,7 @@
 #include <QDir>
 #include <QStandardPaths>
 
-namespace bookmrg {
+namespace tools {
 
 namespace {
 
@@ -17,9 +17,14 @@ const QString kNotXls = QStringLiteral("エクセルファイル(XLS)以外は�
 const QString kNoDocuments =
     QStringLiteral("マイドキュメントのフォルダがわかりません。フォルダを指定して下さい");
 
-QString Refuse(const QString& message) {
+bool Refuse(const QString& message) {
     common::ShowMessage(message, common::MsgIcon::None, common::MsgButtons::Ok);
-    return common::kNg;
+    return false;
+}
+
+bool EndsWithOpenXml(const QString& name) {
+    return name.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive) ||
+           name.endsWith(QStringLiteral(".xlsm"), Qt::CaseInsensitive);
 }
 
 } // namespace
@@ -45,7 +50,7 @@ QString MyDocumentsFolder(int folderCode) {
     return folder;
 }
 
-QString CheckOutputName(QString& text, const QStringList& extensions) {
+bool CheckOutputName(QString& text, const QStringList& extensions) {
     const QString name = TrimSpaces(text);
     if (name.isEmpty())
         return Refuse(kEmptyName);
@@ -68,7 +73,25 @@ QString CheckOutputName(QString& text, const QStringList& extensions) {
     const QString extension = common::SplitExtension(full).extension;
     if (!extension.isEmpty() && !extensions.contains(extension, Qt::CaseInsensitive))
         return Refuse(kNotXls);
-    return common::kOk;
+    return true;
 }
 
-} // namespace bookmrg
+QString OutputFileChoice(const QString& folder, const QString& fileName) {
+    QString name = fileName;
+    if ((name.size() < 4 || name.at(name.size() - 4) != QLatin1Char('.')) && !EndsWithOpenXml(name))
+        name += QStringLiteral(".XLS");
+    return folder + name;
+}
+
+QString WorkbookOpenFilter(const QString& classicPattern) {
+    const QString all = QStringLiteral("*.xls;*.xlsx;*.xlsm;*.ods");
+    return QLatin1Char('(') + classicPattern + QStringLiteral(")|") + classicPattern +
+           QStringLiteral("|(") + all + QStringLiteral(")|") + all;
+}
+
+QString WorkbookSaveFilter(const QString& classicPattern) {
+    return QLatin1Char('(') + classicPattern + QStringLiteral(")|") + classicPattern +
+           QStringLiteral("|(*.xlsx)|*.xlsx");
+}
+
+} // namespace tools

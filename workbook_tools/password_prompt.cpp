@@ -1,24 +1,21 @@
-#include "bookmrg/password_prompt.h"
+#include "workbook_tools/password_prompt.h"
 
-namespace bookmrg {
+namespace tools {
 
 namespace {
 
-PasswordPrompt* g_prompt = nullptr;
-
-// A protected workbook opened without (or with a wrong) password.
-bool IsPasswordRefusal(const sheet::SheetError& error) {
-    return error.Description().contains(QStringLiteral("パスワード"));
-}
+// Nobody to ask: the question counts as cancelled.
+class NoPrompt : public PasswordPrompt {
+public:
+    bool Ask(const QString&, bool, QString*) override { return false; }
+};
 
 } // namespace
 
-void SetPasswordPrompt(PasswordPrompt* prompt) {
-    g_prompt = prompt;
-}
-
-PasswordPrompt* CurrentPasswordPrompt() {
-    return g_prompt;
+common::Seam<PasswordPrompt>& PasswordPrompts() {
+    static NoPrompt none;
+    static common::Seam<PasswordPrompt> prompts(none);
+    return prompts;
 }
 
 OpenResult OpenAskingPassword(sheet::Workbooks& books, const QString& path,
@@ -33,19 +30,18 @@ OpenResult OpenAskingPassword(sheet::Workbooks& books, const QString& path,
                 *password = options.password;
             return OpenResult::Opened;
         } catch (const sheet::SheetError& refusal) {
-            if (sheet::IsOfficeLost(refusal))
-                throw;
-            if (!IsPasswordRefusal(refusal)) {
+            RethrowIfOfficeLost(refusal);
+            if (!sheet::IsPasswordRequired(refusal)) {
                 *error = refusal.Text();
                 return OpenResult::Failed;
             }
         }
         QString answer;
-        if (!g_prompt || !g_prompt->Ask(shownPath, retry, &answer))
+        if (!PasswordPrompts()->Ask(shownPath, retry, &answer))
             return OpenResult::Cancelled;
         options.password = answer;
         retry = true;
     }
 }
 
-} // namespace bookmrg
+} // namespace tools

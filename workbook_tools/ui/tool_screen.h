@@ -1,19 +1,19 @@
 #pragma once
 
-// The base of the main screens of the two workbook tools (BOOKMRG, SHTLIST):
-// how the program is left, by the user or by a run, and how a run takes over
+// The base of the main screens of the workbook tools (BOOKMRG, SHTLIST): how
+// the program is left, by the user or after a run, and how a run takes over
 // from the screen.
 
-#include "bookmrg/engine.h"
 #include "common/ui/screen_base.h"
+#include "workbook_tools/office_run.h"
 
 #include <functional>
 
 class QLineEdit;
 
-namespace bookmrg {
+namespace tools {
 
-class ToolScreen : public ui::Screen, public ProgramHost {
+class ToolScreen : public ui::Screen {
     Q_OBJECT
 public:
     // `tag` is the screen tag of the caption, `programId` the identifier under
@@ -27,8 +27,8 @@ public:
     // Leaving the program: settings saved, the caller started, the process
     // ended. ReturnToCaller does the same without ending the process. Either
     // leaves only once.
-    void EndProgram() override;
-    void ReturnToCaller() override;
+    void EndProgram();
+    void ReturnToCaller();
 
 protected:
     // Closes the windows the screen has opened besides itself; called when the
@@ -48,9 +48,10 @@ protected:
     // cannot be kept, empty for one that can.
     static void GuardStoredText(QLineEdit* box,
                                 const std::function<QString(const QString&)>& problemOf);
-    // Lets the screen's last paint happen, runs `run` and ends the process,
-    // unless the run has already asked for that.
-    void RunAndEnd(const std::function<void()>& run);
+    // Lets the screen's last paint happen, runs `run`, does what its outcome
+    // asks once the run is over (leaving, then opening the result) and ends
+    // the process.
+    void RunAndEnd(const std::function<RunOutcome()>& run);
 
 private:
     // Saves the settings, closes the screen and looks up the command that
@@ -62,4 +63,4 @@ private:
     bool ended_ = false; // the process has been asked to end
 };
 
-} // namespace bookmrg
+} // namespace tools

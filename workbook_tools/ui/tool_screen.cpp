@@ -1,4 +1,4 @@
-#include "bookmrg/ui/tool_screen.h"
+#include "workbook_tools/ui/tool_screen.h"
 
 #include "common/cp932.h"
 #include "common/events.h"
@@ -9,7 +9,7 @@
 #include <QLineEdit>
 #include <memory>
 
-namespace bookmrg {
+namespace tools {
 
 ToolScreen::ToolScreen(const QString& tag, const QString& programId)
     : ui::Screen(tag), programId_(programId) {}
@@ -87,11 +87,25 @@ void ToolScreen::GuardStoredText(QLineEdit* box,
     });
 }
 
-void ToolScreen::RunAndEnd(const std::function<void()>& run) {
+void ToolScreen::RunAndEnd(const std::function<RunOutcome()>& run) {
     common::LetEventsRun(1);
-    run();
+    // The run's objects, its office and its working files are gone once it
+    // has returned: ending the program leaves nothing behind.
+    const RunOutcome outcome = run();
+    switch (outcome.next) {
+    case AfterRun::EndProgram:
+        EndProgram();
+        break;
+    case AfterRun::ReturnToCaller:
+        ReturnToCaller();
+        OpenForUser(outcome.result, OfficeLauncher());
+        break;
+    case AfterRun::EndWithoutSaving:
+    case AfterRun::Stay:
+        break;
+    }
     if (!ended_)
         common::EndProgram(0);
 }
 
-} // namespace bookmrg
+} // namespace tools

@@ -1,4 +1,4 @@
-#include "bookmrg/ui/password_dialog.h"
+#include "workbook_tools/ui/password_dialog.h"
 
 #include "common/ui/screen_base.h"
 
@@ -10,7 +10,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-namespace bookmrg {
+namespace tools {
 
 namespace {
 
@@ -77,9 +77,4 @@ bool PasswordDialogPrompt::Ask(const QString& bookPath, bool retry, QString* pas
     return accepted;
 }
 
-void InstallPasswordDialog() {
-    static PasswordDialogPrompt passwords;
-    SetPasswordPrompt(&passwords);
-}
-
-} // namespace bookmrg
+} // namespace tools

@@ -1,11 +1,11 @@
 #pragma once
 
-// Doubles of what the consolidation engine asks of the world around it.
+// Doubles of what a workbook tool's run asks of the world around it.
 
-#include "bookmrg/engine.h"
-#include "bookmrg/password_prompt.h"
 #include "spreadsheet/gate.h"
 #include "spreadsheet/progress.h"
+#include "workbook_tools/office_run.h"
+#include "workbook_tools/password_prompt.h"
 
 #include <QHash>
 #include <QList>
@@ -13,7 +13,7 @@
 #include <functional>
 #include <optional>
 
-namespace bookmrg_test {
+namespace tools_test {
 
 class FakeProbe : public sheet::ExcelProbe {
 public:
@@ -28,17 +28,27 @@ public:
     bool installed = true;
 };
 
-class RecordingHost : public bookmrg::ProgramHost {
+// Does with a run's outcome what the tool screen does, recording how the
+// program is left ("EndProgram", "ReturnToCaller"; nothing when it ends
+// without saving) and opening the result after a return to the caller.
+class OutcomeRecorder {
 public:
-    // The product's EndProgram does not return: `onEnd` sees the state the
-    // process would end in.
-    void EndProgram() override {
-        calls.append(QStringLiteral("EndProgram"));
-        if (onEnd)
-            onEnd();
+    void Follow(const tools::RunOutcome& outcome) {
+        switch (outcome.next) {
+        case tools::AfterRun::EndProgram:
+            calls.append(QStringLiteral("EndProgram"));
+            break;
+        case tools::AfterRun::ReturnToCaller:
+            calls.append(QStringLiteral("ReturnToCaller"));
+            tools::OpenForUser(outcome.result, tools::OfficeLauncher());
+            break;
+        case tools::AfterRun::Stay:
+            calls.append(QStringLiteral("Stay"));
+            break;
+        case tools::AfterRun::EndWithoutSaving:
+            break;
+        }
     }
-    std::function<void()> onEnd;
-    void ReturnToCaller() override { calls.append(QStringLiteral("ReturnToCaller")); }
     QStringList calls;
 };
 
@@ -77,7 +87,7 @@ public:
     std::function<void(FakeProgress&)> onEvents;
 };
 
-class ScriptedPasswords : public bookmrg::PasswordPrompt {
+class ScriptedPasswords : public tools::PasswordPrompt {
 public:
     bool Ask(const QString& bookPath, bool retry, QString* password) override {
         asked.append(bookPath + (retry ? QStringLiteral(" retry") : QString()));
@@ -93,4 +103,4 @@ public:
     QStringList asked;
 };
 
-} // namespace bookmrg_test
+} // namespace tools_test
