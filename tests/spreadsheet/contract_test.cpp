@@ -126,6 +126,8 @@ TEST_F(SheetContract, SavedValuesComeBackAsWritten) {
 TEST_F(SheetContract, OpenFailuresSayWhy) {
     auto book = app_->Workbooks().Add();
     book->SaveAs(Path(QStringLiteral("locked.xls")), sheet::xlNormal, QStringLiteral("pw"));
+    book->SaveAs(Path(QStringLiteral("locked.xlsx")), sheet::xlOpenXMLWorkbook,
+                 QStringLiteral("pw"));
     book->Close();
     QFile text(Path(QStringLiteral("text.xls")));
     ASSERT_TRUE(text.open(QIODevice::WriteOnly));
@@ -140,6 +142,9 @@ TEST_F(SheetContract, OpenFailuresSayWhy) {
     EXPECT_EQ(open(QStringLiteral("locked.xls")), Kind::PasswordRequired);
     EXPECT_EQ(open(QStringLiteral("locked.xls"), QStringLiteral("wrong")), Kind::PasswordRequired);
     EXPECT_EQ(open(QStringLiteral("locked.xls"), QStringLiteral("pw")), std::nullopt);
+    // Today's format keeps a protected workbook in an encrypted package.
+    EXPECT_EQ(open(QStringLiteral("locked.xlsx")), Kind::PasswordRequired);
+    EXPECT_EQ(open(QStringLiteral("locked.xlsx"), QStringLiteral("pw")), std::nullopt);
 }
 
 TEST_F(SheetContract, AQuitApplicationIsLost) {
