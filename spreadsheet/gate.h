@@ -43,12 +43,12 @@ public:
     virtual bool CloseRefused() { return false; }
 };
 
-// The choices of the dialog Frm_excel2jyu: stop the processing (optTyudan),
+// The choices of the dialog RunningOfficeScreen: stop the processing (optTyudan),
 // continue after the user closed the instance by hand (optZokkou), close it
 // automatically and continue (optAutoQuit).
 enum class GateChoice { Stop, Continue, AutoQuit };
 
-// Frm_excel2jyu as the gate sees it. While only hidden it keeps the user's
+// RunningOfficeScreen as the gate sees it. While only hidden it keeps the user's
 // last choice; Unload forgets it (the next show starts at AutoQuit). A dialog
 // closed by its frame answers AutoQuit.
 class GateDialog {

@@ -1,6 +1,6 @@
 #pragma once
 
-// The progress window Frm_excelRun as the engines drive it, the shared cancel
+// The progress window ProgressScreen as the engines drive it, the shared cancel
 // flag and the progress counter.
 
 #include "spreadsheet/gate.h"
@@ -99,7 +99,7 @@ void LeaveUninterruptible();
 // The pattern "##,###": grouped digits, 0 as an empty text.
 QString FormatCount(int value);
 
-// The stop button of Frm_excelRun: asks "処理を中断してもよろしいですか？"
+// The stop button of ProgressScreen: asks "処理を中断してもよろしいですか？"
 // and on Yes sets the cancel flag. Answers whether it was set.
 bool ConfirmStop();
 

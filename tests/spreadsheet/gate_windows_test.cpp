@@ -19,10 +19,10 @@ namespace {
 using sheet::GateChoice;
 
 // Runs f once the modal dialog is up.
-void WhenShown(std::function<void(sheet::Frm_excel2jyu*)> f) {
+void WhenShown(std::function<void(sheet::RunningOfficeScreen*)> f) {
     QTimer::singleShot(0, [f] {
         for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* d = qobject_cast<sheet::Frm_excel2jyu*>(w); d && d->isVisible())
+            if (auto* d = qobject_cast<sheet::RunningOfficeScreen*>(w); d && d->isVisible())
                 return f(d);
         ADD_FAILURE() << "dialog not shown";
     });
@@ -30,7 +30,7 @@ void WhenShown(std::function<void(sheet::Frm_excel2jyu*)> f) {
 
 TEST(GateDialogWindow, HandsTheChoiceOverAndKeepsItWhileHidden) {
     sheet::GateDialogWindow dialog;
-    WhenShown([](sheet::Frm_excel2jyu* d) {
+    WhenShown([](sheet::RunningOfficeScreen* d) {
         EXPECT_EQ(d->windowTitle(), QStringLiteral("ＥＸＣＥＬ２重起動"));
         EXPECT_TRUE(d->optAutoQuit->isChecked()); // selected when loaded
         d->optZokkou->click();
@@ -40,28 +40,28 @@ TEST(GateDialogWindow, HandsTheChoiceOverAndKeepsItWhileHidden) {
     ASSERT_TRUE(dialog.Form());
     EXPECT_FALSE(dialog.Form()->isVisible());
 
-    WhenShown([](sheet::Frm_excel2jyu* d) {
+    WhenShown([](sheet::RunningOfficeScreen* d) {
         EXPECT_TRUE(d->optZokkou->isChecked()); // kept while only hidden
         d->cmdF12->click();
     });
     EXPECT_EQ(dialog.ShowModal(), GateChoice::Continue);
 
     // Closed by its frame: counts as the design-time selection.
-    WhenShown([](sheet::Frm_excel2jyu* d) {
+    WhenShown([](sheet::RunningOfficeScreen* d) {
         d->optTyudan->click();
         if (d->FrameCloseRequested())
             d->close();
     });
     EXPECT_EQ(dialog.ShowModal(), GateChoice::AutoQuit);
 
-    WhenShown([](sheet::Frm_excel2jyu* d) {
+    WhenShown([](sheet::RunningOfficeScreen* d) {
         d->optTyudan->click();
         d->cmdF12->click();
     });
     EXPECT_EQ(dialog.ShowModal(), GateChoice::Stop);
     dialog.Unload();
     EXPECT_FALSE(dialog.Form());
-    WhenShown([](sheet::Frm_excel2jyu* d) { d->cmdF12->click(); });
+    WhenShown([](sheet::RunningOfficeScreen* d) { d->cmdF12->click(); });
     EXPECT_EQ(dialog.ShowModal(), GateChoice::AutoQuit);
     dialog.Unload();
 }
