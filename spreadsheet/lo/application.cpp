@@ -25,11 +25,6 @@
 
 namespace sheet::lo {
 
-using css::beans::PropertyValue;
-using css::beans::XPropertySet;
-using css::uno::Any;
-using css::uno::Sequence;
-
 namespace {
 
 // Filters of documents that are not workbooks: the office loads any text file

@@ -11,11 +11,6 @@
 
 namespace sheet::lo {
 
-using css::beans::PropertyValue;
-using css::beans::XPropertySet;
-using css::uno::Any;
-using css::uno::Sequence;
-
 namespace {
 
 const QString kLostConnection = QStringLiteral("表計算アプリケーションとの接続が切れました。");

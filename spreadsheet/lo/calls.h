@@ -11,6 +11,11 @@
 
 namespace sheet::lo {
 
+using css::beans::PropertyValue;
+using css::beans::XPropertySet;
+using css::uno::Any;
+using css::uno::Sequence;
+
 // One entry of a media or load descriptor.
 css::beans::PropertyValue Prop(const char* name, const css::uno::Any& value);
 // Where a cell range lies in its document.

@@ -12,11 +12,6 @@
 
 namespace sheet::lo {
 
-using css::beans::PropertyValue;
-using css::beans::XPropertySet;
-using css::uno::Any;
-using css::uno::Sequence;
-
 namespace {
 
 // The page style's settings that are plain values (orientation, scale,

@@ -21,11 +21,6 @@
 
 namespace sheet::lo {
 
-using css::beans::PropertyValue;
-using css::beans::XPropertySet;
-using css::uno::Any;
-using css::uno::Sequence;
-
 namespace {
 
 css::table::BorderLine2 Line(const BorderFormat& f) {

@@ -27,11 +27,6 @@
 
 namespace sheet::lo {
 
-using css::beans::PropertyValue;
-using css::beans::XPropertySet;
-using css::uno::Any;
-using css::uno::Sequence;
-
 namespace {
 
 // The export filter of a file format; empty for a number that is none.

@@ -38,11 +38,6 @@
 
 namespace sheet::lo {
 
-using css::beans::PropertyValue;
-using css::beans::XPropertySet;
-using css::uno::Any;
-using css::uno::Sequence;
-
 void LoWorkbook::CarryExternalLinks(LoWorkbook& from) {
     const QString key = from.Name() + QLatin1Char('\n') + from.FullName();
     if (linksCarried_.contains(key))
