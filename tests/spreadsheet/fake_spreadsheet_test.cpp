@@ -31,6 +31,9 @@ TEST(FakeSpreadsheet, CopiesRenamesUniquelyCarriesNamesAndLogsCalls) {
         ->Copy(Where::Before, *out->Worksheets(QStringLiteral("sheet1")));
     EXPECT_EQ(app->ActiveSheet()->Name(), QStringLiteral("元シート"));
     app->ActiveSheet()->Range(QStringLiteral("SC_ユーザ数"))->SetValue(12.0);
+    // Workbook-level names are found whatever their letter case.
+    EXPECT_EQ(app->ActiveSheet()->Range(QStringLiteral("sc_ユーザ数"))->Address(),
+              QStringLiteral("C5"));
     a->Worksheets(1)->Copy(Where::After, *out->Worksheets(2));
     a->Worksheets(1)->Copy(Where::After, *out->Worksheets(3));
     a->Worksheets(2)->Copy(Where::After, *out->Worksheets(4));

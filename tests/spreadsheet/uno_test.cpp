@@ -279,6 +279,8 @@ TEST(LibreOfficeBackend, NamesTravelWithTheCopiedSheet) {
     auto users = report->Range(QStringLiteral("SC_ユーザ数"));
     users->SetValue(12.0);
     EXPECT_EQ(users->Address(), QStringLiteral("C2"));
+    // Names are found whatever their letter case, as in the double.
+    EXPECT_EQ(report->Range(QStringLiteral("sc_ユーザ数"))->Address(), QStringLiteral("C2"));
     EXPECT_EQ(Num(report->Range(QStringLiteral("D2"))->Value()), 24.0);
     // The template itself is untouched.
     EXPECT_EQ(Num(tpl->Worksheets(1)->Range(QStringLiteral("C2"))->Value()), 0.0);

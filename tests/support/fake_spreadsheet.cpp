@@ -327,8 +327,13 @@ public:
     std::shared_ptr<sheet::Range> Range(const QString& addressOrName) override {
         const QString label = QStringLiteral("Range(") + addressOrName + QLatin1Char(')');
         Alive();
-        if (book_->names.contains(addressOrName)) {
-            const QString ref = book_->names.value(addressOrName);
+        // Names are found whatever their letter case, as the office finds them.
+        auto named = book_->names.constBegin();
+        while (named != book_->names.constEnd() &&
+               named.key().compare(addressOrName, Qt::CaseInsensitive) != 0)
+            ++named;
+        if (named != book_->names.constEnd()) {
+            const QString ref = named.value();
             const QString sheetName = sheet::SubAddressSheet(ref);
             auto r = ParseAddress(ref.mid(ref.lastIndexOf(QLatin1Char('!')) + 1));
             for (const auto& s : book_->sheets)
