@@ -10,6 +10,7 @@
 #include <QSaveFile>
 
 #include <memory>
+#include <stdexcept>
 
 namespace fakesheet {
 
@@ -209,13 +210,17 @@ public:
     void SetLabel(const QString& label) { label_ = label; }
 
 private:
+    static constexpr int kMaxRows = 1000;
+    static constexpr int kMaxColumns = 100;
     template <typename F> void Each(F f) {
         if (book_->closed || world_->quit)
             throw SheetError(Kind::OfficeLost, QStringLiteral("ブックは閉じられています。"));
-        const int r2 = std::min(rect_.r2, rect_.r1 + 999);
-        const int c2 = std::min(rect_.c2, rect_.c1 + 99);
-        for (int r = rect_.r1; r <= r2; ++r)
-            for (int c = rect_.c1; c <= c2; ++c)
+        // Cells are kept one by one: a range beyond what a test needs is
+        // refused rather than written in part.
+        if (rect_.r2 - rect_.r1 >= kMaxRows || rect_.c2 - rect_.c1 >= kMaxColumns)
+            throw std::length_error("the test double writes ranges of at most 1000 x 100 cells");
+        for (int r = rect_.r1; r <= rect_.r2; ++r)
+            for (int c = rect_.c1; c <= rect_.c2; ++c)
                 f(sheet_->cells[sheet::A1Address(r, c, r, c)]);
     }
 
