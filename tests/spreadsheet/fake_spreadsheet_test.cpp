@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 namespace {
 
 using sheet::SheetError;
@@ -31,6 +33,11 @@ TEST(FakeSpreadsheet, CopiesRenamesUniquelyCarriesNamesAndLogsCalls) {
         ->Copy(Where::Before, *out->Worksheets(QStringLiteral("sheet1")));
     EXPECT_EQ(app->ActiveSheet()->Name(), QStringLiteral("元シート"));
     app->ActiveSheet()->Range(QStringLiteral("SC_ユーザ数"))->SetValue(12.0);
+    // Ranges up to 1000 x 100 cells are written whole, larger ones refused
+    // rather than cut short.
+    app->ActiveSheet()->Range(QStringLiteral("E1:CZ1000"))->SetValue(1.0);
+    EXPECT_THROW(app->ActiveSheet()->Range(QStringLiteral("E1:E1001"))->SetValue(1.0),
+                 std::length_error);
     // Workbook-level names are found whatever their letter case.
     EXPECT_EQ(app->ActiveSheet()->Range(QStringLiteral("sc_ユーザ数"))->Address(),
               QStringLiteral("C5"));
