@@ -4,9 +4,9 @@
 #
 #   find_package(LibreOfficeSDK REQUIRED)
 #   LibreOfficeSDK::UNO                       imported target: includes, defines, libraries
-#   libreoffice_uno_headers(<target> TYPES <com.sun.star...> ...)
-#                                             generates headers into the build tree at
-#                                             build time and adds them to <target>
+#   libreoffice_uno_api(<target> TYPES <com.sun.star...> ...)
+#                                             an interface library with the headers of
+#                                             those types, generated at build time
 #   LibreOfficeSDK_PROGRAM_DIR                the office's program folder
 
 set(_lo_roots /usr/lib/libreoffice ${LIBREOFFICE_ROOT})
@@ -42,13 +42,14 @@ if(LibreOfficeSDK_FOUND AND NOT TARGET LibreOfficeSDK::UNO)
     ${LibreOfficeSDK_uno_salhelpergcc3_LIBRARY} ${LibreOfficeSDK_uno_sal_LIBRARY})
 endif()
 
-# Generates the headers of TYPES (and the types they depend on) with cppumaker
-# into <build>/uno-headers/<target>, reruns when the list changes, and adds the
-# folder to the target's include path (as a system folder: the generated code
-# is not ours to warn about).
-function(libreoffice_uno_headers target)
+# Generates the headers of TYPES (and the types they depend on) once, with
+# cppumaker, into <build>/uno-headers/<target>, and makes <target> an interface
+# library that brings them (as a system folder: the generated code is not ours
+# to warn about) together with LibreOfficeSDK::UNO. Reruns when the list
+# changes.
+function(libreoffice_uno_api target)
   cmake_parse_arguments(U "" "" "TYPES" ${ARGN})
-  set(out ${CMAKE_CURRENT_BINARY_DIR}/uno-headers/${target})
+  set(out ${CMAKE_BINARY_DIR}/uno-headers/${target})
   list(APPEND U_TYPES com.sun.star.uno.DeploymentException)
   list(JOIN U_TYPES ";" type_arg)
   set(stamp ${out}.stamp)
@@ -63,7 +64,9 @@ function(libreoffice_uno_headers target)
     DEPENDS ${LibreOfficeSDK_PROGRAM_DIR}/types.rdb ${out}.types
     COMMENT "Generating UNO headers for ${target}"
     VERBATIM)
-  add_custom_target(${target}_uno_headers DEPENDS ${stamp})
-  add_dependencies(${target} ${target}_uno_headers)
-  target_include_directories(${target} SYSTEM PRIVATE ${out})
+  add_custom_target(${target}_generate DEPENDS ${stamp})
+  add_library(${target} INTERFACE)
+  add_dependencies(${target} ${target}_generate)
+  target_include_directories(${target} SYSTEM INTERFACE ${out})
+  target_link_libraries(${target} INTERFACE LibreOfficeSDK::UNO)
 endfunction()

@@ -4,6 +4,7 @@
 #include "costcmp/ui/costcmp_main.h"
 #include "costcmp/ui/frm_costcmp1.h"
 #include "costcmp/ui/template_session.h"
+#include "spreadsheet/lo/install.h"
 #include "spreadsheet/run_files.h"
 #include "spreadsheet/ui/gate_windows.h"
 
@@ -27,6 +28,7 @@ int main(int argc, char** argv) {
 
     // "Excel出力" on the result screen makes the comparison workbook, behind
     // the spreadsheet application's gate and progress windows.
+    sheet::lo::InstallBackend();
     sheet::InstallGateWindows();
     const common::ScopedOverride report(
         costcmp::ReportBuilderSeam(),

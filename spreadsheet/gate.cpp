@@ -1,8 +1,11 @@
 #include "spreadsheet/gate.h"
+#include "common/seam.h"
 
 #include "common/messages.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <QThread>
 
 namespace sheet {
@@ -15,14 +18,24 @@ public:
     void Sleep(int milliseconds) override { QThread::msleep(milliseconds); }
 };
 
-ExcelProbe* g_probe = nullptr;
-GateDialog* g_dialog = nullptr;
-GateClock* g_clock = nullptr;
+// Without an installed backend there is no application to start: the gate
+// answers that it is not installed.
+class AbsentProbe : public ExcelProbe {
+public:
+    bool IsExcelInstalled() override { return false; }
+    bool IsExcelRunning() override { return false; }
+    bool CloseRunningExcel() override { return false; }
+};
+
+// A program without its gate window cannot ask the user; refusing is the
+// safe answer when an instance is open.
+class RefusingDialog : public GateDialog {
+public:
+    GateChoice ShowModal() override { return GateChoice::Stop; }
+    void Unload() override {}
+};
 
 } // namespace
-
-// Defined by the LibreOffice backend.
-ExcelProbe& DefaultExcelProbe();
 
 GateResult RunExcelGate(ExcelProbe& probe, GateDialog& dialog, GateClock& clock) {
     using common::MsgButtons;
@@ -100,34 +113,43 @@ GateResult RunExcelGate(ExcelProbe& probe, GateDialog& dialog, GateClock& clock)
     return outcome;
 }
 
-void SetExcelProbe(ExcelProbe* probe) {
-    g_probe = probe;
+common::Seam<ExcelProbe>& ExcelProbeSeam() {
+    static AbsentProbe absent;
+    static common::Seam<ExcelProbe> seam(absent);
+    return seam;
 }
-void SetGateDialog(GateDialog* dialog) {
-    g_dialog = dialog;
+
+common::Seam<GateDialog>& GateDialogSeam() {
+    static RefusingDialog refusing;
+    static common::Seam<GateDialog> seam(refusing);
+    return seam;
 }
-void SetGateClock(GateClock* clock) {
-    g_clock = clock;
+
+common::Seam<GateClock>& GateClockSeam() {
+    static RealClock real;
+    static common::Seam<GateClock> seam(real);
+    return seam;
 }
 
 ExcelProbe& CurrentExcelProbe() {
-    return g_probe ? *g_probe : DefaultExcelProbe();
+    return ExcelProbeSeam().Get();
 }
 
 GateResult RunExcelGate() {
-    static RealClock realClock;
-    GateClock& clock = g_clock ? *g_clock : realClock;
-    if (!g_dialog) {
-        // A program without its gate window cannot ask the user; refusing is
-        // the safe answer when an instance is open.
-        class RefusingDialog : public GateDialog {
-        public:
-            GateChoice ShowModal() override { return GateChoice::Stop; }
-            void Unload() override {}
-        } refusing;
-        return RunExcelGate(CurrentExcelProbe(), refusing, clock);
-    }
-    return RunExcelGate(CurrentExcelProbe(), *g_dialog, clock);
+    return RunExcelGate(ExcelProbeSeam().Get(), GateDialogSeam().Get(), GateClockSeam().Get());
+}
+
+QString OfficeLauncher() {
+    QString path = QStandardPaths::findExecutable(QStringLiteral("soffice"));
+    if (path.isEmpty() &&
+        QFileInfo(QStringLiteral("/usr/lib/libreoffice/program/soffice")).isExecutable())
+        path = QStringLiteral("/usr/lib/libreoffice/program/soffice");
+    return path;
+}
+
+QString GetAppPath(const QString& executableName) {
+    Q_UNUSED(executableName);
+    return OfficeLauncher();
 }
 
 } // namespace sheet

@@ -6,6 +6,11 @@
 
 #include <QString>
 
+// Declared in common/seam.h, which those who replace a collaborator include.
+namespace common {
+template <class T> class Seam;
+} // namespace common
+
 namespace sheet {
 
 // What the gate found and did; the values are the classic result codes.
@@ -38,12 +43,12 @@ public:
     virtual bool CloseRefused() { return false; }
 };
 
-// The choices of the dialog Frm_excel2jyu: stop the processing (optTyudan),
+// The choices of the dialog RunningOfficeScreen: stop the processing (optTyudan),
 // continue after the user closed the instance by hand (optZokkou), close it
 // automatically and continue (optAutoQuit).
 enum class GateChoice { Stop, Continue, AutoQuit };
 
-// Frm_excel2jyu as the gate sees it. While only hidden it keeps the user's
+// RunningOfficeScreen as the gate sees it. While only hidden it keeps the user's
 // last choice; Unload forgets it (the next show starts at AutoQuit). A dialog
 // closed by its frame answers AutoQuit.
 class GateDialog {
@@ -71,17 +76,23 @@ GateResult RunExcelGate(ExcelProbe& probe, GateDialog& dialog, GateClock& clock)
 // RunExcelGate with the installed collaborators (see below).
 GateResult RunExcelGate();
 
-// Installs the collaborators of RunExcelGate(); nullptr restores the default
-// (the LibreOffice probe, the real clock; the dialog has no default and must be
-// installed by the program's screens, e.g. sheet::InstallGateWindows()).
-void SetExcelProbe(ExcelProbe* probe);
-void SetGateDialog(GateDialog* dialog);
-void SetGateClock(GateClock* clock);
+// The collaborators of RunExcelGate(), replaced with common::ScopedOverride:
+// the probe (by default none: the application counts as not installed; the
+// backend puts its own in place, sheet::lo::InstallBackend()), the dialog (by
+// default one that answers Stop; the program's screens put theirs in place,
+// sheet::InstallGateWindows()) and the clock (the real one).
+common::Seam<ExcelProbe>& ExcelProbeSeam();
+common::Seam<GateDialog>& GateDialogSeam();
+common::Seam<GateClock>& GateClockSeam();
+// The probe in place now.
 ExcelProbe& CurrentExcelProbe();
 
 // Full path of the spreadsheet application's executable for a classic
 // executable name ("EXCEL.EXE"): the office launcher found on PATH or in its
 // standard install folder; empty when there is none.
 QString GetAppPath(const QString& executableName);
+// The office launcher ("soffice") on PATH or in its standard install folder;
+// empty when there is none.
+QString OfficeLauncher();
 
 } // namespace sheet

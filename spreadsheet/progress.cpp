@@ -1,4 +1,5 @@
 #include "spreadsheet/progress.h"
+#include "common/seam.h"
 
 #include "common/messages.h"
 #include "spreadsheet/gate.h"
@@ -20,19 +21,19 @@ public:
     void ProcessEvents() override { QCoreApplication::processEvents(); }
 };
 
-ProgressView* g_view = nullptr;
 bool g_cancelRequested = false;
 int g_counter = 0;
 
 } // namespace
 
-void SetProgressView(ProgressView* view) {
-    g_view = view;
+common::Seam<ProgressView>& ProgressViewSeam() {
+    static NullView nullView;
+    static common::Seam<ProgressView> seam(nullView);
+    return seam;
 }
 
 ProgressView& ProgressWindow() {
-    static NullView nullView;
-    return g_view ? *g_view : nullView;
+    return ProgressViewSeam().Get();
 }
 
 bool IsCancelRequested() {

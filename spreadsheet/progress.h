@@ -1,11 +1,16 @@
 #pragma once
 
-// The progress window Frm_excelRun as the engines drive it, the shared cancel
+// The progress window ProgressScreen as the engines drive it, the shared cancel
 // flag and the progress counter.
 
 #include "spreadsheet/gate.h"
 
 #include <QString>
+
+// Declared in common/seam.h, which those who replace a collaborator include.
+namespace common {
+template <class T> class Seam;
+} // namespace common
 
 namespace sheet {
 
@@ -45,9 +50,11 @@ public:
     }
 };
 
-// Installs the view the engines and UpdateProgress use; nullptr restores a
-// view that shows nothing and only lets events run.
-void SetProgressView(ProgressView* view);
+// The view the engines and UpdateProgress use, replaced with
+// common::ScopedOverride (the program's window, sheet::InstallGateWindows(),
+// or a test's); by default a view that shows nothing and only lets events run.
+common::Seam<ProgressView>& ProgressViewSeam();
+// The view in place now.
 ProgressView& ProgressWindow();
 
 // The program's cancel flag: raised once the user confirmed a stop; the runs
@@ -92,7 +99,7 @@ void LeaveUninterruptible();
 // The pattern "##,###": grouped digits, 0 as an empty text.
 QString FormatCount(int value);
 
-// The stop button of Frm_excelRun: asks "処理を中断してもよろしいですか？"
+// The stop button of ProgressScreen: asks "処理を中断してもよろしいですか？"
 // and on Yes sets the cancel flag. Answers whether it was set.
 bool ConfirmStop();
 

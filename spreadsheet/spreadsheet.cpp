@@ -1,4 +1,5 @@
 #include "spreadsheet/spreadsheet.h"
+#include "common/seam.h"
 
 #include <QFileInfo>
 
@@ -59,20 +60,21 @@ int FileFormatOfName(const QString& fileName) {
 }
 
 namespace {
-ApplicationFactory g_factory = nullptr;
+// Without an installed backend there is no application to start.
+std::unique_ptr<Application> NoBackend() {
+    throw SheetError(SheetErrorKind::CannotStart,
+                     QStringLiteral("表計算アプリケーションが組み込まれていません。"),
+                     QStringLiteral("no backend installed"));
+}
 } // namespace
 
-// Defined by the LibreOffice backend.
-std::unique_ptr<Application> CreateLibreOfficeApplication();
-
-ApplicationFactory SetApplicationFactory(ApplicationFactory factory) {
-    ApplicationFactory previous = g_factory;
-    g_factory = factory;
-    return previous;
+common::Seam<ApplicationFactory>& ApplicationFactorySeam() {
+    static common::Seam<ApplicationFactory> seam(&NoBackend);
+    return seam;
 }
 
 std::unique_ptr<Application> CreateApplication() {
-    return g_factory ? g_factory() : CreateLibreOfficeApplication();
+    return ApplicationFactorySeam().Get()();
 }
 
 void CloseQuietly(std::shared_ptr<Workbook>& book) noexcept {

@@ -19,6 +19,11 @@
 #include <optional>
 #include <variant>
 
+// Declared in common/seam.h, which those who replace a collaborator include.
+namespace common {
+template <class T> class Seam;
+} // namespace common
+
 namespace sheet {
 
 // What went wrong, as the backend tells it apart where the error is made.
@@ -321,8 +326,9 @@ public:
 };
 
 // Creates the application ("EXCEL.application"): a new private instance.
-// Throws SheetError when it cannot be started. The factory is a seam: tests
-// install the in-memory double.
+// Throws SheetError when it cannot be started, or when no backend has been
+// installed (the programs install LibreOffice, sheet::lo::InstallBackend();
+// tests install the in-memory double).
 std::unique_ptr<Application> CreateApplication();
 
 // Closes the workbook without saving and drops it. A failure is ignored: a
@@ -343,8 +349,9 @@ std::shared_ptr<Workbook> OpenTemplate(Workbooks& books, const QString& fileName
 QString TemplateProblem(const QString& fileName);
 
 using ApplicationFactory = std::unique_ptr<Application> (*)();
-// Installs the factory CreateApplication uses; nullptr restores the default
-// (the LibreOffice backend). Returns the previous one.
-ApplicationFactory SetApplicationFactory(ApplicationFactory factory);
+// The factory CreateApplication uses, replaced with common::ScopedOverride
+// (the backend, sheet::lo::InstallBackend(), or a test's double); by default
+// none: CreateApplication throws.
+common::Seam<ApplicationFactory>& ApplicationFactorySeam();
 
 } // namespace sheet

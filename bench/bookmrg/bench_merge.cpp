@@ -8,10 +8,12 @@
 #include "bookmrg/formula_refs.h"
 #include "common/messages.h"
 #include "common/program_start.h"
+#include "common/seam.h"
+#include "office_inspect.h"
 #include "peak_memory.h"
 #include "sample_books.h"
 #include "spreadsheet/gate.h"
-#include "spreadsheet/lo/inspect.h"
+#include "spreadsheet/lo/install.h"
 #include "spreadsheet/lo/office.h"
 #include "spreadsheet/spreadsheet.h"
 
@@ -805,6 +807,7 @@ bool Measure(const QString& folder, int bookCount, int sheetsPerBook, const QStr
 
 int main(int argc, char** argv) {
     QCoreApplication qapp(argc, argv);
+    sheet::lo::InstallBackend();
     QTemporaryDir dir;
     const QString templatePath = QStringLiteral(SUITE_BIN_DIR "/BOOKMRGX.EXL");
     if (!QFile::exists(templatePath)) {
@@ -816,7 +819,7 @@ int main(int argc, char** argv) {
     NoStarts starts;
     const common::ScopedOverride startsInPlace(common::ProcessLauncherSeam(), &starts);
     NoOfficeOpen probe;
-    sheet::SetExcelProbe(&probe);
+    common::ScopedOverride<sheet::ExcelProbe> probeInPlace(sheet::ExcelProbeSeam(), &probe);
 
     // "10x10" or "64x5" as arguments choose the sizes; both by default.
     QList<std::pair<int, int>> sizes;

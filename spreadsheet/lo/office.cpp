@@ -91,14 +91,6 @@ QString FileUrl(const QString& path) {
     return QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded);
 }
 
-QString OfficeLauncher() {
-    QString path = QStandardPaths::findExecutable(QStringLiteral("soffice"));
-    if (path.isEmpty() &&
-        QFileInfo(QStringLiteral("/usr/lib/libreoffice/program/soffice")).isExecutable())
-        path = QStringLiteral("/usr/lib/libreoffice/program/soffice");
-    return path;
-}
-
 QString OfficeProgramDir() {
     const QString launcher = OfficeLauncher();
     if (launcher.isEmpty())

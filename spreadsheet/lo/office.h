@@ -2,6 +2,7 @@
 
 // A private, headless office process for one run and its UNO connection.
 
+#include "spreadsheet/gate.h"
 #include "spreadsheet/lo/uno.h"
 
 #include <com/sun/star/frame/XDesktop2.hpp>
@@ -19,7 +20,7 @@ namespace sheet::lo {
 // office is not installed.
 QString OfficeProgramDir();
 // The office launcher (soffice) on PATH or in the standard folder, or empty.
-QString OfficeLauncher();
+using ::sheet::OfficeLauncher;
 
 // The local UNO context, bootstrapped once per process.
 Reference<css::uno::XComponentContext> LocalContext();

@@ -1,4 +1,5 @@
 #include "spreadsheet/ui/gate_windows.h"
+#include "common/seam.h"
 
 #include "common/ui/fonts.h"
 
@@ -26,9 +27,9 @@ void PlaceForm(QWidget* form) {
     form->move(area.left() + pos.left / kTwipsPerPixel, area.top() + pos.top / kTwipsPerPixel);
 }
 
-// ---------------------------------------------------------------- Frm_excel2jyu
+// ---------------------------------------------------------------- RunningOfficeScreen
 
-Frm_excel2jyu::Frm_excel2jyu(QWidget* parent) : ui::Screen(QString(), parent) {
+RunningOfficeScreen::RunningOfficeScreen(QWidget* parent) : ui::Screen(QString(), parent) {
     setObjectName(QStringLiteral("Frm_excel2jyu"));
     setWindowTitle(QStringLiteral("ＥＸＣＥＬ２重起動"));
     SetCentredOnShow(false);
@@ -77,7 +78,7 @@ Frm_excel2jyu::Frm_excel2jyu(QWidget* parent) : ui::Screen(QString(), parent) {
     connect(cmdF12, &QPushButton::clicked, this, [this] { hide(); });
 }
 
-GateChoice Frm_excel2jyu::Choice() const {
+GateChoice RunningOfficeScreen::Choice() const {
     if (optTyudan->isChecked())
         return GateChoice::Stop;
     if (optZokkou->isChecked())
@@ -85,26 +86,26 @@ GateChoice Frm_excel2jyu::Choice() const {
     return GateChoice::AutoQuit;
 }
 
-void Frm_excel2jyu::SetChoice(GateChoice choice) {
+void RunningOfficeScreen::SetChoice(GateChoice choice) {
     (choice == GateChoice::Stop       ? optTyudan
      : choice == GateChoice::Continue ? optZokkou
                                       : optAutoQuit)
         ->setChecked(true);
 }
 
-bool Frm_excel2jyu::FrameCloseRequested() {
+bool RunningOfficeScreen::FrameCloseRequested() {
     // Closed by its frame: as if unloaded, the next reading finds the
     // selection the dialog is designed with.
     optAutoQuit->setChecked(true);
     return true;
 }
 
-void Frm_excel2jyu::showEvent(QShowEvent* event) {
+void RunningOfficeScreen::showEvent(QShowEvent* event) {
     ui::Screen::showEvent(event);
     PlaceForm(this);
 }
 
-// ---------------------------------------------------------------- Frm_excelRun
+// ---------------------------------------------------------------- ProgressScreen
 
 MiddleElidedLabel::MiddleElidedLabel(QWidget* parent) : QLabel(parent) {
     setWordWrap(false);
@@ -139,7 +140,7 @@ bool ShownWhileNotEmpty(ProgressLabel label) {
 }
 } // namespace
 
-Frm_excelRun::Frm_excelRun(QWidget* parent) : ui::Screen(QString(), parent) {
+ProgressScreen::ProgressScreen(QWidget* parent) : ui::Screen(QString(), parent) {
     setObjectName(QStringLiteral("Frm_excelRun"));
     setWindowTitle(QStringLiteral("経過表示"));
     SetCentredOnShow(false);
@@ -202,7 +203,7 @@ Frm_excelRun::Frm_excelRun(QWidget* parent) : ui::Screen(QString(), parent) {
     connect(Command1, &QPushButton::clicked, this, [] { ConfirmStop(); });
 }
 
-void Frm_excelRun::SetLabelText(ProgressLabel label, const QString& text) {
+void ProgressScreen::SetLabelText(ProgressLabel label, const QString& text) {
     if (label == ProgressLabel::Item) {
         static_cast<MiddleElidedLabel*>(lblKey2)->SetFullText(text);
         return;
@@ -213,30 +214,30 @@ void Frm_excelRun::SetLabelText(ProgressLabel label, const QString& text) {
         field->setVisible(!text.isEmpty());
 }
 
-QString Frm_excelRun::LabelText(ProgressLabel label) const {
+QString ProgressScreen::LabelText(ProgressLabel label) const {
     if (label == ProgressLabel::Item)
         return static_cast<MiddleElidedLabel*>(lblKey2)->FullText();
     return Label(label)->text();
 }
 
-void Frm_excelRun::SetLabelVisible(ProgressLabel label, bool visible) {
+void ProgressScreen::SetLabelVisible(ProgressLabel label, bool visible) {
     Label(label)->setVisible(visible);
     if (label == ProgressLabel::Counter)
         lblKenCaption->setVisible(visible && !lblKenCaption->text().isEmpty());
 }
 
-void Frm_excelRun::SetCountCaption(const QString& caption) {
+void ProgressScreen::SetCountCaption(const QString& caption) {
     lblKenCaption->setText(caption);
     lblKenCaption->setVisible(!caption.isEmpty() && lblKen1->isVisibleTo(this));
 }
 
-void Frm_excelRun::SetStopAllowed(bool allowed, const QString& note) {
+void ProgressScreen::SetStopAllowed(bool allowed, const QString& note) {
     Command1->setEnabled(allowed);
     lblStopNote->setText(note);
     lblStopNote->setVisible(!note.isEmpty());
 }
 
-QLabel* Frm_excelRun::Label(ProgressLabel label) const {
+QLabel* ProgressScreen::Label(ProgressLabel label) const {
     switch (label) {
     case ProgressLabel::Task:
         return lblKey1;
@@ -256,16 +257,16 @@ QLabel* Frm_excelRun::Label(ProgressLabel label) const {
     return lblD1;
 }
 
-QProgressBar* Frm_excelRun::Bar(ProgressBar bar) const {
+QProgressBar* ProgressScreen::Bar(ProgressBar bar) const {
     return bar == ProgressBar::Bar ? proBAR : proBAR2;
 }
 
-void Frm_excelRun::showEvent(QShowEvent* event) {
+void ProgressScreen::showEvent(QShowEvent* event) {
     ui::Screen::showEvent(event);
     PlaceForm(this);
 }
 
-bool Frm_excelRun::FrameCloseRequested() {
+bool ProgressScreen::FrameCloseRequested() {
     ConfirmStop();
     return false;
 }
@@ -274,10 +275,10 @@ bool Frm_excelRun::FrameCloseRequested() {
 
 GateChoice GateDialogWindow::ShowModal() {
     if (!form_)
-        form_ = new Frm_excel2jyu;
+        form_ = new RunningOfficeScreen;
     form_->exec();
     if (!form_) // closed by its frame and gone: loaded afresh
-        form_ = new Frm_excel2jyu;
+        form_ = new RunningOfficeScreen;
     return form_->Choice();
 }
 
@@ -289,14 +290,14 @@ ProgressWindowView::~ProgressWindowView() {
     delete form_.data();
 }
 
-Frm_excelRun* ProgressWindowView::Load() {
+ProgressScreen* ProgressWindowView::Load() {
     if (!form_)
-        form_ = new Frm_excelRun;
+        form_ = new ProgressScreen;
     return form_;
 }
 
 void ProgressWindowView::Show() {
-    Frm_excelRun* form = Load();
+    ProgressScreen* form = Load();
     form->show();
     form->raise();
     form->activateWindow();
@@ -338,8 +339,8 @@ void InstallGateWindows() {
     // Alive until the program ends; never destroyed after the application.
     static auto* dialog = new GateDialogWindow;
     static auto* progress = new ProgressWindowView;
-    SetGateDialog(dialog);
-    SetProgressView(progress);
+    static common::ScopedOverride<GateDialog> dialogInPlace(GateDialogSeam(), dialog);
+    static common::ScopedOverride<ProgressView> progressInPlace(ProgressViewSeam(), progress);
 }
 
 } // namespace sheet

@@ -1,7 +1,8 @@
 #pragma once
 
-// The two windows of the spreadsheet gate: the dialog Frm_excel2jyu that asks
-// what to do about an open instance, and the progress window Frm_excelRun.
+// The two windows of the spreadsheet gate: the dialog RunningOfficeScreen
+// (object name Frm_excel2jyu) that asks what to do about an open instance,
+// and the progress window ProgressScreen (object name Frm_excelRun).
 
 #include "common/ui/screen_base.h"
 #include "spreadsheet/gate.h"
@@ -19,10 +20,10 @@ namespace sheet {
 // Places a form by the gate's centring rule on the screen it appears on.
 void PlaceForm(QWidget* form);
 
-class Frm_excel2jyu : public ui::Screen {
+class RunningOfficeScreen : public ui::Screen {
     Q_OBJECT
 public:
-    explicit Frm_excel2jyu(QWidget* parent = nullptr);
+    explicit RunningOfficeScreen(QWidget* parent = nullptr);
     GateChoice Choice() const;
     void SetChoice(GateChoice choice);
 
@@ -57,10 +58,10 @@ private:
     QString fullText_;
 };
 
-class Frm_excelRun : public ui::Screen {
+class ProgressScreen : public ui::Screen {
     Q_OBJECT
 public:
-    explicit Frm_excelRun(QWidget* parent = nullptr);
+    explicit ProgressScreen(QWidget* parent = nullptr);
 
     QLabel* Label(ProgressLabel label) const;
     QProgressBar* Bar(ProgressBar bar) const;
@@ -102,10 +103,10 @@ class GateDialogWindow : public GateDialog {
 public:
     GateChoice ShowModal() override;
     void Unload() override;
-    Frm_excel2jyu* Form() const { return form_; }
+    RunningOfficeScreen* Form() const { return form_; }
 
 private:
-    QPointer<Frm_excel2jyu> form_;
+    QPointer<RunningOfficeScreen> form_;
 };
 
 // The progress window as the engines drive it: loaded on Show, destroyed on
@@ -122,11 +123,11 @@ public:
     void ProcessEvents() override;
     void SetCountCaption(const QString& caption) override;
     void SetStopAllowed(bool allowed, const QString& note) override;
-    Frm_excelRun* Form() const { return form_; }
+    ProgressScreen* Form() const { return form_; }
 
 private:
-    Frm_excelRun* Load();
-    QPointer<Frm_excelRun> form_;
+    ProgressScreen* Load();
+    QPointer<ProgressScreen> form_;
 };
 
 // Installs both windows for RunExcelGate and the engines (once per program,

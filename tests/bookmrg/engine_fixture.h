@@ -1,5 +1,8 @@
 #pragma once
 
+#include <optional>
+
+#include "common/seam.h"
 #include "fake_spreadsheet.h"
 #include "merge_fixture.h"
 
@@ -9,10 +12,12 @@ using SheetSpec = std::vector<std::pair<QString, std::map<QString, sheet::CellVa
 
 // A merge with the in-memory application and a template of one sheet list.
 class EngineTest : public MergeTest {
+    std::optional<common::ScopedOverride<sheet::ExcelProbe>> probeInPlace_;
+
 protected:
     void SetUp() override {
         MergeTest::SetUp();
-        sheet::SetExcelProbe(&probe);
+        probeInPlace_.emplace(sheet::ExcelProbeSeam(), &probe);
         sheet::ResetProgressCounter();
         const QString tpl = Temp(QStringLiteral("BOOKMRGX.EXL"));
         ASSERT_TRUE(fakesheet::WriteBook(
@@ -21,7 +26,7 @@ protected:
         templatePath = tpl;
     }
     void TearDown() override {
-        sheet::SetExcelProbe(nullptr);
+        probeInPlace_.reset();
         MergeTest::TearDown();
     }
 

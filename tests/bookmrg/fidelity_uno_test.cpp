@@ -3,8 +3,8 @@
 // links, merged, and the saved result reopened and read back.
 
 #include "merge_fixture.h"
-#include "spreadsheet/lo/inspect.h"
-#include "spreadsheet/lo/view_inspect.h"
+#include "office_inspect.h"
+#include "view_inspect.h"
 #include "xls_reader.h"
 
 #include <QUrl>

@@ -3,7 +3,7 @@
 // to the values of the books.
 
 #include "merge_fixture.h"
-#include "spreadsheet/lo/inspect.h"
+#include "office_inspect.h"
 
 namespace {
 

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <optional>
+
 // What every test of a merge run sets up, with the in-memory application or
 // the real office.
 
 #include "bookmrg/engine.h"
+#include "common/seam.h"
 #include "fake_messages.h"
 #include "fake_process.h"
 #include "workbook_tools/tool_doubles.h"
@@ -24,14 +27,16 @@ using tools_test::ScriptedPasswords;
 // below, `host` does what the screen does with the outcome; no stop is
 // pending.
 class MergeTest : public BookmrgTest {
+    std::optional<common::ScopedOverride<sheet::ProgressView>> viewInPlace_;
+
 protected:
     void SetUp() override {
         BookmrgTest::SetUp();
-        sheet::SetProgressView(&progress);
+        viewInPlace_.emplace(sheet::ProgressViewSeam(), &progress);
         sheet::ClearCancelFlag();
     }
     void TearDown() override {
-        sheet::SetProgressView(nullptr);
+        viewInPlace_.reset();
         sheet::ClearCancelFlag();
         BookmrgTest::TearDown();
     }
@@ -64,6 +69,8 @@ protected:
 
 // A merge with the real office and the template built next to the programs.
 class UnoMergeTest : public MergeTest {
+    std::optional<common::ScopedOverride<sheet::ExcelProbe>> probeInPlace_;
+
 protected:
     void SetUp() override {
         // The office keeps its profiles in the user's cache folder, as in
@@ -78,10 +85,10 @@ protected:
         ASSERT_TRUE(QFileInfo::exists(templatePath));
         // The gate has tests of its own: an office that someone else runs on
         // this machine must not stop these runs.
-        sheet::SetExcelProbe(&probe_);
+        probeInPlace_.emplace(sheet::ExcelProbeSeam(), &probe_);
     }
     void TearDown() override {
-        sheet::SetExcelProbe(nullptr);
+        probeInPlace_.reset();
         MergeTest::TearDown();
     }
 

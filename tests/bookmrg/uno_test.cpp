@@ -2,7 +2,7 @@
 // and the saved result reopened and checked.
 
 #include "merge_fixture.h"
-#include "spreadsheet/lo/inspect.h"
+#include "office_inspect.h"
 
 namespace {
 

@@ -2,6 +2,7 @@
 // is written, highlighted, saved and started for each solution, and the ways
 // it can fail.
 
+#include "common/seam.h"
 #include "common/temp_folder.h"
 #include "costcmp/report/report.h"
 #include "costcmp/report/report_sheet.h"
@@ -18,6 +19,8 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <optional>
 
 #include <functional>
 
@@ -76,12 +79,14 @@ public:
 };
 
 class ReportTest : public ::testing::Test {
+    std::optional<common::ScopedOverride<sheet::ExcelProbe>> probeInPlace_;
+    std::optional<common::ScopedOverride<sheet::ProgressView>> viewInPlace_;
+
 protected:
     void SetUp() override {
         ASSERT_TRUE(dir_.isValid());
-        sheet::SetExcelProbe(&probe_);
-        sheet::SetGateDialog(nullptr); // a running instance makes the gate stop
-        sheet::SetProgressView(&progress_);
+        probeInPlace_.emplace(sheet::ExcelProbeSeam(), &probe_);
+        viewInPlace_.emplace(sheet::ProgressViewSeam(), &progress_);
         probe_.log = &progress_.calls;
         files_.templatePath = dir_.filePath(QStringLiteral("COSTCMPX.EXL"));
         files_.workPath = dir_.filePath(QStringLiteral("work.xls"));
@@ -89,8 +94,8 @@ protected:
         WriteTemplate(costcmp::TemplateSheetName());
     }
     void TearDown() override {
-        sheet::SetExcelProbe(nullptr);
-        sheet::SetProgressView(nullptr);
+        probeInPlace_.reset();
+        viewInPlace_.reset();
     }
 
     void WriteTemplate(const QString& sheetName) {

@@ -2,11 +2,12 @@
 // COSTCMPX.EXL, the work file it produces, and the template's year grid
 // against the calculator's own cost model.
 
+#include "common/seam.h"
 #include "costcmp/report/report.h"
 #include "costcmp/report/report_sheet.h"
 #include "costcmp/sample_params.h"
+#include "office_inspect.h"
 #include "spreadsheet/gate.h"
-#include "spreadsheet/lo/inspect.h"
 #include "spreadsheet/spreadsheet.h"
 #include "support/fake_messages.h"
 #include "support/fake_process.h"
@@ -17,6 +18,8 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <optional>
 
 #include <unistd.h>
 
@@ -60,6 +63,8 @@ QString GridCell(int row, int year) {
 }
 
 class ReportUnoTest : public ::testing::Test {
+    std::optional<common::ScopedOverride<sheet::ExcelProbe>> probeInPlace_;
+
 protected:
     void SetUp() override {
         ASSERT_TRUE(QFile::exists(TemplatePath())) << TemplatePath().toStdString();
@@ -72,10 +77,10 @@ protected:
         hadTemp_ = qEnvironmentVariableIsSet("TEMP");
         previousTemp_ = qgetenv("TEMP");
         qunsetenv("TEMP");
-        sheet::SetExcelProbe(&probe_);
+        probeInPlace_.emplace(sheet::ExcelProbeSeam(), &probe_);
     }
     void TearDown() override {
-        sheet::SetExcelProbe(nullptr);
+        probeInPlace_.reset();
         if (hadTmp_)
             qputenv("TMPDIR", previousTmp_);
         else

@@ -1,3 +1,4 @@
+#include "common/seam.h"
 #include "fake_messages.h"
 #include "fake_process.h"
 #include "fake_spreadsheet.h"
@@ -22,11 +23,14 @@ const QFile::Permissions kModeBits = QFile::ReadOwner | QFile::WriteOwner | QFil
                                      QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther;
 
 class ShtlistEngineTest : public shtlist_test::ShtlistTest {
+    std::optional<common::ScopedOverride<sheet::ExcelProbe>> probeInPlace_;
+    std::optional<common::ScopedOverride<sheet::ProgressView>> viewInPlace_;
+
 protected:
     void SetUp() override {
         ShtlistTest::SetUp();
-        sheet::SetExcelProbe(&probe_);
-        sheet::SetProgressView(&progress_);
+        probeInPlace_.emplace(sheet::ExcelProbeSeam(), &probe_);
+        viewInPlace_.emplace(sheet::ProgressViewSeam(), &progress_);
         probe_.onGate = [this] { shownAtGate_ = progress_.shown > 0; };
         sheet::ResetProgressCounter();
         target_ = Book(QStringLiteral("月次.xls"));
@@ -38,8 +42,8 @@ protected:
         original_ = ReadFile(target_);
     }
     void TearDown() override {
-        sheet::SetProgressView(nullptr);
-        sheet::SetExcelProbe(nullptr);
+        viewInPlace_.reset();
+        probeInPlace_.reset();
         ShtlistTest::TearDown();
     }
     void Run() {

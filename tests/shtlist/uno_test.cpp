@@ -1,12 +1,13 @@
 // The sheet list run against the real office: workbooks made here, given
 // their sheet list in place, reopened and checked.
 
+#include "common/seam.h"
 #include "fake_messages.h"
 #include "fake_process.h"
+#include "office_inspect.h"
 #include "shtlist/engine.h"
 #include "spreadsheet/gate.h"
-#include "spreadsheet/lo/inspect.h"
-#include "spreadsheet/lo/view_inspect.h"
+#include "view_inspect.h"
 #include "spreadsheet/spreadsheet.h"
 #include "workbook_tools/tool_doubles.h"
 #include "xls_reader.h"
@@ -22,6 +23,8 @@
 #include <QUrl>
 
 #include <gtest/gtest.h>
+
+#include <optional>
 
 #include <unistd.h>
 
@@ -53,10 +56,12 @@ QByteArray Bytes(const QString& path) {
 }
 
 class ShtlistUnoTest : public ::testing::Test {
+    std::optional<common::ScopedOverride<sheet::ExcelProbe>> probeInPlace_;
+
 protected:
     void SetUp() override {
         ASSERT_TRUE(dir_.isValid());
-        sheet::SetExcelProbe(&probe_);
+        probeInPlace_.emplace(sheet::ExcelProbeSeam(), &probe_);
         target_ = dir_.filePath(QStringLiteral("月次報告.xls"));
         app_ = sheet::CreateApplication();
         // The shipped template when it has been built, else one made here
@@ -82,7 +87,7 @@ protected:
     void TearDown() override {
         if (app_)
             app_->Quit();
-        sheet::SetExcelProbe(nullptr);
+        probeInPlace_.reset();
     }
 
     void Run() { host_.Follow(shtlist::BuildSheetList(target_, template_)); }

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include <optional>
+#include <stdexcept>
 
 namespace {
 
@@ -33,6 +33,14 @@ TEST(FakeSpreadsheet, CopiesRenamesUniquelyCarriesNamesAndLogsCalls) {
         ->Copy(Where::Before, *out->Worksheets(QStringLiteral("sheet1")));
     EXPECT_EQ(app->ActiveSheet()->Name(), QStringLiteral("元シート"));
     app->ActiveSheet()->Range(QStringLiteral("SC_ユーザ数"))->SetValue(12.0);
+    // Ranges up to 1000 x 100 cells are written whole, larger ones refused
+    // rather than cut short.
+    app->ActiveSheet()->Range(QStringLiteral("E1:CZ1000"))->SetValue(1.0);
+    EXPECT_THROW(app->ActiveSheet()->Range(QStringLiteral("E1:E1001"))->SetValue(1.0),
+                 std::length_error);
+    // Workbook-level names are found whatever their letter case.
+    EXPECT_EQ(app->ActiveSheet()->Range(QStringLiteral("sc_ユーザ数"))->Address(),
+              QStringLiteral("C5"));
     a->Worksheets(1)->Copy(Where::After, *out->Worksheets(2));
     a->Worksheets(1)->Copy(Where::After, *out->Worksheets(3));
     a->Worksheets(2)->Copy(Where::After, *out->Worksheets(4));
@@ -68,35 +76,22 @@ TEST(FakeSpreadsheet, CopiesRenamesUniquelyCarriesNamesAndLogsCalls) {
         QStringLiteral("Hyperlinks.Add A3 \"\" \"'Data_2'!B1\" \"'Data_2\"")));
 }
 
-TEST(FakeSpreadsheet, ScriptedFailuresPasswordsAndNonBooks) {
+TEST(FakeSpreadsheet, ScriptedFailuresAndSheetLimit) {
     QTemporaryDir dir;
     fakesheet::FakeOffice office;
     fakesheet::Book locked = fakesheet::MakeBook({{QStringLiteral("S"), {}}});
     locked.password = QStringLiteral("pw");
     ASSERT_TRUE(fakesheet::WriteBook(dir.filePath(QStringLiteral("locked.xls")), locked));
-    QFile text(dir.filePath(QStringLiteral("text.xls")));
-    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
-    text.write("a,b,c\n");
-    text.close();
     ASSERT_TRUE(fakesheet::WriteBook(dir.filePath(QStringLiteral("b.xls")),
                                      fakesheet::MakeBook({{QStringLiteral("S"), {}}})));
 
     auto app = sheet::CreateApplication();
     using Kind = sheet::SheetErrorKind;
-    auto openError = [&](const QString& name, const QString& password = {}) {
-        try {
-            app->Workbooks().Open(dir.filePath(name), {true, password});
-        } catch (const SheetError& e) {
-            return std::optional<Kind>(e.Kind());
-        }
-        return std::optional<Kind>();
-    };
-    EXPECT_EQ(openError(QStringLiteral("locked.xls")), Kind::PasswordRequired);
-    EXPECT_EQ(openError(QStringLiteral("locked.xls"), QStringLiteral("bad")),
-              Kind::PasswordRequired);
-    EXPECT_EQ(openError(QStringLiteral("text.xls")), Kind::NotWorkbook);
-    EXPECT_EQ(openError(QStringLiteral("none.xls")), Kind::FileMissing);
-    EXPECT_EQ(openError(QStringLiteral("locked.xls"), QStringLiteral("pw")), std::nullopt);
+    // Why a book does not open is in the contract suite; here only that the
+    // double's password check is the one the engines meet.
+    EXPECT_THROW(app->Workbooks().Open(dir.filePath(QStringLiteral("locked.xls"))), SheetError);
+    EXPECT_NO_THROW(app->Workbooks().Open(dir.filePath(QStringLiteral("locked.xls")),
+                                          {true, QStringLiteral("pw")}));
 
     office.FailOn(QStringLiteral("Worksheets(S).Copy"), 1, sheet::SheetErrorKind::Refused,
                   QStringLiteral("満杯"));

@@ -1,6 +1,8 @@
 #include "spreadsheet/gate.h"
 
 #include "common/messages.h"
+#include "common/seam.h"
+#include "spreadsheet/spreadsheet.h"
 
 #include <gtest/gtest.h>
 
@@ -149,7 +151,7 @@ TEST_F(GateTest, ClosedByHandAfterOneReminderAnswers2) {
     EXPECT_EQ(probe.closeCalls, 0);
 }
 
-TEST_F(GateTest, ZokkouThenStopAnswers1) {
+TEST_F(GateTest, ContinueThenStopAnswers1) {
     probe.runningFor = 100;
     dialog.script = {GateChoice::Continue, GateChoice::Stop};
     EXPECT_EQ(Run(), sheet::GateResult::Stopped);
@@ -157,7 +159,7 @@ TEST_F(GateTest, ZokkouThenStopAnswers1) {
     EXPECT_EQ(probe.closeCalls, 0);
 }
 
-TEST_F(GateTest, ZokkouThenAutoQuitClosesItAndAnswers3) {
+TEST_F(GateTest, ContinueThenAutoQuitClosesItAndAnswers3) {
     probe.runningFor = 100;
     dialog.script = {GateChoice::Continue, GateChoice::AutoQuit};
     EXPECT_EQ(Run(), sheet::GateResult::AutoClosed);
@@ -166,7 +168,7 @@ TEST_F(GateTest, ZokkouThenAutoQuitClosesItAndAnswers3) {
     EXPECT_EQ(dialog.unloads, 1);
 }
 
-TEST_F(GateTest, ZokkouForeverEndsAfter1000PassesWith0) {
+TEST_F(GateTest, ContinueForeverEndsAfter1000PassesWith0) {
     probe.runningFor = 1'000'000;
     dialog.script = {GateChoice::Continue};
     EXPECT_EQ(Run(), sheet::GateResult::NotRunning);
@@ -226,6 +228,29 @@ TEST_F(GateTest, DialogClosedByItsFrameCountsAsAutoQuit) {
     probe.runningFor = 1;
     EXPECT_EQ(Run(), sheet::GateResult::AutoClosed);
     EXPECT_EQ(dialog.shows, 1);
+}
+
+TEST_F(GateTest, WithoutAnInstalledBackendNothingStartsAndTheGateSaysSo) {
+    // No implicit default: a program that installed no backend gets an
+    // error it can show, never a silently started office.
+    try {
+        sheet::CreateApplication();
+        ADD_FAILURE() << "an application without a backend";
+    } catch (const sheet::SheetError& e) {
+        EXPECT_EQ(e.Kind(), sheet::SheetErrorKind::CannotStart);
+    }
+    EXPECT_EQ(sheet::RunExcelGate(), sheet::GateResult::Unavailable);
+    EXPECT_EQ(sink.shown.size(), 1u);
+
+    // A probe put in place counts while its override lives, and the
+    // installed collaborators are the ones RunExcelGate() uses.
+    probe.installed = true;
+    {
+        common::ScopedOverride<sheet::ExcelProbe> inPlace(sheet::ExcelProbeSeam(), &probe);
+        common::ScopedOverride<sheet::GateClock> clockInPlace(sheet::GateClockSeam(), &clock);
+        EXPECT_EQ(sheet::RunExcelGate(), sheet::GateResult::NotRunning);
+    }
+    EXPECT_EQ(sheet::RunExcelGate(), sheet::GateResult::Unavailable);
 }
 
 } // namespace

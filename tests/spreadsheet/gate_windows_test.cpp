@@ -1,3 +1,4 @@
+#include "common/seam.h"
 #include "spreadsheet/ui/gate_windows.h"
 
 #include "common/messages.h"
@@ -18,10 +19,10 @@ namespace {
 using sheet::GateChoice;
 
 // Runs f once the modal dialog is up.
-void WhenShown(std::function<void(sheet::Frm_excel2jyu*)> f) {
+void WhenShown(std::function<void(sheet::RunningOfficeScreen*)> f) {
     QTimer::singleShot(0, [f] {
         for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* d = qobject_cast<sheet::Frm_excel2jyu*>(w); d && d->isVisible())
+            if (auto* d = qobject_cast<sheet::RunningOfficeScreen*>(w); d && d->isVisible())
                 return f(d);
         ADD_FAILURE() << "dialog not shown";
     });
@@ -29,7 +30,7 @@ void WhenShown(std::function<void(sheet::Frm_excel2jyu*)> f) {
 
 TEST(GateDialogWindow, HandsTheChoiceOverAndKeepsItWhileHidden) {
     sheet::GateDialogWindow dialog;
-    WhenShown([](sheet::Frm_excel2jyu* d) {
+    WhenShown([](sheet::RunningOfficeScreen* d) {
         EXPECT_EQ(d->windowTitle(), QStringLiteral("ＥＸＣＥＬ２重起動"));
         EXPECT_TRUE(d->optAutoQuit->isChecked()); // selected when loaded
         d->optZokkou->click();
@@ -39,28 +40,28 @@ TEST(GateDialogWindow, HandsTheChoiceOverAndKeepsItWhileHidden) {
     ASSERT_TRUE(dialog.Form());
     EXPECT_FALSE(dialog.Form()->isVisible());
 
-    WhenShown([](sheet::Frm_excel2jyu* d) {
+    WhenShown([](sheet::RunningOfficeScreen* d) {
         EXPECT_TRUE(d->optZokkou->isChecked()); // kept while only hidden
         d->cmdF12->click();
     });
     EXPECT_EQ(dialog.ShowModal(), GateChoice::Continue);
 
     // Closed by its frame: counts as the design-time selection.
-    WhenShown([](sheet::Frm_excel2jyu* d) {
+    WhenShown([](sheet::RunningOfficeScreen* d) {
         d->optTyudan->click();
         if (d->FrameCloseRequested())
             d->close();
     });
     EXPECT_EQ(dialog.ShowModal(), GateChoice::AutoQuit);
 
-    WhenShown([](sheet::Frm_excel2jyu* d) {
+    WhenShown([](sheet::RunningOfficeScreen* d) {
         d->optTyudan->click();
         d->cmdF12->click();
     });
     EXPECT_EQ(dialog.ShowModal(), GateChoice::Stop);
     dialog.Unload();
     EXPECT_FALSE(dialog.Form());
-    WhenShown([](sheet::Frm_excel2jyu* d) { d->cmdF12->click(); });
+    WhenShown([](sheet::RunningOfficeScreen* d) { d->cmdF12->click(); });
     EXPECT_EQ(dialog.ShowModal(), GateChoice::AutoQuit);
     dialog.Unload();
 }
@@ -76,7 +77,7 @@ struct YesSink : common::MessageSink {
 
 TEST(ProgressWindowView, ShowsProgressAndTheStopButtonRaisesTheFlag) {
     sheet::ProgressWindowView view;
-    sheet::SetProgressView(&view);
+    common::ScopedOverride<sheet::ProgressView> viewInPlace(sheet::ProgressViewSeam(), &view);
     sheet::ResetProgressCounter();
     view.Show();
     auto* form = view.Form();
@@ -107,7 +108,6 @@ TEST(ProgressWindowView, ShowsProgressAndTheStopButtonRaisesTheFlag) {
 
     view.Unload();
     EXPECT_FALSE(view.Form());
-    sheet::SetProgressView(nullptr);
 }
 
 struct NotRunningProbe : sheet::ExcelProbe {
@@ -124,9 +124,9 @@ struct NotRunningProbe : sheet::ExcelProbe {
 
 TEST(ProgressWindowView, ShownBeforeTheOfficeStartsWithOnlyWhatTheRunUses) {
     sheet::ProgressWindowView view;
-    sheet::SetProgressView(&view);
+    common::ScopedOverride<sheet::ProgressView> viewInPlace(sheet::ProgressViewSeam(), &view);
     NotRunningProbe probe;
-    sheet::SetExcelProbe(&probe);
+    common::ScopedOverride<sheet::ExcelProbe> probeInPlace(sheet::ExcelProbeSeam(), &probe);
     view.SetLabelVisible(sheet::ProgressLabel::Counter, false);
     view.SetCountCaption(QStringLiteral("ブック"));
     EXPECT_EQ(sheet::ShowPreparingAndRunGate(), sheet::GateResult::NotRunning);
@@ -156,15 +156,12 @@ TEST(ProgressWindowView, ShownBeforeTheOfficeStartsWithOnlyWhatTheRunUses) {
     EXPECT_TRUE(shown.contains(QChar(0x2026)));
     EXPECT_EQ(form->LabelText(sheet::ProgressLabel::Item), path);
     EXPECT_LT(form->width(), form->fontMetrics().horizontalAdvance(path)); // it did not grow
-
-    sheet::SetExcelProbe(nullptr);
     view.Unload();
-    sheet::SetProgressView(nullptr);
 }
 
 TEST(ProgressWindowView, StopBeforeTheSaveIsHonouredAndDuringItIsRefused) {
     sheet::ProgressWindowView view;
-    sheet::SetProgressView(&view);
+    common::ScopedOverride<sheet::ProgressView> viewInPlace(sheet::ProgressViewSeam(), &view);
     view.Show();
     auto* form = view.Form();
     ASSERT_TRUE(form);
@@ -195,7 +192,6 @@ TEST(ProgressWindowView, StopBeforeTheSaveIsHonouredAndDuringItIsRefused) {
 
     sheet::ClearCancelFlag();
     view.Unload();
-    sheet::SetProgressView(nullptr);
 }
 
 } // namespace

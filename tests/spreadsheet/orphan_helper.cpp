@@ -1,6 +1,6 @@
 // Starts a private office, prints its process id and waits to be killed.
 
-#include "spreadsheet/lo/inspect.h"
+#include "office_inspect.h"
 #include "spreadsheet/spreadsheet.h"
 
 #include <QCoreApplication>

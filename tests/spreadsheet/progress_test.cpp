@@ -1,8 +1,11 @@
+#include "common/seam.h"
 #include "spreadsheet/progress.h"
 
 #include "common/messages.h"
 
 #include <gtest/gtest.h>
+
+#include <optional>
 
 #include <map>
 
@@ -32,12 +35,14 @@ struct RecordingView : sheet::ProgressView {
 };
 
 class ProgressTest : public ::testing::Test {
+    std::optional<common::ScopedOverride<sheet::ProgressView>> viewInPlace_;
+
 protected:
     void SetUp() override {
-        sheet::SetProgressView(&view);
+        viewInPlace_.emplace(sheet::ProgressViewSeam(), &view);
         sheet::ResetProgressCounter();
     }
-    void TearDown() override { sheet::SetProgressView(nullptr); }
+    void TearDown() override { viewInPlace_.reset(); }
     RecordingView view;
 };
 

@@ -2,7 +2,7 @@
 // where the office would hide a fault by recalculating: stored formula
 // results and sheet names of .xls files.
 
-#include "spreadsheet/lo/inspect.h"
+#include "office_inspect.h"
 #include "spreadsheet/spreadsheet.h"
 #include "xls_reader.h"
 

@@ -2,8 +2,8 @@
 // saved as .xls, reopened and checked.
 
 #include "common/messages.h"
+#include "office_inspect.h"
 #include "spreadsheet/gate.h"
-#include "spreadsheet/lo/inspect.h"
 #include "spreadsheet/lo/running.h"
 #include "spreadsheet/office_lock.h"
 #include "spreadsheet/run_files.h"
@@ -279,6 +279,8 @@ TEST(LibreOfficeBackend, NamesTravelWithTheCopiedSheet) {
     auto users = report->Range(QStringLiteral("SC_ユーザ数"));
     users->SetValue(12.0);
     EXPECT_EQ(users->Address(), QStringLiteral("C2"));
+    // Names are found whatever their letter case, as in the double.
+    EXPECT_EQ(report->Range(QStringLiteral("sc_ユーザ数"))->Address(), QStringLiteral("C2"));
     EXPECT_EQ(Num(report->Range(QStringLiteral("D2"))->Value()), 24.0);
     // The template itself is untouched.
     EXPECT_EQ(Num(tpl->Worksheets(1)->Range(QStringLiteral("C2"))->Value()), 0.0);
@@ -318,17 +320,11 @@ TEST(LibreOfficeBackend, OpenAndSaveFailuresAreErrors) {
     EXPECT_EQ(Text(opened->Worksheets(1)->Cells(1, 1)->Value()), QStringLiteral("secret"));
     opened->Close();
 
-    QFile text(dir.filePath(QStringLiteral("text.xls")));
-    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
-    text.write("name,value\nabc,1\n");
-    text.close();
-    expectOpenError(text.fileName(), Kind::NotWorkbook);
     QFile junk(dir.filePath(QStringLiteral("junk.xls")));
     ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
     junk.write(QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + QByteArray(600, '\x01'));
     junk.close();
     expectOpenError(junk.fileName(), Kind::NotWorkbook);
-    expectOpenError(dir.filePath(QStringLiteral("missing.xls")), Kind::FileMissing);
     // A real workbook whose first record is damaged still passes type
     // detection and fails in the load: damaged, not protected.
     auto plain = app->Workbooks().Add();

@@ -3,7 +3,7 @@
 // file, checked in the saved file: .xls by its own records, .xlsx through
 // what the office's import reads from it.
 
-#include "spreadsheet/lo/view_inspect.h"
+#include "view_inspect.h"
 #include "spreadsheet/spreadsheet.h"
 #include "xls_reader.h"
 

@@ -10,6 +10,7 @@
 #include <QSaveFile>
 
 #include <memory>
+#include <stdexcept>
 
 namespace fakesheet {
 
@@ -209,13 +210,17 @@ public:
     void SetLabel(const QString& label) { label_ = label; }
 
 private:
+    static constexpr int kMaxRows = 1000;
+    static constexpr int kMaxColumns = 100;
     template <typename F> void Each(F f) {
         if (book_->closed || world_->quit)
             throw SheetError(Kind::OfficeLost, QStringLiteral("ブックは閉じられています。"));
-        const int r2 = std::min(rect_.r2, rect_.r1 + 999);
-        const int c2 = std::min(rect_.c2, rect_.c1 + 99);
-        for (int r = rect_.r1; r <= r2; ++r)
-            for (int c = rect_.c1; c <= c2; ++c)
+        // Cells are kept one by one: a range beyond what a test needs is
+        // refused rather than written in part.
+        if (rect_.r2 - rect_.r1 >= kMaxRows || rect_.c2 - rect_.c1 >= kMaxColumns)
+            throw std::length_error("the test double writes ranges of at most 1000 x 100 cells");
+        for (int r = rect_.r1; r <= rect_.r2; ++r)
+            for (int c = rect_.c1; c <= rect_.c2; ++c)
                 f(sheet_->cells[sheet::A1Address(r, c, r, c)]);
     }
 
@@ -327,8 +332,13 @@ public:
     std::shared_ptr<sheet::Range> Range(const QString& addressOrName) override {
         const QString label = QStringLiteral("Range(") + addressOrName + QLatin1Char(')');
         Alive();
-        if (book_->names.contains(addressOrName)) {
-            const QString ref = book_->names.value(addressOrName);
+        // Names are found whatever their letter case, as the office finds them.
+        auto named = book_->names.constBegin();
+        while (named != book_->names.constEnd() &&
+               named.key().compare(addressOrName, Qt::CaseInsensitive) != 0)
+            ++named;
+        if (named != book_->names.constEnd()) {
+            const QString ref = named.value();
             const QString sheetName = sheet::SubAddressSheet(ref);
             auto r = ParseAddress(ref.mid(ref.lastIndexOf(QLatin1Char('!')) + 1));
             for (const auto& s : book_->sheets)
@@ -826,13 +836,18 @@ std::optional<Book> ReadBook(const QString& path) {
 
 // ------------------------------------------------------------ FakeOffice
 
-FakeOffice::FakeOffice() {
+namespace {
+sheet::ApplicationFactory g_fakeFactory = &CreateFake;
+} // namespace
+
+FakeOffice::FakeOffice()
+    : factory_(std::make_unique<common::ScopedOverride<sheet::ApplicationFactory>>(
+          sheet::ApplicationFactorySeam(), &g_fakeFactory)) {
     g_current = this;
-    previous_ = sheet::SetApplicationFactory(&CreateFake);
 }
 
 FakeOffice::~FakeOffice() {
-    sheet::SetApplicationFactory(previous_);
+    factory_.reset();
     if (g_current == this)
         g_current = nullptr;
 }

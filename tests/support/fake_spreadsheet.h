@@ -11,6 +11,7 @@
 //   office.Log();                          // "Workbooks.Open /t/a.xls", ...
 //   fakesheet::ReadBook(out)->sheets[0].At("A3").link
 
+#include "common/seam.h"
 #include "spreadsheet/spreadsheet.h"
 
 #include <QMap>
@@ -18,6 +19,7 @@
 #include <QStringList>
 
 #include <map>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -117,7 +119,7 @@ private:
     int created_ = 0;
     int running_ = 0;
     bool failCreate_ = false;
-    sheet::ApplicationFactory previous_ = nullptr;
+    std::unique_ptr<common::ScopedOverride<sheet::ApplicationFactory>> factory_;
 };
 
 } // namespace fakesheet

@@ -2,6 +2,7 @@
 // happens around the steps when the gate refuses, the office does not start,
 // a step loses the office or all goes well, and how the result is opened.
 
+#include "common/seam.h"
 #include "fake_messages.h"
 #include "fake_process.h"
 #include "fake_spreadsheet.h"
@@ -9,6 +10,8 @@
 #include "workbook_tools/tool_doubles.h"
 
 #include <gtest/gtest.h>
+
+#include <optional>
 
 #include <functional>
 
@@ -44,10 +47,13 @@ private:
 };
 
 class OfficeRunTest : public ::testing::Test {
+    std::optional<common::ScopedOverride<sheet::ExcelProbe>> probeInPlace_;
+    std::optional<common::ScopedOverride<sheet::ProgressView>> viewInPlace_;
+
 protected:
     void SetUp() override {
-        sheet::SetExcelProbe(&probe);
-        sheet::SetProgressView(&progress);
+        probeInPlace_.emplace(sheet::ExcelProbeSeam(), &probe);
+        viewInPlace_.emplace(sheet::ProgressViewSeam(), &progress);
         // Every message records whether the progress window was still there.
         messages.onShow = [this](const testing_support::FakeMessages::Message&) {
             windowUpAtMessage.append(progress.unloaded == 0);
@@ -65,8 +71,8 @@ protected:
         frame.afterFailed = AfterRun::EndWithoutSaving;
     }
     void TearDown() override {
-        sheet::SetProgressView(nullptr);
-        sheet::SetExcelProbe(nullptr);
+        viewInPlace_.reset();
+        probeInPlace_.reset();
     }
     RunOutcome Run() { return tools::RunInOffice(frame, steps); }
 

@@ -1,6 +1,6 @@
 // Sheet view settings written and read for tests and benchmarks.
 
-#include "spreadsheet/lo/view_inspect.h"
+#include "view_inspect.h"
 #include "spreadsheet/lo/objects.h"
 
 #include <com/sun/star/container/XIndexAccess.hpp>

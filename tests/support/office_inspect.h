@@ -1,7 +1,7 @@
 #pragma once
 
-// Read-only looks into the LibreOffice backend for integration tests and
-// benchmarks: what the object model does not expose.
+// Looks into the LibreOffice backend for integration tests and benchmarks:
+// what the object model does not expose. Test support, not product code.
 
 #include "spreadsheet/spreadsheet.h"
 
