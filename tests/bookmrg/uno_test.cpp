@@ -1,6 +1,7 @@
 // The consolidation against the real office: workbooks made here, merged,
 // and the saved result reopened and checked.
 
+#include "damaged_book.h"
 #include "merge_fixture.h"
 #include "office_inspect.h"
 
@@ -124,17 +125,7 @@ TEST_F(UnoMerge, ADamagedBookIsReportedAndNotAskedAPasswordFor) {
         MakeBook(*app, damaged, {"D1"});
         app->Quit();
     }
-    // The workbook record at the start of the stream is wiped.
-    QFile file(damaged);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    QByteArray bytes = file.readAll();
-    file.close();
-    const qsizetype start = bytes.indexOf(QByteArray("\x09\x08\x10\x00\x00\x06", 6));
-    ASSERT_GT(start, 0) << "no workbook record found";
-    bytes.replace(start, 8, QByteArray(8, '\0'));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-    file.close();
+    ASSERT_TRUE(test_support::WipeWorkbookRecord(damaged));
 
     host.Follow(bookmrg::ConsolidateBooks(Params({a, damaged})));
     EXPECT_TRUE(passwords.asked.isEmpty()) << passwords.asked.join('|').toStdString();

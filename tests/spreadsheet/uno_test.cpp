@@ -2,6 +2,7 @@
 // saved as .xls, reopened and checked.
 
 #include "common/messages.h"
+#include "damaged_book.h"
 #include "office_inspect.h"
 #include "spreadsheet/gate.h"
 #include "spreadsheet/lo/running.h"
@@ -328,20 +329,11 @@ TEST(LibreOfficeBackend, OpenAndSaveFailuresAreErrors) {
     // A real workbook whose first record is damaged still passes type
     // detection and fails in the load: damaged, not protected.
     auto plain = app->Workbooks().Add();
-    plain->SaveAs(dir.filePath(QStringLiteral("whole.xls")));
+    const QString damaged = dir.filePath(QStringLiteral("damaged.xls"));
+    plain->SaveAs(damaged);
     plain->Close();
-    QFile whole(dir.filePath(QStringLiteral("whole.xls")));
-    ASSERT_TRUE(whole.open(QIODevice::ReadOnly));
-    QByteArray bytes = whole.readAll();
-    whole.close();
-    const qsizetype start = bytes.indexOf(QByteArray("\x09\x08\x10\x00\x00\x06", 6));
-    ASSERT_GT(start, 0) << "no workbook record found";
-    bytes.replace(start, 8, QByteArray(8, '\0'));
-    QFile damaged(dir.filePath(QStringLiteral("damaged.xls")));
-    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
-    damaged.write(bytes);
-    damaged.close();
-    expectOpenError(damaged.fileName(), Kind::NotWorkbook);
+    ASSERT_TRUE(test_support::WipeWorkbookRecord(damaged));
+    expectOpenError(damaged, Kind::NotWorkbook);
     // A classic workbook saved with a password, opened without it or with a
     // wrong one.
     auto secret = app->Workbooks().Add();
