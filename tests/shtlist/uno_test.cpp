@@ -7,8 +7,8 @@
 #include "office_inspect.h"
 #include "shtlist/engine.h"
 #include "spreadsheet/gate.h"
-#include "view_inspect.h"
 #include "spreadsheet/spreadsheet.h"
+#include "view_inspect.h"
 #include "workbook_tools/tool_doubles.h"
 #include "xls_reader.h"
 

@@ -3,8 +3,8 @@
 // file, checked in the saved file: .xls by its own records, .xlsx through
 // what the office's import reads from it.
 
-#include "view_inspect.h"
 #include "spreadsheet/spreadsheet.h"
+#include "view_inspect.h"
 #include "xls_reader.h"
 
 #include <QTemporaryDir>
