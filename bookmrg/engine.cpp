@@ -271,6 +271,8 @@ bool Consolidation::DeleteExcludedSheets() {
     const RepointResult values = KeepValuesOfReferences(kept, leftOut);
     keptValueCells_ += values.keptValues;
     refusedCells_ += values.refused;
+    // Charts that plot them are named to the user to check.
+    refusedCells_ += ChartsPlotting(kept, leftOut);
     // So do the names that refer to them; the sheets go in between.
     const RepointResult names = KeepValuesOfNames(*output_, kept, leftOut, deleteLeftOut);
     keptValueCells_ += names.keptValues;
@@ -390,7 +392,9 @@ void Consolidation::CarryOverReferences(const QStringList& sheetNames,
     const RepointResult formulas = RepointCopiedFormulas(*source_, copied, refs);
     refusedCells_ += formulas.refused;
     keptValueCells_ += formulas.keptValues;
-    tolerant([&] { RepointCopiedCharts(*source_, copied, refs); });
+    QStringList charts;
+    tolerant([&] { RepointCopiedCharts(*source_, copied, refs, &charts); });
+    refusedCells_ += charts;
 }
 
 bool Consolidation::SaveResultBook(const QString& baseName) {

@@ -180,6 +180,10 @@ QString NameEntry(const QString& name) {
     return QStringLiteral("名前 ") + name;
 }
 
+QString ChartEntry(const QString& sheetName, const QString& chart) {
+    return QStringLiteral("グラフ ") + sheetName + QLatin1Char('!') + chart;
+}
+
 } // namespace
 
 std::optional<QString> RepointSheetRefs(const QString& formula, const SheetRenames& renames) {
@@ -381,8 +385,28 @@ void CarryBookNames(sheet::Workbook& source, sheet::Workbook& output,
         refs.ownNames.insert(n.name.toUpper());
 }
 
+QStringList ChartsPlotting(const QList<std::shared_ptr<sheet::Worksheet>>& sheets,
+                           const QSet<QString>& leftOut) {
+    QStringList found;
+    for (const std::shared_ptr<sheet::Worksheet>& sheet : sheets) {
+        QList<sheet::ChartData> charts;
+        Tolerant([&] { charts = sheet->Charts(); });
+        for (const sheet::ChartData& chart : charts) {
+            bool plots = false;
+            for (const QString& range : chart.ranges) {
+                Scan scan;
+                Rewrite(range, {}, {}, &scan);
+                plots = plots || AnyOf(scan.sheets, leftOut);
+            }
+            if (plots)
+                found << ChartEntry(sheet->Name(), chart.name);
+        }
+    }
+    return found;
+}
+
 int RepointCopiedCharts(sheet::Workbook& source, const QList<CopiedSheet>& copied,
-                        const BookRefs& refs) {
+                        const BookRefs& refs, QStringList* plotNotCopied) {
     int changed = 0;
     for (const CopiedSheet& s : copied) {
         QList<sheet::ChartData> sourceCharts;
@@ -409,6 +433,8 @@ int RepointCopiedCharts(sheet::Workbook& source, const QList<CopiedSheet>& copie
                 wanted << Rewrite(range, refs.renames, {}, &scan);
                 plotsOtherSheets = plotsOtherSheets || AnyOf(scan.sheets, refs.notCopied);
             }
+            if (plotsOtherSheets && plotNotCopied)
+                *plotNotCopied << ChartEntry(s.copy->Name(), target->name);
             if (plotsOtherSheets || wanted == target->ranges)
                 continue;
             if (Tolerant([&] { s.copy->SetChartRanges(target->name, wanted); }))

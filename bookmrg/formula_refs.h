@@ -116,8 +116,13 @@ void CarryBookNames(sheet::Workbook& source, sheet::Workbook& output,
 // Points the charts of the copies at the copied sheets: each copy's charts
 // plot what their source charts plot, with the references rewritten as for
 // formulas (a chart that also plots a sheet not copied is left as the copy
-// has it). Answers the charts changed.
+// has it, and named in `plotNotCopied` as "グラフ 表_2!売上"). Answers the
+// charts changed.
 int RepointCopiedCharts(sheet::Workbook& source, const QList<CopiedSheet>& copied,
-                        const BookRefs& refs);
+                        const BookRefs& refs, QStringList* plotNotCopied = nullptr);
+// The charts of these sheets that plot a sheet of `leftOut`, as
+// "グラフ 表!売上".
+QStringList ChartsPlotting(const QList<std::shared_ptr<sheet::Worksheet>>& sheets,
+                           const QSet<QString>& leftOut);
 
 } // namespace bookmrg

@@ -217,9 +217,9 @@ TEST_F(UnoFidelity, LaterBooksKeepHiddenSheetsPageSetupArraysAndLinks) {
 
 // Book 1's workbook-level names that refer to a sheet left out keep the
 // value they had, the formulas keep using them, and the user is told which
-// names they are; the names that cannot keep it are named to the user to
-// check.
-TEST_F(UnoFidelity, NamesOfASheetLeftOutKeepTheirValuesOrAreListed) {
+// names they are; the names that cannot keep it and the charts that plot
+// such a sheet are named to the user to check.
+TEST_F(UnoFidelity, NamesAndChartsOfASheetLeftOutKeepTheirValuesOrAreListed) {
     QStringList books;
     {
         auto app = sheet::CreateApplication();
@@ -230,6 +230,9 @@ TEST_F(UnoFidelity, NamesOfASheetLeftOutKeepTheirValuesOrAreListed) {
             sheet::lo::DefineName(*book, "Rate", "$Memo.$B$2");
             auto table = book->Worksheets("表");
             table->Cells(1, 1)->SetFormula("=Rate*2");
+            book->Worksheets("Memo")->Range("A1:A3")->SetValues(
+                {{QString("月")}, {QString("4月")}, {QString("5月")}});
+            sheet::lo::AddChart(*table, "売上", {"$Memo.$A$1:$B$3"});
             if (k == 1) {
                 sheet::lo::DefineName(*book, "Label", "$Memo.$B$4");
                 sheet::lo::DefineName(*book, "Area", "$Memo.$B$2:$B$3");
@@ -248,7 +251,9 @@ TEST_F(UnoFidelity, NamesOfASheetLeftOutKeepTheirValuesOrAreListed) {
     ASSERT_EQ(parts.size(), 3) << messages.LastText().toStdString();
     for (const QString& kept : QStringList{"\r名前 Label", "\r名前 Rate"})
         EXPECT_TRUE(parts[0].contains(kept)) << parts[0].toStdString();
-    for (const QString& check : QStringList{"\r名前 Area", "\r名前 表!Loc", "\r名前 Rate"})
+    // Charts by the object names the office gives them in the saved book.
+    for (const QString& check : QStringList{"\r名前 Area", "\r名前 表!Loc", "\r名前 Rate",
+                                            "\rグラフ 表!Object 1", "\rグラフ 表_2!Object"})
         EXPECT_TRUE(parts[1].contains(check)) << parts[1].toStdString();
 
     auto table = out->Worksheets("表");

@@ -189,7 +189,7 @@ TEST_F(FormulaMerge, ABooksOwnNamesAndChartsFollowItsCopies) {
     EXPECT_EQ(out->Find("集計_2")->charts.value("売上"), QStringList({"$'Data_2'.$B$2:$B$3"}));
 }
 
-TEST_F(FormulaMerge, NamesOfASheetLeftOutKeepTheValueOfTheirCellOrAreListed) {
+TEST_F(FormulaMerge, NamesAndChartsOfASheetLeftOutKeepTheValueOfTheirCellOrAreListed) {
     const QString a = SummaryBook("a.xls", 1, "Memo");
     const QString b = SummaryBook("b.xls", 2, "Memo");
     for (const QString& path : {a, b}) {
@@ -197,6 +197,8 @@ TEST_F(FormulaMerge, NamesOfASheetLeftOutKeepTheValueOfTheirCellOrAreListed) {
         book.sheets[2].cells["B2"].value = path == a ? 5.0 : 50.0;
         book.sheets[2].cells["B3"].value = QStringLiteral("say \"hi\"");
         book.names["Rate"] = "$Memo.$B$2";
+        book.sheets[1].charts["売上"] = QStringList{"$'Memo'.$B$2:$B$3"};
+        book.sheets[0].charts["推移"] = QStringList{"$'Data'.$B$2:$B$3"};
         ASSERT_TRUE(fakesheet::WriteBook(path, book));
     }
     fakesheet::Book book = *fakesheet::ReadBook(a);
@@ -236,9 +238,11 @@ TEST_F(FormulaMerge, NamesOfASheetLeftOutKeepTheValueOfTheirCellOrAreListed) {
     for (const QString& kept : QStringList{"\r名前 Rate", "\r名前 Title", "\r名前 Empty"})
         EXPECT_TRUE(parts[0].contains(kept)) << parts[0].toStdString();
     for (const QString& check :
-         QStringList{"\r名前 Area", "\r名前 Twice", "\r名前 集計!Loc", "\r名前 Rate"})
+         QStringList{"\r名前 Area", "\r名前 Twice", "\r名前 集計!Loc", "\r名前 Rate",
+                     "\rグラフ 集計!売上", "\rグラフ 集計_2!売上"})
         EXPECT_TRUE(parts[1].contains(check)) << parts[1].toStdString();
     EXPECT_FALSE(messages.LastText().contains("Base"));
+    EXPECT_FALSE(messages.LastText().contains("推移"));
 }
 
 } // namespace
