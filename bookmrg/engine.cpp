@@ -248,25 +248,35 @@ bool Consolidation::DeleteExcludedSheets() {
         else
             kept.append(sheet);
     }
-    if (!leftOut.isEmpty()) {
-        const RepointResult values = KeepValuesOfReferences(kept, leftOut);
-        keptValueCells_ += values.keptValues;
-        refusedCells_ += values.refused;
-    }
-    for (int pass = 0; pass < 1000; ++pass) {
-        bool deleted = false;
-        const int sheets = output_->SheetCount();
-        for (int i = 1; i <= sheets; ++i) {
-            std::shared_ptr<sheet::Worksheet> sheet = output_->Worksheets(i);
-            if (IsExcludedSheet(sheet->Name())) {
-                sheet->Delete();
-                deleted = true;
-                break;
+    auto deleteLeftOut = [&] {
+        for (int pass = 0; pass < 1000; ++pass) {
+            bool deleted = false;
+            const int sheets = output_->SheetCount();
+            for (int i = 1; i <= sheets; ++i) {
+                std::shared_ptr<sheet::Worksheet> sheet = output_->Worksheets(i);
+                if (IsExcludedSheet(sheet->Name())) {
+                    sheet->Delete();
+                    deleted = true;
+                    break;
+                }
             }
+            if (!deleted)
+                break;
         }
-        if (!deleted)
-            break;
+    };
+    if (leftOut.isEmpty()) {
+        deleteLeftOut();
+        return true;
     }
+    const RepointResult values = KeepValuesOfReferences(kept, leftOut);
+    keptValueCells_ += values.keptValues;
+    refusedCells_ += values.refused;
+    // Charts that plot them are named to the user to check.
+    refusedCells_ += ChartsPlotting(kept, leftOut);
+    // So do the names that refer to them; the sheets go in between.
+    const RepointResult names = KeepValuesOfNames(*output_, kept, leftOut, deleteLeftOut);
+    keptValueCells_ += names.keptValues;
+    refusedCells_ += names.refused;
     return true;
 }
 
@@ -375,11 +385,16 @@ void Consolidation::CarryOverReferences(const QStringList& sheetNames,
     };
     // The book's names keep their meaning in its copies, also where book 1
     // defines a name of the same name otherwise.
-    tolerant([&] { CarryBookNames(*source_, *output_, copied, refs); });
+    RepointResult names;
+    tolerant([&] { CarryBookNames(*source_, *output_, copied, refs, &names); });
+    keptValueCells_ += names.keptValues;
+    refusedCells_ += names.refused;
     const RepointResult formulas = RepointCopiedFormulas(*source_, copied, refs);
     refusedCells_ += formulas.refused;
     keptValueCells_ += formulas.keptValues;
-    tolerant([&] { RepointCopiedCharts(*source_, copied, refs); });
+    QStringList charts;
+    tolerant([&] { RepointCopiedCharts(*source_, copied, refs, &charts); });
+    refusedCells_ += charts;
 }
 
 bool Consolidation::SaveResultBook(const QString& baseName) {

@@ -3,6 +3,10 @@
 #include "spreadsheet/cell_address.h"
 #include "workbook_tools/office_errors.h"
 
+#include <QRegularExpression>
+
+#include <functional>
+
 namespace bookmrg {
 
 namespace {
@@ -160,6 +164,26 @@ void KeepValues(const std::shared_ptr<sheet::Worksheet>& from, sheet::Worksheet&
     }
 }
 
+// A value written as a constant of a formula; an empty cell reads as 0.
+QString ConstantText(const sheet::CellValue& value) {
+    if (const double* number = std::get_if<double>(&value))
+        return QString::number(*number, 'g', 17);
+    if (const QString* text = std::get_if<QString>(&value)) {
+        QString quoted = *text;
+        quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+        return QLatin1Char('"') + quoted + QLatin1Char('"');
+    }
+    return QStringLiteral("0");
+}
+
+QString NameEntry(const QString& name) {
+    return QStringLiteral("名前 ") + name;
+}
+
+QString ChartEntry(const QString& sheetName, const QString& chart) {
+    return QStringLiteral("グラフ ") + sheetName + QLatin1Char('!') + chart;
+}
+
 } // namespace
 
 std::optional<QString> RepointSheetRefs(const QString& formula, const SheetRenames& renames) {
@@ -247,10 +271,86 @@ int RepointCopiedFormulas(sheet::Workbook& source, const QList<CopiedSheet>& cop
     return RepointCopiedFormulas(source, copied, refs).set;
 }
 
+std::optional<QString> ConstantForName(sheet::Workbook& book, const QString& content,
+                                       const QSet<QString>& notCopied) {
+    // "$Memo.$B$2", "'Memo 2'.B2": one cell of one sheet.
+    static const QRegularExpression oneCell(
+        QStringLiteral(R"(^\$?('(?:[^']|'')+'|[^.'$]+)\.(\$?[A-Za-z]{1,3}\$?[0-9]+)$)"));
+    const QRegularExpressionMatch m = oneCell.match(content.trimmed());
+    if (!m.hasMatch())
+        return std::nullopt;
+    QString sheetName = m.captured(1);
+    if (sheetName.startsWith(QLatin1Char('\''))) {
+        sheetName = sheetName.mid(1, sheetName.size() - 2);
+        sheetName.replace(QStringLiteral("''"), QStringLiteral("'"));
+    }
+    if (!notCopied.contains(sheetName))
+        return std::nullopt;
+    std::optional<QString> constant;
+    Tolerant([&] {
+        constant = ConstantText(book.Worksheets(sheetName)->Range(m.captured(2))->Value());
+    });
+    return constant;
+}
+
+bool NameRefersToNotCopied(const QString& content, const QSet<QString>& notCopied) {
+    BookRefs refs;
+    refs.notCopied = notCopied;
+    return RefersToNotCopied(content, refs);
+}
+
+RepointResult KeepValuesOfNames(sheet::Workbook& book,
+                                const QList<std::shared_ptr<sheet::Worksheet>>& kept,
+                                const QSet<QString>& leftOut,
+                                const std::function<void()>& deleteLeftOut) {
+    RepointResult result;
+    // The values are read while the sheets are there; the names take them
+    // once the sheets are gone.
+    QList<sheet::DefinedName> values;
+    QList<sheet::DefinedName> bookNames;
+    Tolerant([&] { bookNames = book.Names(); });
+    for (const sheet::DefinedName& n : bookNames) {
+        if (!NameRefersToNotCopied(n.content, leftOut))
+            continue;
+        if (const std::optional<QString> constant = ConstantForName(book, n.content, leftOut))
+            values.append({n.name, *constant});
+        else
+            result.refused << NameEntry(n.name);
+    }
+    // A sheet's own name keeps what it has: a saved classic workbook loses
+    // the link of the formulas to a sheet's own name whose content changed.
+    for (const std::shared_ptr<sheet::Worksheet>& sheet : kept) {
+        QList<sheet::DefinedName> local;
+        Tolerant([&] { local = sheet->LocalNames(); });
+        for (const sheet::DefinedName& n : local)
+            if (NameRefersToNotCopied(n.content, leftOut))
+                result.refused << NameEntry(sheet->Name() + QLatin1Char('!') + n.name);
+    }
+    deleteLeftOut();
+    for (const sheet::DefinedName& n : values)
+        (Tolerant([&] { book.SetName(n); }) ? result.keptValues : result.refused)
+            << NameEntry(n.name);
+    return result;
+}
+
 void CarryBookNames(sheet::Workbook& source, sheet::Workbook& output,
-                    const QList<CopiedSheet>& copied, BookRefs& refs) {
+                    const QList<CopiedSheet>& copied, BookRefs& refs, RepointResult* listed) {
     if (copied.isEmpty())
         return;
+    RepointResult unused;
+    RepointResult& list = listed ? *listed : unused;
+    // A name that refers to a sheet not copied cannot be kept in the copies
+    // (a saved classic workbook loses the link of their formulas to a name
+    // given a new content): such names are listed for the user to check.
+    if (!refs.notCopied.isEmpty()) {
+        for (const CopiedSheet& s : copied) {
+            QList<sheet::DefinedName> local;
+            Tolerant([&] { local = SourceOf(source, s)->LocalNames(); });
+            for (const sheet::DefinedName& n : local)
+                if (NameRefersToNotCopied(n.content, refs.notCopied))
+                    list.refused << NameEntry(s.copy->Name() + QLatin1Char('!') + n.name);
+        }
+    }
     const QList<sheet::DefinedName> names = source.Names();
     if (names.isEmpty())
         return;
@@ -261,6 +361,8 @@ void CarryBookNames(sheet::Workbook& source, sheet::Workbook& output,
     for (const sheet::DefinedName& n : names) {
         Scan scan;
         const QString content = Rewrite(n.content, refs.renames, {}, &scan);
+        if (AnyOf(scan.sheets, refs.notCopied))
+            list.refused << NameEntry(n.name);
         const auto there = outputNames.constFind(n.name.toUpper());
         if (there != outputNames.constEnd() && there.value() == content)
             continue; // the output's name means the same
@@ -283,8 +385,28 @@ void CarryBookNames(sheet::Workbook& source, sheet::Workbook& output,
         refs.ownNames.insert(n.name.toUpper());
 }
 
+QStringList ChartsPlotting(const QList<std::shared_ptr<sheet::Worksheet>>& sheets,
+                           const QSet<QString>& leftOut) {
+    QStringList found;
+    for (const std::shared_ptr<sheet::Worksheet>& sheet : sheets) {
+        QList<sheet::ChartData> charts;
+        Tolerant([&] { charts = sheet->Charts(); });
+        for (const sheet::ChartData& chart : charts) {
+            bool plots = false;
+            for (const QString& range : chart.ranges) {
+                Scan scan;
+                Rewrite(range, {}, {}, &scan);
+                plots = plots || AnyOf(scan.sheets, leftOut);
+            }
+            if (plots)
+                found << ChartEntry(sheet->Name(), chart.name);
+        }
+    }
+    return found;
+}
+
 int RepointCopiedCharts(sheet::Workbook& source, const QList<CopiedSheet>& copied,
-                        const BookRefs& refs) {
+                        const BookRefs& refs, QStringList* plotNotCopied) {
     int changed = 0;
     for (const CopiedSheet& s : copied) {
         QList<sheet::ChartData> sourceCharts;
@@ -311,6 +433,8 @@ int RepointCopiedCharts(sheet::Workbook& source, const QList<CopiedSheet>& copie
                 wanted << Rewrite(range, refs.renames, {}, &scan);
                 plotsOtherSheets = plotsOtherSheets || AnyOf(scan.sheets, refs.notCopied);
             }
+            if (plotsOtherSheets && plotNotCopied)
+                *plotNotCopied << ChartEntry(s.copy->Name(), target->name);
             if (plotsOtherSheets || wanted == target->ranges)
                 continue;
             if (Tolerant([&] { s.copy->SetChartRanges(target->name, wanted); }))

@@ -15,6 +15,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -81,17 +82,47 @@ RepointResult KeepValuesOfReferences(const QList<std::shared_ptr<sheet::Workshee
 // The same with only the copied sheets' references (no file, no names).
 int RepointCopiedFormulas(sheet::Workbook& source, const QList<CopiedSheet>& copied);
 
+// What a defined name whose content is one cell of a sheet of `notCopied`
+// becomes once that sheet is gone: the value the cell has in `book`, as a
+// constant ("5", "\"text\""). Nothing for any other content (no such
+// sheet, an area, a formula), which the caller reports.
+std::optional<QString> ConstantForName(sheet::Workbook& book, const QString& content,
+                                       const QSet<QString>& notCopied);
+// Whether a name's content refers to a sheet of `notCopied`.
+bool NameRefersToNotCopied(const QString& content, const QSet<QString>& notCopied);
+
+// In a workbook whose sheets of `leftOut` are to be deleted, the
+// workbook-level names that refer to one cell of them take the value it has
+// as their content, so that the formulas that use them keep reading it: the
+// values are read, `deleteLeftOut` deletes those sheets, then the names are
+// set. Listed as "名前 Rate" in `keptValues`; other names that refer to
+// those sheets (an area, a formula, a sheet-scoped name of a `kept` sheet:
+// "名前 表!Rate") are listed in `refused` for the user to check.
+RepointResult KeepValuesOfNames(sheet::Workbook& book,
+                                const QList<std::shared_ptr<sheet::Worksheet>>& kept,
+                                const QSet<QString>& leftOut,
+                                const std::function<void()>& deleteLeftOut);
+
 // Gives the copies the book's workbook-level names that the output does not
 // already define alike, as names of each copy's own, their references
-// rewritten as for formulas. Adds those names to `refs.ownNames`.
+// rewritten as for formulas. The names that refer to a sheet not copied
+// (also a copied sheet's own ones, "名前 表_2!Rate") are listed in
+// `listed.refused` for the user to check. Adds the names given to the
+// copies to `refs.ownNames`.
 void CarryBookNames(sheet::Workbook& source, sheet::Workbook& output,
-                    const QList<CopiedSheet>& copied, BookRefs& refs);
+                    const QList<CopiedSheet>& copied, BookRefs& refs,
+                    RepointResult* listed = nullptr);
 
 // Points the charts of the copies at the copied sheets: each copy's charts
 // plot what their source charts plot, with the references rewritten as for
 // formulas (a chart that also plots a sheet not copied is left as the copy
-// has it). Answers the charts changed.
+// has it, and named in `plotNotCopied` as "グラフ 表_2!売上"). Answers the
+// charts changed.
 int RepointCopiedCharts(sheet::Workbook& source, const QList<CopiedSheet>& copied,
-                        const BookRefs& refs);
+                        const BookRefs& refs, QStringList* plotNotCopied = nullptr);
+// The charts of these sheets that plot a sheet of `leftOut`, as
+// "グラフ 表!売上".
+QStringList ChartsPlotting(const QList<std::shared_ptr<sheet::Worksheet>>& sheets,
+                           const QSet<QString>& leftOut);
 
 } // namespace bookmrg

@@ -273,6 +273,9 @@ public:
     virtual int SheetCount() const = 0;
     // The workbook-level names.
     virtual QList<DefinedName> Names() = 0;
+    // Adds or replaces a workbook-level name; formulas that use a replaced
+    // name read its new content.
+    virtual void SetName(const DefinedName& name) = 0;
     // Worksheets(index), 1-based.
     virtual std::shared_ptr<Worksheet> Worksheets(int index) = 0;
     // Worksheets(name); letter case is ignored as the application does.

@@ -52,6 +52,7 @@ public:
     QString FullName() const { return fullName_; }
     int SheetCount() const override;
     QList<DefinedName> Names() override;
+    void SetName(const DefinedName& name) override;
     std::shared_ptr<Worksheet> Worksheets(int index) override;
     std::shared_ptr<Worksheet> Worksheets(const QString& name) override;
     int FileFormat() const override { return format_; }

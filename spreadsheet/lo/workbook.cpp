@@ -16,6 +16,7 @@
 #include <com/sun/star/sheet/XCellRangeFormula.hpp>
 #include <com/sun/star/sheet/XCellRangesQuery.hpp>
 #include <com/sun/star/sheet/XNamedRange.hpp>
+#include <com/sun/star/sheet/XNamedRanges.hpp>
 #include <com/sun/star/sheet/XSheetCellRanges.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
 #include <com/sun/star/util/XNumberFormats.hpp>
@@ -77,6 +78,22 @@ QList<DefinedName> LoWorkbook::Names() {
         }
     });
     return out;
+}
+
+void LoWorkbook::SetName(const DefinedName& name) {
+    session_->CheckOpen();
+    Call(QStringLiteral("名前 '%1' を設定できません。").arg(name.name), [&] {
+        Reference<css::sheet::XNamedRanges> names(Reference<XPropertySet>(doc_, UNO_QUERY_THROW)
+                                                      ->getPropertyValue(OUString("NamedRanges")),
+                                                  UNO_QUERY_THROW);
+        const OUString key = ToOU(name.name);
+        if (names->hasByName(key)) {
+            Reference<css::sheet::XNamedRange>(names->getByName(key), UNO_QUERY_THROW)
+                ->setContent(ToOU(name.content));
+        } else {
+            names->addNewByName(key, ToOU(name.content), css::table::CellAddress(), 0);
+        }
+    });
 }
 
 bool LoWorkbook::HasDrawLayer() const {

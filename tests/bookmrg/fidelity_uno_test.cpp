@@ -215,4 +215,52 @@ TEST_F(UnoFidelity, LaterBooksKeepHiddenSheetsPageSetupArraysAndLinks) {
     EXPECT_EQ(Number(table->Cells(7, 2)->Value()), 100.0);
 }
 
+// Book 1's workbook-level names that refer to a sheet left out keep the
+// value they had, the formulas keep using them, and the user is told which
+// names they are; the names that cannot keep it and the charts that plot
+// such a sheet are named to the user to check.
+TEST_F(UnoFidelity, NamesAndChartsOfASheetLeftOutKeepTheirValuesOrAreListed) {
+    QStringList books;
+    {
+        auto app = sheet::CreateApplication();
+        for (int k = 1; k <= 2; ++k) {
+            auto book = NewBook(*app, {"表", "Memo"});
+            book->Worksheets("Memo")->Range("B2:B4")->SetValues(
+                {{5.0 * k}, {7.0 * k}, {QStringLiteral("%1月").arg(k)}});
+            sheet::lo::DefineName(*book, "Rate", "$Memo.$B$2");
+            auto table = book->Worksheets("表");
+            table->Cells(1, 1)->SetFormula("=Rate*2");
+            book->Worksheets("Memo")->Range("A1:A3")->SetValues(
+                {{QString("月")}, {QString("4月")}, {QString("5月")}});
+            sheet::lo::AddChart(*table, "売上", {"$Memo.$A$1:$B$3"});
+            if (k == 1) {
+                sheet::lo::DefineName(*book, "Label", "$Memo.$B$4");
+                sheet::lo::DefineName(*book, "Area", "$Memo.$B$2:$B$3");
+                table->SetLocalName({"Loc", "$Memo.$B$3"});
+                table->Cells(2, 1)->SetFormula("=Loc+1");
+                table->Cells(3, 1)->SetFormula("=Label&\"分\"");
+            }
+            books << Book(QStringLiteral("名前%1.xls").arg(k));
+            Save(book, books.last());
+        }
+        app->Quit();
+    }
+    auto out = Merge(books, "Memo", 1);
+    // Kept values first, then the ones to check.
+    const QStringList parts = messages.LastText().split("\r\r");
+    ASSERT_EQ(parts.size(), 3) << messages.LastText().toStdString();
+    for (const QString& kept : QStringList{"\r名前 Label", "\r名前 Rate"})
+        EXPECT_TRUE(parts[0].contains(kept)) << parts[0].toStdString();
+    // Charts by the object names the office gives them in the saved book.
+    for (const QString& check : QStringList{"\r名前 Area", "\r名前 表!Loc", "\r名前 Rate",
+                                            "\rグラフ 表!Object 1", "\rグラフ 表_2!Object"})
+        EXPECT_TRUE(parts[1].contains(check)) << parts[1].toStdString();
+
+    auto table = out->Worksheets("表");
+    EXPECT_EQ(Number(table->Cells(1, 1)->Value()), 10.0);
+    EXPECT_EQ(table->Cells(3, 1)->Value(), sheet::CellValue(QStringLiteral("1月分")));
+    EXPECT_EQ(FormulaOf(*table, 1, 1), QStringLiteral("=Rate*2"));
+    EXPECT_EQ(FormulaOf(*table, 3, 1), QStringLiteral("=Label&\"分\""));
+}
+
 } // namespace

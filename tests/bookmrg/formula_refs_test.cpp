@@ -189,4 +189,60 @@ TEST_F(FormulaMerge, ABooksOwnNamesAndChartsFollowItsCopies) {
     EXPECT_EQ(out->Find("集計_2")->charts.value("売上"), QStringList({"$'Data_2'.$B$2:$B$3"}));
 }
 
+TEST_F(FormulaMerge, NamesAndChartsOfASheetLeftOutKeepTheValueOfTheirCellOrAreListed) {
+    const QString a = SummaryBook("a.xls", 1, "Memo");
+    const QString b = SummaryBook("b.xls", 2, "Memo");
+    for (const QString& path : {a, b}) {
+        fakesheet::Book book = *fakesheet::ReadBook(path);
+        book.sheets[2].cells["B2"].value = path == a ? 5.0 : 50.0;
+        book.sheets[2].cells["B3"].value = QStringLiteral("say \"hi\"");
+        book.names["Rate"] = "$Memo.$B$2";
+        book.sheets[1].charts["売上"] = QStringList{"$'Memo'.$B$2:$B$3"};
+        book.sheets[0].charts["推移"] = QStringList{"$'Data'.$B$2:$B$3"};
+        ASSERT_TRUE(fakesheet::WriteBook(path, book));
+    }
+    fakesheet::Book book = *fakesheet::ReadBook(a);
+    book.names["Title"] = "$'Memo'.$B$3";
+    book.names["Empty"] = "$Memo.C9";
+    book.names["Area"] = "$Memo.$B$2:$B$3";
+    book.names["Twice"] = "$Memo.$B$2*2";
+    book.names["Base"] = "$Data.$B$2";
+    book.sheets[1].localNames["Loc"] = "$Memo.$B$2";
+    ASSERT_TRUE(fakesheet::WriteBook(a, book));
+
+    Run(Params({a, b}, "Memo", QString(), bookmrg::MatchMode::WholeName));
+    const auto out = Output();
+    ASSERT_TRUE(out);
+    // One cell's value becomes the name's content: numbers, texts with their
+    // quotes doubled, an empty cell as 0.
+    EXPECT_EQ(out->names.value("Rate"), "5");
+    EXPECT_EQ(out->names.value("Title"), "\"say \"\"hi\"\"\"");
+    EXPECT_EQ(out->names.value("Empty"), "0");
+    EXPECT_EQ(out->names.value("Base"), "$Data.$B$2");
+    // They are set once the sheet is gone.
+    const QStringList log = office.Log();
+    const auto at = [&](const QString& call) {
+        for (qsizetype i = 0; i < log.size(); ++i)
+            if (log[i].contains(call))
+                return i;
+        return qsizetype(-1);
+    };
+    EXPECT_LT(at("Worksheets(Memo).Delete"), at(").SetName Rate = 5"))
+        << log.join('|').toStdString();
+    EXPECT_NE(at("Worksheets(Memo).Delete"), -1);
+    // Kept values first, then the names to check: an area, a formula, a
+    // sheet's own name, book b's name.
+    ASSERT_EQ(messages.Count(), 1);
+    const QStringList parts = messages.LastText().split("\r\r");
+    ASSERT_EQ(parts.size(), 3) << messages.LastText().toStdString();
+    for (const QString& kept : QStringList{"\r名前 Rate", "\r名前 Title", "\r名前 Empty"})
+        EXPECT_TRUE(parts[0].contains(kept)) << parts[0].toStdString();
+    for (const QString& check :
+         QStringList{"\r名前 Area", "\r名前 Twice", "\r名前 集計!Loc", "\r名前 Rate",
+                     "\rグラフ 集計!売上", "\rグラフ 集計_2!売上"})
+        EXPECT_TRUE(parts[1].contains(check)) << parts[1].toStdString();
+    EXPECT_FALSE(messages.LastText().contains("Base"));
+    EXPECT_FALSE(messages.LastText().contains("推移"));
+}
+
 } // namespace

@@ -504,6 +504,12 @@ public:
             out.append({it.key(), it.value()});
         return out;
     }
+    void SetName(const sheet::DefinedName& name) override {
+        Rec(QStringLiteral("Workbooks(") + book_->name + QStringLiteral(").SetName ") + name.name +
+            QStringLiteral(" = ") + name.content);
+        Alive();
+        book_->names.insert(name.name, name.content);
+    }
     std::shared_ptr<sheet::Worksheet> Worksheets(int index) override {
         Alive();
         if (index < 1 || index > SheetCount())
