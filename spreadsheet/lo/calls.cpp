@@ -7,6 +7,8 @@
 #include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/lang/DisposedException.hpp>
 #include <com/sun/star/sheet/XCellRangeAddressable.hpp>
+#include <com/sun/star/sheet/XNamedRange.hpp>
+#include <com/sun/star/sheet/XNamedRanges.hpp>
 #include <com/sun/star/uno/RuntimeException.hpp>
 
 namespace sheet::lo {
@@ -65,6 +67,18 @@ void Session::Forget(LoWorkbook* book) {
             break;
         }
     }
+}
+
+void PutNamedRange(const Reference<XPropertySet>& owner, const DefinedName& name,
+                   const css::table::CellAddress& base) {
+    Reference<css::sheet::XNamedRanges> names(owner->getPropertyValue(OUString("NamedRanges")),
+                                              UNO_QUERY_THROW);
+    const OUString key = ToOU(name.name);
+    if (names->hasByName(key))
+        Reference<css::sheet::XNamedRange>(names->getByName(key), UNO_QUERY_THROW)
+            ->setContent(ToOU(name.content));
+    else
+        names->addNewByName(key, ToOU(name.content), base, 0);
 }
 
 } // namespace sheet::lo

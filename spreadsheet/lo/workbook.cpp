@@ -83,16 +83,8 @@ QList<DefinedName> LoWorkbook::Names() {
 void LoWorkbook::SetName(const DefinedName& name) {
     session_->CheckOpen();
     Call(QStringLiteral("名前 '%1' を設定できません。").arg(name.name), [&] {
-        Reference<css::sheet::XNamedRanges> names(Reference<XPropertySet>(doc_, UNO_QUERY_THROW)
-                                                      ->getPropertyValue(OUString("NamedRanges")),
-                                                  UNO_QUERY_THROW);
-        const OUString key = ToOU(name.name);
-        if (names->hasByName(key)) {
-            Reference<css::sheet::XNamedRange>(names->getByName(key), UNO_QUERY_THROW)
-                ->setContent(ToOU(name.content));
-        } else {
-            names->addNewByName(key, ToOU(name.content), css::table::CellAddress(), 0);
-        }
+        PutNamedRange(Reference<XPropertySet>(doc_, UNO_QUERY_THROW), name,
+                      css::table::CellAddress());
     });
 }
 

@@ -427,18 +427,9 @@ QList<DefinedName> LoWorksheet::LocalNames() {
 void LoWorksheet::SetLocalName(const DefinedName& name) {
     book_->Sess().CheckOpen();
     Call(QStringLiteral("シート '%1' に名前 '%2' を設定できません。").arg(Name(), name.name), [&] {
-        Reference<css::sheet::XNamedRanges> names(Reference<XPropertySet>(sheet_, UNO_QUERY_THROW)
-                                                      ->getPropertyValue(OUString("NamedRanges")),
-                                                  UNO_QUERY_THROW);
-        const OUString key = ToOU(name.name);
-        if (names->hasByName(key)) {
-            Reference<css::sheet::XNamedRange>(names->getByName(key), UNO_QUERY_THROW)
-                ->setContent(ToOU(name.content));
-        } else {
-            css::table::CellAddress base;
-            base.Sheet = sal_Int16(Index());
-            names->addNewByName(key, ToOU(name.content), base, 0);
-        }
+        css::table::CellAddress base;
+        base.Sheet = sal_Int16(Index());
+        PutNamedRange(Reference<XPropertySet>(sheet_, UNO_QUERY_THROW), name, base);
     });
 }
 

@@ -582,6 +582,21 @@ private:
 
 // A user's own instance (on the user's profile, here in a scratch home) is
 // found, asked to close through the gate's auto-close and gone.
+// The gate's dialog answering "close it for me" every time, and a clock that
+// really waits: the gate against a real instance of the user's.
+struct AutoQuitDialog : sheet::GateDialog {
+    int shows = 0;
+    GateChoice ShowModal() override {
+        ++shows;
+        return sheet::GateChoice::AutoQuit;
+    }
+    void Unload() override {}
+};
+struct RealClock : sheet::GateClock {
+    void DoEvents() override {}
+    void Sleep(int ms) override { QThread::msleep(ms); }
+};
+
 TEST(LibreOfficeBackend, GateClosesTheUsersOwnInstance) {
     if (!sheet::lo::FindUserInstances().isEmpty())
         GTEST_SKIP() << "an office of this user is open";
@@ -599,18 +614,8 @@ TEST(LibreOfficeBackend, GateClosesTheUsersOwnInstance) {
     ASSERT_FALSE(sheet::lo::FindUserInstances().isEmpty());
     const pid_t userPid = sheet::lo::FindUserInstances().first().pid;
 
-    struct AutoQuitDialog : sheet::GateDialog {
-        int shows = 0;
-        GateChoice ShowModal() override {
-            ++shows;
-            return sheet::GateChoice::AutoQuit;
-        }
-        void Unload() override {}
-    } dialog;
-    struct RealClock : sheet::GateClock {
-        void DoEvents() override {}
-        void Sleep(int ms) override { QThread::msleep(ms); }
-    } clock;
+    AutoQuitDialog dialog;
+    RealClock clock;
     struct InstalledProbe : sheet::ExcelProbe {
         bool IsExcelInstalled() override { return true; }
         bool IsExcelRunning() override { return sheet::CurrentExcelProbe().IsExcelRunning(); }
@@ -740,14 +745,8 @@ TEST(LibreOfficeBackend, GateLeavesAUsersUnsavedWorkAloneAndStopsListening) {
     ASSERT_TRUE(left);
     const pid_t userPid = sheet::lo::FindUserInstances().first().pid;
 
-    struct AutoQuitDialog : sheet::GateDialog {
-        GateChoice ShowModal() override { return sheet::GateChoice::AutoQuit; }
-        void Unload() override {}
-    } dialog;
-    struct RealClock : sheet::GateClock {
-        void DoEvents() override {}
-        void Sleep(int ms) override { QThread::msleep(ms); }
-    } clock;
+    AutoQuitDialog dialog;
+    RealClock clock;
     struct Sink : common::MessageSink {
         QStringList texts;
         common::MsgAnswer Show(const QString&, const QString& text, common::MsgIcon,
