@@ -271,8 +271,10 @@ bool Consolidation::DeleteExcludedSheets() {
     const RepointResult values = KeepValuesOfReferences(kept, leftOut);
     keptValueCells_ += values.keptValues;
     refusedCells_ += values.refused;
-    // Charts that plot them are named to the user to check.
-    refusedCells_ += ChartsPlotting(kept, leftOut);
+    // Charts that plot them keep the numbers they show.
+    const RepointResult charts = KeepDataOfCharts(kept, leftOut);
+    keptValueCells_ += charts.keptValues;
+    refusedCells_ += charts.refused;
     // So do the names that refer to them; the sheets go in between.
     const RepointResult names = KeepValuesOfNames(*output_, kept, leftOut, deleteLeftOut);
     keptValueCells_ += names.keptValues;
@@ -320,6 +322,25 @@ void Consolidation::MergeOneBook(const QString& bookPath) {
     for (int i = 1; i <= count; ++i)
         names.append(source_->Worksheets(i)->Name());
 
+    // Charts on sheets to be copied that plot a sheet left out keep the
+    // numbers they show; their copies take them along.
+    QSet<QString> chartsGivenData;
+    QSet<QString> leftOut;
+    for (const QString& name : names)
+        if (IsExcludedSheet(name))
+            leftOut.insert(name);
+    if (!leftOut.isEmpty()) {
+        QList<std::shared_ptr<sheet::Worksheet>> toCopy;
+        try {
+            for (const QString& name : names)
+                if (!leftOut.contains(name))
+                    toCopy.append(source_->Worksheets(name));
+        } catch (const sheet::SheetError& error) {
+            tools::RethrowIfOfficeLost(error);
+        }
+        KeepDataOfCharts(toCopy, leftOut, &chartsGivenData);
+    }
+
     sheet::ProgressView& view = sheet::ProgressWindow();
     // The copies of this book, whose formulas, names and charts may refer to
     // each other.
@@ -357,7 +378,7 @@ void Consolidation::MergeOneBook(const QString& bookPath) {
         lastSheetName_ = newName;
         copied.append({name, copy, original});
     }
-    CarryOverReferences(names, copied);
+    CarryOverReferences(names, copied, chartsGivenData);
     if (limit_)
         return; // the source workbook stays open, as when the copy failed
     source_->Close();
@@ -365,7 +386,8 @@ void Consolidation::MergeOneBook(const QString& bookPath) {
 }
 
 void Consolidation::CarryOverReferences(const QStringList& sheetNames,
-                                        const QList<CopiedSheet>& copied) {
+                                        const QList<CopiedSheet>& copied,
+                                        const QSet<QString>& chartsGivenData) {
     if (copied.isEmpty())
         return;
     // References between the sheets of this book lead to their copies;
@@ -392,9 +414,10 @@ void Consolidation::CarryOverReferences(const QStringList& sheetNames,
     const RepointResult formulas = RepointCopiedFormulas(*source_, copied, refs);
     refusedCells_ += formulas.refused;
     keptValueCells_ += formulas.keptValues;
-    QStringList charts;
-    tolerant([&] { RepointCopiedCharts(*source_, copied, refs, &charts); });
-    refusedCells_ += charts;
+    RepointResult charts;
+    tolerant([&] { RepointCopiedCharts(*source_, copied, refs, &charts, chartsGivenData); });
+    keptValueCells_ += charts.keptValues;
+    refusedCells_ += charts.refused;
 }
 
 bool Consolidation::SaveResultBook(const QString& baseName) {

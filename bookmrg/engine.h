@@ -95,9 +95,11 @@ private:
     bool CheckClassicLimits();
     bool CopyFirstBook();
     // After the copies of one book: its names, the formulas and the charts of
-    // the copies point at the copies (or at the book's file for sheets left
-    // out).
-    void CarryOverReferences(const QStringList& sheetNames, const QList<CopiedSheet>& copied);
+    // the copies point at the copies; references to sheets not copied keep
+    // their values. `chartsGivenData`: the book's charts ("表!売上") that
+    // hold their numbers themselves since they plot a sheet not copied.
+    void CarryOverReferences(const QStringList& sheetNames, const QList<CopiedSheet>& copied,
+                             const QSet<QString>& chartsGivenData);
     bool DeleteExcludedSheets();
     // Opens a workbook, asking for its password while it is refused as
     // protected. `shownPath` is the path the user knows the book by.

@@ -385,9 +385,9 @@ void CarryBookNames(sheet::Workbook& source, sheet::Workbook& output,
         refs.ownNames.insert(n.name.toUpper());
 }
 
-QStringList ChartsPlotting(const QList<std::shared_ptr<sheet::Worksheet>>& sheets,
-                           const QSet<QString>& leftOut) {
-    QStringList found;
+RepointResult KeepDataOfCharts(const QList<std::shared_ptr<sheet::Worksheet>>& sheets,
+                               const QSet<QString>& leftOut, QSet<QString>* given) {
+    RepointResult result;
     for (const std::shared_ptr<sheet::Worksheet>& sheet : sheets) {
         QList<sheet::ChartData> charts;
         Tolerant([&] { charts = sheet->Charts(); });
@@ -398,15 +398,24 @@ QStringList ChartsPlotting(const QList<std::shared_ptr<sheet::Worksheet>>& sheet
                 Rewrite(range, {}, {}, &scan);
                 plots = plots || AnyOf(scan.sheets, leftOut);
             }
-            if (plots)
-                found << ChartEntry(sheet->Name(), chart.name);
+            if (!plots)
+                continue;
+            const QString entry = ChartEntry(sheet->Name(), chart.name);
+            if (Tolerant([&] { sheet->KeepChartData(chart.name); })) {
+                result.keptValues << entry;
+                if (given)
+                    given->insert(sheet->Name() + QLatin1Char('!') + chart.name);
+            } else {
+                result.refused << entry;
+            }
         }
     }
-    return found;
+    return result;
 }
 
 int RepointCopiedCharts(sheet::Workbook& source, const QList<CopiedSheet>& copied,
-                        const BookRefs& refs, QStringList* plotNotCopied) {
+                        const BookRefs& refs, RepointResult* listed,
+                        const QSet<QString>& givenData) {
     int changed = 0;
     for (const CopiedSheet& s : copied) {
         QList<sheet::ChartData> sourceCharts;
@@ -426,6 +435,12 @@ int RepointCopiedCharts(sheet::Workbook& source, const QList<CopiedSheet>& copie
                 target = &copyCharts[i];
             if (!target)
                 continue;
+            if (givenData.contains(s.sourceName + QLatin1Char('!') + sourceCharts[i].name)) {
+                // It holds its numbers and needs no ranges.
+                if (listed)
+                    listed->keptValues << ChartEntry(s.copy->Name(), target->name);
+                continue;
+            }
             QStringList wanted;
             bool plotsOtherSheets = false;
             for (const QString& range : sourceCharts[i].ranges) {
@@ -433,8 +448,8 @@ int RepointCopiedCharts(sheet::Workbook& source, const QList<CopiedSheet>& copie
                 wanted << Rewrite(range, refs.renames, {}, &scan);
                 plotsOtherSheets = plotsOtherSheets || AnyOf(scan.sheets, refs.notCopied);
             }
-            if (plotsOtherSheets && plotNotCopied)
-                *plotNotCopied << ChartEntry(s.copy->Name(), target->name);
+            if (plotsOtherSheets && listed)
+                listed->refused << ChartEntry(s.copy->Name(), target->name);
             if (plotsOtherSheets || wanted == target->ranges)
                 continue;
             if (Tolerant([&] { s.copy->SetChartRanges(target->name, wanted); }))

@@ -115,14 +115,20 @@ void CarryBookNames(sheet::Workbook& source, sheet::Workbook& output,
 
 // Points the charts of the copies at the copied sheets: each copy's charts
 // plot what their source charts plot, with the references rewritten as for
-// formulas (a chart that also plots a sheet not copied is left as the copy
-// has it, and named in `plotNotCopied` as "グラフ 表_2!売上"). Answers the
-// charts changed.
+// formulas. A chart that also plots a sheet not copied is listed with the
+// copy's names ("グラフ 表_2!売上"): in `listed.keptValues` when its source
+// chart was given its own numbers before the copy (named "表!売上" in
+// `givenData`, see KeepDataOfCharts), else in `listed.refused`, left as the
+// copy has it. Answers the charts changed.
 int RepointCopiedCharts(sheet::Workbook& source, const QList<CopiedSheet>& copied,
-                        const BookRefs& refs, QStringList* plotNotCopied = nullptr);
-// The charts of these sheets that plot a sheet of `leftOut`, as
-// "グラフ 表!売上".
-QStringList ChartsPlotting(const QList<std::shared_ptr<sheet::Worksheet>>& sheets,
-                           const QSet<QString>& leftOut);
+                        const BookRefs& refs, RepointResult* listed = nullptr,
+                        const QSet<QString>& givenData = {});
+// Gives every chart on these sheets that plots a sheet of `leftOut` its own
+// copy of the numbers it shows, so that it keeps them once that sheet is
+// gone. The charts are listed as "グラフ 表!売上": kept in `keptValues`, those
+// the office refused in `refused`; `given`, when set, gets "表!売上" of each
+// one kept.
+RepointResult KeepDataOfCharts(const QList<std::shared_ptr<sheet::Worksheet>>& sheets,
+                               const QSet<QString>& leftOut, QSet<QString>* given = nullptr);
 
 } // namespace bookmrg

@@ -149,6 +149,9 @@ struct DefinedName {
 struct ChartData {
     QString name;
     QStringList ranges;
+    // The chart holds the numbers it plots itself (see KeepChartData); its
+    // ranges are empty then.
+    bool ownData = false;
 };
 
 struct BorderFormat {
@@ -261,6 +264,12 @@ public:
     // them (the series keep their look).
     virtual QList<ChartData> Charts() = 0;
     virtual void SetChartRanges(const QString& chart, const QStringList& ranges) = 0;
+    // Lets a chart keep the numbers it shows now, whatever becomes of the
+    // cells it plots (a sheet about to be removed, or one not copied along):
+    // the chart holds them itself from now on, and so do its copies. Saved in
+    // the classic format, whose charts read numbers from cells only, they
+    // are put on a hidden sheet named after the sheet they came from.
+    virtual void KeepChartData(const QString& chart) = 0;
 };
 
 class Workbook {

@@ -6,6 +6,7 @@
 #include "spreadsheet/lo/view_settings.h"
 #include "spreadsheet/spreadsheet.h"
 
+#include <com/sun/star/chart2/XChartDocument.hpp>
 #include <com/sun/star/lang/XComponent.hpp>
 #include <com/sun/star/lang/XMultiServiceFactory.hpp>
 #include <com/sun/star/sheet/XSpreadsheet.hpp>
@@ -102,10 +103,27 @@ public:
     // its source (grid lines, frozen panes, zoom) for the next save, where
     // the source's import kept them (see view_settings.h).
     void CarrySheetView(LoWorksheet& from, const Reference<css::sheet::XSpreadsheet>& copy);
+    // Charts that hold their numbers themselves (see Worksheet::KeepChartData
+    // and chart_data.cpp): one given its own data here, with the sheet its
+    // numbers came from; the copies of such charts in `copy`, a sheet just
+    // copied in from `from`; and, before a save in the classic format, their
+    // numbers put on hidden sheets for them to plot.
+    void AddChartWithOwnData(const Reference<css::chart2::XChartDocument>& chart,
+                             const QString& fromSheet);
+    void CarryChartData(LoWorksheet& from, const Reference<css::sheet::XSpreadsheet>& copy);
+    void PutChartDataOnSheets();
 
 private:
     // Gives formulas with a text result a stored result before a save.
     void KeepTextResults();
+    // `wanted`, or a variant of it that no sheet of the workbook has.
+    QString FreeSheetName(const QString& wanted) const;
+
+    struct OwnDataChart {
+        Reference<css::chart2::XChartDocument> chart;
+        QString fromSheet;
+    };
+    QList<OwnDataChart> ownDataCharts_;
 
     std::shared_ptr<Session> session_;
     Reference<css::lang::XComponent> component_;
@@ -145,6 +163,9 @@ public:
     void SetLocalName(const DefinedName& name) override;
     QList<ChartData> Charts() override;
     void SetChartRanges(const QString& chart, const QStringList& ranges) override;
+    void KeepChartData(const QString& chart) override;
+    // Whether a chart of the sheet's chart collection holds its numbers itself.
+    static bool HoldsOwnData(const css::uno::Any& tableChart);
 
     const std::shared_ptr<LoWorkbook>& Book() const { return book_; }
     const Reference<css::sheet::XSpreadsheet>& Sheet() const { return sheet_; }

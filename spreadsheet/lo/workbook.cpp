@@ -218,6 +218,8 @@ void LoWorkbook::SaveAs(const QString& fileName, int fileFormat, const QString& 
                          QStringLiteral(".%1.tmp").arg(getpid());
     QFile::remove(temp);
     KeepTextResults();
+    if (fileFormat == xlNormal)
+        PutChartDataOnSheets();
     const SheetViewsForSave views(session_->office->Context(), component_, views_);
     try {
         Call(cannotSave, [&] {

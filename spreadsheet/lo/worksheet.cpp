@@ -272,6 +272,7 @@ std::shared_ptr<Worksheet> LoWorksheet::Copy(Where where, Worksheet& target, boo
                 CarryPrintTitles(sheet_, copied, index);
             }
             destBook->CarrySheetView(*this, copied);
+            destBook->CarryChartData(*this, copied);
             // The import shows every copy; a hidden sheet stays hidden.
             bool visible = true;
             Reference<XPropertySet>(sheet_, UNO_QUERY_THROW)
@@ -445,11 +446,14 @@ QList<ChartData> LoWorksheet::Charts() {
             return;
         const Sequence<OUString> sheetNames = book_->Sheets()->getElementNames();
         for (const OUString& name : names) {
-            Reference<css::table::XTableChart> chart(charts->getByName(name), UNO_QUERY_THROW);
+            const Any object = charts->getByName(name);
+            Reference<css::table::XTableChart> chart(object, UNO_QUERY_THROW);
             ChartData data{ToQ(name), {}};
             for (const css::table::CellRangeAddress& a : chart->getRanges())
                 if (a.Sheet >= 0 && a.Sheet < sheetNames.getLength())
                     data.ranges.append(RangeText(ToQ(sheetNames[a.Sheet]), a));
+            // Only a chart without ranges can hold its numbers itself.
+            data.ownData = data.ranges.isEmpty() && HoldsOwnData(object);
             out.append(data);
         }
     });

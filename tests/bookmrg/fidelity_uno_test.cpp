@@ -249,11 +249,11 @@ TEST_F(UnoFidelity, NamesAndChartsOfASheetLeftOutKeepTheirValuesOrAreListed) {
     // Kept values first, then the ones to check.
     const QStringList parts = messages.LastText().split("\r\r");
     ASSERT_EQ(parts.size(), 3) << messages.LastText().toStdString();
-    for (const QString& kept : QStringList{"\r名前 Label", "\r名前 Rate"})
-        EXPECT_TRUE(parts[0].contains(kept)) << parts[0].toStdString();
     // Charts by the object names the office gives them in the saved book.
-    for (const QString& check : QStringList{"\r名前 Area", "\r名前 表!Loc", "\r名前 Rate",
-                                            "\rグラフ 表!Object 1", "\rグラフ 表_2!Object"})
+    for (const QString& kept :
+         QStringList{"\r名前 Label", "\r名前 Rate", "\rグラフ 表!Object 1", "\rグラフ 表_2!Object"})
+        EXPECT_TRUE(parts[0].contains(kept)) << parts[0].toStdString();
+    for (const QString& check : QStringList{"\r名前 Area", "\r名前 表!Loc", "\r名前 Rate"})
         EXPECT_TRUE(parts[1].contains(check)) << parts[1].toStdString();
 
     auto table = out->Worksheets("表");
@@ -261,6 +261,68 @@ TEST_F(UnoFidelity, NamesAndChartsOfASheetLeftOutKeepTheirValuesOrAreListed) {
     EXPECT_EQ(table->Cells(3, 1)->Value(), sheet::CellValue(QStringLiteral("1月分")));
     EXPECT_EQ(FormulaOf(*table, 1, 1), QStringLiteral("=Rate*2"));
     EXPECT_EQ(FormulaOf(*table, 3, 1), QStringLiteral("=Label&\"分\""));
+}
+
+// A chart that plots a sheet left out keeps the numbers it showed, in book 1
+// (whose chart the office would point at its own sheet once the plotted one
+// is removed) and in a copy from book 2 (whose chart would come without
+// ranges): held by the chart in today's format, on a hidden sheet named after
+// the one left out in the classic format, whose charts read cells only.
+TEST_F(UnoFidelity, ChartsOfASheetLeftOutKeepTheirNumbers) {
+    QStringList books;
+    {
+        auto app = sheet::CreateApplication();
+        for (int k = 1; k <= 2; ++k) {
+            auto book = NewBook(*app, {"表", "Memo"});
+            book->Worksheets("Memo")->Range("A1:B3")->SetValues({{QString("月"), QString("額")},
+                                                                 {QString("4月"), 5.0 * k},
+                                                                 {QString("5月"), 7.0 * k}});
+            sheet::lo::AddChart(*book->Worksheets("表"), "売上", {"$Memo.$A$1:$B$3"});
+            books << Book(QStringLiteral("グラフ元%1.xls").arg(k));
+            Save(book, books.last());
+        }
+        app->Quit();
+    }
+    for (const QString& output :
+         {QStringLiteral("out/結果.xls"), QStringLiteral("out/結果.xlsx")}) {
+        SCOPED_TRACE(output.toStdString());
+        messages.messages.clear();
+        bookmrg::RunParams params = Params(books, "Memo", QString(), bookmrg::MatchMode::WholeName);
+        params.outputBook = Temp(output);
+        host.Follow(bookmrg::ConsolidateBooks(params));
+        ASSERT_EQ(messages.Count(), 1);
+        const QStringList parts = messages.LastText().split("\r\r");
+        ASSERT_EQ(parts.size(), 2) << messages.LastText().toStdString();
+        EXPECT_TRUE(parts[0].contains("\rグラフ 表!Object 1")) << parts[0].toStdString();
+        EXPECT_TRUE(parts[0].contains("\rグラフ 表_2!Object")) << parts[0].toStdString();
+
+        auto reader = sheet::CreateApplication();
+        auto out = reader->Workbooks().Open(Temp(output), {true, {}});
+        const bool classic = output.endsWith(".xls");
+        QStringList names;
+        for (int i = 1; i <= out->SheetCount(); ++i)
+            names << out->Worksheets(i)->Name();
+        // The list, the two tables and, for the classic format only, the
+        // numbers of each chart on a hidden sheet of their own.
+        EXPECT_EQ(names, classic ? QStringList({"シート一覧", "表", "表_2", "Memo", "Memo_2"})
+                                 : QStringList({"シート一覧", "表", "表_2"}));
+        for (int k = 1; k <= 2; ++k) {
+            const QString table = k == 1 ? QStringLiteral("表") : QStringLiteral("表_2");
+            const QString from = classic ? (k == 1 ? "$Memo." : "$Memo_2.") : QString("own");
+            auto cells = [&](const QString& range) {
+                return classic ? from + range : QStringLiteral("own");
+            };
+            EXPECT_EQ(sheet::lo::ChartContents(*out->Worksheets(table)),
+                      QStringList(
+                          {cells("$A$2:$A$3") + " = 4月 5月", cells("$B$1") + " = 額",
+                           cells("$B$2:$B$3") + QStringLiteral(" = %1 %2").arg(5 * k).arg(7 * k)}))
+                << table.toStdString();
+            if (classic) {
+                EXPECT_FALSE(sheet::lo::SheetVisible(*out->Worksheets(k == 1 ? "Memo" : "Memo_2")));
+            }
+        }
+        reader->Quit();
+    }
 }
 
 } // namespace

@@ -235,14 +235,24 @@ TEST_F(FormulaMerge, NamesAndChartsOfASheetLeftOutKeepTheValueOfTheirCellOrAreLi
     ASSERT_EQ(messages.Count(), 1);
     const QStringList parts = messages.LastText().split("\r\r");
     ASSERT_EQ(parts.size(), 3) << messages.LastText().toStdString();
-    for (const QString& kept : QStringList{"\r名前 Rate", "\r名前 Title", "\r名前 Empty"})
+    // Charts that plot the sheet left out hold their numbers themselves, in
+    // book 1 and in book b's source before its sheet is copied; the others
+    // keep their ranges.
+    for (const QString& kept : QStringList{"\r名前 Rate", "\r名前 Title", "\r名前 Empty",
+                                           "\rグラフ 集計!売上", "\rグラフ 集計_2!売上"})
         EXPECT_TRUE(parts[0].contains(kept)) << parts[0].toStdString();
     for (const QString& check :
-         QStringList{"\r名前 Area", "\r名前 Twice", "\r名前 集計!Loc", "\r名前 Rate",
-                     "\rグラフ 集計!売上", "\rグラフ 集計_2!売上"})
+         QStringList{"\r名前 Area", "\r名前 Twice", "\r名前 集計!Loc", "\r名前 Rate"})
         EXPECT_TRUE(parts[1].contains(check)) << parts[1].toStdString();
     EXPECT_FALSE(messages.LastText().contains("Base"));
     EXPECT_FALSE(messages.LastText().contains("推移"));
+    for (const QString& table : {QStringLiteral("集計"), QStringLiteral("集計_2")}) {
+        const fakesheet::Sheet* sheet = out->Find(table);
+        ASSERT_TRUE(sheet);
+        EXPECT_TRUE(sheet->chartsWithOwnData.contains("売上")) << table.toStdString();
+        EXPECT_TRUE(sheet->charts.value("売上").isEmpty());
+        EXPECT_FALSE(sheet->chartsWithOwnData.contains("推移"));
+    }
 }
 
 } // namespace

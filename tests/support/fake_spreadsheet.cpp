@@ -411,8 +411,16 @@ public:
         Alive();
         QList<sheet::ChartData> out;
         for (auto it = sheet_->charts.constBegin(); it != sheet_->charts.constEnd(); ++it)
-            out.append({it.key(), it.value()});
+            out.append({it.key(), it.value(), sheet_->chartsWithOwnData.contains(it.key())});
         return out;
+    }
+    void KeepChartData(const QString& chart) override {
+        Rec(Label() + QStringLiteral(".KeepChartData ") + chart);
+        Alive();
+        if (!sheet_->charts.contains(chart))
+            throw SheetError(Kind::Failed, QStringLiteral("グラフ '%1' がありません。").arg(chart));
+        sheet_->charts[chart].clear();
+        sheet_->chartsWithOwnData.insert(chart);
     }
     void SetChartRanges(const QString& chart, const QStringList& ranges) override {
         Rec(Label() + QStringLiteral(".SetChartRanges ") + chart + QLatin1Char(' ') +
@@ -421,6 +429,7 @@ public:
         if (!sheet_->charts.contains(chart))
             throw SheetError(Kind::Failed, QStringLiteral("グラフ '%1' がありません。").arg(chart));
         sheet_->charts[chart] = ranges;
+        sheet_->chartsWithOwnData.remove(chart);
     }
 
     void MakeActive() {
@@ -759,6 +768,9 @@ bool WriteBook(const QString& path, const Book& book) {
             charts[it.key()] = QJsonArray::fromStringList(it.value());
         if (!charts.isEmpty())
             so[QStringLiteral("charts")] = charts;
+        if (!s.chartsWithOwnData.isEmpty())
+            so[QStringLiteral("chartsWithOwnData")] = QJsonArray::fromStringList(
+                QStringList(s.chartsWithOwnData.begin(), s.chartsWithOwnData.end()));
         sheets.append(so);
     }
     QJsonObject names;
@@ -813,6 +825,8 @@ std::optional<Book> ReadBook(const QString& path) {
                 ranges << r.toString();
             s.charts.insert(it.key(), ranges);
         }
+        for (const QJsonValue& c : so[QStringLiteral("chartsWithOwnData")].toArray())
+            s.chartsWithOwnData.insert(c.toString());
         const QJsonObject cells = so[QStringLiteral("cells")].toObject();
         for (auto it = cells.constBegin(); it != cells.constEnd(); ++it) {
             const QJsonObject o = it.value().toObject();

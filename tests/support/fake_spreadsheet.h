@@ -15,6 +15,7 @@
 #include "spreadsheet/spreadsheet.h"
 
 #include <QMap>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -46,6 +47,7 @@ struct Sheet {
     sheet::CellExtent extent;
     QMap<QString, QString> localNames; // sheet-scoped names -> their content
     QMap<QString, QStringList> charts; // chart name -> the ranges it plots
+    QSet<QString> chartsWithOwnData;   // charts that hold their numbers themselves
 
     fakesheet::Cell At(const QString& address) const; // empty cell when unset
 };

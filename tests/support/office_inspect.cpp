@@ -10,8 +10,12 @@
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/bridge/UnoUrlResolver.hpp>
 #include <com/sun/star/bridge/XUnoUrlResolver.hpp>
+#include <com/sun/star/chart2/XChartDocument.hpp>
+#include <com/sun/star/chart2/data/XDataSource.hpp>
+#include <com/sun/star/chart2/data/XLabeledDataSequence.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/container/XNameContainer.hpp>
+#include <com/sun/star/document/XEmbeddedObjectSupplier.hpp>
 #include <com/sun/star/frame/Desktop.hpp>
 #include <com/sun/star/frame/XComponentLoader.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
@@ -301,6 +305,46 @@ void AddChart(Worksheet& sheet, const QString& name, const QStringList& ranges) 
             ->getCharts()
             ->addNewByName(ToOU(name), place, addresses, true, true);
     });
+}
+
+QStringList ChartContents(Worksheet& sheet) {
+    QStringList out;
+    Call(QStringLiteral("グラフを読めません。"), [&] {
+        Reference<css::container::XNameAccess> charts(
+            Reference<css::table::XTableChartsSupplier>(Lo(sheet).Sheet(), UNO_QUERY_THROW)
+                ->getCharts(),
+            UNO_QUERY_THROW);
+        for (const OUString& name : charts->getElementNames()) {
+            Reference<css::chart2::XChartDocument> chart(
+                Reference<css::document::XEmbeddedObjectSupplier>(charts->getByName(name),
+                                                                  UNO_QUERY_THROW)
+                    ->getEmbeddedObject(),
+                UNO_QUERY_THROW);
+            const bool own = chart->hasInternalDataProvider();
+            Reference<css::chart2::data::XDataSource> source(chart, UNO_QUERY_THROW);
+            for (const auto& labeled : source->getDataSequences()) {
+                for (const auto& part : {labeled->getLabel(), labeled->getValues()}) {
+                    if (!part.is())
+                        continue;
+                    QString line =
+                        own ? QStringLiteral("own") : ToQ(part->getSourceRangeRepresentation());
+                    line += QStringLiteral(" =");
+                    for (const css::uno::Any& value : part->getData()) {
+                        double number = 0;
+                        OUString text;
+                        if (value >>= number)
+                            line += QLatin1Char(' ') + QString::number(number);
+                        else if (value >>= text)
+                            line += QLatin1Char(' ') + ToQ(text);
+                        else
+                            line += QStringLiteral(" ?");
+                    }
+                    out << line;
+                }
+            }
+        }
+    });
+    return out;
 }
 
 void SetArrayFormula(Range& range, const QString& formula) {

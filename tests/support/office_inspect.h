@@ -53,6 +53,11 @@ bool SheetVisible(Worksheet& sheet);
 // Places a chart of the given ranges ("$Data.$A$1:$B$5", first row and
 // column as labels) on a sheet.
 void AddChart(Worksheet& sheet, const QString& name, const QStringList& ranges);
+// What the charts of a sheet plot, read from the charts themselves: for
+// each chart, one line per data sequence (categories, each series' label and
+// values) as "<where from> = v1 v2 ...", where from is the cells' range
+// ("$Memo.$B$2:$B$3") or "own" for numbers the chart holds itself.
+QStringList ChartContents(Worksheet& sheet);
 // Enters an array formula over a range.
 void SetArrayFormula(Range& range, const QString& formula);
 
