@@ -9,24 +9,12 @@ set(SUITE_UNO_TYPES
   com.sun.star.beans.XMultiPropertySet
   com.sun.star.beans.XPropertySet
   com.sun.star.bridge.UnoUrlResolver
-  com.sun.star.chart2.ScaleData
-  com.sun.star.chart2.XAxis
   com.sun.star.chart2.XChartDocument
-  com.sun.star.chart2.XChartType
-  com.sun.star.chart2.XChartTypeContainer
-  com.sun.star.chart2.XCoordinateSystem
-  com.sun.star.chart2.XCoordinateSystemContainer
-  com.sun.star.chart2.XDataSeries
-  com.sun.star.chart2.XDataSeriesContainer
-  com.sun.star.chart2.XDiagram
   com.sun.star.chart2.data.XDataProvider
   com.sun.star.chart2.data.XDataReceiver
   com.sun.star.chart2.data.XDataSequence
-  com.sun.star.chart2.data.XDataSink
   com.sun.star.chart2.data.XDataSource
   com.sun.star.chart2.data.XLabeledDataSequence
-  com.sun.star.chart2.data.XNumericalDataSequence
-  com.sun.star.chart2.data.XTextualDataSequence
   com.sun.star.configuration.theDefaultProvider
   com.sun.star.connection.NoConnectException
   com.sun.star.container.XEnumeration
