@@ -5,7 +5,9 @@
 
 #include "spreadsheet/spreadsheet.h"
 
-#ifndef SHEET_CONTRACT_WITH_OFFICE
+#ifdef SHEET_CONTRACT_WITH_OFFICE
+#include "office_inspect.h"
+#else
 #include "fake_spreadsheet.h"
 #endif
 
@@ -50,6 +52,34 @@ protected:
             return e.Kind();
         }
         return std::nullopt;
+    }
+
+    // A saved workbook, opened again, whose sheet "表" has a chart "売上" of
+    // the numbers on its sheet "Data" (labels in the first row and column).
+    std::shared_ptr<sheet::Workbook> BookWithChart() {
+        const QString path = Path(QStringLiteral("chart.xls"));
+#ifdef SHEET_CONTRACT_WITH_OFFICE
+        auto book = app_->Workbooks().Add();
+        auto table = book->Worksheets(1);
+        table->SetName(QStringLiteral("表"));
+        table->Copy(Where::After, *table)->SetName(QStringLiteral("Data"));
+        book->Worksheets(QStringLiteral("Data"))
+            ->Range(QStringLiteral("A1:B3"))
+            ->SetValues({{QStringLiteral("月"), QStringLiteral("額")},
+                         {QStringLiteral("4月"), 5.0},
+                         { QStringLiteral("5月"),
+                           7.0 }});
+        sheet::lo::AddChart(*table, QStringLiteral("売上"), {QStringLiteral("$Data.$A$1:$B$3")});
+        book->SaveAs(path);
+        book->Close();
+#else
+        fakesheet::Book book = fakesheet::MakeBook(
+            {{QStringLiteral("表"), {}},
+             {QStringLiteral("Data"), {{QStringLiteral("B2"), 5.0}, {QStringLiteral("B3"), 7.0}}}});
+        book.sheets[0].charts[QStringLiteral("売上")] = {QStringLiteral("$'Data'.$A$1:$B$3")};
+        EXPECT_TRUE(fakesheet::WriteBook(path, book));
+#endif
+        return app_->Workbooks().Open(path, {true, {}});
     }
 
     Backend backend_;
@@ -153,6 +183,33 @@ TEST_F(SheetContract, AQuitApplicationIsLost) {
     app_->Quit();
     EXPECT_EQ(KindOf([&] { app_->Workbooks().Add(); }), Kind::OfficeLost);
     EXPECT_EQ(KindOf([&] { sheet->Cells(1, 1)->SetValue(1.0); }), Kind::OfficeLost);
+}
+
+// A chart given its own numbers no longer plots cells, also once the sheet
+// it plotted is gone, and its copies in another workbook hold them too; a
+// chart that is not there is refused.
+TEST_F(SheetContract, AChartThatKeepsItsDataPlotsNoCells) {
+    auto book = BookWithChart();
+    auto table = book->Worksheets(QStringLiteral("表"));
+    QList<sheet::ChartData> charts = table->Charts();
+    ASSERT_EQ(charts.size(), 1);
+    EXPECT_FALSE(charts[0].ownData);
+    EXPECT_EQ(charts[0].ranges, QStringList({QStringLiteral("$'Data'.$A$1:$B$3")}));
+    EXPECT_NE(KindOf([&] { table->KeepChartData(QStringLiteral("ない")); }), std::nullopt);
+
+    table->KeepChartData(charts[0].name);
+    book->Worksheets(QStringLiteral("Data"))->Delete();
+    charts = table->Charts();
+    ASSERT_EQ(charts.size(), 1);
+    EXPECT_TRUE(charts[0].ownData);
+    EXPECT_TRUE(charts[0].ranges.isEmpty());
+
+    auto other = app_->Workbooks().Add();
+    auto copy = table->Copy(Where::After, *other->Worksheets(1));
+    charts = copy->Charts();
+    ASSERT_EQ(charts.size(), 1);
+    EXPECT_TRUE(charts[0].ownData);
+    EXPECT_TRUE(charts[0].ranges.isEmpty());
 }
 
 } // namespace
