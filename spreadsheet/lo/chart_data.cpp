@@ -78,8 +78,9 @@ QString SheetOfRange(const QString& range) {
     return dot > 0 ? text.left(dot) : QString();
 }
 
-// The first sheet a chart plots.
-QString PlottedSheet(const Reference<chart2::XChartDocument>& chart) {
+// The sheets a chart plots, in the order of its data.
+QStringList PlottedSheets(const Reference<chart2::XChartDocument>& chart) {
+    QStringList sheets;
     Reference<chart2::data::XDataSource> source(chart, UNO_QUERY_THROW);
     for (const auto& labeled : source->getDataSequences()) {
         if (!labeled.is())
@@ -87,11 +88,11 @@ QString PlottedSheet(const Reference<chart2::XChartDocument>& chart) {
         for (const auto& part : {labeled->getValues(), labeled->getLabel()})
             if (part.is()) {
                 const QString sheet = SheetOfRange(ToQ(part->getSourceRangeRepresentation()));
-                if (!sheet.isEmpty())
-                    return sheet;
+                if (!sheet.isEmpty() && !sheets.contains(sheet))
+                    sheets << sheet;
             }
     }
-    return QString();
+    return sheets;
 }
 
 QString ColumnLetters(int zeroBased) {
@@ -125,9 +126,9 @@ void LoWorksheet::KeepChartData(const QString& chart) {
             throw css::uno::RuntimeException(OUString("not a chart"));
         if (model->hasInternalDataProvider())
             return;
-        const QString from = PlottedSheet(model);
+        const QStringList from = PlottedSheets(model);
         model->createInternalDataProvider(true);
-        book_->AddChartWithOwnData(model, from.isEmpty() ? Name() : from);
+        book_->AddChartWithOwnData(model, from.isEmpty() ? QStringList{Name()} : from);
     });
 }
 
@@ -137,8 +138,8 @@ bool LoWorksheet::HoldsOwnData(const Any& tableChart) {
 }
 
 void LoWorkbook::AddChartWithOwnData(const Reference<chart2::XChartDocument>& chart,
-                                     const QString& fromSheet) {
-    ownDataCharts_.append({chart, fromSheet});
+                                     const QStringList& fromSheets) {
+    ownDataCharts_.append({chart, fromSheets});
 }
 
 void LoWorkbook::CarryChartData(LoWorksheet& from,
@@ -154,7 +155,7 @@ void LoWorkbook::CarryChartData(LoWorksheet& from,
             if (kept.chart != originals[i])
                 continue;
             if (copies[i].is() && copies[i]->hasInternalDataProvider())
-                ownDataCharts_.append({copies[i], kept.fromSheet});
+                ownDataCharts_.append({copies[i], kept.fromSheets});
             break;
         }
     }
@@ -197,7 +198,15 @@ void LoWorkbook::PutChartDataOnSheets() {
                 source->getDataSequences();
             // One column per sequence (categories, then each series), its
             // label in the first row.
-            const QString name = FreeSheetName(kept.fromSheet);
+            // Named after the sheet the numbers came from: the one gone from
+            // this workbook, where the chart plotted several.
+            QString from = kept.fromSheets.constFirst();
+            for (const QString& sheet : kept.fromSheets)
+                if (!Sheets()->hasByName(ToOU(sheet))) {
+                    from = sheet;
+                    break;
+                }
+            const QString name = FreeSheetName(from);
             const Reference<css::sheet::XSpreadsheets>& sheets = Sheets();
             sheets->insertNewByName(ToOU(name), sal_Int16(sheets->getElementNames().getLength()));
             ++session_->generation;

@@ -109,7 +109,7 @@ public:
     // copied in from `from`; and, before a save in the classic format, their
     // numbers put on hidden sheets for them to plot.
     void AddChartWithOwnData(const Reference<css::chart2::XChartDocument>& chart,
-                             const QString& fromSheet);
+                             const QStringList& fromSheets);
     void CarryChartData(LoWorksheet& from, const Reference<css::sheet::XSpreadsheet>& copy);
     void PutChartDataOnSheets();
 
@@ -121,7 +121,7 @@ private:
 
     struct OwnDataChart {
         Reference<css::chart2::XChartDocument> chart;
-        QString fromSheet;
+        QStringList fromSheets; // the sheets its numbers came from
     };
     QList<OwnDataChart> ownDataCharts_;
 
