@@ -2,6 +2,7 @@
 
 // The object model over a private office instance.
 
+#include "spreadsheet/classic_views.h"
 #include "spreadsheet/lo/office.h"
 #include "spreadsheet/lo/view_settings.h"
 #include "spreadsheet/spreadsheet.h"
@@ -99,11 +100,19 @@ public:
     void KeepSheetViews(const Reference<css::sheet::XSpreadsheet>& leaving = {});
     BookViews& SheetViews() { return views_; }
     // Gives `copy`, a sheet just copied in from `from`, the view settings of
-    // its source (grid lines, frozen panes, zoom) for the next save, where
-    // the source's import kept them (see view_settings.h).
+    // its source (grid lines, frozen panes, zoom) for the next save: those
+    // the source's import kept, or those its classic file holds (see
+    // view_settings.h).
     void CarrySheetView(LoWorksheet& from, const Reference<css::sheet::XSpreadsheet>& copy);
 
 private:
+    // Keeps `settings` for `copy`, a sheet copied in, with those of this
+    // workbook's own sheets.
+    void KeepCopiedView(const Reference<css::sheet::XSpreadsheet>& copy,
+                        const css::uno::Sequence<css::beans::PropertyValue>& settings);
+    // The view settings in the file of a workbook read from a classic file,
+    // read at the first call; none for other workbooks.
+    const ClassicViews& ClassicSheetViews();
     // Gives formulas with a text result a stored result before a save.
     void KeepTextResults();
 
@@ -123,6 +132,7 @@ private:
     QSet<QString> linksCarried_;
     BookViews views_;
     bool viewsFromFile_ = false;
+    std::shared_ptr<const ClassicViews> classicViews_;
 };
 
 class LoWorksheet : public Worksheet, public std::enable_shared_from_this<LoWorksheet> {

@@ -310,6 +310,7 @@ void LoWorkbook::Close() {
     factory_.clear();
     formatKeys_.clear();
     views_ = BookViews();
+    classicViews_.reset();
     session_->Forget(this);
     try {
         Reference<css::util::XCloseable> closeable(component, UNO_QUERY);

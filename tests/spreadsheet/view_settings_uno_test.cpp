@@ -113,4 +113,49 @@ TEST_F(SheetViews, ASheetPutInFrontLeavesEverySheetItsOwnView) {
     }
 }
 
+// The settings read from a classic file are those a view of the workbook
+// gives its sheets: frozen panes of columns, rows or both with the panes
+// scrolled and the cursor in them, grid lines, zoom.
+TEST_F(SheetViews, AClassicFileIsReadAsAViewReadsIt) {
+    const QString path = Path(QStringLiteral("panes.xls"));
+    {
+        auto book = app_->Workbooks().Add();
+        const QStringList names = {"Both", "Rows", "Columns", "NoGrid", "Plain"};
+        book->Worksheets(1)->SetName(names[0]);
+        for (int i = 1; i < names.size(); ++i)
+            book->Worksheets(i)->Copy(Where::After, *book->Worksheets(i))->SetName(names[i]);
+        // Scrolled right of and below the split, the cursor there.
+        sheet::lo::SetSheetView(*book, QStringLiteral("Both"),
+                                {true, 1, 2, true, 100, 6, 40, 4, 30});
+        sheet::lo::SetSheetView(*book, QStringLiteral("Rows"), {true, 0, 3, true, 120});
+        sheet::lo::SetSheetView(*book, QStringLiteral("Columns"), {true, 2, 0, false, 100});
+        sheet::lo::SetSheetView(*book, QStringLiteral("NoGrid"), {false, 0, 0, false, 85});
+        book->SaveAs(path);
+        book->Close();
+    }
+    const QStringList keys = {"CursorPositionX",
+                              "CursorPositionY",
+                              "HorizontalSplitMode",
+                              "VerticalSplitMode",
+                              "HorizontalSplitPosition",
+                              "VerticalSplitPosition",
+                              "ActiveSplitRange",
+                              "PositionLeft",
+                              "PositionRight",
+                              "PositionTop",
+                              "PositionBottom",
+                              "ZoomType",
+                              "ZoomValue",
+                              "PageViewZoomValue",
+                              "ShowGrid"};
+    auto book = app_->Workbooks().Open(path, {.readOnly = true, .password = {}});
+    const QStringList throughView = sheet::lo::SettingsThroughView(*book, keys);
+    book->Close();
+    EXPECT_EQ(sheet::lo::SettingsFromClassicFile(path, keys), throughView);
+    ASSERT_EQ(throughView.size(), 5);
+    for (const char* kept :
+         {"CursorPositionX=6 CursorPositionY=40", "PositionRight=4", "PositionBottom=30"})
+        EXPECT_TRUE(throughView[0].contains(QLatin1String(kept))) << throughView[0].toStdString();
+}
+
 } // namespace
