@@ -106,10 +106,12 @@ public:
     void CarrySheetView(LoWorksheet& from, const Reference<css::sheet::XSpreadsheet>& copy);
 
 private:
-    // Keeps `settings` for `copy`, a sheet copied in, with those of this
-    // workbook's own sheets.
+    // Keeps `settings` for `copy`, a sheet copied in, until the save.
     void KeepCopiedView(const Reference<css::sheet::XSpreadsheet>& copy,
                         const css::uno::Sequence<css::beans::PropertyValue>& settings);
+    // Puts the settings of the sheets copied in with those of this
+    // workbook's own sheets, read now if they were not yet.
+    void TakeCopiedViews();
     // The view settings in the file of a workbook read from a classic file,
     // read at the first call; none for other workbooks.
     const ClassicViews& ClassicSheetViews();
@@ -133,6 +135,7 @@ private:
     BookViews views_;
     bool viewsFromFile_ = false;
     std::shared_ptr<const ClassicViews> classicViews_;
+    QList<SheetViewEntry> copiedViews_;
 };
 
 class LoWorksheet : public Worksheet, public std::enable_shared_from_this<LoWorksheet> {

@@ -218,6 +218,7 @@ void LoWorkbook::SaveAs(const QString& fileName, int fileFormat, const QString& 
                          QStringLiteral(".%1.tmp").arg(getpid());
     QFile::remove(temp);
     KeepTextResults();
+    TakeCopiedViews();
     const SheetViewsForSave views(session_->office->Context(), component_, views_);
     try {
         Call(cannotSave, [&] {
@@ -311,6 +312,7 @@ void LoWorkbook::Close() {
     formatKeys_.clear();
     views_ = BookViews();
     classicViews_.reset();
+    copiedViews_.clear();
     session_->Forget(this);
     try {
         Reference<css::util::XCloseable> closeable(component, UNO_QUERY);
