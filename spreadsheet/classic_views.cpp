@@ -239,22 +239,22 @@ SheetViewData ViewDataOf(const ClassicSheetView& v) {
     // from the first visible ones; the office keeps where the split is.
     const int freezeColumn = v.firstColumn + v.splitColumns;
     const int freezeRow = v.firstRow + v.splitRows;
-    // A split window less than a pixel (15 twips) from the edge is none.
-    constexpr int kPixel = 15;
+    // A split window is placed in pixels, 15 twips each; one less than a
+    // pixel from the edge is none.
+    const auto pixels = [](int twips) { return (twips + 7) / 15; };
     const bool horizontal =
-        v.frozen ? v.splitColumns > 0 && freezeColumn <= kLastColumn : v.splitColumns >= kPixel;
+        v.frozen ? v.splitColumns > 0 && freezeColumn <= kLastColumn : pixels(v.splitColumns) > 0;
     const bool vertical =
-        v.frozen ? v.splitRows > 0 && freezeRow <= kLastRow : v.splitRows >= kPixel;
+        v.frozen ? v.splitRows > 0 && freezeRow <= kLastRow : pixels(v.splitRows) > 0;
     const int mode = v.frozen ? 2 : 1;
-    d.splitInTwips = !v.frozen;
     if (horizontal) {
         d.horizontalSplitMode = mode;
-        d.horizontalSplitPosition = v.frozen ? freezeColumn : v.splitColumns;
+        d.horizontalSplitPosition = v.frozen ? freezeColumn : pixels(v.splitColumns);
         d.positionRight = v.paneColumn;
     }
     if (vertical) {
         d.verticalSplitMode = mode;
-        d.verticalSplitPosition = v.frozen ? freezeRow : v.splitRows;
+        d.verticalSplitPosition = v.frozen ? freezeRow : pixels(v.splitRows);
         d.positionTop = v.firstRow;
         d.positionBottom = v.paneRow;
     } else {

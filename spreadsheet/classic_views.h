@@ -72,10 +72,10 @@ struct SheetViewData {
     int horizontalSplitMode = 0;
     int verticalSplitMode = 0;
     // Frozen: the first column and row right of and below the split. A
-    // split window: the split's distance from the corner in twips.
+    // split window: the split's distance from the corner in pixels (of the
+    // office's 96 dots an inch).
     int horizontalSplitPosition = 0;
     int verticalSplitPosition = 0;
-    bool splitInTwips = false;
     // The active pane: 0 top-left, 1 top-right, 2 bottom-left, 3 bottom-right.
     int activeSplitRange = 2;
     int positionLeft = 0;

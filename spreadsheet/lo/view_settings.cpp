@@ -333,16 +333,12 @@ Sequence<PropertyValue> SheetViewFromClassic(const ClassicSheetView& view) {
         Setting("CursorPositionY", Any(sal_Int32(d.cursorY))),
     };
     // The split is given as the office's view gives it: not at all for a
-    // sheet without one; a split window in twips, frozen panes by column
-    // and row.
+    // sheet without one.
     if (d.horizontalSplitMode != 0 || d.verticalSplitMode != 0) {
         s.push_back(Setting("HorizontalSplitMode", Any(sal_Int16(d.horizontalSplitMode))));
         s.push_back(Setting("VerticalSplitMode", Any(sal_Int16(d.verticalSplitMode))));
-        s.push_back(
-            Setting(d.splitInTwips ? "HorizontalSplitPositionTwips" : "HorizontalSplitPosition",
-                    Any(sal_Int32(d.horizontalSplitPosition))));
-        s.push_back(Setting(d.splitInTwips ? "VerticalSplitPositionTwips" : "VerticalSplitPosition",
-                            Any(sal_Int32(d.verticalSplitPosition))));
+        s.push_back(Setting("HorizontalSplitPosition", Any(sal_Int32(d.horizontalSplitPosition))));
+        s.push_back(Setting("VerticalSplitPosition", Any(sal_Int32(d.verticalSplitPosition))));
     }
     const PropertyValue rest[] = {
         Setting("ActiveSplitRange", Any(sal_Int16(d.activeSplitRange))),

@@ -134,7 +134,7 @@ TEST_F(ClassicViewsTest, ZoomsAndSheetsWithoutAWindow) {
 // What the office's view makes of the records where a view of a file the
 // office wrote cannot show it (the uno tests compare frozen panes with a
 // view's reading): frozen panes counted from scrolled first cells, a freeze
-// past the last column, a split window in twips, a pane that is not there.
+// past the last column, a split window, a pane that is not there.
 TEST(ClassicViewData, TheOfficesReadingOfPanes) {
     ClassicSheetView frozen;
     frozen.frozen = true;
@@ -157,13 +157,12 @@ TEST(ClassicViewData, TheOfficesReadingOfPanes) {
 
     ClassicSheetView split;
     split.splitColumns = 1500;
-    split.splitRows = 14; // less than a pixel: none
+    split.splitRows = 7; // less than half a pixel: none
     split.activePane = 0;
     d = sheet::ViewDataOf(split);
     EXPECT_EQ(d.horizontalSplitMode, 1);
     EXPECT_EQ(d.verticalSplitMode, 0);
-    EXPECT_TRUE(d.splitInTwips);
-    EXPECT_EQ(d.horizontalSplitPosition, 1500);
+    EXPECT_EQ(d.horizontalSplitPosition, 100); // pixels
     EXPECT_EQ(d.activeSplitRange, 3);
 
     ClassicSheetView plain;

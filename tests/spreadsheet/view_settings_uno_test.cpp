@@ -158,4 +158,46 @@ TEST_F(SheetViews, AClassicFileIsReadAsAViewReadsIt) {
         EXPECT_TRUE(throughView[0].contains(QLatin1String(kept))) << throughView[0].toStdString();
 }
 
+// A sheet copied from a classic book into another keeps how it is shown:
+// frozen panes, and a split window where the office's own round trip of the
+// book (opened, shown, saved) puts it.
+TEST_F(SheetViews, ASheetCopiedFromAClassicBookKeepsItsView) {
+    const QString source = Path(QStringLiteral("source.xls"));
+    const SheetViewState frozen = {true, 2, 1, true, 90};
+    {
+        auto book = app_->Workbooks().Add();
+        book->Worksheets(1)->SetName(QStringLiteral("Split"));
+        book->Worksheets(1)->Copy(Where::After, *book->Worksheets(1))->SetName("Frozen");
+        SheetViewState split;
+        split.splitTwipsX = 3000;
+        split.showGrid = false;
+        sheet::lo::SetSheetView(*book, QStringLiteral("Split"), split);
+        sheet::lo::SetSheetView(*book, QStringLiteral("Frozen"), frozen);
+        book->SaveAs(source);
+        book->Close();
+    }
+    const QString roundTrip = Path(QStringLiteral("again.xls"));
+    {
+        auto again = app_->Workbooks().Open(source);
+        sheet::lo::SetSheetView(*again, QStringLiteral("Frozen"), frozen); // through a view
+        again->SaveAs(roundTrip);
+        again->Close();
+    }
+    const QStringList shown = xlsread::SheetViews(roundTrip);
+    ASSERT_EQ(shown.size(), 2);
+    ASSERT_TRUE(shown[0].startsWith(QStringLiteral("Split: split "))) << shown[0].toStdString();
+
+    auto from = app_->Workbooks().Open(source, {.readOnly = true, .password = {}});
+    auto into = app_->Workbooks().Add();
+    from->Worksheets(2)->Copy(Where::After, *into->Worksheets(1));
+    from->Worksheets(1)->Copy(Where::After, *into->Worksheets(2));
+    const QString saved = Path(QStringLiteral("copies.xls"));
+    into->SaveAs(saved);
+    into->Close();
+    from->Close();
+    const QStringList copies = xlsread::SheetViews(saved);
+    ASSERT_EQ(copies.size(), 3);
+    EXPECT_EQ(copies.mid(1), (QStringList{shown[1], shown[0]}));
+}
+
 } // namespace

@@ -139,6 +139,10 @@ void SetSheetView(Workbook& book, const QString& sheetName, const SheetViewState
                 Put(s, "PositionRight", Any(sal_Int32(state.paneColumn)));
             if (state.paneRow)
                 Put(s, "PositionBottom", Any(sal_Int32(state.paneRow)));
+            if (state.splitTwipsX) {
+                Put(s, "HorizontalSplitMode", Any(sal_Int16(1)));
+                Put(s, "HorizontalSplitPositionTwips", Any(sal_Int32(state.splitTwipsX)));
+            }
             return;
         }
         throw SheetError(SheetErrorKind::NoSuchItem,

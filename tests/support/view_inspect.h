@@ -21,6 +21,9 @@ struct SheetViewState {
     int cursorRow = 0;
     int paneColumn = 0;
     int paneRow = 0;
+    // A split window that is not frozen, this many twips from the left
+    // (0: none).
+    int splitTwipsX = 0;
 };
 
 // Gives a sheet of the workbook these settings; they are written with the
