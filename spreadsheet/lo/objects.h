@@ -2,6 +2,7 @@
 
 // The object model over a private office instance.
 
+#include "spreadsheet/classic_views.h"
 #include "spreadsheet/lo/office.h"
 #include "spreadsheet/lo/view_settings.h"
 #include "spreadsheet/spreadsheet.h"
@@ -100,8 +101,9 @@ public:
     void KeepSheetViews(const Reference<css::sheet::XSpreadsheet>& leaving = {});
     BookViews& SheetViews() { return views_; }
     // Gives `copy`, a sheet just copied in from `from`, the view settings of
-    // its source (grid lines, frozen panes, zoom) for the next save, where
-    // the source's import kept them (see view_settings.h).
+    // its source (grid lines, frozen panes, zoom) for the next save: those
+    // the source's import kept, or those its classic file holds (see
+    // view_settings.h).
     void CarrySheetView(LoWorksheet& from, const Reference<css::sheet::XSpreadsheet>& copy);
     // Charts that hold their numbers themselves (see Worksheet::KeepChartData
     // and chart_data.cpp): one given its own data here, with the sheet its
@@ -114,6 +116,15 @@ public:
     void PutChartDataOnSheets();
 
 private:
+    // Keeps `settings` for `copy`, a sheet copied in, until the save.
+    void KeepCopiedView(const Reference<css::sheet::XSpreadsheet>& copy,
+                        const css::uno::Sequence<css::beans::PropertyValue>& settings);
+    // Puts the settings of the sheets copied in with those of this
+    // workbook's own sheets, read now if they were not yet.
+    void TakeCopiedViews();
+    // The view settings in the file of a workbook read from a classic file,
+    // read at the first call; none for other workbooks.
+    const ClassicViews& ClassicSheetViews();
     // Gives formulas with a text result a stored result before a save.
     void KeepTextResults();
     // `wanted`, or a variant of it that no sheet of the workbook has.
@@ -141,6 +152,8 @@ private:
     QSet<QString> linksCarried_;
     BookViews views_;
     bool viewsFromFile_ = false;
+    std::shared_ptr<const ClassicViews> classicViews_;
+    QList<SheetViewEntry> copiedViews_;
 };
 
 class LoWorksheet : public Worksheet, public std::enable_shared_from_this<LoWorksheet> {

@@ -317,40 +317,106 @@ SheetViewsForSave::~SheetViewsForSave() {
 
 namespace sheet::lo {
 
+namespace {
+
+PropertyValue Setting(const char* name, const Any& value) {
+    return PropertyValue(OUString::createFromAscii(name), 0, value,
+                         css::beans::PropertyState_DIRECT_VALUE);
+}
+
+} // namespace
+
+Sequence<PropertyValue> SheetViewFromClassic(const ClassicSheetView& view) {
+    const SheetViewData d = ViewDataOf(view);
+    std::vector<PropertyValue> s = {
+        Setting("CursorPositionX", Any(sal_Int32(d.cursorX))),
+        Setting("CursorPositionY", Any(sal_Int32(d.cursorY))),
+    };
+    // The split is given as the office's view gives it: not at all for a
+    // sheet without one.
+    if (d.horizontalSplitMode != 0 || d.verticalSplitMode != 0) {
+        s.push_back(Setting("HorizontalSplitMode", Any(sal_Int16(d.horizontalSplitMode))));
+        s.push_back(Setting("VerticalSplitMode", Any(sal_Int16(d.verticalSplitMode))));
+        s.push_back(Setting("HorizontalSplitPosition", Any(sal_Int32(d.horizontalSplitPosition))));
+        s.push_back(Setting("VerticalSplitPosition", Any(sal_Int32(d.verticalSplitPosition))));
+    }
+    const PropertyValue rest[] = {
+        Setting("ActiveSplitRange", Any(sal_Int16(d.activeSplitRange))),
+        Setting("PositionLeft", Any(sal_Int32(d.positionLeft))),
+        Setting("PositionRight", Any(sal_Int32(d.positionRight))),
+        Setting("PositionTop", Any(sal_Int32(d.positionTop))),
+        Setting("PositionBottom", Any(sal_Int32(d.positionBottom))),
+        Setting("ZoomType", Any(sal_Int16(0))), // a zoom in percent
+        Setting("ZoomValue", Any(sal_Int32(d.zoomValue))),
+        Setting("PageViewZoomValue", Any(sal_Int32(d.pageViewZoomValue))),
+        Setting("ShowGrid", Any(d.showGrid)),
+    };
+    s.insert(s.end(), std::begin(rest), std::end(rest));
+    return Sequence<PropertyValue>(s.data(), sal_Int32(s.size()));
+}
+
 void LoWorkbook::CarrySheetView(LoWorksheet& from,
                                 const Reference<css::sheet::XSpreadsheet>& copy) {
     // A source's settings are taken where they come without a view: a view
     // for every source book would cost the merge about half as much memory
-    // again.
+    // again. Those of a classic file are read from the file itself.
     LoWorkbook& source = *from.Book();
-    if (!source.views_.known && source.viewsFromFile_) {
+    if (!source.views_.known && source.viewsFromFile_ && !source.classicViews_) {
         try {
             source.views_ = ReadImportedViews(source.component_);
         } catch (const css::uno::Exception&) {
         }
     }
-    if (!source.views_.known)
+    const QString name = from.Name();
+    if (!source.views_.known) {
+        if (const ClassicSheetView* classic = source.ClassicSheetViews().Find(name))
+            KeepCopiedView(copy, SheetViewFromClassic(*classic));
         return;
-    const OUString name = ToOU(from.Name());
+    }
     for (const SheetViewEntry& entry : std::as_const(source.views_.sheets)) {
         try {
-            if (NameOf(entry.sheet) != name)
+            if (NameOf(entry.sheet) != ToOU(name))
                 continue;
         } catch (const css::uno::RuntimeException&) {
             continue;
         }
-        // This workbook's own sheets keep theirs too once it is saved with
-        // settings.
-        if (!views_.known) {
-            const bool fromFile = viewsFromFile_;
-            viewsFromFile_ = true;
-            KeepSheetViews();
-            viewsFromFile_ = fromFile && !views_.known;
-        }
-        if (views_.known && entry.settings.hasElements())
-            views_.sheets.append({copy, entry.settings});
+        KeepCopiedView(copy, entry.settings);
         return;
     }
+}
+
+void LoWorkbook::KeepCopiedView(const Reference<css::sheet::XSpreadsheet>& copy,
+                                const Sequence<PropertyValue>& settings) {
+    if (settings.hasElements())
+        copiedViews_.append({copy, settings});
+}
+
+void LoWorkbook::TakeCopiedViews() {
+    if (copiedViews_.isEmpty())
+        return;
+    // This workbook's own sheets keep theirs too once it is saved with
+    // settings. They are read as late as possible: a document that had a
+    // view takes every sheet copied in afterwards at a much higher cost in
+    // memory (a merge of 64 books of 5 sheets: about 0.6 GB).
+    if (!views_.known) {
+        const bool fromFile = viewsFromFile_;
+        viewsFromFile_ = true;
+        KeepSheetViews();
+        viewsFromFile_ = fromFile && !views_.known;
+    }
+    if (views_.known)
+        views_.sheets.append(copiedViews_);
+    copiedViews_.clear();
+}
+
+const ClassicViews& LoWorkbook::ClassicSheetViews() {
+    if (!classicViews_) {
+        // Only a workbook read from a classic file; the file is read once.
+        classicViews_ = std::make_shared<const ClassicViews>(
+            !fullName_.isEmpty() && format_ == xlNormal ? ReadClassicViews(fullName_)
+                                                        : ClassicViews());
+    }
+    return *classicViews_;
 }
 
 void LoWorkbook::KeepSheetViews(const Reference<css::sheet::XSpreadsheet>& leaving) {
@@ -363,12 +429,15 @@ void LoWorkbook::KeepSheetViews(const Reference<css::sheet::XSpreadsheet>& leavi
             views_ = BookViews();
         }
     }
-    if (!leaving.is() || !views_.known)
+    if (!leaving.is())
         return;
     // The object of a removed sheet goes on to name a neighbour.
     try {
         const OUString name = NameOf(leaving);
-        views_.sheets.removeIf([&](const SheetViewEntry& e) { return NameOf(e.sheet) == name; });
+        const auto named = [&](const SheetViewEntry& e) { return NameOf(e.sheet) == name; };
+        copiedViews_.removeIf(named);
+        if (views_.known)
+            views_.sheets.removeIf(named);
     } catch (const css::uno::RuntimeException&) {
     }
 }

@@ -10,10 +10,11 @@
 // view, and sheets copied in from another workbook come without theirs. The
 // settings are therefore read once, before the sheets first move, and given
 // back to the same sheets when the workbook is saved; a sheet copied in
-// takes those of its source where the source's import kept them (today's
-// formats: a classic source would need a view of its own, which costs a
-// merge of many books too much memory).
+// takes those of its source: where the source's import kept them (today's
+// formats), else from the source's classic file (see classic_views.h: a
+// view of every source would cost a merge of many books too much memory).
 
+#include "spreadsheet/classic_views.h"
 #include "spreadsheet/lo/uno.h"
 
 #include <com/sun/star/beans/PropertyValue.hpp>
@@ -51,6 +52,10 @@ BookViews ReadBookViews(const Reference<css::uno::XComponentContext>& context,
 // Only the settings an import left with the model (.xlsx, .ods); not known
 // for a classic file, which would need a view.
 BookViews ReadImportedViews(const Reference<css::lang::XComponent>& doc);
+
+// The settings of a sheet of a classic file, read from the file (see
+// classic_views.h), as a view of the document would give them.
+css::uno::Sequence<css::beans::PropertyValue> SheetViewFromClassic(const ClassicSheetView& view);
 
 // While it lives, the given settings are in force for the sheets they
 // belong to (found by the sheet, whatever its position and name now); sheets

@@ -220,6 +220,7 @@ void LoWorkbook::SaveAs(const QString& fileName, int fileFormat, const QString& 
     KeepTextResults();
     if (fileFormat == xlNormal)
         PutChartDataOnSheets();
+    TakeCopiedViews();
     const SheetViewsForSave views(session_->office->Context(), component_, views_);
     try {
         Call(cannotSave, [&] {
@@ -312,6 +313,8 @@ void LoWorkbook::Close() {
     factory_.clear();
     formatKeys_.clear();
     views_ = BookViews();
+    classicViews_.reset();
+    copiedViews_.clear();
     session_->Forget(this);
     try {
         Reference<css::util::XCloseable> closeable(component, UNO_QUERY);

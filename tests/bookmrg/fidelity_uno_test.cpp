@@ -84,6 +84,34 @@ TEST_F(UnoFidelity, EverySheetIsShownAsInItsBook) {
                      "Plain: plain", "Grid2: plain", "NoGrid2: no grid", "Frozen2: frozen 0x3"}));
 }
 
+// The copies of classic books later in the merge are shown as in their book
+// as well (the office keeps a classic file's settings only for a view of it,
+// which no source book has), and a sheet with the defaults stays plain.
+TEST_F(UnoFidelity, CopiesOfClassicBooksAreShownAsInTheirBook) {
+    const QString one = Book("first.xls");
+    const QString two = Book("second.xls");
+    {
+        auto app = sheet::CreateApplication();
+        auto first = NewBook(*app, {"Frozen", "Plain"});
+        sheet::lo::SetSheetView(*first, "Frozen", {true, 0, 1, true, 100});
+        Save(first, one);
+        auto second = NewBook(*app, {"Grid2", "NoGrid2", "Frozen2", "Columns2"});
+        sheet::lo::SetSheetView(*second, "NoGrid2", {false, 0, 0, false, 85});
+        sheet::lo::SetSheetView(*second, "Frozen2", {true, 1, 2, true, 100});
+        sheet::lo::SetSheetView(*second, "Columns2", {true, 2, 0, false, 150});
+        Save(second, two);
+        app->Quit();
+    }
+    const QStringList secondViews = {"Grid2: plain", "NoGrid2: no grid zoom 85",
+                                     "Frozen2: frozen 1x2",
+                                     "Columns2: frozen 2x0 no grid zoom 150"};
+    ASSERT_EQ(xlsread::SheetViews(two), secondViews);
+    Merge({one, two});
+    EXPECT_EQ(xlsread::SheetViews(OutputFile()),
+              QStringList({"シート一覧: plain", "Frozen: frozen 0x1", "Plain: plain"}) +
+                  secondViews);
+}
+
 TEST_F(UnoFidelity, EachBooksNamesKeepTheirMeaningInItsCopies) {
     // Monthly books alike: the same names, each with the book's own value.
     QStringList books;

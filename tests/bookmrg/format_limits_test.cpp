@@ -2,11 +2,11 @@
 // before a run and the unique names of long sheet names.
 
 #include "bookmrg/format_limits.h"
+#include "classic_builder.h"
 #include "engine_fixture.h"
 
 #include <QFile>
 #include <QTemporaryDir>
-#include <QtEndian>
 
 namespace {
 
@@ -49,38 +49,10 @@ TEST(ClassicLimits, SizesAndMessage) {
 // A compound document with the given entries (streams, all empty) after its
 // root, its directory spread over as many sectors as it takes.
 QByteArray CompoundFile(const QStringList& streams) {
-    const auto put16 = [](QByteArray& b, int at, quint16 v) { qToLittleEndian(v, b.data() + at); };
-    const auto put32 = [](QByteArray& b, int at, quint32 v) { qToLittleEndian(v, b.data() + at); };
-    const int entries = int(streams.size()) + 1;
-    const int dirSectors = (entries + 3) / 4;
-    QByteArray header(512, '\0');
-    header.replace(0, 8, QByteArray::fromHex("D0CF11E0A1B11AE1"));
-    put16(header, 0x18, 0x3E);
-    put16(header, 0x1A, 3);
-    put16(header, 0x1C, 0xFFFE);
-    put16(header, 0x1E, 9);
-    put16(header, 0x20, 6);
-    put32(header, 0x2C, 1); // one allocation sector: sector 0
-    put32(header, 0x30, 1); // the directory from sector 1
-    put32(header, 0x38, 4096);
-    put32(header, 0x3C, 0xFFFFFFFE); // no small-stream table
-    put32(header, 0x44, 0xFFFFFFFE); // no further allocation list
-    for (int i = 0; i < 109; ++i)
-        put32(header, 0x4C + 4 * i, i == 0 ? 0 : 0xFFFFFFFF);
-    QByteArray fat(512, '\xFF');
-    put32(fat, 0, 0xFFFFFFFD);
-    for (int d = 1; d <= dirSectors; ++d)
-        put32(fat, 4 * d, d == dirSectors ? 0xFFFFFFFE : quint32(d + 1));
-    QByteArray directory(512 * dirSectors, '\0');
-    for (int e = 0; e < entries; ++e) {
-        const QString name = e == 0 ? QStringLiteral("Root Entry") : streams.at(e - 1);
-        for (int i = 0; i < name.size(); ++i)
-            put16(directory, 128 * e + 2 * i, name.at(i).unicode());
-        put16(directory, 128 * e + 0x40, quint16(2 * (name.size() + 1)));
-        directory[128 * e + 0x42] = char(e == 0 ? 5 : 2);
-        put32(directory, 128 * e + 0x74, 0xFFFFFFFE);
-    }
-    return header + fat + directory;
+    QList<classic_test::Stream> entries;
+    for (const QString& name : streams)
+        entries.append({name, QByteArray()});
+    return classic_test::Compound(entries);
 }
 
 TEST(ClassicLimits, APasswordProtectedPackageIsNoClassicWorkbook) {

@@ -113,4 +113,91 @@ TEST_F(SheetViews, ASheetPutInFrontLeavesEverySheetItsOwnView) {
     }
 }
 
+// The settings read from a classic file are those a view of the workbook
+// gives its sheets: frozen panes of columns, rows or both with the panes
+// scrolled and the cursor in them, grid lines, zoom.
+TEST_F(SheetViews, AClassicFileIsReadAsAViewReadsIt) {
+    const QString path = Path(QStringLiteral("panes.xls"));
+    {
+        auto book = app_->Workbooks().Add();
+        const QStringList names = {"Both", "Rows", "Columns", "NoGrid", "Plain"};
+        book->Worksheets(1)->SetName(names[0]);
+        for (int i = 1; i < names.size(); ++i)
+            book->Worksheets(i)->Copy(Where::After, *book->Worksheets(i))->SetName(names[i]);
+        // Scrolled right of and below the split, the cursor there.
+        sheet::lo::SetSheetView(*book, QStringLiteral("Both"),
+                                {true, 1, 2, true, 100, 6, 40, 4, 30});
+        sheet::lo::SetSheetView(*book, QStringLiteral("Rows"), {true, 0, 3, true, 120});
+        sheet::lo::SetSheetView(*book, QStringLiteral("Columns"), {true, 2, 0, false, 100});
+        sheet::lo::SetSheetView(*book, QStringLiteral("NoGrid"), {false, 0, 0, false, 85});
+        book->SaveAs(path);
+        book->Close();
+    }
+    const QStringList keys = {"CursorPositionX",
+                              "CursorPositionY",
+                              "HorizontalSplitMode",
+                              "VerticalSplitMode",
+                              "HorizontalSplitPosition",
+                              "VerticalSplitPosition",
+                              "ActiveSplitRange",
+                              "PositionLeft",
+                              "PositionRight",
+                              "PositionTop",
+                              "PositionBottom",
+                              "ZoomType",
+                              "ZoomValue",
+                              "PageViewZoomValue",
+                              "ShowGrid"};
+    auto book = app_->Workbooks().Open(path, {.readOnly = true, .password = {}});
+    const QStringList throughView = sheet::lo::SettingsThroughView(*book, keys);
+    book->Close();
+    EXPECT_EQ(sheet::lo::SettingsFromClassicFile(path, keys), throughView);
+    ASSERT_EQ(throughView.size(), 5);
+    for (const char* kept :
+         {"CursorPositionX=6 CursorPositionY=40", "PositionRight=4", "PositionBottom=30"})
+        EXPECT_TRUE(throughView[0].contains(QLatin1String(kept))) << throughView[0].toStdString();
+}
+
+// A sheet copied from a classic book into another keeps how it is shown:
+// frozen panes, and a split window where the office's own round trip of the
+// book (opened, shown, saved) puts it.
+TEST_F(SheetViews, ASheetCopiedFromAClassicBookKeepsItsView) {
+    const QString source = Path(QStringLiteral("source.xls"));
+    const SheetViewState frozen = {true, 2, 1, true, 90};
+    {
+        auto book = app_->Workbooks().Add();
+        book->Worksheets(1)->SetName(QStringLiteral("Split"));
+        book->Worksheets(1)->Copy(Where::After, *book->Worksheets(1))->SetName("Frozen");
+        SheetViewState split;
+        split.splitTwipsX = 3000;
+        split.showGrid = false;
+        sheet::lo::SetSheetView(*book, QStringLiteral("Split"), split);
+        sheet::lo::SetSheetView(*book, QStringLiteral("Frozen"), frozen);
+        book->SaveAs(source);
+        book->Close();
+    }
+    const QString roundTrip = Path(QStringLiteral("again.xls"));
+    {
+        auto again = app_->Workbooks().Open(source);
+        sheet::lo::SetSheetView(*again, QStringLiteral("Frozen"), frozen); // through a view
+        again->SaveAs(roundTrip);
+        again->Close();
+    }
+    const QStringList shown = xlsread::SheetViews(roundTrip);
+    ASSERT_EQ(shown.size(), 2);
+    ASSERT_TRUE(shown[0].startsWith(QStringLiteral("Split: split "))) << shown[0].toStdString();
+
+    auto from = app_->Workbooks().Open(source, {.readOnly = true, .password = {}});
+    auto into = app_->Workbooks().Add();
+    from->Worksheets(2)->Copy(Where::After, *into->Worksheets(1));
+    from->Worksheets(1)->Copy(Where::After, *into->Worksheets(2));
+    const QString saved = Path(QStringLiteral("copies.xls"));
+    into->SaveAs(saved);
+    into->Close();
+    from->Close();
+    const QStringList copies = xlsread::SheetViews(saved);
+    ASSERT_EQ(copies.size(), 3);
+    EXPECT_EQ(copies.mid(1), (QStringList{shown[1], shown[0]}));
+}
+
 } // namespace

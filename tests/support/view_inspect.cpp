@@ -65,7 +65,49 @@ SheetViewState StateOf(const Sequence<PropertyValue>& s) {
     return state;
 }
 
+QString Describe(const QString& name, const Sequence<PropertyValue>& settings,
+                 const QStringList& keys) {
+    QStringList parts;
+    for (const QString& key : keys) {
+        QString value = QStringLiteral("?");
+        for (const PropertyValue& p : settings) {
+            if (ToQ(p.Name) != key)
+                continue;
+            bool flag = false;
+            sal_Int32 number = 0;
+            if (p.Value.getValueTypeClass() == css::uno::TypeClass_BOOLEAN && (p.Value >>= flag))
+                value = flag ? QStringLiteral("true") : QStringLiteral("false");
+            else if (p.Value >>= number)
+                value = QString::number(number);
+        }
+        parts << key + QLatin1Char('=') + value;
+    }
+    return name + QStringLiteral(": ") + parts.join(QLatin1Char(' '));
+}
+
 } // namespace
+
+QStringList SettingsThroughView(Workbook& book, const QStringList& keys) {
+    LoWorkbook& lo = Lo(book);
+    QStringList out;
+    Call(QStringLiteral("シートの表示設定を読めません。"), [&] {
+        const BookViews views =
+            ReadBookViews(lo.Sess().office->Context(),
+                          Reference<css::lang::XComponent>(lo.Doc(), UNO_QUERY_THROW));
+        for (const SheetViewEntry& entry : views.sheets)
+            out << Describe(
+                ToQ(Reference<css::container::XNamed>(entry.sheet, UNO_QUERY_THROW)->getName()),
+                entry.settings, keys);
+    });
+    return out;
+}
+
+QStringList SettingsFromClassicFile(const QString& path, const QStringList& keys) {
+    QStringList out;
+    for (const ClassicSheetView& sheet : ReadClassicViews(path).sheets)
+        out << Describe(sheet.name, SheetViewFromClassic(sheet), keys);
+    return out;
+}
 
 void SetSheetView(Workbook& book, const QString& sheetName, const SheetViewState& state) {
     LoWorkbook& lo = Lo(book);
@@ -89,6 +131,18 @@ void SetSheetView(Workbook& book, const QString& sheetName, const SheetViewState
             Put(s, "ShowGrid", Any(state.showGrid));
             Put(s, "ZoomType", Any(sal_Int16(0)));
             Put(s, "ZoomValue", Any(sal_Int16(state.zoom)));
+            if (state.cursorColumn || state.cursorRow) {
+                Put(s, "CursorPositionX", Any(sal_Int32(state.cursorColumn)));
+                Put(s, "CursorPositionY", Any(sal_Int32(state.cursorRow)));
+            }
+            if (state.paneColumn)
+                Put(s, "PositionRight", Any(sal_Int32(state.paneColumn)));
+            if (state.paneRow)
+                Put(s, "PositionBottom", Any(sal_Int32(state.paneRow)));
+            if (state.splitTwipsX) {
+                Put(s, "HorizontalSplitMode", Any(sal_Int16(1)));
+                Put(s, "HorizontalSplitPositionTwips", Any(sal_Int32(state.splitTwipsX)));
+            }
             return;
         }
         throw SheetError(SheetErrorKind::NoSuchItem,

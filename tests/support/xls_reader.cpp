@@ -243,6 +243,9 @@ Book Read(const QString& path) {
         } else if (r.type == 0x0041 && current->frozen) { // PANE: split column and row
             current->frozenColumns = U16(r.data, 0);
             current->frozenRows = U16(r.data, 2);
+        } else if (r.type == 0x0041) { // PANE of a split window: in twips
+            current->splitTwipsX = U16(r.data, 0);
+            current->splitTwipsY = U16(r.data, 2);
         } else if (r.type == 0x00A0 && U16(r.data, 2) != 0) { // SCL: zoom as a fraction
             current->zoom = U16(r.data, 0) * 100 / U16(r.data, 2);
         } else if (r.type == 0x000A) { // EOF
@@ -257,6 +260,8 @@ QString DescribeView(const Sheet& sheet) {
     QStringList parts;
     if (sheet.frozen)
         parts << QStringLiteral("frozen %1x%2").arg(sheet.frozenColumns).arg(sheet.frozenRows);
+    if (sheet.splitTwipsX || sheet.splitTwipsY)
+        parts << QStringLiteral("split %1x%2 twips").arg(sheet.splitTwipsX).arg(sheet.splitTwipsY);
     if (!sheet.showGrid)
         parts << QStringLiteral("no grid");
     if (sheet.zoom != 100)

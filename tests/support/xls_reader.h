@@ -31,6 +31,9 @@ struct Sheet {
     bool frozen = false;
     int frozenColumns = 0;
     int frozenRows = 0;
+    // A split window that is not frozen: where it splits, in twips.
+    int splitTwipsX = 0;
+    int splitTwipsY = 0;
     int zoom = 100;
 };
 
