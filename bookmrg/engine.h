@@ -116,6 +116,8 @@ private:
     QString openError_;   // "number text" of the last failed open
     QStringList refusedCells_;
     QStringList keptValueCells_;
+    // Names that take a value, set just before the save.
+    QList<PendingName> pendingNames_;
     bool limit_ = false;
     bool templateMissing_ = false;
     // Passwords the books were opened with, and books whose password was
