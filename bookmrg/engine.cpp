@@ -389,7 +389,10 @@ void Consolidation::CarryOverReferences(const QStringList& sheetNames,
     // The book's names keep their meaning in its copies, also where book 1
     // defines a name of the same name otherwise.
     RepointResult names;
-    tolerant([&] { CarryBookNames(*source_, *output_, copied, refs, names); });
+    tolerant([&] {
+        CarryBookNames(*source_, *output_, copied, refs, names,
+                       [this] { return app_->Workbooks().Add(); });
+    });
     keptValueCells_ += names.keptValues;
     refusedCells_ += names.refused;
     pendingNames_ += names.names;

@@ -401,9 +401,10 @@ bool IsErrorText(const QString& text) {
 // of `sheetName`, a sheet that is not kept (deleted from the output, or of a
 // source book that is never saved): once as a formula and once as an array
 // formula of one cell. They agree for a formula of one value; an area seen
-// through one cell gives different answers or an error.
+// through one cell gives different answers or an error. `refused` tells
+// that the book did not take the formulas (a book opened read-only).
 std::optional<QString> EvaluatedName(sheet::Workbook& book, const QString& content,
-                                     const QString& sheetName) {
+                                     const QString& sheetName, bool* refused) {
     std::optional<QString> constant;
     Tolerant([&] {
         std::shared_ptr<sheet::Worksheet> scratch = book.Worksheets(sheetName);
@@ -411,7 +412,12 @@ std::optional<QString> EvaluatedName(sheet::Workbook& book, const QString& conte
         const int row = extent.rows + 2;
         const int column = extent.columns + 2;
         const QString formula = QLatin1Char('=') + content;
-        scratch->SetFormulas({{row, column, formula}, {row, column + 1, formula, 1, 1}});
+        if (!Tolerant([&] {
+                scratch->SetFormulas({{row, column, formula}, {row, column + 1, formula, 1, 1}});
+            })) {
+            *refused = true;
+            return;
+        }
         const sheet::CellValue plain = scratch->Cells(row, column)->Value();
         const sheet::CellValue array = scratch->Cells(row, column + 1)->Value();
         const QString* text = std::get_if<QString>(&plain);
@@ -423,10 +429,36 @@ std::optional<QString> EvaluatedName(sheet::Workbook& book, const QString& conte
     return constant;
 }
 
+// The same in a new workbook that holds copies of the book's sheets that
+// the formula refers to, for a book that does not take formulas.
+std::optional<QString> EvaluatedInCopies(sheet::Workbook& book, const QString& content,
+                                         const QSet<QString>& sheets, const QString& sheetName,
+                                         const NewWorkbook& newWorkbook) {
+    std::shared_ptr<sheet::Workbook> scratch;
+    std::optional<QString> constant;
+    Tolerant([&] {
+        scratch = newWorkbook();
+        SheetRenames renames;
+        QStringList names = sheets.values();
+        names.sort();
+        for (const QString& name : names)
+            renames.insert(
+                name, book.Worksheets(name)
+                          ->Copy(sheet::Where::After, *scratch->Worksheets(scratch->SheetCount()))
+                          ->Name());
+        bool refused = false;
+        constant = EvaluatedName(*scratch, RepointSheetRefs(content, renames).value_or(content),
+                                 renames.value(sheetName), &refused);
+    });
+    sheet::CloseQuietly(scratch);
+    return constant;
+}
+
 } // namespace
 
 std::optional<QString> ConstantForName(sheet::Workbook& book, const QString& content,
-                                       const QSet<QString>& notCopied) {
+                                       const QSet<QString>& notCopied,
+                                       const NewWorkbook& newWorkbook) {
     // A reference relative to the cell that uses the name has no one value.
     if (!MeansTheSameEverywhere(content))
         return std::nullopt;
@@ -445,9 +477,15 @@ std::optional<QString> ConstantForName(sheet::Workbook& book, const QString& con
     }
     Scan scan;
     Rewrite(content, {}, {}, &scan);
-    for (const QString& sheetName : scan.sheets)
-        if (notCopied.contains(sheetName))
-            return EvaluatedName(book, content, sheetName);
+    for (const QString& sheetName : scan.sheets) {
+        if (!notCopied.contains(sheetName))
+            continue;
+        bool refused = false;
+        const std::optional<QString> constant = EvaluatedName(book, content, sheetName, &refused);
+        if (refused && newWorkbook)
+            return EvaluatedInCopies(book, content, scan.sheets, sheetName, newWorkbook);
+        return constant;
+    }
     return std::nullopt;
 }
 
@@ -527,7 +565,8 @@ QStringList SetPendingNames(sheet::Workbook& book, const QList<PendingName>& nam
 }
 
 void CarryBookNames(sheet::Workbook& source, sheet::Workbook& output,
-                    const QList<CopiedSheet>& copied, const BookRefs& refs, RepointResult& list) {
+                    const QList<CopiedSheet>& copied, const BookRefs& refs, RepointResult& list,
+                    const NewWorkbook& newWorkbook) {
     if (copied.isEmpty())
         return;
     // A copied sheet's own name that refers to a sheet not copied takes its
@@ -542,7 +581,7 @@ void CarryBookNames(sheet::Workbook& source, sheet::Workbook& output,
                     continue;
                 const QString entry = NameEntry(s.copy->Name() + QLatin1Char('!') + n.name);
                 if (const std::optional<QString> constant =
-                        ConstantForName(source, n.content, refs.notCopied)) {
+                        ConstantForName(source, n.content, refs.notCopied, newWorkbook)) {
                     list.keptValues << entry;
                     list.names.append({s.copy, {n.name, *constant}, entry});
                 } else {
@@ -564,7 +603,7 @@ void CarryBookNames(sheet::Workbook& source, sheet::Workbook& output,
         // One that refers to a sheet not copied takes its value in the book.
         if (AnyOf(scan.sheets, refs.notCopied)) {
             if (const std::optional<QString> constant =
-                    ConstantForName(source, n.content, refs.notCopied)) {
+                    ConstantForName(source, n.content, refs.notCopied, newWorkbook)) {
                 content = *constant;
                 list.keptValues << NameEntry(n.name);
             } else {

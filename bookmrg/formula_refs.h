@@ -15,6 +15,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -104,8 +105,12 @@ int RepointCopiedFormulas(sheet::Workbook& source, const QList<CopiedSheet>& cop
 // than a few hundred cells); the one value of a formula, no error, worked
 // out in a cell of such a sheet. Nothing otherwise, which the caller
 // reports.
+// A book that does not take formulas (opened read-only) has them worked out
+// in copies of its sheets in a workbook from `newWorkbook`, closed after.
+using NewWorkbook = std::function<std::shared_ptr<sheet::Workbook>()>;
 std::optional<QString> ConstantForName(sheet::Workbook& book, const QString& content,
-                                       const QSet<QString>& notCopied);
+                                       const QSet<QString>& notCopied,
+                                       const NewWorkbook& newWorkbook = {});
 // Whether a name's content refers to a sheet of `notCopied`.
 bool NameRefersToNotCopied(const QString& content, const QSet<QString>& notCopied);
 
@@ -132,7 +137,8 @@ QStringList SetPendingNames(sheet::Workbook& book, const QList<PendingName>& nam
 // copied sheet's own such name ("名前 表_2!Loc"); one without a value is
 // listed in `listed.refused` for the user to check.
 void CarryBookNames(sheet::Workbook& source, sheet::Workbook& output,
-                    const QList<CopiedSheet>& copied, const BookRefs& refs, RepointResult& listed);
+                    const QList<CopiedSheet>& copied, const BookRefs& refs, RepointResult& listed,
+                    const NewWorkbook& newWorkbook = {});
 
 // Points the charts of the copies at the copied sheets: each copy's charts
 // plot what their source charts plot, with the references rewritten as for

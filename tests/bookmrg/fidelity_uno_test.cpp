@@ -242,14 +242,14 @@ TEST_F(UnoFidelity, NamesAndChartsOfASheetLeftOutKeepTheirValuesOrAreListed) {
             table->SetLocalName({"Loc", "$Memo.$B$3"});
             table->Cells(1, 1)->SetFormula("=Rate*2");
             table->Cells(2, 1)->SetFormula("=Loc+1");
+            sheet::lo::DefineName(*book, "Total", "SUM($Memo.$B$2:$B$3)*2");
+            table->Cells(6, 1)->SetFormula("=Total+1");
             book->Worksheets("Memo")->Range("A1:A3")->SetValues(
                 {{QString("月")}, {QString("4月")}, {QString("5月")}});
             sheet::lo::AddChart(*table, "売上", {"$Memo.$A$1:$B$3"});
             if (k == 1) {
                 sheet::lo::DefineName(*book, "Label", "$Memo.$B$4");
                 sheet::lo::DefineName(*book, "Area", "$Memo.$B$2:$B$3");
-                sheet::lo::DefineName(*book, "Total", "SUM($Memo.$B$2:$B$3)*2");
-                table->Cells(6, 1)->SetFormula("=Total+1");
                 table->Cells(3, 1)->SetFormula("=Label&\"分\"");
                 table->Cells(4, 1)->SetFormula("=SUM(Area)");
                 table->Cells(5, 1)->SetFormula("=INDEX(Area;2;1)");
@@ -284,12 +284,15 @@ TEST_F(UnoFidelity, NamesAndChartsOfASheetLeftOutKeepTheirValuesOrAreListed) {
                                       "=SUM(Area)", "=INDEX(Area;2;1)", "=Total+1"};
         for (int row = 1; row <= 6; ++row)
             EXPECT_EQ(FormulaOf(*table, row, 1), formulas[row - 1]);
-        // Book 2's copy reads book 2's values.
+        // Book 2's copy reads book 2's values (its formula worked out in
+        // book 2).
         auto copy = out->Worksheets("表_2");
         EXPECT_EQ(Number(copy->Cells(1, 1)->Value()), 20.0);
         EXPECT_EQ(FormulaOf(*copy, 1, 1), QStringLiteral("=Rate*2"));
         EXPECT_EQ(Number(copy->Cells(2, 1)->Value()), 15.0);
         EXPECT_EQ(FormulaOf(*copy, 2, 1), QStringLiteral("=Loc+1"));
+        EXPECT_EQ(Number(copy->Cells(6, 1)->Value()), 49.0);
+        EXPECT_EQ(FormulaOf(*copy, 6, 1), QStringLiteral("=Total+1"));
         out->Close();
     }
 }
