@@ -199,6 +199,44 @@ TEST_F(FormulaMerge, ABooksOwnNamesAndChartsFollowItsCopies) {
     EXPECT_EQ(out->Find("集計_2")->charts.value("売上"), QStringList({"$'Data_2'.$B$2:$B$3"}));
 }
 
+// What a name that refers to a sheet left out becomes: a constant only where
+// it has one value wherever it is used; a formula is worked out by the
+// office (the in-memory one computes nothing, so it gives no value).
+TEST_F(FormulaMerge, ANameTakesAConstantOnlyWhereItHasOneValue) {
+    const QString path =
+        WriteBook("m.xls", {{"Data", {{"B2", 1.0}}},
+                            {"Memo", {{"B2", 5.0}, {"C2", 6.0}, {"B3", 7.0}, {"C3", QString("x")}}},
+                            {"O'Brien", {{"A1", 9.0}}}});
+    auto app = sheet::CreateApplication();
+    auto book = app->Workbooks().Open(path, {});
+    const QSet<QString> leftOut = {"Memo", "O'Brien"};
+    const auto constant = [&](const QString& content) {
+        return bookmrg::ConstantForName(*book, content, leftOut).value_or("<none>");
+    };
+    EXPECT_EQ(constant("$Memo.$B$2"), "5");
+    EXPECT_EQ(constant("$'O''Brien'.$A$1"), "9");
+    EXPECT_EQ(constant("$Memo.$B$2:$C$3"), "{5;6|7;\"x\"}");
+    EXPECT_EQ(constant("$Memo.$C$3:$Memo.$B$2"), "{5;6|7;\"x\"}");
+    EXPECT_EQ(constant("$Memo.$A$1:$A$257"), "<none>"); // too many cells
+    // Relative to the cell that uses the name: no one value.
+    for (const QString content : {"$Memo.B2", "$Memo.$B2", "Memo.$B$2", "$Memo.$B$2:B3",
+                                  "SUM($Memo.$B:B)", "SUM($Memo.2:$2)"})
+        EXPECT_EQ(constant(content), "<none>") << content.toStdString();
+    // A sheet that stays, or none.
+    EXPECT_EQ(constant("$Data.$B$2"), "<none>");
+    EXPECT_EQ(constant("0.5"), "<none>");
+    // Formulas: those with a place or a clock of their own are not tried.
+    const int before = int(office.Calls("Worksheets(Memo).SetFormulas").size());
+    for (const QString content : {"NOW()+$Memo.$B$2", "rand()*$Memo.$B$2", "ROW()+$Memo.$B$2",
+                                  "OFFSET($Memo.$B$2;1;0)", "SUM($Memo.$B$2:$B$3;C1)"})
+        EXPECT_EQ(constant(content), "<none>") << content.toStdString();
+    EXPECT_EQ(office.Calls("Worksheets(Memo).SetFormulas").size(), before);
+    for (const QString content :
+         {"SUM($Memo.$B$2:$B$3)*2", "LOG10($Memo.$B$2)&\"B2\"", "SUM($Memo.$B:$B)"})
+        EXPECT_EQ(constant(content), "<none>") << content.toStdString();
+    EXPECT_EQ(office.Calls("Worksheets(Memo).SetFormulas").size(), before + 3);
+}
+
 TEST_F(FormulaMerge, NamesOfASheetLeftOutKeepTheirValuesAndChartsAreListed) {
     const QString a = SummaryBook("a.xls", 1, "Memo");
     const QString b = SummaryBook("b.xls", 2, "Memo");
