@@ -22,6 +22,7 @@ set(SUITE_UNO_TYPES
   com.sun.star.document.MacroExecMode
   com.sun.star.document.NamedPropertyValues
   com.sun.star.document.UpdateDocMode
+  com.sun.star.document.XActionLockable
   com.sun.star.document.XTypeDetection
   com.sun.star.document.XViewDataSupplier
   com.sun.star.drawing.XDrawPageSupplier
