@@ -525,9 +525,10 @@ RepointResult KeepValuesOfNames(sheet::Workbook& book,
 
 QStringList SetPendingNames(sheet::Workbook& book, const QList<PendingName>& names) {
     QStringList refused;
-    // The sheets given names of their own, in order, with those names.
-    QList<std::shared_ptr<sheet::Worksheet>> sheets;
-    QHash<sheet::Worksheet*, QSet<QString>> given;
+    // The formulas that use names are compiled again once, after all of
+    // them: those that read the output's name of the same name then read a
+    // copy's own (a lost office ends everything anyway).
+    const bool held = !names.isEmpty() && Tolerant([&] { book.HoldNameUpdates(true); });
     for (const PendingName& n : names) {
         const bool set = Tolerant([&] {
             if (n.sheet)
@@ -535,32 +536,11 @@ QStringList SetPendingNames(sheet::Workbook& book, const QList<PendingName>& nam
             else
                 book.SetName(n.name);
         });
-        if (!set) {
-            if (!n.entry.isEmpty())
-                refused << n.entry;
-            continue;
-        }
-        if (!n.sheet)
-            continue;
-        if (!given.contains(n.sheet.get()))
-            sheets.append(n.sheet);
-        given[n.sheet.get()].insert(n.name.name.toUpper());
+        if (!set && !n.entry.isEmpty())
+            refused << n.entry;
     }
-    // A formula compiled before its sheet's own name was set may still read
-    // another name or none: those that use one are entered again.
-    for (const std::shared_ptr<sheet::Worksheet>& sheet : sheets) {
-        BookRefs refs;
-        refs.ownNames = given.value(sheet.get());
-        QList<sheet::FormulaCell> again;
-        Tolerant([&] {
-            for (const sheet::FormulaCell& cell : sheet->Formulas())
-                if (RewriteForCopy(cell.formula, refs))
-                    again.append(cell);
-        });
-        if (!again.isEmpty() && !Tolerant([&] { sheet->SetFormulas(again); }))
-            for (const sheet::FormulaCell& cell : again)
-                Tolerant([&] { sheet->SetFormulas({cell}); });
-    }
+    if (held)
+        Tolerant([&] { book.HoldNameUpdates(false); });
     return refused;
 }
 

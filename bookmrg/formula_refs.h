@@ -32,8 +32,7 @@ struct BookRefs {
     // formula that refers to one keeps the value it had in the book.
     QSet<QString> notCopied;
     // Names (upper case) that the copies define for themselves: formulas
-    // that use them are entered again so that they read the copy's own
-    // (SetPendingNames does it once the names are set).
+    // that use them are entered again so that they read the copy's own.
     QSet<QString> ownNames;
 };
 
@@ -121,12 +120,13 @@ bool NameRefersToNotCopied(const QString& content, const QSet<QString>& notCopie
 RepointResult KeepValuesOfNames(sheet::Workbook& book,
                                 const QList<std::shared_ptr<sheet::Worksheet>>& kept,
                                 const QSet<QString>& leftOut);
-// Sets the names, then enters again the formulas of their sheets that use a
-// sheet's own name set here, so that they read it. Call it when no sheet is
-// added or deleted any more: a sheet put in front of a sheet whose own name
-// was set or changed before cuts the link of the formulas to that name (they
-// read #NAME?, and the saved workbook holds them without the name). Answers
-// the entries of the listed names that the office refused.
+// Sets the names; the formulas that use a name of the same name read them
+// from then on. Call it when no sheet is added or deleted any more: a sheet
+// put in front of a sheet whose own name was set before, or a name set after
+// that, cuts the link of the formulas to that sheet's name (they read
+// #NAME?, and the saved workbook holds them without the name: "=Loc+1"
+// becomes "=+1"). Answers the entries of the listed names that the office
+// refused.
 QStringList SetPendingNames(sheet::Workbook& book, const QList<PendingName>& names);
 
 // Gives the copies the book's workbook-level names that the output does not
