@@ -399,10 +399,10 @@ bool IsErrorText(const QString& text) {
 
 // The value of a name's formula, worked out in two cells beside the content
 // of `sheetName`, a sheet that is not kept (deleted from the output, or of a
-// source book that is never saved): once as a formula and once as an array
-// formula of one cell. They agree for a formula of one value; an area seen
-// through one cell gives different answers or an error. `refused` tells
-// that the book did not take the formulas (a book opened read-only).
+// source book that is never saved): the formula, and how many rows times
+// columns it gives, which is 1 for one value (an area, an array or a whole
+// column gives more, and has no one value). `refused` tells that the book did
+// not take the formulas (a book opened read-only).
 std::optional<QString> EvaluatedName(sheet::Workbook& book, const QString& content,
                                      const QString& sheetName, bool* refused) {
     std::optional<QString> constant;
@@ -411,20 +411,22 @@ std::optional<QString> EvaluatedName(sheet::Workbook& book, const QString& conte
         const sheet::CellExtent extent = scratch->ContentExtent();
         const int row = extent.rows + 2;
         const int column = extent.columns + 2;
-        const QString formula = QLatin1Char('=') + content;
+        const QString value = QLatin1Char('=') + content;
+        // ROWS and COLUMNS refuse a single number or text: that is 1 too.
+        const QString size = QStringLiteral("=IFERROR(ROWS(%1)*COLUMNS(%1);1)").arg(content);
         if (!Tolerant([&] {
-                scratch->SetFormulas({{row, column, formula}, {row, column + 1, formula, 1, 1}});
+                scratch->SetFormulas({{row, column, value}, {row, column + 1, size}});
             })) {
             *refused = true;
             return;
         }
-        const sheet::CellValue plain = scratch->Cells(row, column)->Value();
-        const sheet::CellValue array = scratch->Cells(row, column + 1)->Value();
-        const QString* text = std::get_if<QString>(&plain);
-        if (plain != array || std::holds_alternative<std::monostate>(plain) ||
+        const sheet::CellValue result = scratch->Cells(row, column)->Value();
+        const sheet::CellValue cells = scratch->Cells(row, column + 1)->Value();
+        const QString* text = std::get_if<QString>(&result);
+        if (cells != sheet::CellValue(1.0) || std::holds_alternative<std::monostate>(result) ||
             (text && IsErrorText(*text)))
             return;
-        constant = ConstantText(plain);
+        constant = ConstantText(result);
     });
     return constant;
 }

@@ -250,6 +250,9 @@ TEST_F(UnoFidelity, NamesAndChartsOfASheetLeftOutKeepTheirValuesOrAreListed) {
             if (k == 1) {
                 sheet::lo::DefineName(*book, "Label", "$Memo.$B$4");
                 sheet::lo::DefineName(*book, "Area", "$Memo.$B$2:$B$3");
+                // A whole column has no one value.
+                sheet::lo::DefineName(*book, "Column", "$Memo.$B:$B");
+                table->Cells(7, 1)->SetFormula("=SUM(Column)");
                 table->Cells(3, 1)->SetFormula("=Label&\"分\"");
                 table->Cells(4, 1)->SetFormula("=SUM(Area)");
                 table->Cells(5, 1)->SetFormula("=INDEX(Area;2;1)");
@@ -268,7 +271,8 @@ TEST_F(UnoFidelity, NamesAndChartsOfASheetLeftOutKeepTheirValuesOrAreListed) {
         for (const QString& kept : QStringList{"\r名前 Label", "\r名前 Rate", "\r名前 Area",
                                                "\r名前 Total", "\r名前 表!Loc", "\r名前 表_2!Loc"})
             EXPECT_TRUE(parts[0].contains(kept)) << parts[0].toStdString();
-        EXPECT_FALSE(parts[1].contains("名前")) << parts[1].toStdString();
+        EXPECT_TRUE(parts[1].contains("\r名前 Column")) << parts[1].toStdString();
+        EXPECT_EQ(parts[1].count("名前"), 1) << parts[1].toStdString();
         // Charts by the object names the office gives them in the saved book.
         for (const QString& check : QStringList{"\rグラフ 表!Object 1", "\rグラフ 表_2!Object"})
             EXPECT_TRUE(parts[1].contains(check)) << parts[1].toStdString();
