@@ -407,7 +407,8 @@ void Consolidation::CarryOverReferences(const QStringList& sheetNames,
 bool Consolidation::SaveResultBook(const QString& baseName) {
     if (!limit_)
         BuildSheetIndex();
-    // No sheet comes or goes any more: the names that keep a value take it.
+    // No sheet comes or goes any more: the names that keep a value and the
+    // books' names given to their copies are set now.
     for (const QString& entry : SetPendingNames(*output_, pendingNames_)) {
         keptValueCells_.removeOne(entry);
         refusedCells_ << entry;

@@ -116,7 +116,7 @@ private:
     QString openError_;   // "number text" of the last failed open
     QStringList refusedCells_;
     QStringList keptValueCells_;
-    // Names that take a value, set just before the save.
+    // Names set just before the save (see SetPendingNames).
     QList<PendingName> pendingNames_;
     bool limit_ = false;
     bool templateMissing_ = false;

@@ -102,10 +102,9 @@ int RepointCopiedFormulas(sheet::Workbook& source, const QList<CopiedSheet>& cop
 // cell's value ("5", "\"text\"", an empty cell as 0); an area's values as an
 // array constant ("{5|7}", columns split by ";", rows by "|"; not for more
 // than a few hundred cells); the one value of a formula, no error, worked
-// out in a cell of such a sheet. Nothing otherwise, which the caller
-// reports.
-// A book that does not take formulas (opened read-only) has them worked out
-// in copies of its sheets in a workbook from `newWorkbook`, closed after.
+// out in a cell of such a sheet (for a book that takes no formulas, opened
+// read-only: in copies of its sheets in a workbook from `newWorkbook`,
+// closed after). Nothing otherwise, which the caller reports.
 using NewWorkbook = std::function<std::shared_ptr<sheet::Workbook>()>;
 std::optional<QString> ConstantForName(sheet::Workbook& book, const QString& content,
                                        const QSet<QString>& notCopied,
