@@ -275,10 +275,13 @@ bool Consolidation::DeleteExcludedSheets() {
     const RepointResult charts = KeepDataOfCharts(kept, leftOut);
     keptValueCells_ += charts.keptValues;
     refusedCells_ += charts.refused;
-    // So do the names that refer to them; the sheets go in between.
-    const RepointResult names = KeepValuesOfNames(*output_, kept, leftOut, deleteLeftOut);
+    // The names that refer to them take their values (set before the save),
+    // read while the sheets are there.
+    const RepointResult names = KeepValuesOfNames(*output_, kept, leftOut);
     keptValueCells_ += names.keptValues;
     refusedCells_ += names.refused;
+    pendingNames_ += names.names;
+    deleteLeftOut();
     return true;
 }
 
@@ -408,9 +411,13 @@ void Consolidation::CarryOverReferences(const QStringList& sheetNames,
     // The book's names keep their meaning in its copies, also where book 1
     // defines a name of the same name otherwise.
     RepointResult names;
-    tolerant([&] { CarryBookNames(*source_, *output_, copied, refs, &names); });
+    tolerant([&] {
+        CarryBookNames(*source_, *output_, copied, refs, names,
+                       [this] { return app_->Workbooks().Add(); });
+    });
     keptValueCells_ += names.keptValues;
     refusedCells_ += names.refused;
+    pendingNames_ += names.names;
     const RepointResult formulas = RepointCopiedFormulas(*source_, copied, refs);
     refusedCells_ += formulas.refused;
     keptValueCells_ += formulas.keptValues;
@@ -423,6 +430,13 @@ void Consolidation::CarryOverReferences(const QStringList& sheetNames,
 bool Consolidation::SaveResultBook(const QString& baseName) {
     if (!limit_)
         BuildSheetIndex();
+    // No sheet comes or goes any more: the names that keep a value and the
+    // books' names given to their copies are set now.
+    for (const QString& entry : SetPendingNames(*output_, pendingNames_)) {
+        keptValueCells_.removeOne(entry);
+        refusedCells_ << entry;
+    }
+    pendingNames_.clear();
     try {
         std::shared_ptr<sheet::Worksheet> first = output_->Worksheets(1);
         first->Activate();
@@ -483,6 +497,7 @@ void Consolidation::ReportCellsToCheck() {
 }
 
 void Consolidation::CloseBooks() noexcept {
+    pendingNames_.clear();
     sheet::CloseQuietly(output_);
     index_.reset();
     source_.reset();

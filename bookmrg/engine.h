@@ -118,6 +118,8 @@ private:
     QString openError_;   // "number text" of the last failed open
     QStringList refusedCells_;
     QStringList keptValueCells_;
+    // Names set just before the save (see SetPendingNames).
+    QList<PendingName> pendingNames_;
     bool limit_ = false;
     bool templateMissing_ = false;
     // Passwords the books were opened with, and books whose password was

@@ -271,26 +271,224 @@ int RepointCopiedFormulas(sheet::Workbook& source, const QList<CopiedSheet>& cop
     return RepointCopiedFormulas(source, copied, refs).set;
 }
 
-std::optional<QString> ConstantForName(sheet::Workbook& book, const QString& content,
-                                       const QSet<QString>& notCopied) {
-    // "$Memo.$B$2", "'Memo 2'.B2": one cell of one sheet.
-    static const QRegularExpression oneCell(
-        QStringLiteral(R"(^\$?('(?:[^']|'')+'|[^.'$]+)\.(\$?[A-Za-z]{1,3}\$?[0-9]+)$)"));
-    const QRegularExpressionMatch m = oneCell.match(content.trimmed());
+namespace {
+
+// Areas up to this size become array constants; the saved classic workbook
+// keeps a name's content within one record.
+constexpr int kMaxArrayCells = 256;
+constexpr int kMaxConstantLength = 2000;
+
+QString Unquoted(const QString& sheetName) {
+    if (!sheetName.startsWith(QLatin1Char('\'')))
+        return sheetName;
+    QString name = sheetName.mid(1, sheetName.size() - 2);
+    name.replace(QStringLiteral("''"), QStringLiteral("'"));
+    return name;
+}
+
+// "$B$2" -> row 2, column 2.
+bool ParseCellRef(const QString& text, int* row, int* column) {
+    static const QRegularExpression cell(QStringLiteral(R"(^\$?([A-Za-z]{1,3})\$?([0-9]{1,7})$)"));
+    const QRegularExpressionMatch m = cell.match(text);
+    if (!m.hasMatch())
+        return false;
+    int c = 0;
+    for (const QChar ch : m.captured(1).toUpper())
+        c = c * 26 + (ch.unicode() - 'A' + 1);
+    *column = c;
+    *row = m.captured(2).toInt();
+    return *row > 0;
+}
+
+// One cell or one area of one sheet: "$Memo.$B$2", "$'Memo 2'.$B$2:$C$3",
+// "$Memo.$B$2:$Memo.$B$3".
+struct SheetArea {
+    QString sheet;
+    int firstRow = 0, firstColumn = 0, lastRow = 0, lastColumn = 0;
+};
+
+std::optional<SheetArea> AreaOf(const QString& content) {
+    static const QRegularExpression area(
+        QStringLiteral(R"(^\$?('(?:[^']|'')+'|[^.'$:]+)\.(\$?[A-Za-z]{1,3}\$?[0-9]+))"
+                       R"((?::(?:\$?('(?:[^']|'')+'|[^.'$:]+)\.)?(\$?[A-Za-z]{1,3}\$?[0-9]+))?$)"));
+    const QRegularExpressionMatch m = area.match(content.trimmed());
     if (!m.hasMatch())
         return std::nullopt;
-    QString sheetName = m.captured(1);
-    if (sheetName.startsWith(QLatin1Char('\''))) {
-        sheetName = sheetName.mid(1, sheetName.size() - 2);
-        sheetName.replace(QStringLiteral("''"), QStringLiteral("'"));
-    }
-    if (!notCopied.contains(sheetName))
+    SheetArea a;
+    a.sheet = Unquoted(m.captured(1));
+    if (!m.captured(3).isEmpty() && Unquoted(m.captured(3)) != a.sheet)
         return std::nullopt;
+    if (!ParseCellRef(m.captured(2), &a.firstRow, &a.firstColumn))
+        return std::nullopt;
+    a.lastRow = a.firstRow;
+    a.lastColumn = a.firstColumn;
+    if (!m.captured(4).isEmpty() && !ParseCellRef(m.captured(4), &a.lastRow, &a.lastColumn))
+        return std::nullopt;
+    if (a.lastRow < a.firstRow)
+        std::swap(a.firstRow, a.lastRow);
+    if (a.lastColumn < a.firstColumn)
+        std::swap(a.firstColumn, a.lastColumn);
+    return a;
+}
+
+// The values of an area as an array constant of the office's notation:
+// "{1;2|3;4}", columns split by ";", rows by "|".
+std::optional<QString> ArrayConstant(sheet::Worksheet& sheet, const SheetArea& a) {
+    const int rows = a.lastRow - a.firstRow + 1;
+    const int columns = a.lastColumn - a.firstColumn + 1;
+    if (qint64(rows) * columns > kMaxArrayCells)
+        return std::nullopt;
+    QStringList lines;
+    for (int r = a.firstRow; r <= a.lastRow; ++r) {
+        QStringList line;
+        for (int c = a.firstColumn; c <= a.lastColumn; ++c)
+            line << ConstantText(sheet.Cells(r, c)->Value());
+        lines << line.join(QLatin1Char(';'));
+    }
+    const QString constant = QLatin1Char('{') + lines.join(QLatin1Char('|')) + QLatin1Char('}');
+    if (constant.size() > kMaxConstantLength)
+        return std::nullopt;
+    return constant;
+}
+
+// Whether a name's formula means the same in every cell that uses it: every
+// sheet, column and row of its references is absolute, and it calls no
+// function whose value changes by itself or depends on where it stands.
+// Anything that might be relative counts as relative.
+bool MeansTheSameEverywhere(const QString& content) {
+    static const QRegularExpression strings(QStringLiteral(R"("(?:[^"]|"")*")"));
+    static const QRegularExpression movingCall(
+        QStringLiteral(
+            R"(\b(RAND|RANDBETWEEN|NOW|TODAY|OFFSET|INDIRECT|CELL|INFO|ROW|COLUMN)\s*\()"),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::UseUnicodePropertiesOption);
+    // A sheet without "$" before it.
+    static const QRegularExpression relativeSheet(
+        QStringLiteral(R"((?:^|[^$'\w])(?:'(?:[^']|'')+'|\w+)\.\$?[A-Za-z])"),
+        QRegularExpression::UseUnicodePropertiesOption);
+    static const QRegularExpression quotedSheet(QStringLiteral(R"('(?:[^']|'')+')"));
+    static const QRegularExpression cell(
+        QStringLiteral(R"((?<![\w$])(\$?)[A-Za-z]{1,3}(\$?)[0-9]+(?![\w(]))"),
+        QRegularExpression::UseUnicodePropertiesOption);
+    static const QRegularExpression columns(
+        QStringLiteral(R"((?<![\w$])(\$?)[A-Za-z]{1,3}:(\$?)[A-Za-z]{1,3}(?![\w(]))"),
+        QRegularExpression::UseUnicodePropertiesOption);
+    static const QRegularExpression rows(
+        QStringLiteral(R"((?<![\w$])(\$?)[0-9]+:(\$?)[0-9]+(?![\w(]))"),
+        QRegularExpression::UseUnicodePropertiesOption);
+    QString text = content;
+    text.replace(strings, QStringLiteral("\"\""));
+    if (movingCall.match(text).hasMatch() || relativeSheet.match(text).hasMatch())
+        return false;
+    text.replace(quotedSheet, QStringLiteral("S"));
+    for (const QRegularExpression* re : {&cell, &columns, &rows}) {
+        auto it = re->globalMatch(text);
+        while (it.hasNext()) {
+            const QRegularExpressionMatch m = it.next();
+            if (m.captured(1).isEmpty() || m.captured(2).isEmpty())
+                return false;
+        }
+    }
+    return true;
+}
+
+bool IsErrorText(const QString& text) {
+    static const QRegularExpression error(
+        QStringLiteral(R"(^(#(NULL!|DIV/0!|VALUE!|REF!|NAME\?|NUM!|N/A)|Err:[0-9]+)$)"));
+    return error.match(text).hasMatch();
+}
+
+// The value of a name's formula, worked out in two cells beside the content
+// of `sheetName`, a sheet that is not kept (deleted from the output, or of a
+// source book that is never saved): the formula, and how many rows times
+// columns it gives, which is 1 for one value (an area, an array or a whole
+// column gives more, and has no one value). `refused` tells that the book did
+// not take the formulas (a book opened read-only).
+std::optional<QString> EvaluatedName(sheet::Workbook& book, const QString& content,
+                                     const QString& sheetName, bool* refused) {
     std::optional<QString> constant;
     Tolerant([&] {
-        constant = ConstantText(book.Worksheets(sheetName)->Range(m.captured(2))->Value());
+        std::shared_ptr<sheet::Worksheet> scratch = book.Worksheets(sheetName);
+        const sheet::CellExtent extent = scratch->ContentExtent();
+        const int row = extent.rows + 2;
+        const int column = extent.columns + 2;
+        const QString value = QLatin1Char('=') + content;
+        // ROWS and COLUMNS refuse a single number or text: that is 1 too.
+        const QString size = QStringLiteral("=IFERROR(ROWS(%1)*COLUMNS(%1);1)").arg(content);
+        if (!Tolerant([&] {
+                scratch->SetFormulas({{row, column, value}, {row, column + 1, size}});
+            })) {
+            *refused = true;
+            return;
+        }
+        const sheet::CellValue result = scratch->Cells(row, column)->Value();
+        const sheet::CellValue cells = scratch->Cells(row, column + 1)->Value();
+        const QString* text = std::get_if<QString>(&result);
+        if (cells != sheet::CellValue(1.0) || std::holds_alternative<std::monostate>(result) ||
+            (text && IsErrorText(*text)))
+            return;
+        constant = ConstantText(result);
     });
     return constant;
+}
+
+// The same in a new workbook that holds copies of the book's sheets that
+// the formula refers to, for a book that does not take formulas.
+std::optional<QString> EvaluatedInCopies(sheet::Workbook& book, const QString& content,
+                                         const QSet<QString>& sheets, const QString& sheetName,
+                                         const NewWorkbook& newWorkbook) {
+    std::shared_ptr<sheet::Workbook> scratch;
+    std::optional<QString> constant;
+    Tolerant([&] {
+        scratch = newWorkbook();
+        SheetRenames renames;
+        QStringList names = sheets.values();
+        names.sort();
+        for (const QString& name : names)
+            renames.insert(
+                name, book.Worksheets(name)
+                          ->Copy(sheet::Where::After, *scratch->Worksheets(scratch->SheetCount()))
+                          ->Name());
+        bool refused = false;
+        constant = EvaluatedName(*scratch, RepointSheetRefs(content, renames).value_or(content),
+                                 renames.value(sheetName), &refused);
+    });
+    sheet::CloseQuietly(scratch);
+    return constant;
+}
+
+} // namespace
+
+std::optional<QString> ConstantForName(sheet::Workbook& book, const QString& content,
+                                       const QSet<QString>& notCopied,
+                                       const NewWorkbook& newWorkbook) {
+    // A reference relative to the cell that uses the name has no one value.
+    if (!MeansTheSameEverywhere(content))
+        return std::nullopt;
+    if (const std::optional<SheetArea> area = AreaOf(content)) {
+        if (!notCopied.contains(area->sheet))
+            return std::nullopt;
+        std::optional<QString> constant;
+        Tolerant([&] {
+            std::shared_ptr<sheet::Worksheet> sheet = book.Worksheets(area->sheet);
+            if (area->firstRow == area->lastRow && area->firstColumn == area->lastColumn)
+                constant = ConstantText(sheet->Cells(area->firstRow, area->firstColumn)->Value());
+            else
+                constant = ArrayConstant(*sheet, *area);
+        });
+        return constant;
+    }
+    Scan scan;
+    Rewrite(content, {}, {}, &scan);
+    for (const QString& sheetName : scan.sheets) {
+        if (!notCopied.contains(sheetName))
+            continue;
+        bool refused = false;
+        const std::optional<QString> constant = EvaluatedName(book, content, sheetName, &refused);
+        if (refused && newWorkbook)
+            return EvaluatedInCopies(book, content, scan.sheets, sheetName, newWorkbook);
+        return constant;
+    }
+    return std::nullopt;
 }
 
 bool NameRefersToNotCopied(const QString& content, const QSet<QString>& notCopied) {
@@ -301,54 +499,77 @@ bool NameRefersToNotCopied(const QString& content, const QSet<QString>& notCopie
 
 RepointResult KeepValuesOfNames(sheet::Workbook& book,
                                 const QList<std::shared_ptr<sheet::Worksheet>>& kept,
-                                const QSet<QString>& leftOut,
-                                const std::function<void()>& deleteLeftOut) {
+                                const QSet<QString>& leftOut) {
     RepointResult result;
-    // The values are read while the sheets are there; the names take them
-    // once the sheets are gone.
-    QList<sheet::DefinedName> values;
+    auto keep = [&](const std::shared_ptr<sheet::Worksheet>& sheet, const sheet::DefinedName& n,
+                    const QString& entry) {
+        if (!NameRefersToNotCopied(n.content, leftOut))
+            return;
+        if (const std::optional<QString> constant = ConstantForName(book, n.content, leftOut)) {
+            result.keptValues << entry;
+            result.names.append({sheet, {n.name, *constant}, entry});
+        } else {
+            result.refused << entry;
+        }
+    };
     QList<sheet::DefinedName> bookNames;
     Tolerant([&] { bookNames = book.Names(); });
-    for (const sheet::DefinedName& n : bookNames) {
-        if (!NameRefersToNotCopied(n.content, leftOut))
-            continue;
-        if (const std::optional<QString> constant = ConstantForName(book, n.content, leftOut))
-            values.append({n.name, *constant});
-        else
-            result.refused << NameEntry(n.name);
-    }
-    // A sheet's own name keeps what it has: a saved classic workbook loses
-    // the link of the formulas to a sheet's own name whose content changed.
+    for (const sheet::DefinedName& n : bookNames)
+        keep(nullptr, n, NameEntry(n.name));
     for (const std::shared_ptr<sheet::Worksheet>& sheet : kept) {
         QList<sheet::DefinedName> local;
         Tolerant([&] { local = sheet->LocalNames(); });
         for (const sheet::DefinedName& n : local)
-            if (NameRefersToNotCopied(n.content, leftOut))
-                result.refused << NameEntry(sheet->Name() + QLatin1Char('!') + n.name);
+            keep(sheet, n, NameEntry(sheet->Name() + QLatin1Char('!') + n.name));
     }
-    deleteLeftOut();
-    for (const sheet::DefinedName& n : values)
-        (Tolerant([&] { book.SetName(n); }) ? result.keptValues : result.refused)
-            << NameEntry(n.name);
     return result;
 }
 
+QStringList SetPendingNames(sheet::Workbook& book, const QList<PendingName>& names) {
+    QStringList refused;
+    // The formulas that use names are compiled again once, after all of
+    // them: those that read the output's name of the same name then read a
+    // copy's own (a lost office ends everything anyway).
+    const bool held = !names.isEmpty() && Tolerant([&] { book.HoldNameUpdates(true); });
+    for (const PendingName& n : names) {
+        const bool set = Tolerant([&] {
+            if (n.sheet)
+                n.sheet->SetLocalName(n.name);
+            else
+                book.SetName(n.name);
+        });
+        if (!set && !n.entry.isEmpty())
+            refused << n.entry;
+    }
+    if (held)
+        Tolerant([&] { book.HoldNameUpdates(false); });
+    return refused;
+}
+
 void CarryBookNames(sheet::Workbook& source, sheet::Workbook& output,
-                    const QList<CopiedSheet>& copied, BookRefs& refs, RepointResult* listed) {
+                    const QList<CopiedSheet>& copied, const BookRefs& refs, RepointResult& list,
+                    const NewWorkbook& newWorkbook) {
     if (copied.isEmpty())
         return;
-    RepointResult unused;
-    RepointResult& list = listed ? *listed : unused;
-    // A name that refers to a sheet not copied cannot be kept in the copies
-    // (a saved classic workbook loses the link of their formulas to a name
-    // given a new content): such names are listed for the user to check.
+    // A copied sheet's own name that refers to a sheet not copied takes its
+    // value in the book; the copy has the name already, so the value is set
+    // once the output's sheets are all in place (see SetPendingNames).
     if (!refs.notCopied.isEmpty()) {
         for (const CopiedSheet& s : copied) {
             QList<sheet::DefinedName> local;
             Tolerant([&] { local = SourceOf(source, s)->LocalNames(); });
-            for (const sheet::DefinedName& n : local)
-                if (NameRefersToNotCopied(n.content, refs.notCopied))
-                    list.refused << NameEntry(s.copy->Name() + QLatin1Char('!') + n.name);
+            for (const sheet::DefinedName& n : local) {
+                if (!NameRefersToNotCopied(n.content, refs.notCopied))
+                    continue;
+                const QString entry = NameEntry(s.copy->Name() + QLatin1Char('!') + n.name);
+                if (const std::optional<QString> constant =
+                        ConstantForName(source, n.content, refs.notCopied, newWorkbook)) {
+                    list.keptValues << entry;
+                    list.names.append({s.copy, {n.name, *constant}, entry});
+                } else {
+                    list.refused << entry;
+                }
+            }
         }
     }
     const QList<sheet::DefinedName> names = source.Names();
@@ -360,9 +581,17 @@ void CarryBookNames(sheet::Workbook& source, sheet::Workbook& output,
     QList<sheet::DefinedName> own;
     for (const sheet::DefinedName& n : names) {
         Scan scan;
-        const QString content = Rewrite(n.content, refs.renames, {}, &scan);
-        if (AnyOf(scan.sheets, refs.notCopied))
-            list.refused << NameEntry(n.name);
+        QString content = Rewrite(n.content, refs.renames, {}, &scan);
+        // One that refers to a sheet not copied takes its value in the book.
+        if (AnyOf(scan.sheets, refs.notCopied)) {
+            if (const std::optional<QString> constant =
+                    ConstantForName(source, n.content, refs.notCopied, newWorkbook)) {
+                content = *constant;
+                list.keptValues << NameEntry(n.name);
+            } else {
+                list.refused << NameEntry(n.name);
+            }
+        }
         const auto there = outputNames.constFind(n.name.toUpper());
         if (there != outputNames.constEnd() && there.value() == content)
             continue; // the output's name means the same
@@ -379,10 +608,8 @@ void CarryBookNames(sheet::Workbook& source, sheet::Workbook& output,
         });
         for (const sheet::DefinedName& n : own)
             if (!local.contains(n.name.toUpper()))
-                Tolerant([&] { s.copy->SetLocalName(n); });
+                list.names.append({s.copy, n, QString()});
     }
-    for (const sheet::DefinedName& n : own)
-        refs.ownNames.insert(n.name.toUpper());
 }
 
 RepointResult KeepDataOfCharts(const QList<std::shared_ptr<sheet::Worksheet>>& sheets,

@@ -58,6 +58,16 @@ struct CopiedSheet {
     std::shared_ptr<sheet::Worksheet> source = nullptr;
 };
 
+// A defined name to be set once the output's sheets are all in place (see
+// SetPendingNames): one that takes the value it had in its book in place of
+// a reference to a sheet that is not in the output, or a book's name given
+// to a copy.
+struct PendingName {
+    std::shared_ptr<sheet::Worksheet> sheet; // its sheet; nullptr: workbook-level
+    sheet::DefinedName name;                 // with its new content
+    QString entry; // as listed: "名前 Rate", "名前 表!Loc"; empty when not listed
+};
+
 // What re-pointing did: the cells set; the cells whose formula the office
 // refused ("Sheet!B4"), which keep what the copy made of them; the cells that
 // referred to sheets not copied and now hold the book's value.
@@ -65,6 +75,9 @@ struct RepointResult {
     int set = 0;
     QStringList refused;
     QStringList keptValues;
+    // Names to set once the output's sheets are all in place; those that
+    // take a value are listed in `keptValues` already.
+    QList<PendingName> names;
 };
 
 // For every copied sheet, reads the formulas of its source sheet and sets in
@@ -82,36 +95,49 @@ RepointResult KeepValuesOfReferences(const QList<std::shared_ptr<sheet::Workshee
 // The same with only the copied sheets' references (no file, no names).
 int RepointCopiedFormulas(sheet::Workbook& source, const QList<CopiedSheet>& copied);
 
-// What a defined name whose content is one cell of a sheet of `notCopied`
-// becomes once that sheet is gone: the value the cell has in `book`, as a
-// constant ("5", "\"text\""). Nothing for any other content (no such
-// sheet, an area, a formula), which the caller reports.
+// What a defined name that refers to a sheet of `notCopied` becomes once
+// that sheet is gone, as a constant read in `book`, when the name means the
+// same wherever it is used (no reference relative to the cell using it, no
+// function whose value changes by itself or depends on its place): one
+// cell's value ("5", "\"text\"", an empty cell as 0); an area's values as an
+// array constant ("{5|7}", columns split by ";", rows by "|"; not for more
+// than a few hundred cells); the one value of a formula, no error, worked
+// out in a cell of such a sheet (for a book that takes no formulas, opened
+// read-only: in copies of its sheets in a workbook from `newWorkbook`,
+// closed after). Nothing otherwise, which the caller reports.
+using NewWorkbook = std::function<std::shared_ptr<sheet::Workbook>()>;
 std::optional<QString> ConstantForName(sheet::Workbook& book, const QString& content,
-                                       const QSet<QString>& notCopied);
+                                       const QSet<QString>& notCopied,
+                                       const NewWorkbook& newWorkbook = {});
 // Whether a name's content refers to a sheet of `notCopied`.
 bool NameRefersToNotCopied(const QString& content, const QSet<QString>& notCopied);
 
-// In a workbook whose sheets of `leftOut` are to be deleted, the
-// workbook-level names that refer to one cell of them take the value it has
-// as their content, so that the formulas that use them keep reading it: the
-// values are read, `deleteLeftOut` deletes those sheets, then the names are
-// set. Listed as "名前 Rate" in `keptValues`; other names that refer to
-// those sheets (an area, a formula, a sheet-scoped name of a `kept` sheet:
-// "名前 表!Rate") are listed in `refused` for the user to check.
+// The names of `book` that refer to a sheet of `leftOut`, while those sheets
+// are still there: the workbook-level ones and those of the `kept` sheets.
+// Those that ConstantForName gives a value are in `names` and listed in
+// `keptValues` ("名前 Rate", "名前 表!Loc"); the others in `refused`.
 RepointResult KeepValuesOfNames(sheet::Workbook& book,
                                 const QList<std::shared_ptr<sheet::Worksheet>>& kept,
-                                const QSet<QString>& leftOut,
-                                const std::function<void()>& deleteLeftOut);
+                                const QSet<QString>& leftOut);
+// Sets the names; the formulas that use a name of the same name read them
+// from then on. Call it when no sheet is added or deleted any more: a sheet
+// put in front of a sheet whose own name was set before, or a name set after
+// that, cuts the link of the formulas to that sheet's name (they read
+// #NAME?, and the saved workbook holds them without the name: "=Loc+1"
+// becomes "=+1"). Answers the entries of the listed names that the office
+// refused.
+QStringList SetPendingNames(sheet::Workbook& book, const QList<PendingName>& names);
 
 // Gives the copies the book's workbook-level names that the output does not
 // already define alike, as names of each copy's own, their references
-// rewritten as for formulas. The names that refer to a sheet not copied
-// (also a copied sheet's own ones, "名前 表_2!Rate") are listed in
-// `listed.refused` for the user to check. Adds the names given to the
-// copies to `refs.ownNames`.
+// rewritten as for formulas; they go to `listed.names` for SetPendingNames.
+// A name that refers to a sheet not copied takes its value as
+// ConstantForName gives it and is listed in `listed.keptValues`, also a
+// copied sheet's own such name ("名前 表_2!Loc"); one without a value is
+// listed in `listed.refused` for the user to check.
 void CarryBookNames(sheet::Workbook& source, sheet::Workbook& output,
-                    const QList<CopiedSheet>& copied, BookRefs& refs,
-                    RepointResult* listed = nullptr);
+                    const QList<CopiedSheet>& copied, const BookRefs& refs, RepointResult& listed,
+                    const NewWorkbook& newWorkbook = {});
 
 // Points the charts of the copies at the copied sheets: each copy's charts
 // plot what their source charts plot, with the references rewritten as for

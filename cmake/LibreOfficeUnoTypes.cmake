@@ -28,6 +28,7 @@ set(SUITE_UNO_TYPES
   com.sun.star.document.MacroExecMode
   com.sun.star.document.NamedPropertyValues
   com.sun.star.document.UpdateDocMode
+  com.sun.star.document.XActionLockable
   com.sun.star.document.XEmbeddedObjectSupplier
   com.sun.star.document.XTypeDetection
   com.sun.star.document.XViewDataSupplier

@@ -285,6 +285,10 @@ public:
     // Adds or replaces a workbook-level name; formulas that use a replaced
     // name read its new content.
     virtual void SetName(const DefinedName& name) = 0;
+    // While held (calls nest), names set in this workbook (SetName,
+    // Worksheet::SetLocalName) have the formulas that use names compiled
+    // again once, when the last hold ends, instead of once a name.
+    virtual void HoldNameUpdates(bool hold) { (void)hold; }
     // Worksheets(index), 1-based.
     virtual std::shared_ptr<Worksheet> Worksheets(int index) = 0;
     // Worksheets(name); letter case is ignored as the application does.

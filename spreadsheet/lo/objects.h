@@ -55,6 +55,7 @@ public:
     int SheetCount() const override;
     QList<DefinedName> Names() override;
     void SetName(const DefinedName& name) override;
+    void HoldNameUpdates(bool hold) override;
     std::shared_ptr<Worksheet> Worksheets(int index) override;
     std::shared_ptr<Worksheet> Worksheets(const QString& name) override;
     int FileFormat() const override { return format_; }

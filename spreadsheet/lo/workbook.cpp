@@ -8,6 +8,7 @@
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/container/XNameAccess.hpp>
+#include <com/sun/star/document/XActionLockable.hpp>
 #include <com/sun/star/drawing/XDrawPagesSupplier.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/lang/Locale.hpp>
@@ -85,6 +86,22 @@ void LoWorkbook::SetName(const DefinedName& name) {
     Call(QStringLiteral("名前 '%1' を設定できません。").arg(name.name), [&] {
         PutNamedRange(Reference<XPropertySet>(doc_, UNO_QUERY_THROW), name,
                       css::table::CellAddress());
+    });
+}
+
+void LoWorkbook::HoldNameUpdates(bool hold) {
+    session_->CheckOpen();
+    Call(QStringLiteral("名前の更新をまとめられません。"), [&] {
+        // The document's names lock: every name change of the document,
+        // also of a sheet's names, leaves the formulas to its last unlock.
+        Reference<css::document::XActionLockable> lock(
+            Reference<XPropertySet>(doc_, UNO_QUERY_THROW)
+                ->getPropertyValue(OUString("NamedRanges")),
+            UNO_QUERY_THROW);
+        if (hold)
+            lock->addActionLock();
+        else
+            lock->removeActionLock();
     });
 }
 

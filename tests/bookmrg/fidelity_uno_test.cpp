@@ -38,13 +38,22 @@ protected:
         book->SaveAs(path);
         book->Close();
     }
-    std::shared_ptr<sheet::Workbook>
-    Merge(const QStringList& books, const QString& exclude = QString(), int expectedMessages = 0) {
-        host.Follow(bookmrg::ConsolidateBooks(
-            Params(books, exclude, QString(), bookmrg::MatchMode::WholeName)));
-        EXPECT_EQ(messages.Count(), expectedMessages) << messages.Texts().join('|').toStdString();
-        reader_ = sheet::CreateApplication();
-        return reader_->Workbooks().Open(OutputFile(), {true, {}});
+    // Merges into out/結果 of that extension and opens the saved workbook.
+    std::shared_ptr<sheet::Workbook> Merge(const QStringList& books,
+                                           const QString& exclude = QString(),
+                                           int expectedMessages = 0,
+                                           const QString& extension = QStringLiteral("xls")) {
+        bookmrg::RunParams params =
+            Params(books, exclude, QString(), bookmrg::MatchMode::WholeName);
+        if (extension != QStringLiteral("xls"))
+            params.outputBook = Temp(QStringLiteral("out/結果.") + extension);
+        const int before = messages.Count();
+        host.Follow(bookmrg::ConsolidateBooks(params));
+        EXPECT_EQ(messages.Count() - before, expectedMessages)
+            << messages.Texts().join('|').toStdString();
+        if (!reader_)
+            reader_ = sheet::CreateApplication();
+        return reader_->Workbooks().Open(Temp(QStringLiteral("out/結果.") + extension), {true, {}});
     }
     void TearDown() override {
         if (reader_)
@@ -243,10 +252,12 @@ TEST_F(UnoFidelity, LaterBooksKeepHiddenSheetsPageSetupArraysAndLinks) {
     EXPECT_EQ(Number(table->Cells(7, 2)->Value()), 100.0);
 }
 
-// Book 1's workbook-level names that refer to a sheet left out keep the
-// value they had, the formulas keep using them, and the user is told which
-// names they are; the names that cannot keep it and the charts that plot
-// such a sheet are named to the user to check.
+// The names that refer to a sheet left out keep the value they had, in book 1
+// and in the copies of book 2, workbook-level or a sheet's own, one cell, an
+// area or a formula: the formulas that use them show the same numbers in the
+// saved workbook, reopened, as in the books (.xls and .xlsx). The user is told
+// which names they are, and which charts that plot such a sheet keep their
+// numbers (see ChartsOfASheetLeftOutKeepTheirNumbers).
 TEST_F(UnoFidelity, NamesAndChartsOfASheetLeftOutKeepTheirValuesOrAreListed) {
     QStringList books;
     {
@@ -257,38 +268,66 @@ TEST_F(UnoFidelity, NamesAndChartsOfASheetLeftOutKeepTheirValuesOrAreListed) {
                 {{5.0 * k}, {7.0 * k}, {QStringLiteral("%1月").arg(k)}});
             sheet::lo::DefineName(*book, "Rate", "$Memo.$B$2");
             auto table = book->Worksheets("表");
+            table->SetLocalName({"Loc", "$Memo.$B$3"});
             table->Cells(1, 1)->SetFormula("=Rate*2");
+            table->Cells(2, 1)->SetFormula("=Loc+1");
+            sheet::lo::DefineName(*book, "Total", "SUM($Memo.$B$2:$B$3)*2");
+            table->Cells(6, 1)->SetFormula("=Total+1");
             book->Worksheets("Memo")->Range("A1:A3")->SetValues(
                 {{QString("月")}, {QString("4月")}, {QString("5月")}});
             sheet::lo::AddChart(*table, "売上", {"$Memo.$A$1:$B$3"});
             if (k == 1) {
                 sheet::lo::DefineName(*book, "Label", "$Memo.$B$4");
                 sheet::lo::DefineName(*book, "Area", "$Memo.$B$2:$B$3");
-                table->SetLocalName({"Loc", "$Memo.$B$3"});
-                table->Cells(2, 1)->SetFormula("=Loc+1");
+                // A whole column has no one value.
+                sheet::lo::DefineName(*book, "Column", "$Memo.$B:$B");
+                table->Cells(7, 1)->SetFormula("=SUM(Column)");
                 table->Cells(3, 1)->SetFormula("=Label&\"分\"");
+                table->Cells(4, 1)->SetFormula("=SUM(Area)");
+                table->Cells(5, 1)->SetFormula("=INDEX(Area;2;1)");
             }
             books << Book(QStringLiteral("名前%1.xls").arg(k));
             Save(book, books.last());
         }
         app->Quit();
     }
-    auto out = Merge(books, "Memo", 1);
-    // Kept values first, then the ones to check.
-    const QStringList parts = messages.LastText().split("\r\r");
-    ASSERT_EQ(parts.size(), 3) << messages.LastText().toStdString();
-    // Charts by the object names the office gives them in the saved book.
-    for (const QString& kept :
-         QStringList{"\r名前 Label", "\r名前 Rate", "\rグラフ 表!Object 1", "\rグラフ 表_2!Object"})
-        EXPECT_TRUE(parts[0].contains(kept)) << parts[0].toStdString();
-    for (const QString& check : QStringList{"\r名前 Area", "\r名前 表!Loc", "\r名前 Rate"})
-        EXPECT_TRUE(parts[1].contains(check)) << parts[1].toStdString();
+    for (const QString& extension : {QStringLiteral("xls"), QStringLiteral("xlsx")}) {
+        SCOPED_TRACE(extension.toStdString());
+        auto out = Merge(books, "Memo", 1, extension);
+        // Kept values first, then the ones to check.
+        const QStringList parts = messages.LastText().split("\r\r");
+        ASSERT_EQ(parts.size(), 3) << messages.LastText().toStdString();
+        // Charts by the object names the office gives them in the saved book.
+        for (const QString& kept : QStringList{"\r名前 Label", "\r名前 Rate", "\r名前 Area",
+                                               "\r名前 Total", "\r名前 表!Loc", "\r名前 表_2!Loc",
+                                               "\rグラフ 表!Object 1", "\rグラフ 表_2!Object"})
+            EXPECT_TRUE(parts[0].contains(kept)) << parts[0].toStdString();
+        EXPECT_TRUE(parts[1].contains("\r名前 Column")) << parts[1].toStdString();
+        EXPECT_EQ(parts[1].count("名前"), 1) << parts[1].toStdString();
+        EXPECT_FALSE(parts[1].contains("グラフ")) << parts[1].toStdString();
 
-    auto table = out->Worksheets("表");
-    EXPECT_EQ(Number(table->Cells(1, 1)->Value()), 10.0);
-    EXPECT_EQ(table->Cells(3, 1)->Value(), sheet::CellValue(QStringLiteral("1月分")));
-    EXPECT_EQ(FormulaOf(*table, 1, 1), QStringLiteral("=Rate*2"));
-    EXPECT_EQ(FormulaOf(*table, 3, 1), QStringLiteral("=Label&\"分\""));
+        auto table = out->Worksheets("表");
+        EXPECT_EQ(Number(table->Cells(1, 1)->Value()), 10.0);
+        EXPECT_EQ(Number(table->Cells(2, 1)->Value()), 8.0);
+        EXPECT_EQ(table->Cells(3, 1)->Value(), sheet::CellValue(QStringLiteral("1月分")));
+        EXPECT_EQ(Number(table->Cells(4, 1)->Value()), 12.0);
+        EXPECT_EQ(Number(table->Cells(5, 1)->Value()), 7.0);
+        EXPECT_EQ(Number(table->Cells(6, 1)->Value()), 25.0);
+        const QStringList formulas = {"=Rate*2",    "=Loc+1",           "=Label&\"分\"",
+                                      "=SUM(Area)", "=INDEX(Area;2;1)", "=Total+1"};
+        for (int row = 1; row <= 6; ++row)
+            EXPECT_EQ(FormulaOf(*table, row, 1), formulas[row - 1]);
+        // Book 2's copy reads book 2's values (its formula worked out in
+        // book 2).
+        auto copy = out->Worksheets("表_2");
+        EXPECT_EQ(Number(copy->Cells(1, 1)->Value()), 20.0);
+        EXPECT_EQ(FormulaOf(*copy, 1, 1), QStringLiteral("=Rate*2"));
+        EXPECT_EQ(Number(copy->Cells(2, 1)->Value()), 15.0);
+        EXPECT_EQ(FormulaOf(*copy, 2, 1), QStringLiteral("=Loc+1"));
+        EXPECT_EQ(Number(copy->Cells(6, 1)->Value()), 49.0);
+        EXPECT_EQ(FormulaOf(*copy, 6, 1), QStringLiteral("=Total+1"));
+        out->Close();
+    }
 }
 
 // A chart that plots a sheet left out keeps the numbers it showed, in book 1

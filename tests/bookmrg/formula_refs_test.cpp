@@ -4,6 +4,8 @@
 #include "bookmrg/formula_refs.h"
 #include "engine_fixture.h"
 
+#include <QRegularExpression>
+
 namespace {
 
 using bookmrg::RepointSheetRefs;
@@ -183,13 +185,59 @@ TEST_F(FormulaMerge, ABooksOwnNamesAndChartsFollowItsCopies) {
         EXPECT_FALSE(out->Find(sheet)->localNames.contains("Same"));
     }
     EXPECT_TRUE(out->Find("集計")->localNames.isEmpty());
+    // The copies take it once no sheet comes or goes any more (the sheet
+    // list is in front by then).
+    const QStringList log = office.Log();
+    const qsizetype named =
+        log.indexOf(QRegularExpression(R"(^Worksheets\(集計_2\)\.SetLocalName Rate.*)"));
+    ASSERT_NE(named, -1) << log.join('|').toStdString();
+    EXPECT_GT(named, log.indexOf(QRegularExpression(R"(^Worksheets\(シート一覧\)\.Copy.*)")));
+    // Only the cells that name another sheet are set again.
     EXPECT_EQ(office.Calls("Worksheets(集計_2).SetFormulas").size(), 1);
     // The chart of b's copy plots b's copied data.
     EXPECT_EQ(out->Find("集計")->charts.value("売上"), QStringList({"$'Data'.$B$2:$B$3"}));
     EXPECT_EQ(out->Find("集計_2")->charts.value("売上"), QStringList({"$'Data_2'.$B$2:$B$3"}));
 }
 
-TEST_F(FormulaMerge, NamesAndChartsOfASheetLeftOutKeepTheValueOfTheirCellOrAreListed) {
+// What a name that refers to a sheet left out becomes: a constant only where
+// it has one value wherever it is used; a formula is worked out by the
+// office (the in-memory one computes nothing, so it gives no value).
+TEST_F(FormulaMerge, ANameTakesAConstantOnlyWhereItHasOneValue) {
+    const QString path =
+        WriteBook("m.xls", {{"Data", {{"B2", 1.0}}},
+                            {"Memo", {{"B2", 5.0}, {"C2", 6.0}, {"B3", 7.0}, {"C3", QString("x")}}},
+                            {"O'Brien", {{"A1", 9.0}}}});
+    auto app = sheet::CreateApplication();
+    auto book = app->Workbooks().Open(path, {});
+    const QSet<QString> leftOut = {"Memo", "O'Brien"};
+    const auto constant = [&](const QString& content) {
+        return bookmrg::ConstantForName(*book, content, leftOut).value_or("<none>");
+    };
+    EXPECT_EQ(constant("$Memo.$B$2"), "5");
+    EXPECT_EQ(constant("$'O''Brien'.$A$1"), "9");
+    EXPECT_EQ(constant("$Memo.$B$2:$C$3"), "{5;6|7;\"x\"}");
+    EXPECT_EQ(constant("$Memo.$C$3:$Memo.$B$2"), "{5;6|7;\"x\"}");
+    EXPECT_EQ(constant("$Memo.$A$1:$A$257"), "<none>"); // too many cells
+    // Relative to the cell that uses the name: no one value.
+    for (const QString content : {"$Memo.B2", "$Memo.$B2", "Memo.$B$2", "$Memo.$B$2:B3",
+                                  "SUM($Memo.$B:B)", "SUM($Memo.2:$2)"})
+        EXPECT_EQ(constant(content), "<none>") << content.toStdString();
+    // A sheet that stays, or none.
+    EXPECT_EQ(constant("$Data.$B$2"), "<none>");
+    EXPECT_EQ(constant("0.5"), "<none>");
+    // Formulas: those with a place or a clock of their own are not tried.
+    const int before = int(office.Calls("Worksheets(Memo).SetFormulas").size());
+    for (const QString content : {"NOW()+$Memo.$B$2", "rand()*$Memo.$B$2", "ROW()+$Memo.$B$2",
+                                  "OFFSET($Memo.$B$2;1;0)", "SUM($Memo.$B$2:$B$3;C1)"})
+        EXPECT_EQ(constant(content), "<none>") << content.toStdString();
+    EXPECT_EQ(office.Calls("Worksheets(Memo).SetFormulas").size(), before);
+    for (const QString content :
+         {"SUM($Memo.$B$2:$B$3)*2", "LOG10($Memo.$B$2)&\"B2\"", "SUM($Memo.$B:$B)"})
+        EXPECT_EQ(constant(content), "<none>") << content.toStdString();
+    EXPECT_EQ(office.Calls("Worksheets(Memo).SetFormulas").size(), before + 3);
+}
+
+TEST_F(FormulaMerge, NamesOfASheetLeftOutKeepTheirValuesAndChartsAreListed) {
     const QString a = SummaryBook("a.xls", 1, "Memo");
     const QString b = SummaryBook("b.xls", 2, "Memo");
     for (const QString& path : {a, b}) {
@@ -197,29 +245,44 @@ TEST_F(FormulaMerge, NamesAndChartsOfASheetLeftOutKeepTheValueOfTheirCellOrAreLi
         book.sheets[2].cells["B2"].value = path == a ? 5.0 : 50.0;
         book.sheets[2].cells["B3"].value = QStringLiteral("say \"hi\"");
         book.names["Rate"] = "$Memo.$B$2";
+        book.sheets[1].localNames["Loc"] = "$Memo.$B$2";
         book.sheets[1].charts["売上"] = QStringList{"$'Memo'.$B$2:$B$3"};
         book.sheets[0].charts["推移"] = QStringList{"$'Data'.$B$2:$B$3"};
         ASSERT_TRUE(fakesheet::WriteBook(path, book));
     }
     fakesheet::Book book = *fakesheet::ReadBook(a);
     book.names["Title"] = "$'Memo'.$B$3";
-    book.names["Empty"] = "$Memo.C9";
+    book.names["Empty"] = "$Memo.$C$9";
+    book.names["Near"] = "$Memo.C9"; // relative to the cell using it
     book.names["Area"] = "$Memo.$B$2:$B$3";
-    book.names["Twice"] = "$Memo.$B$2*2";
+    book.names["Wide"] = "$Memo.$A$1:$Z$20"; // too many cells for a constant
+    book.names["Twice"] = "$Memo.$B$2*2";    // worked out in the office only
+    book.names["Clock"] = "NOW()-$Memo.$B$2";
     book.names["Base"] = "$Data.$B$2";
-    book.sheets[1].localNames["Loc"] = "$Memo.$B$2";
     ASSERT_TRUE(fakesheet::WriteBook(a, book));
+    book = *fakesheet::ReadBook(b);
+    book.sheets[1].localNames["Rel"] = "$Memo.B2*2"; // relative to the cell using it
+    ASSERT_TRUE(fakesheet::WriteBook(b, book));
 
     Run(Params({a, b}, "Memo", QString(), bookmrg::MatchMode::WholeName));
     const auto out = Output();
     ASSERT_TRUE(out);
     // One cell's value becomes the name's content: numbers, texts with their
-    // quotes doubled, an empty cell as 0.
+    // quotes doubled, an empty cell as 0; an area's values an array.
     EXPECT_EQ(out->names.value("Rate"), "5");
     EXPECT_EQ(out->names.value("Title"), "\"say \"\"hi\"\"\"");
     EXPECT_EQ(out->names.value("Empty"), "0");
+    EXPECT_EQ(out->names.value("Area"), "{5|\"say \"\"hi\"\"\"}");
     EXPECT_EQ(out->names.value("Base"), "$Data.$B$2");
-    // They are set once the sheet is gone.
+    EXPECT_EQ(out->names.value("Wide"), "$Memo.$A$1:$Z$20");
+    // A sheet's own name, of book 1 and of a copy; book b's name on its
+    // copies, with b's value.
+    EXPECT_EQ(out->Find("集計")->localNames.value("Loc"), "5");
+    EXPECT_EQ(out->Find("集計_2")->localNames.value("Loc"), "50");
+    for (const QString copy : {"Data_2", "集計_2"})
+        EXPECT_EQ(out->Find(copy)->localNames.value("Rate"), "50") << copy.toStdString();
+    // The names that the copies had already take their values once no sheet
+    // comes or goes any more: after the sheet list is put in front.
     const QStringList log = office.Log();
     const auto at = [&](const QString& call) {
         for (qsizetype i = 0; i < log.size(); ++i)
@@ -227,11 +290,16 @@ TEST_F(FormulaMerge, NamesAndChartsOfASheetLeftOutKeepTheValueOfTheirCellOrAreLi
                 return i;
         return qsizetype(-1);
     };
-    EXPECT_LT(at("Worksheets(Memo).Delete"), at(").SetName Rate = 5"))
-        << log.join('|').toStdString();
-    EXPECT_NE(at("Worksheets(Memo).Delete"), -1);
-    // Kept values first, then the names to check: an area, a formula, a
-    // sheet's own name, book b's name.
+    const qsizetype list = at("Worksheets(シート一覧).Copy Before");
+    ASSERT_NE(list, -1);
+    EXPECT_LT(at("Worksheets(Memo).Delete"), list);
+    for (const QString set : {").SetName Rate = 5", "Worksheets(集計).SetLocalName Loc = 5",
+                              "Worksheets(集計_2).SetLocalName Loc = 50"})
+        EXPECT_GT(at(set), list) << set.toStdString() << "\n" << log.join('|').toStdString();
+    // Only a formula that means the same wherever it is used is worked out.
+    EXPECT_EQ(log.filter("Worksheets(Memo).SetFormulas").size(), 1) << log.join('|').toStdString();
+    // Kept values first, then the names to check: a too large area, formulas
+    // without a value, a copy's relative name.
     ASSERT_EQ(messages.Count(), 1);
     const QStringList parts = messages.LastText().split("\r\r");
     ASSERT_EQ(parts.size(), 3) << messages.LastText().toStdString();
@@ -239,11 +307,14 @@ TEST_F(FormulaMerge, NamesAndChartsOfASheetLeftOutKeepTheValueOfTheirCellOrAreLi
     // book 1 and in book b's source before its sheet is copied; the others
     // keep their ranges.
     for (const QString& kept : QStringList{"\r名前 Rate", "\r名前 Title", "\r名前 Empty",
+                                           "\r名前 Area", "\r名前 集計!Loc", "\r名前 集計_2!Loc",
                                            "\rグラフ 集計!売上", "\rグラフ 集計_2!売上"})
         EXPECT_TRUE(parts[0].contains(kept)) << parts[0].toStdString();
-    for (const QString& check :
-         QStringList{"\r名前 Area", "\r名前 Twice", "\r名前 集計!Loc", "\r名前 Rate"})
+    EXPECT_EQ(parts[0].count("\r名前 Rate"), 2) << parts[0].toStdString();
+    for (const QString& check : QStringList{"\r名前 Wide", "\r名前 Twice", "\r名前 Clock",
+                                            "\r名前 Near", "\r名前 集計_2!Rel"})
         EXPECT_TRUE(parts[1].contains(check)) << parts[1].toStdString();
+    EXPECT_FALSE(parts[1].contains("Rate")) << parts[1].toStdString();
     EXPECT_FALSE(messages.LastText().contains("Base"));
     EXPECT_FALSE(messages.LastText().contains("推移"));
     for (const QString& table : {QStringLiteral("集計"), QStringLiteral("集計_2")}) {
@@ -253,6 +324,23 @@ TEST_F(FormulaMerge, NamesAndChartsOfASheetLeftOutKeepTheValueOfTheirCellOrAreLi
         EXPECT_TRUE(sheet->charts.value("売上").isEmpty());
         EXPECT_FALSE(sheet->chartsWithOwnData.contains("推移"));
     }
+}
+
+// A name that the office refuses to set is moved from the kept values to the
+// names to check.
+TEST_F(FormulaMerge, ANameTheOfficeRefusesIsListedToCheck) {
+    const QString a = SummaryBook("a.xls", 1, "Memo");
+    fakesheet::Book book = *fakesheet::ReadBook(a);
+    book.sheets[2].cells["B2"].value = 5.0;
+    book.names["Rate"] = "$Memo.$B$2";
+    ASSERT_TRUE(fakesheet::WriteBook(a, book));
+    office.FailOn(QStringLiteral("Workbooks(.~bookmrg-%1-結果.xls).SetName Rate").arg(getpid()));
+    Run(Params({a}, "Memo", QString(), bookmrg::MatchMode::WholeName));
+    ASSERT_EQ(messages.Count(), 1);
+    const QStringList parts = messages.LastText().split("\r\r");
+    ASSERT_EQ(parts.size(), 3) << messages.LastText().toStdString();
+    EXPECT_FALSE(parts[0].contains("名前 Rate")) << parts[0].toStdString();
+    EXPECT_TRUE(parts[1].contains("\r名前 Rate")) << parts[1].toStdString();
 }
 
 } // namespace

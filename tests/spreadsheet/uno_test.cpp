@@ -294,6 +294,28 @@ TEST(LibreOfficeBackend, NamesTravelWithTheCopiedSheet) {
     app->Quit();
 }
 
+// Names set while the updates are held take effect when the last hold ends:
+// a formula that read the workbook's name reads the sheet's own name of the
+// same name added meanwhile, and a changed content.
+TEST(LibreOfficeBackend, NamesSetWhileHeldReachTheFormulasWhenTheHoldEnds) {
+    auto app = NewApp();
+    auto book = MakeBook(*app, {QStringLiteral("Data"), QStringLiteral("Sum")});
+    book->SetName({QStringLiteral("Rate"), QStringLiteral("2")});
+    auto sum = book->Worksheets(QStringLiteral("Sum"));
+    auto data = book->Worksheets(QStringLiteral("Data"));
+    sum->SetFormulas({{1, 1, QStringLiteral("=Rate*10")}});
+    data->SetFormulas({{1, 1, QStringLiteral("=Rate*10")}});
+    book->HoldNameUpdates(true);
+    book->HoldNameUpdates(true);
+    sum->SetLocalName({QStringLiteral("Rate"), QStringLiteral("3")});
+    book->SetName({QStringLiteral("Rate"), QStringLiteral("4")});
+    book->HoldNameUpdates(false);
+    book->HoldNameUpdates(false);
+    EXPECT_EQ(Num(sum->Cells(1, 1)->Value()), 30.0);
+    EXPECT_EQ(Num(data->Cells(1, 1)->Value()), 40.0);
+    app->Quit();
+}
+
 TEST(LibreOfficeBackend, OpenAndSaveFailuresAreErrors) {
     QTemporaryDir dir;
     auto app = NewApp();
