@@ -126,6 +126,9 @@ private:
     // The view settings in the file of a workbook read from a classic file,
     // read at the first call; none for other workbooks.
     const ClassicViews& ClassicSheetViews();
+    // The settings of every sheet as the workbook's classic file gives them;
+    // not known when the file does not give them for every sheet.
+    BookViews ViewsFromClassicFile();
     // Gives formulas with a text result a stored result before a save.
     void KeepTextResults();
     // `wanted`, or a variant of it that no sheet of the workbook has.

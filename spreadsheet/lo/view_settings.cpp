@@ -419,11 +419,31 @@ const ClassicViews& LoWorkbook::ClassicSheetViews() {
     return *classicViews_;
 }
 
+BookViews LoWorkbook::ViewsFromClassicFile() {
+    const ClassicViews& file = ClassicSheetViews();
+    if (!file.ok)
+        return BookViews();
+    BookViews views;
+    for (const auto& sheet : SheetsOf(component_)) {
+        const ClassicSheetView* view = file.Find(ToQ(NameOf(sheet)));
+        if (!view)
+            return BookViews();
+        views.sheets.append({sheet, SheetViewFromClassic(*view)});
+    }
+    views.known = true;
+    return views;
+}
+
 void LoWorkbook::KeepSheetViews(const Reference<css::sheet::XSpreadsheet>& leaving) {
     if (viewsFromFile_ && !views_.known && doc_.is()) {
         viewsFromFile_ = false; // read once, also when the reading fails
         try {
-            views_ = ReadBookViews(session_->office->Context(), component_);
+            // A classic file's own records where they give every sheet: a
+            // view would make every sheet copied in afterwards cost much
+            // more memory.
+            views_ = ViewsFromClassicFile();
+            if (!views_.known)
+                views_ = ReadBookViews(session_->office->Context(), component_);
         } catch (const css::uno::Exception&) {
             // The sheets keep the settings by position, as without this step.
             views_ = BookViews();
