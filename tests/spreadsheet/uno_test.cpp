@@ -653,6 +653,11 @@ TEST(LibreOfficeBackend, GateClosesTheUsersOwnInstance) {
     user.waitForFinished(10000);
     if (user.state() != QProcess::NotRunning)
         user.kill();
+    // An instance the gate failed to close must not outlive the test: the
+    // launcher's end leaves the office process itself running, and later
+    // tests would find an office of this user open.
+    if (unotest::ProcessAlive(userPid))
+        ::kill(userPid, SIGKILL);
 }
 
 // Connects to a socket as the user nobody; true when the connection was made.
