@@ -223,10 +223,15 @@ void LoWorkbook::PutChartDataOnSheets() {
                 const QString letters = ColumnLetters(column);
                 QString label;
                 if (labeled.is() && labeled->getLabel().is()) {
+                    // As text, as it stands: a label "=x" or "2024" is no
+                    // formula and no number.
                     const Sequence<Any> text = labeled->getLabel()->getData();
-                    if (text.hasElements())
-                        data->getCellByPosition(column, 0)->setFormula(
-                            text[0].has<OUString>() ? text[0].get<OUString>() : OUString());
+                    if (text.hasElements() && text[0].has<OUString>()) {
+                        const Sequence<Any> cell(&text[0], 1);
+                        Reference<css::sheet::XCellRangeData>(
+                            data->getCellRangeByPosition(column, 0, column, 0), UNO_QUERY_THROW)
+                            ->setDataArray(Sequence<Sequence<Any>>(&cell, 1));
+                    }
                     label = prefix + letters + QStringLiteral("$1");
                 }
                 const Sequence<Any> values = labeled.is() && labeled->getValues().is()
