@@ -239,35 +239,18 @@ bool Consolidation::DeleteExcludedSheets() {
     // Formulas of the kept sheets that refer to a sheet about to be left out
     // keep the values they show.
     QList<std::shared_ptr<sheet::Worksheet>> kept;
-    QSet<QString> leftOut;
+    QStringList leftOutInOrder;
     for (int i = 1; i <= count; ++i) {
         std::shared_ptr<sheet::Worksheet> sheet = output_->Worksheets(i);
         const QString name = sheet->Name();
         if (IsExcludedSheet(name))
-            leftOut.insert(name);
+            leftOutInOrder.append(name);
         else
             kept.append(sheet);
     }
-    auto deleteLeftOut = [&] {
-        for (int pass = 0; pass < 1000; ++pass) {
-            bool deleted = false;
-            const int sheets = output_->SheetCount();
-            for (int i = 1; i <= sheets; ++i) {
-                std::shared_ptr<sheet::Worksheet> sheet = output_->Worksheets(i);
-                if (IsExcludedSheet(sheet->Name())) {
-                    sheet->Delete();
-                    deleted = true;
-                    break;
-                }
-            }
-            if (!deleted)
-                break;
-        }
-    };
-    if (leftOut.isEmpty()) {
-        deleteLeftOut();
+    const QSet<QString> leftOut(leftOutInOrder.begin(), leftOutInOrder.end());
+    if (leftOut.isEmpty())
         return true;
-    }
     const RepointResult values = KeepValuesOfReferences(kept, leftOut);
     keptValueCells_ += values.keptValues;
     refusedCells_ += values.refused;
@@ -281,7 +264,8 @@ bool Consolidation::DeleteExcludedSheets() {
     keptValueCells_ += names.keptValues;
     refusedCells_ += names.refused;
     pendingNames_ += names.names;
-    deleteLeftOut();
+    for (const QString& name : std::as_const(leftOutInOrder))
+        output_->Worksheets(name)->Delete();
     return true;
 }
 
