@@ -68,4 +68,34 @@ QString WithoutTextPrefix(const QString& text) {
     return text.startsWith(QLatin1Char('\'')) ? text.mid(1) : text;
 }
 
+bool SplitRangeText(const QString& text, QString* sheetName, QString* cells) {
+    qsizetype i = 0;
+    if (i < text.size() && text[i] == QLatin1Char('$'))
+        ++i;
+    QString name;
+    if (i < text.size() && text[i] == QLatin1Char('\'')) {
+        ++i;
+        for (; i < text.size(); ++i) {
+            if (text[i] == QLatin1Char('\'')) {
+                if (i + 1 < text.size() && text[i + 1] == QLatin1Char('\'')) {
+                    name += QLatin1Char('\'');
+                    ++i;
+                    continue;
+                }
+                ++i;
+                break;
+            }
+            name += text[i];
+        }
+    } else {
+        while (i < text.size() && text[i] != QLatin1Char('.'))
+            name += text[i++];
+    }
+    if (i >= text.size() || text[i] != QLatin1Char('.') || name.isEmpty())
+        return false;
+    *sheetName = name;
+    *cells = text.mid(i + 1);
+    return true;
+}
+
 } // namespace sheet

@@ -10,6 +10,9 @@ namespace sheet {
 QString ColumnLetters(int column);
 // "B3" for row 3, column 2; "D2:D18" for a block (a single cell gives "B3").
 QString A1Address(int firstRow, int firstColumn, int lastRow, int lastColumn);
+// The sheet name and the cell part of a range in the office's notation
+// ("$Data.$A$1:$B$5", "$'O''Brien'.$B$1"); false when it has no sheet part.
+bool SplitRangeText(const QString& text, QString* sheetName, QString* cells);
 
 // The office's internal link target for a hyperlink sub-address of the
 // object model: "'Sheet name'!B1" (quotes inside the name doubled or not) or

@@ -10,6 +10,7 @@
 // such a save the numbers go onto a hidden sheet named after the sheet they
 // came from, and the chart plots that sheet.
 
+#include "spreadsheet/cell_address.h"
 #include "spreadsheet/lo/objects.h"
 
 #include <com/sun/star/beans/XPropertySet.hpp>
@@ -55,29 +56,6 @@ ChartModelsOn(const Reference<css::sheet::XSpreadsheet>& sheet) {
     return out;
 }
 
-// The sheet of a range in the office's notation: "$Memo.$A$2:$A$3",
-// "$'Memo 2'.$B$1".
-QString SheetOfRange(const QString& range) {
-    QString text = range.startsWith(QLatin1Char('$')) ? range.mid(1) : range;
-    if (text.startsWith(QLatin1Char('\''))) {
-        QString name;
-        for (qsizetype i = 1; i < text.size(); ++i) {
-            if (text[i] == QLatin1Char('\'')) {
-                if (i + 1 < text.size() && text[i + 1] == QLatin1Char('\'')) {
-                    name += QLatin1Char('\'');
-                    ++i;
-                    continue;
-                }
-                return name;
-            }
-            name += text[i];
-        }
-        return QString();
-    }
-    const qsizetype dot = text.indexOf(QLatin1Char('.'));
-    return dot > 0 ? text.left(dot) : QString();
-}
-
 // The sheets a chart plots, in the order of its data.
 QStringList PlottedSheets(const Reference<chart2::XChartDocument>& chart) {
     QStringList sheets;
@@ -87,19 +65,13 @@ QStringList PlottedSheets(const Reference<chart2::XChartDocument>& chart) {
             continue;
         for (const auto& part : {labeled->getValues(), labeled->getLabel()})
             if (part.is()) {
-                const QString sheet = SheetOfRange(ToQ(part->getSourceRangeRepresentation()));
-                if (!sheet.isEmpty() && !sheets.contains(sheet))
+                QString sheet, cells;
+                if (SplitRangeText(ToQ(part->getSourceRangeRepresentation()), &sheet, &cells) &&
+                    !sheets.contains(sheet))
                     sheets << sheet;
             }
     }
     return sheets;
-}
-
-QString ColumnLetters(int zeroBased) {
-    QString letters;
-    for (int n = zeroBased + 1; n > 0; n = (n - 1) / 26)
-        letters.prepend(QChar(u'A' + (n - 1) % 26));
-    return letters;
 }
 
 // A new sequence of the document's own data provider for `range`, in the
@@ -220,7 +192,7 @@ void LoWorkbook::PutChartDataOnSheets() {
             QList<std::pair<QString, QString>> ranges; // values, label
             for (sal_Int32 column = 0; column < sequences.getLength(); ++column) {
                 const auto& labeled = sequences[column];
-                const QString letters = ColumnLetters(column);
+                const QString letters = ColumnLetters(column + 1);
                 QString label;
                 if (labeled.is() && labeled->getLabel().is()) {
                     // As text, as it stands: a label "=x" or "2024" is no

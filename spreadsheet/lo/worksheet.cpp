@@ -86,38 +86,6 @@ QString RangeText(const QString& sheetName, const css::table::CellRangeAddress& 
            QLatin1Char(':') + cell(a.EndColumn, a.EndRow);
 }
 
-// The sheet name and the cell part of such a range text; false when it has
-// no sheet part.
-bool SplitRangeText(const QString& text, QString* sheetName, QString* cells) {
-    qsizetype i = 0;
-    if (i < text.size() && text[i] == QLatin1Char('$'))
-        ++i;
-    QString name;
-    if (i < text.size() && text[i] == QLatin1Char('\'')) {
-        ++i;
-        for (; i < text.size(); ++i) {
-            if (text[i] == QLatin1Char('\'')) {
-                if (i + 1 < text.size() && text[i + 1] == QLatin1Char('\'')) {
-                    name += QLatin1Char('\'');
-                    ++i;
-                    continue;
-                }
-                ++i;
-                break;
-            }
-            name += text[i];
-        }
-    } else {
-        while (i < text.size() && text[i] != QLatin1Char('.'))
-            name += text[i++];
-    }
-    if (i >= text.size() || text[i] != QLatin1Char('.') || name.isEmpty())
-        return false;
-    *sheetName = name;
-    *cells = text.mid(i + 1);
-    return true;
-}
-
 // The columns and rows repeated on every printed page: part of a sheet's
 // print set-up that the import leaves behind.
 void CarryPrintTitles(const Reference<css::sheet::XSpreadsheet>& fromSheet,

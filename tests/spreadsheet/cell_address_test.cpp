@@ -49,4 +49,18 @@ TEST(Palette, ClassicIndexes) {
     EXPECT_EQ(sheet::PaletteColor(-4105), -1);
 }
 
+// Ranges of charts and names in the office's notation: the sheet, quoted or
+// not, with doubled quotes inside; a range without a sheet part is refused.
+TEST(SplitRangeText, SheetAndCells) {
+    QString sheetName, cells;
+    ASSERT_TRUE(sheet::SplitRangeText(QStringLiteral("$Data.$A$1:$B$5"), &sheetName, &cells));
+    EXPECT_EQ(sheetName, QStringLiteral("Data"));
+    EXPECT_EQ(cells, QStringLiteral("$A$1:$B$5"));
+    ASSERT_TRUE(sheet::SplitRangeText(QStringLiteral("$'O''Brien 表'.B1"), &sheetName, &cells));
+    EXPECT_EQ(sheetName, QStringLiteral("O'Brien 表"));
+    EXPECT_EQ(cells, QStringLiteral("B1"));
+    EXPECT_FALSE(sheet::SplitRangeText(QStringLiteral("$A$1:$B$5"), &sheetName, &cells));
+    EXPECT_FALSE(sheet::SplitRangeText(QStringLiteral("''.A1"), &sheetName, &cells));
+}
+
 } // namespace
